@@ -1,0 +1,56 @@
+#include "platform/DrivePaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+DrivePaths::DrivePaths(QString driveRoot)
+    : m_root(std::move(driveRoot))
+{
+}
+
+QString DrivePaths::defaultRoot()
+{
+    const QString fromEnvironment = qEnvironmentVariable("ZEFRO_DRIVE_ROOT");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+
+    const QString programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                            : QDir::currentPath();
+    const QString nextToProgram = programDir + QStringLiteral("/drive");
+    if (QFileInfo(nextToProgram).isDir())
+        return nextToProgram;
+    return QDir::cleanPath(programDir + QStringLiteral("/../share/zefro/drive"));
+}
+
+bool DrivePaths::hasDriveLetter(const QString &path)
+{
+    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter()
+        && path.at(0).unicode() < 128;
+}
+
+QString DrivePaths::toLocal(const QString &systemPath) const
+{
+#ifdef Q_OS_WIN
+    return systemPath;
+#else
+    if (!hasDriveLetter(systemPath))
+        return systemPath;
+    QString rest = systemPath.mid(2);
+    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!rest.startsWith(QLatin1Char('/')))
+        rest.prepend(QLatin1Char('/'));
+    return m_root + QLatin1Char('/') + systemPath.at(0).toLower() + rest;
+#endif
+}
+
+QStringList DrivePaths::driveLetters() const
+{
+    QStringList letters;
+    const QDir rootDir(m_root);
+    for (const QString &name : rootDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (name.size() == 1 && name.at(0).isLetter())
+            letters << name.toLower();
+    }
+    return letters;
+}

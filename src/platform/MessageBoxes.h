@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Every notice and question goes through this interface, so that tests can record the boxes and
+// answer them from a script instead of blocking on a modal window.
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Information, Warning, Critical, Question };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct MessageRequest
+{
+    QString text;
+    QString title;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    MessageAnswer defaultButton = MessageAnswer::Ok;
+};
+
+// The title a box gets when the system gives none.
+inline const QString kDefaultMessageTitle = QStringLiteral("ZEFRO");
+
+class MessageBoxes
+{
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MessageAnswer show(const MessageRequest &request) = 0;
+
+    // A plain notice with an OK button and the default title.
+    MessageAnswer notify(const QString &text, MessageIcon icon = MessageIcon::None)
+    {
+        return show({text, kDefaultMessageTitle, MessageButtons::Ok, icon, MessageAnswer::Ok});
+    }
+};
