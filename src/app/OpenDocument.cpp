@@ -1,0 +1,19 @@
+#include "app/OpenDocument.h"
+
+#include "platform/Platform.h"
+
+QString documentCommandLine(const QString &reader, const QString &documentPath)
+{
+    return reader + QLatin1Char(' ') + documentPath;
+}
+
+bool OpenDocument(Platform &platform, const QString &reader, const QString &documentPath)
+{
+    // Platform::launch maps the drive-letter pieces and turns a failed start into a message.
+    return platform.launch(documentCommandLine(reader, documentPath));
+}
+
+bool OpenDocument(Platform &platform, const ConfigurationField &field, int documentField)
+{
+    return OpenDocument(platform, field(kReaderField), field(documentField));
+}
