@@ -1,0 +1,38 @@
+#pragma once
+
+#include "map/MapUnits.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+namespace map {
+
+// The path of a chosen map: the folder, a separator unless the folder already ends with one (a
+// drive root), then the file name. A folder written with a drive letter takes "\", any other "/".
+[[nodiscard]] QString mapFilePath(const QString &folder, const QString &fileName);
+
+// The saved map picture and, when no printer is installed, the page saved instead of printing.
+[[nodiscard]] QString MapFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance);
+[[nodiscard]] QString mapPageFileName(const QString &outputPrefix, const QDateTime &when,
+                                      const QString &substance);
+
+// A map ready for the surface: its pixels in a format the surface draws on, and its drawing unit.
+struct MapBitmap
+{
+    QImage image;
+    MapUnits units;
+};
+
+struct MapLoadResult
+{
+    MapBitmap map;
+    QString error; // an Italian message when the file could not be read as a bitmap
+
+    [[nodiscard]] bool ok() const { return error.isEmpty(); }
+};
+
+// Reads a map file. Large scanned maps are allowed (up to about 1 GB of decoded pixels).
+[[nodiscard]] MapLoadResult loadMapBitmap(const QString &localPath);
+
+} // namespace map

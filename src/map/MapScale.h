@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The scale of a map: the entries of the scale list, the user-defined scale text "1:N" and the
+// factor every drawing step uses (drawing units per ground centimetre, 1/N for a scale 1:N).
+
+namespace map {
+
+// The entry that switches to the user-defined scale; it heads the scale list.
+inline const QString kUserDefinedScaleEntry = QStringLiteral("scala definita dall'utente");
+
+// The seventeen entries of the scale list, top to bottom.
+[[nodiscard]] QStringList scaleListEntries();
+
+// The factor an entry of the scale list sets when it is chosen: 1/N for "scala 1:N", 1 for the
+// user-defined entry, nothing for any other text (the factor then stays as it was).
+[[nodiscard]] std::optional<double> scaleFactorForEntry(const QString &entry);
+
+// The value of the number at the start of a text: blanks before it skipped, reading stops at the
+// first character that cannot continue the number, 0 when there is none.
+[[nodiscard]] double leadingNumber(const QString &text);
+
+// The shortest decimal text of a number with a leading sign position: a blank when the number is
+// not negative, the minus sign otherwise (2 gives " 2", -1 gives "-1").
+[[nodiscard]] QString signedNumberText(double value);
+
+// The denominator of a user-defined scale "1:N": the number read from the third character on.
+[[nodiscard]] double userScaleDenominator(const QString &scaleText);
+
+// "Aumenta la scala" (step +1) and "Diminuisci la scala" (step -1): "1:1" gives "1: 2" and "1: 0".
+[[nodiscard]] QString steppedUserScaleText(const QString &scaleText, int step);
+
+// The factor of a user-defined scale, or nothing when its denominator is 0, negative or unreadable
+// (such a scale would draw nothing sensible, so the window refuses it).
+[[nodiscard]] std::optional<double> userScaleFactor(const QString &scaleText);
+
+// The factor of a manual rescale: a segment of known ground length (metres) drawn between two
+// points in drawing units. d / (metres x 100), d the segment's length.
+[[nodiscard]] double scaleFactorFromSegment(QPointF start, QPointF end, double metres);
+
+} // namespace map

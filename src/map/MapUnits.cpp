@@ -1,0 +1,65 @@
+#include "map/MapUnits.h"
+
+#include <QtEndian>
+
+#include <cmath>
+
+namespace map {
+
+namespace {
+
+bool plausible(double pixelsPerMetre)
+{
+    return pixelsPerMetre >= kMinPixelsPerMetre && pixelsPerMetre <= kMaxPixelsPerMetre;
+}
+
+} // namespace
+
+std::optional<SheetResolution> bmpHeaderResolution(const QByteArray &fileStart)
+{
+    // 14-byte file header, then the information header: its size, width, height, planes, bit count,
+    // compression, image size, then the horizontal and vertical pixels per metre (signed 32-bit).
+    constexpr int kInfoHeaderAt = 14;
+    constexpr int kResolutionAt = kInfoHeaderAt + 24;
+    if (fileStart.size() < kResolutionAt + 8 || !fileStart.startsWith("BM"))
+        return std::nullopt;
+    const auto *bytes = reinterpret_cast<const uchar *>(fileStart.constData());
+    const quint32 infoSize = qFromLittleEndian<quint32>(bytes + kInfoHeaderAt);
+    if (infoSize < 40) // the old 12-byte core header has no resolution
+        return std::nullopt;
+    const qint32 x = qFromLittleEndian<qint32>(bytes + kResolutionAt);
+    const qint32 y = qFromLittleEndian<qint32>(bytes + kResolutionAt + 4);
+    return SheetResolution{static_cast<double>(x), static_cast<double>(y)};
+}
+
+MapUnits::MapUnits(double pixelsPerMetreX, double pixelsPerMetreY)
+    : m_pixelsPerUnitX(pixelsPerMetreX / 100.0)
+    , m_pixelsPerUnitY(pixelsPerMetreY / 100.0)
+{
+}
+
+MapUnits MapUnits::fromResolution(const SheetResolution &stated)
+{
+    const bool xOk = plausible(stated.pixelsPerMetreX);
+    const bool yOk = plausible(stated.pixelsPerMetreY);
+    if (xOk && yOk)
+        return {stated.pixelsPerMetreX, stated.pixelsPerMetreY};
+    if (xOk)
+        return {stated.pixelsPerMetreX, stated.pixelsPerMetreX};
+    if (yOk)
+        return {stated.pixelsPerMetreY, stated.pixelsPerMetreY};
+    return {kDefaultPixelsPerMetre, kDefaultPixelsPerMetre};
+}
+
+QPointF MapUnits::toUnits(QPointF pixel) const
+{
+    return {pixel.x() / m_pixelsPerUnitX, pixel.y() / m_pixelsPerUnitY};
+}
+
+QPoint MapUnits::toPixel(QPointF units) const
+{
+    return {static_cast<int>(std::floor(units.x() * m_pixelsPerUnitX + 1e-6)),
+            static_cast<int>(std::floor(units.y() * m_pixelsPerUnitY + 1e-6))};
+}
+
+} // namespace map
