@@ -78,6 +78,61 @@ struct GObjectUnref
 using InputPtr = std::unique_ptr<GsfInput, GObjectUnref>;
 using InfilePtr = std::unique_ptr<GsfInfile, GObjectUnref>;
 
+// True when the file holds every sector that its allocation table marks as used. A compound file
+// cut short may still open when only its tail sectors are gone; such a copy is incomplete all the
+// same and is refused rather than read in part.
+bool holdsEverySector(QByteArrayView file)
+{
+    constexpr quint32 kFreeSector = 0xFFFFFFFF;
+    constexpr quint32 kEndOfChain = 0xFFFFFFFE;
+    constexpr int kHeaderFatEntries = 109;
+    if (file.size() < 512)
+        return false;
+    const int shift = u16(file, 0x1E);
+    if (shift != 9 && shift != 12)
+        return false;
+    const qsizetype sectorSize = qsizetype(1) << shift;
+    const auto sectorOffset = [&](quint32 sector) { return (qsizetype(sector) + 1) * sectorSize; };
+    const auto sectorPresent = [&](quint32 sector) {
+        return sector < 0xFFFFFFFA && sectorOffset(sector) + sectorSize <= file.size();
+    };
+
+    // The sectors of the allocation table: 109 listed in the header, the rest in a chain of
+    // list sectors. Never more than the file could hold.
+    const quint32 fatSectors = u32(file, 0x2C);
+    if (qsizetype(fatSectors) * sectorSize > file.size())
+        return false;
+    QList<quint32> fat;
+    for (int i = 0; i < kHeaderFatEntries && quint32(fat.size()) < fatSectors; ++i)
+        fat.append(u32(file, 0x4C + 4 * i));
+    quint32 listSector = u32(file, 0x44);
+    for (quint32 hops = 0; quint32(fat.size()) < fatSectors; ++hops) {
+        if (hops > fatSectors || !sectorPresent(listSector))
+            return false;
+        const qsizetype at = sectorOffset(listSector);
+        const qsizetype perSector = sectorSize / 4 - 1;
+        for (qsizetype i = 0; i < perSector && quint32(fat.size()) < fatSectors; ++i)
+            fat.append(u32(file, at + 4 * i));
+        listSector = u32(file, at + 4 * perSector);
+        if (listSector == kEndOfChain)
+            break;
+    }
+    if (quint32(fat.size()) < fatSectors)
+        return false;
+
+    qint64 lastUsed = -1;
+    for (qsizetype f = 0; f < fat.size(); ++f) {
+        if (!sectorPresent(fat[f]))
+            return false;
+        const qsizetype at = sectorOffset(fat[f]);
+        for (qsizetype i = 0; i < sectorSize / 4; ++i) {
+            if (u32(file, at + 4 * i) != kFreeSector)
+                lastUsed = qint64(f) * (sectorSize / 4) + i;
+        }
+    }
+    return lastUsed < 0 || sectorOffset(quint32(lastUsed)) + sectorSize <= file.size();
+}
+
 void initGsfOnce()
 {
     static const bool initialised = [] {
@@ -301,6 +356,10 @@ XlsFormulaCache XlsFormulaCache::fromWorkbookStream(QByteArrayView stream)
 XlsFormulaCache XlsFormulaCache::fromFileBytes(QByteArrayView fileBytes)
 {
     XlsFormulaCache cache;
+    if (!holdsEverySector(fileBytes)) {
+        cache.fail(Failure::Damaged, QStringLiteral("file troncato"));
+        return cache;
+    }
     initGsfOnce();
     // The memory input only borrows the bytes; they outlive it here.
     const InputPtr input(gsf_input_memory_new(reinterpret_cast<const guint8 *>(fileBytes.data()),
