@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libfreexl-dev libgsf-1-dev
   libgtest-dev libbenchmark-dev
   python3 python3-xlwt python3-xlrd
-  xvfb xauth fonts-dejavu-core poppler-utils xdg-utils
+  xvfb xauth fonts-dejavu-core fonts-liberation2 poppler-utils xdg-utils
 )
 
 missing=()
