@@ -356,6 +356,10 @@ XlsFormulaCache XlsFormulaCache::fromWorkbookStream(QByteArrayView stream)
 XlsFormulaCache XlsFormulaCache::fromFileBytes(QByteArrayView fileBytes)
 {
     XlsFormulaCache cache;
+    if (!fileBytes.startsWith(QByteArrayView("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))) {
+        cache.fail(Failure::NoContainer, QStringLiteral("non è un file composto OLE2"));
+        return cache;
+    }
     if (!holdsEverySector(fileBytes)) {
         cache.fail(Failure::Damaged, QStringLiteral("file troncato"));
         return cache;
