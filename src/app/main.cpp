@@ -1,3 +1,4 @@
+#include "app/MainWindow.h"
 #include "app/ProgramState.h"
 #include "platform/Platform.h"
 #include "platform/ProgramExit.h"
@@ -5,11 +6,14 @@
 #include "platform/QtMessageBoxes.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    // The program ends through ApplicationExit (Quit answered No, a configuration error), not when
+    // its last window happens to close.
+    QApplication::setQuitOnLastWindowClosed(false);
+
     QtMessageBoxes messages;
     ApplicationExit exit;
     DrivePaths drives(DrivePaths::defaultRoot());
@@ -17,9 +21,9 @@ int main(int argc, char *argv[])
     Platform platform{drives, messages, launcher, exit};
     ProgramState state;
 
-    QLabel placeholder(QStringLiteral("ZEFRO"));
-    placeholder.show();
+    MainWindow window(state, platform);
     if (exit.hasEnded())
-        return 1;
+        return 1; // the configuration could not be read
+    window.show();
     return application.exec();
 }

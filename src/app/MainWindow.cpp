@@ -1,0 +1,407 @@
+#include "app/MainWindow.h"
+
+#include "app/CatalogueSelection.h"
+#include "app/ConfigBox.h"
+#include "app/Decorations.h"
+#include "app/ProgramState.h"
+#include "app/SelectionCombo.h"
+#include "app/Twips.h"
+#include "app/WrappingButton.h"
+#include "catalogue/HazardClass.h"
+#include "platform/Platform.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Metodo Quillaro ZEFRO rel. 3.0fe") + QString(88, QLatin1Char(' '));
+
+const QString kHypothesisPrompt = QStringLiteral("scelta dell'ipotesi più probabile o dell'ipotesi media");
+const QString kContainmentPrompt = QStringLiteral("inserire tipologia di detenzione");
+const QString kNamePrompt = QStringLiteral("inserire nome sostanza");
+const QString kCasPrompt = QStringLiteral("inserire CAS");
+const QString kQuickPickPrompt = QStringLiteral("visionare elenco classi di interesse (solo per sostanze infiammabili)");
+const QString kClassListPrompt = QStringLiteral("visionare elenco classi cui appartiene la sostanza prescelta");
+const QString kClassChoicePrompt = QStringLiteral("visionare le classi cui può appartenere la sostanza prescelta + scelta");
+
+constexpr int kComboHeight = 315; // twips
+
+bool titleFits(const QFont &font, const QString &text, const QSize &area)
+{
+    const QFontMetrics metrics(font);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (metrics.horizontalAdvance(line) > area.width())
+            return false;
+    }
+    return metrics.lineSpacing() * lines.size() <= area.height();
+}
+
+} // namespace
+
+MainWindow::MainWindow(ProgramState &state, Platform &platform, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_platform(platform)
+{
+    setObjectName(QStringLiteral("Form1_ms"));
+    setWindowTitle(kCaption);
+    setFixedSize(kClientWidth, kClientHeight);
+    QFont controlsFont(QStringLiteral("MS Sans Serif"));
+    controlsFont.setStyleHint(QFont::SansSerif);
+    controlsFont.setPointSize(8);
+    setFont(controlsFont);
+
+    m_configBox = new ConfigBox(platform, this);
+    m_configBox->hide();
+    connect(m_configBox, &ConfigBox::saved, this, [this] {
+        show();
+        raise();
+        activateWindow();
+    });
+
+    buildControls();
+    Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+SelectionCombo *MainWindow::addCombo(const char *name, const QString &designText, const QString &toolTip,
+                                     int left, int top, int width)
+{
+    auto *combo = new SelectionCombo(m_frame);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setGeometry(twipsRect(left, top, width, kComboHeight));
+    combo->setText(designText);
+    combo->setToolTip(toolTip);
+    return combo;
+}
+
+WrappingButton *MainWindow::addButton(const char *name, const QString &caption, const QString &toolTip,
+                                      int left, int top, int width, int height)
+{
+    auto *button = new WrappingButton(caption, m_frame);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(twipsRect(left, top, width, height));
+    button->setToolTip(toolTip);
+    return button;
+}
+
+void MainWindow::buildControls()
+{
+    m_frame = new QGroupBox(this);
+    m_frame->setObjectName(QStringLiteral("Frame1"));
+    m_frame->setGeometry(twipsRect(120, 0, 9495, 9855));
+
+    m_combo1 = addCombo("Combo1", kNamePrompt,
+                        QStringLiteral("Puoi inserire il nome di una sostanza (completamento automatico) oppure il CAS "
+                                       "(nella casella sotto) oppure ancora scegliere una sostanza tipica per ciascuna "
+                                       "classe di infiammabili nella casella ancora sotto"),
+                        120, 3360, 9135);
+    m_combo1->setSorted(&CatalogueSelection::nameLess);
+    m_combo2 = addCombo("Combo2", kCasPrompt,
+                        QStringLiteral("Puoi inserire il nome di una sostanza (completamento automatico) nella casella "
+                                       "sopra oppure il CAS (in questa casella) oppure ancora scegliere una sostanza "
+                                       "tipica per ciascuna classe di infiammabili nella casella attivata sotto"),
+                        120, 3960, 2175);
+    m_combo2->setSorted(&CatalogueSelection::casLess);
+    m_combo21 = addCombo("Combo21", QStringLiteral("Combo3"), QString(), 5520, 7200, 1935);
+    m_combo21->setEnabled(false);
+    m_combo21->hide();
+    m_combo8 = addCombo("Combo8", kQuickPickPrompt,
+                        QStringLiteral("Puoi inserire il nome di una sostanza (completamento automatico) nella prima "
+                                       "casella oppure il CAS (nella seconda casella)  oppure ancora scegliere una "
+                                       "sostanza tipica per ciascuna classe di infiammabili in questa casella"),
+                        120, 4560, 9135);
+    m_combo9 = addCombo("Combo9",
+                        QStringLiteral("visionare le classi cui può appartenenere la sostanza prescelta + scelta"),
+                        QString(), 120, 5040, 9135);
+    m_combo5 = addCombo("Combo5", kHypothesisPrompt, QString(), 120, 5640, 4455);
+    m_combo5->addItems({QStringLiteral("Ipotesi più probabile"), QStringLiteral("Ipotesi media")});
+    m_combo5->setEnabled(false);
+    m_combo4 = addCombo("Combo4", kContainmentPrompt, QString(), 4800, 5640, 4455);
+    m_combo4->addItems({QStringLiteral("Stoccaggi fissi con bacino di contenimento"),
+                        QStringLiteral("Stoccaggi fissi senza bacino di contenimento"),
+                        QStringLiteral("Autobotti/Ferrocisterne"), QStringLiteral("Navi"),
+                        QStringLiteral("Condotte")});
+    m_combo4->setEnabled(false);
+    m_combo6 = addCombo("Combo6", QStringLiteral("quantità stoccata "), QString(), 120, 6120, 4455);
+    m_combo7 = addCombo("Combo7", QStringLiteral("diametro della condotta"), QString(), 4800, 6120, 4455);
+
+    m_output = new QPlainTextEdit(m_frame);
+    m_output->setObjectName(QStringLiteral("Output"));
+    m_output->setGeometry(twipsRect(120, 6600, 9135, 1605));
+    m_output->setPlainText(QStringLiteral("Output\r\n"));
+    m_output->setEnabled(false);
+
+    m_command1 = addButton("Command1", QStringLiteral("Stima distanza di danno e visualizzazione su mappa"),
+                           QStringLiteral("Premere per ottenere una stima delle distanze di danno e per visualizzarli "
+                                          "su di una mappa"),
+                           240, 8400, 2055, 735);
+    m_command6 = addButton("Command6", QStringLiteral("Visualizza soglie, classi e scenari incidentali"),
+                           QStringLiteral("Visualizza le soglie di danno ex Decreti e le classi cui possono appartenere "
+                                          "le sostanze"),
+                           2400, 8400, 2055, 735);
+    m_command3 = addButton("Command3", QStringLiteral("&Help"), QStringLiteral("Per accedere all'ambiente help"),
+                           4560, 8400, 1095, 735);
+    m_command4 = addButton("Command4", QStringLiteral("&Credits"), QStringLiteral("Informazioni supplementari sul SW"),
+                           5760, 8400, 1095, 735);
+    m_command5 = addButton("Command5", QStringLiteral("Reset"), QStringLiteral("Azzera tutte le box per un nuovo calcolo"),
+                           6960, 8400, 1095, 735);
+    m_command2 = addButton("Command2", QStringLiteral("Esci"), QStringLiteral("Quit"), 8160, 8400, 1095, 735);
+    m_command7 = addButton("Command7", QStringLiteral("Configurazione"),
+                           QStringLiteral("Modifica il path dei file help e dati"), 6720, 3840, 2535, 375);
+
+    m_progress = new QProgressBar(m_frame);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setGeometry(twipsRect(240, 9360, 9015, 375));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+
+    m_title = new QLabel(m_frame);
+    m_title->setObjectName(QStringLiteral("Label1"));
+    m_title->setTextFormat(Qt::PlainText);
+    m_title->setText(QStringLiteral("ZEFRO\nMEtodo Quillaro\nper la valutazione delle\nconseguenze di incidenti\n"
+                                    "coinvolgenti sostanze\npericolose ai sensi del\nD.Lgs.334/99  e s.m.i."));
+    m_title->setAlignment(Qt::AlignCenter);
+    QFont titleFont(QStringLiteral("Times New Roman"));
+    titleFont.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                           QStringLiteral("DejaVu Serif")});
+    titleFont.setStyleHint(QFont::Serif);
+    titleFont.setBold(true);
+    titleFont.setPointSize(15);
+    m_title->setGeometry(twipsRect(3000, 600, 3975, 2535));
+    // Times New Roman or a font of the same widths fits the label; a wider stand-in is made smaller
+    // rather than cut off.
+    while (titleFont.pointSize() > 8 && !titleFits(titleFont, m_title->text(), m_title->size()))
+        titleFont.setPointSize(titleFont.pointSize() - 1);
+    m_title->setFont(titleFont);
+
+    m_picture1 = new QLabel(m_frame);
+    m_picture1->setObjectName(QStringLiteral("Picture1"));
+    m_picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_picture1->setPixmap(Decorations::banner());
+    m_picture1->setGeometry(twipsRect(360, 1080, 2175, 855));
+
+    m_picture2 = new QLabel(m_frame);
+    m_picture2->setObjectName(QStringLiteral("Picture2"));
+    m_picture2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_picture2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_picture2->setPixmap(Decorations::emblem());
+    m_picture2->setGeometry(twipsRect(6960, 840, 1695, 1695));
+
+    connect(m_combo1, &SelectionCombo::clicked, this, &MainWindow::Combo1_Click);
+    connect(m_combo2, &SelectionCombo::clicked, this, &MainWindow::Combo2_Click);
+    connect(m_combo8, &SelectionCombo::clicked, this, &MainWindow::Combo8_Click);
+    connect(m_combo9, &SelectionCombo::clicked, this, &MainWindow::Combo9_Click);
+    connect(m_combo5, &SelectionCombo::clicked, this, &MainWindow::Combo5_Click);
+    connect(m_combo4, &SelectionCombo::clicked, this, &MainWindow::Combo4_Click);
+    connect(m_combo6, &SelectionCombo::clicked, this, &MainWindow::Combo6_Click);
+    connect(m_combo7, &SelectionCombo::clicked, this, &MainWindow::Combo7_Click);
+    connect(m_command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    connect(m_command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
+    connect(m_command3, &QPushButton::clicked, this, &MainWindow::Command3_Click);
+    connect(m_command4, &QPushButton::clicked, this, &MainWindow::Command4_Click);
+    connect(m_command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
+    connect(m_command6, &QPushButton::clicked, this, &MainWindow::Command6_Click);
+    connect(m_command7, &QPushButton::clicked, this, &MainWindow::Command7_Click);
+}
+
+// ---- Start-up and reset ----------------------------------------------------------------------
+
+void MainWindow::Form_Load()
+{
+    if (!LoadConfiguration())
+        return; // the program is ending
+
+    m_command1->setEnabled(false);
+    for (SelectionCombo *list : {m_combo1, m_combo2, m_combo21, m_combo6, m_combo7, m_combo8, m_combo9})
+        list->clear();
+    m_combo1->setText(kNamePrompt);
+    m_combo2->setText(kCasPrompt);
+    m_combo6->setText(QStringLiteral("diametro condotta"));
+    m_combo7->setText(QStringLiteral("scelta del diametro della condotta [in]"));
+    m_combo8->setText(kQuickPickPrompt);
+    m_combo9->setText(kClassListPrompt);
+
+    m_combo1->setEnabled(true);
+    m_combo2->setEnabled(true);
+    m_combo9->setEnabled(false);
+    m_combo7->hide();
+    m_combo6->hide();
+
+    FillCatalogue();
+}
+
+bool MainWindow::LoadConfiguration()
+{
+    const ConfigurationLoad load = loadConfigurationFile(m_platform.drives);
+    if (!load.configuration) {
+        m_platform.messages.show({load.error.message(), kDefaultMessageTitle, MessageButtons::Ok,
+                                  MessageIcon::Critical, MessageAnswer::Ok});
+        m_platform.exit.endProgram();
+        return false;
+    }
+    m_configBox->setConfiguration(*load.configuration);
+    m_state.outputPrefix = load.configuration->outputPrefix();
+    return true;
+}
+
+void MainWindow::FillCatalogue()
+{
+    m_combo1->addItems(CatalogueSelection::names());
+    const QStringList cas = CatalogueSelection::casNumbers();
+    m_combo2->addItems(cas);
+    m_combo21->addItems(cas);
+    CatalogueSelection::storeTables(m_state, m_combo1->itemTexts(), m_combo21->itemTexts());
+
+    QStringList quickPick;
+    for (const QString &entry : quickPickEntries())
+        quickPick << entry;
+    m_combo8->addItems(quickPick);
+}
+
+void MainWindow::Command5_Click()
+{
+    m_output->setPlainText(QString());
+    m_combo5->setText(kHypothesisPrompt);
+    m_combo4->setText(kContainmentPrompt);
+    m_combo8->setEnabled(true);
+    m_combo4->setEnabled(false);
+    m_combo5->setEnabled(false);
+    m_combo6->setEnabled(false);
+    m_state.result.damageDistance.fill(CellValue::number(0));
+    Form_Load();
+}
+
+// ---- Substance choice ------------------------------------------------------------------------
+
+void MainWindow::Combo1_Click()
+{
+    m_combo2->setEnabled(false);
+    m_combo8->setEnabled(false);
+    m_combo9->setEnabled(false);
+    m_state.toxicClassFound = false;
+    if (const auto cas = CatalogueSelection::casOfName(m_combo1->itemTexts(), m_combo21->itemTexts(),
+                                                       m_combo1->text()))
+        m_combo2->setText(*cas);
+    m_state.selectionMode = 1;
+    LookupSubstanceClasses();
+    m_combo9->setEnabled(true);
+}
+
+void MainWindow::Combo2_Click()
+{
+    m_combo1->setEnabled(false);
+    m_combo8->setEnabled(false);
+    if (const auto name = CatalogueSelection::nameOfCas(m_state, m_combo2->text()))
+        m_combo1->setText(*name);
+    LookupSubstanceClasses();
+    m_combo9->setEnabled(true);
+}
+
+void MainWindow::Combo8_Click()
+{
+    // The flammable-class quick pick: the class's substances into the lists, then the class lookup.
+}
+
+void MainWindow::LookupSubstanceClasses()
+{
+    // The search of the class workbooks for the CAS number in Combo2 comes here.
+    EndClassLookup();
+}
+
+void MainWindow::EndClassLookup()
+{
+    m_combo1->setEnabled(false);
+    m_combo2->setEnabled(false);
+    m_combo4->setEnabled(false);
+    m_combo8->setEnabled(false);
+    m_combo5->setEnabled(m_state.selectionMode != 1);
+    m_combo9->setText(kClassChoicePrompt);
+    m_progress->setValue(0);
+}
+
+// ---- Class, hypothesis, containment, quantity --------------------------------------------------
+
+void MainWindow::Combo9_Click()
+{
+    m_combo4->setEnabled(false);
+    m_combo5->setEnabled(true);
+    // The chosen class is recorded here (classCode, toxicClassFound) with the class lookup.
+    m_combo9->setEnabled(false);
+}
+
+void MainWindow::Combo5_Click()
+{
+    m_combo4->setEnabled(true);
+    m_combo5->setEnabled(false);
+}
+
+void MainWindow::Combo4_Click()
+{
+    // The containment choice fills and shows the quantity list Combo6 or the diameter list Combo7.
+    m_combo4->setEnabled(false);
+}
+
+void MainWindow::Combo6_Click()
+{
+    m_command1->setEnabled(true);
+}
+
+void MainWindow::Combo7_Click()
+{
+    m_command1->setEnabled(true);
+}
+
+void MainWindow::Command1_Click()
+{
+    // The estimate: distances, report and map window.
+}
+
+// ---- Window and document buttons, quit ---------------------------------------------------------
+
+void MainWindow::Command3_Click()
+{
+    // Shows the tutorial window.
+}
+
+void MainWindow::Command4_Click()
+{
+    // Shows the credits box.
+}
+
+void MainWindow::Command6_Click()
+{
+    // Opens document entry 7 (field Text5) in the PDF reader.
+}
+
+void MainWindow::Command7_Click()
+{
+    m_configBox->show();
+    m_configBox->raise();
+    m_configBox->activateWindow();
+}
+
+void MainWindow::Command2_Click()
+{
+    const MessageAnswer answer =
+        m_platform.messages.show({QStringLiteral("Do you want to continue ?"), QStringLiteral("MsgBox Quit"),
+                                  MessageButtons::YesNo, MessageIcon::Critical, MessageAnswer::No});
+    if (answer == MessageAnswer::No)
+        m_platform.exit.endProgram();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Without its main window the program has no way on: closing it ends the program.
+    event->accept();
+    m_platform.exit.endProgram();
+}
