@@ -11,12 +11,14 @@ from the catalogue tables in src/catalogue/tables/. --check also covers the test
 make_test_workbooks.py. See README.md in this folder.
 """
 
+import sys
+sys.dont_write_bytecode = True  # keep the source tree clean when run from the tests
+
 import argparse
 import filecmp
 import hashlib
 import json
 import os
-import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
