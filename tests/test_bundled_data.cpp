@@ -9,8 +9,12 @@
 #include "platform/DrivePaths.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSet>
 #include <QtTest>
 
@@ -249,6 +253,7 @@ private slots:
     void correspondenceRowsFitTheRangeChoice();
     void flammableDistanceSheets();
     void toxicSubclassSheets();
+    void testDrivesHoldWhatTheirDescriptionsSay();
 };
 
 void BundledDataTest::everyWorkbookOpensAndSaysItHoldsExampleData_data()
@@ -583,6 +588,74 @@ void BundledDataTest::toxicSubclassSheets()
             problems << subclassFile(family, kLastSubclass) + QStringLiteral(": no cell falls back on the sub-class below");
     }
     QVERIFY2(problems.isEmpty(), qPrintable(report(problems)));
+}
+
+// The small drive trees for tests, read back through the reader: every cell a description sets
+// holds that value with its kind (a text stays a text, "4.3" included), the complete cases have all
+// 36 workbooks, and an unset cell is empty.
+void BundledDataTest::testDrivesHoldWhatTheirDescriptionsSay()
+{
+    const QDir specs(QStringLiteral(ZEFRO_TEST_DATA "/workbook-specs"));
+    const QStringList cases = specs.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+    QVERIFY(cases.contains(QStringLiteral("tiny.json")));
+    const int allFiles = 7 + 4 + 1 + 24;
+
+    QStringList problems;
+    for (const QString &caseFile : cases) {
+        QFile f(specs.filePath(caseFile));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonObject spec = QJsonDocument::fromJson(f.readAll()).object();
+        QVERIFY2(!spec.isEmpty(), qPrintable(caseFile));
+        const QString root = QStringLiteral(ZEFRO_TEST_DATA "/drives/") + QFileInfo(caseFile).completeBaseName();
+        const DrivePaths drives(root);
+        const XlsWorkbookOpener opener(drives);
+
+        const QDir data(drives.toLocal(kDataFolder));
+        const int files = int(data.entryList({QStringLiteral("*.xls")}, QDir::Files).size());
+        if (spec.value(QStringLiteral("complete")).toBool() && files != allFiles)
+            problems << QStringLiteral("%1: %2 workbooks instead of %3").arg(caseFile).arg(files).arg(allFiles);
+        for (const QString &target : spec.value(QStringLiteral("copy")).toObject().keys())
+            if (!QFile::exists(root + QLatin1Char('/') + target))
+                problems << QStringLiteral("%1: %2 not copied").arg(caseFile, target);
+
+        const QJsonObject books = spec.value(QStringLiteral("workbooks")).toObject();
+        for (auto book = books.begin(); book != books.end(); ++book) {
+            const Outcome<WorkbookHandle> opened = opener.open(kDataFolder + book.key());
+            if (!opened.ok()) {
+                problems << opened.error().message();
+                continue;
+            }
+            const QJsonObject sheets = book.value().toObject().value(QStringLiteral("cells")).toObject();
+            for (auto sheet = sheets.begin(); sheet != sheets.end(); ++sheet) {
+                const QJsonObject cells = sheet.value().toObject();
+                for (auto cell = cells.begin(); cell != cells.end(); ++cell) {
+                    const std::optional<CellPosition> start = parseCellAddress(cell.key());
+                    QVERIFY2(start, qPrintable(cell.key()));
+                    const QJsonArray values = cell.value().isArray() ? cell.value().toArray() : QJsonArray{cell.value()};
+                    for (int i = 0; i < values.size(); ++i) {
+                        const QString address = cellAddress(columnLetters(start->column + 1 + i), start->row + 1);
+                        const Outcome<CellValue> read = opened.value()->readCell(sheet.key().toInt(), address);
+                        const CellValue expected = values[i].isString() ? CellValue::text(values[i].toString())
+                                                                         : CellValue::number(values[i].toDouble());
+                        if (!read.ok())
+                            problems << read.error().message();
+                        else if (read.value().kind() != expected.kind() || !(read.value() == expected))
+                            problems << QStringLiteral("%1 %2 sheet %3 %4: not the described value")
+                                            .arg(caseFile, book.key(), sheet.key(), address);
+                    }
+                }
+            }
+        }
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(report(problems)));
+
+    // A cell no description sets is empty, and one beyond it too.
+    const XlsWorkbookOpener opener(DrivePaths(QStringLiteral(ZEFRO_TEST_DATA "/drives/tiny")));
+    const Outcome<WorkbookHandle> book = opener.open(kDataFolder + QStringLiteral("classe 51 tabelle nomi e indicazione zone.xls"));
+    QVERIFY(book.ok());
+    QVERIFY(book.value()->readCell(2, QStringLiteral("G5")).value().isEmpty());
+    QVERIFY(book.value()->readCell(2, QStringLiteral("BY204")).value().isEmpty());
+    QCOMPARE(book.value()->readCell(2, QStringLiteral("AA5")).value(), CellValue::text(QStringLiteral("5.1.2")));
 }
 
 QTEST_GUILESS_MAIN(BundledDataTest)
