@@ -2,10 +2,13 @@
 
 #include "app/CatalogueSelection.h"
 #include "app/ConfigBox.h"
+#include "app/CreditsBox.h"
 #include "app/Decorations.h"
+#include "app/OpenDocument.h"
 #include "app/ProgramState.h"
 #include "app/SelectionCombo.h"
 #include "app/Twips.h"
+#include "app/TutorialWindow.h"
 #include "app/WrappingButton.h"
 #include "catalogue/HazardClass.h"
 #include "platform/Platform.h"
@@ -370,17 +373,28 @@ void MainWindow::Command1_Click()
 
 void MainWindow::Command3_Click()
 {
-    // Shows the tutorial window.
+    // The tutorial window is created on first use and afterwards only shown, so it keeps its state.
+    if (!m_tutorial)
+        m_tutorial = new TutorialWindow(m_platform, [this](int n) { return m_configBox->fieldText(n); }, this);
+    m_tutorial->show();
+    m_tutorial->raise();
+    m_tutorial->activateWindow();
 }
 
 void MainWindow::Command4_Click()
 {
-    // Shows the credits box.
+    // A fresh box at each opening ("OK" destroys it); one still open is brought forward, not doubled.
+    if (!m_credits)
+        m_credits = new CreditsBox(m_platform, systemSysInfoEnvironment(), this);
+    m_credits->show();
+    m_credits->raise();
+    m_credits->activateWindow();
 }
 
 void MainWindow::Command6_Click()
 {
-    // Opens document entry 7 (field Text5) in the PDF reader.
+    // Document entry 7 lives in field Text5; the fields are read now, unsaved edits included.
+    OpenDocument(m_platform, [this](int n) { return m_configBox->fieldText(n); }, 5);
 }
 
 void MainWindow::Command7_Click()

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class ConfigBox;
+class CreditsBox;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class SelectionCombo;
+class TutorialWindow;
 class WrappingButton;
 struct Platform;
 struct ProgramState;
@@ -79,6 +82,8 @@ private:
     ProgramState &m_state;
     Platform &m_platform;
     ConfigBox *m_configBox = nullptr;
+    TutorialWindow *m_tutorial = nullptr; // created by the first "&Help", then kept
+    QPointer<CreditsBox> m_credits;       // the open credits box, if any
 
     QGroupBox *m_frame = nullptr;
     SelectionCombo *m_combo1 = nullptr;
