@@ -346,6 +346,30 @@ private slots:
         }
     }
 
+    void damagedContainersAreSurvived()
+    {
+        // Random bytes changed anywhere in a file saved by Calc: header, allocation tables,
+        // directory or records. Whatever the damage, the outcome is a value.
+        QFile file(QStringLiteral(ZEFRO_TEST_DATA "/workbooks/formulas.xls"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray good = file.readAll();
+        QCOMPARE(XlsFormulaCache::fromFileBytes(good).failure(), XlsFormulaCache::Failure::None);
+        QRandomGenerator random(1999);
+        int refused = 0;
+        for (int round = 0; round < 600; ++round) {
+            QByteArray damaged = good;
+            // Half of the rounds hit the first sectors, where the container's tables live.
+            const quint32 span = round % 2 ? quint32(damaged.size()) : 1536;
+            for (int c = 0; c < 1 + round % 6; ++c)
+                damaged[qsizetype(random.bounded(span))] = char(random.bounded(256));
+            const XlsFormulaCache cache = XlsFormulaCache::fromFileBytes(damaged);
+            if (!cache.ok())
+                ++refused;
+            QCOMPARE(cache.problem().isEmpty(), cache.ok());
+        }
+        QVERIFY(refused > 0);
+    }
+
     void containers()
     {
         const QByteArray stream = workbookStream({markerFormula(0, 0, 0) + stringRecord(QStringLiteral("dentro"))});

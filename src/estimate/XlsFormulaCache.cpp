@@ -133,10 +133,19 @@ bool holdsEverySector(QByteArrayView file)
     return lastUsed < 0 || sectorOffset(quint32(lastUsed)) + sectorSize <= file.size();
 }
 
+void ignoreLibraryMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer)
+{
+}
+
 void initGsfOnce()
 {
     static const bool initialised = [] {
         gsf_init();
+        // A damaged container is reported to the caller as a value; libgsf's own warnings about
+        // it would only clutter the terminal.
+        const auto levels = GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE);
+        for (const char *domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(domain, levels, ignoreLibraryMessage, nullptr);
         return true;
     }();
     (void)initialised;
