@@ -444,6 +444,18 @@ void BundledDataTest::subclassMatrixCoversEveryPairInReportOrder()
             if (!(group == 1 || group == 2) || !(threshold == 1 || threshold == 3) || !(weather == 1 || weather == 2))
                 problems << QStringLiteral("%1 sheet 2 row %2: group, threshold or weather out of range").arg(c.workbookFile).arg(row);
             used[{group, int(v[1].toNumber())}].append({threshold, weather});
+            // Every label of the row, used zone or not, names a sub-class workbook of the family.
+            for (int col = 6; col <= kLastZoneColumn; ++col) {
+                const CellValue label = reader.cell(c.workbookFile, 2, col, row);
+                if (label.isEmpty())
+                    continue;
+                bool valid = false;
+                for (int k = 1; k <= kLastSubclass; ++k)
+                    valid = valid || label == CellValue::text(kLabelPrefix[family] + QString::number(k));
+                if (!valid)
+                    problems << QStringLiteral("%1 sheet 2 %2%3: %4 is no sub-class of the family")
+                                    .arg(c.workbookFile, columnLetters(col)).arg(row).arg(label.toText());
+            }
         }
         if (!pairCodes.contains(c.classCode))
             problems << QStringLiteral("class %1: no correspondence row").arg(family);
