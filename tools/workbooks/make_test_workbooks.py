@@ -9,11 +9,13 @@ The description format is documented in tools/workbooks/README.md. make_workbook
 compares the committed trees with a fresh generation.
 """
 
+import sys
+sys.dont_write_bytecode = True  # keep the source tree clean
+
 import glob
 import json
 import os
 import shutil
-import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
