@@ -2,9 +2,13 @@
 // rules the class search, the containment choice, the distance lookup and the toxic sub-class lookup
 // rely on. Each test gathers every violation it finds and reports them together.
 
+#include "app/ProgramState.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/ClassLookup.h"
 #include "catalogue/HazardClass.h"
 #include "estimate/CellAddress.h"
+#include "estimate/ContainmentChoice.h"
+#include "estimate/DistanceLookup.h"
 #include "estimate/XlsWorkbookOpener.h"
 #include "platform/DrivePaths.h"
 
@@ -260,6 +264,7 @@ private slots:
     void correspondenceRowsFitTheRangeChoice();
     void flammableDistanceSheets();
     void toxicSubclassSheets();
+    void everyEstimateOnTheDataCompletes();
     void testDrivesHoldWhatTheirDescriptionsSay();
 };
 
@@ -363,6 +368,7 @@ void BundledDataTest::toxicTablesListCatalogueSubstancesWithMappedZones()
     QStringList problems;
     BundledReader reader(problems);
     int flammableAndToxic = 0;
+    QHash<QString, double> zoneOf; // the class search keeps the zone of the last toxic table found
     for (const QString &family : kFamilies) {
         const HazardClass &c = hazardClass(family);
         int listed = 0;
@@ -402,6 +408,9 @@ void BundledDataTest::toxicTablesListCatalogueSubstancesWithMappedZones()
                     problems << QStringLiteral("%1 sheet 2 %2%3: no sub-class label for zone %4")
                                     .arg(c.workbookFile, columnLetters(int(z) + 5)).arg(mrow).arg(z);
             }
+            if (zoneOf.contains(cas.toText()) && zoneOf.value(cas.toText()) != z)
+                problems << at + QStringLiteral(": %1 has another zone in an earlier toxic table").arg(cas.toText());
+            zoneOf.insert(cas.toText(), z);
             // The gas flag of the last class found decides the diameter list: a toxic gas must not
             // also be a flammable liquid, nor a toxic liquid a flammable gas.
             if ((c.gas && flammableLiquid.contains(cas.toText())) || (!c.gas && flammableGas.contains(cas.toText())))
@@ -607,6 +616,98 @@ void BundledDataTest::toxicSubclassSheets()
             problems << subclassFile(family, kLastSubclass) + QStringLiteral(": no cell falls back on the sub-class below");
     }
     QVERIFY2(problems.isEmpty(), qPrintable(report(problems)));
+}
+
+// The whole chain of an estimate, run by the program's own steps on the data: class search, class
+// choice, containment choice and estimate, for one substance of every flammable class and one of
+// every zone of every toxic class, every containment, every offered range and both hypotheses.
+// Every estimate must complete with every distance found; some toxic ones fall back on the sub-class
+// below the last.
+void BundledDataTest::everyEstimateOnTheDataCompletes()
+{
+    QStringList problems;
+    BundledReader reader(problems);
+    const XlsWorkbookOpener opener{DrivePaths(checkedRoot())};
+    const QStringList hypotheses{QStringLiteral("Ipotesi più probabile"), QStringLiteral("Ipotesi media")};
+    const QStringList containments(containmentTypes().begin(), containmentTypes().end());
+
+    QList<QPair<QString, int>> cases; // CAS, class index
+    for (int i = 0; i < int(hazardClasses().size()); ++i) {
+        const HazardClass &c = hazardClasses()[i];
+        if (!c.isToxic()) {
+            cases.append({Catalogue::quickPickCas(c.listCode).constFirst(), i});
+            continue;
+        }
+        QSet<double> zones;
+        for (int row = c.firstRow; row <= c.lastRow; ++row) {
+            const CellValue zone = reader.cell(c.workbookFile, 1, 1, row);
+            if (!zone.isEmpty() && !zones.contains(zone.toNumber())) {
+                zones.insert(zone.toNumber());
+                cases.append({reader.cell(c.workbookFile, 1, 3, row).toText(), i});
+            }
+        }
+    }
+
+    int estimates = 0, fallbacks = 0;
+    for (const auto &[cas, index] : cases) {
+        const HazardClass &c = hazardClasses()[index];
+        for (int containment = 0; containment < 5; ++containment) {
+            // A compressed gas in a bunded store is refused before any range is offered.
+            if (containment == 0 && (c.listCode == QStringLiteral("2_3") || c.listCode == QStringLiteral("53")))
+                continue;
+            for (const QString &hypothesis : hypotheses) {
+                const QString what = QStringLiteral("%1 in %2, %3, %4").arg(cas, c.listCode, containments[containment], hypothesis);
+                ProgramState chosen;
+                const ClassLookupResult found = LookupSubstanceClasses(chosen, opener, cas);
+                if (found.error || !found.entries.contains(c.listEntry)) {
+                    problems << what + QStringLiteral(": class not found");
+                    continue;
+                }
+                ChooseSubstanceClass(chosen, c.listEntry);
+                const ContainmentOutcome offer = ChooseContainment(chosen, opener, {containments[containment], c.listEntry, QString(), hypothesis});
+                if (!offer.message.isEmpty()) {
+                    problems << what + QStringLiteral(": ") + offer.message;
+                    continue;
+                }
+                const bool pipeline = containment == 4, fixedCase = containment == 2 || containment == 3;
+                const QStringList entries = (pipeline ? offer.diameterEntries : offer.quantityEntries).value_or(QStringList());
+                if (!fixedCase && entries.isEmpty())
+                    problems << what + QStringLiteral(": no range offered");
+                for (const QString &entry : fixedCase ? QStringList{QString()} : entries) {
+                    ProgramState state = chosen;
+                    EstimateInput input;
+                    input.cas = cas;
+                    input.classText = c.listEntry;
+                    input.containment = containments[containment];
+                    input.containmentEntries = containments;
+                    input.hypothesis = hypothesis;
+                    (pipeline ? input.diameter : input.quantity) = entry;
+                    (pipeline ? input.diameterEntries : input.quantityEntries) = entries;
+                    const EstimateOutcome out = RunEstimate(state, opener, input);
+                    ++estimates;
+                    if (!out.completed || !out.message.isEmpty()) {
+                        problems << what + QStringLiteral(" %1: %2").arg(entry, out.message);
+                        continue;
+                    }
+                    const ResultSet &r = state.result;
+                    for (int slot = 0; slot < kDistanceSlots; ++slot) {
+                        if (r.notAvailable[slot])
+                            problems << what + QStringLiteral(" %1: slot %2 not available").arg(entry).arg(slot + 1);
+                        // Threshold 1 always applies; for a toxic class threshold 3 too.
+                        const bool needed = slot % 4 == 0 || (c.isToxic() && slot % 4 == 2);
+                        if (needed && !(r.damageDistance[slot].isNumber() && r.damageDistance[slot].toNumber() >= 5))
+                            problems << what + QStringLiteral(" %1: slot %2 holds no distance").arg(entry).arg(slot + 1);
+                    }
+                    for (bool mark : r.greaterThan)
+                        fallbacks += mark ? 1 : 0;
+                }
+            }
+        }
+    }
+    qInfo("%d estimates, %d distances taken from the sub-class below the last", estimates, fallbacks);
+    QVERIFY2(problems.isEmpty(), qPrintable(report(problems)));
+    QVERIFY(estimates > 1000);
+    QVERIFY(fallbacks > 0);
 }
 
 // The small drive trees for tests, read back through the reader: every cell a description sets

@@ -291,6 +291,14 @@ def check_tables(tables):
     gas_lists = set().union(*(tables["quickpick"][c] for c, _ in FLAMMABLE if c.startswith("2")))
     liquid_lists = set().union(*(tables["quickpick"][c] for c, _ in FLAMMABLE if c.startswith("1")))
     rows = {"4": 72, "51": 22, "52": 25, "53": 25}
+    # The class search keeps the zone of the last toxic table that lists a substance, whichever
+    # toxic class is chosen afterwards: a substance in two tables needs one zone.
+    zones_of = {}
+    for cls, _ in TOXIC:
+        for zone, _, cas in tables["toxic"][cls]:
+            zones_of.setdefault(cas, set()).add(zone)
+    for cas, zones in zones_of.items():
+        check(len(zones) == 1, "%s has the zones %s in different toxic tables" % (cas, sorted(zones)))
     for cls, _ in TOXIC:
         subs = tables["toxic"][cls]
         check(len(subs) <= rows[cls], "class %s: more substances than searched rows" % cls)
