@@ -61,9 +61,8 @@ CreditsBox::CreditsBox(Platform &platform, SysInfoEnvironment sysInfo, QWidget *
     addLabel(this, "lblOrganisation",
              QStringLiteral("Realizzato da: Ufficio Tecnico Rischio Industriale, Servizio Pianificazione di Emergenza"),
              {16, 128, kClientWidth - 32, 30});
-    addLabel(this, "lblAgreement",
-             QStringLiteral("Convenzione di collaborazione tecnica n. 14/2005 sul rischio di incidente rilevante"),
-             {16, 158, kClientWidth - 32, 30});
+    addLabel(this, "lblAgreement", QStringLiteral("Convenzione tecnica n. 14/2005 sul rischio di incidente rilevante"),
+             {16, 158, 250, 30});
     addLabel(this, "lblContact", QStringLiteral("Contatti: zefro-assistenza@example.org"),
              {16, 188, 250, 16});
 

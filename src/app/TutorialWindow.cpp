@@ -41,8 +41,8 @@ protected:
 };
 
 // Button column on the right of the text, in pixels of the client area.
-constexpr int kButtonLeft = 463;
-constexpr int kButtonWidth = 120;
+constexpr int kButtonLeft = 447;
+constexpr int kButtonWidth = 136;
 constexpr int kButtonHeight = 52;
 
 } // namespace
@@ -60,7 +60,7 @@ TutorialWindow::TutorialWindow(Platform &platform, ConfigurationField configurat
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setFrameShape(QFrame::Box);
     frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(8, 8, 447, 99);
+    frame->setGeometry(8, 8, 431, 99);
 
     auto *picture = new QLabel(frame);
     picture->setObjectName(QStringLiteral("Picture1"));
@@ -73,12 +73,12 @@ TutorialWindow::TutorialWindow(Platform &platform, ConfigurationField configurat
     titleFont.setStyleHint(QFont::SansSerif); // another sans-serif where Tahoma is missing
     title->setFont(titleFont);
     title->setTextFormat(Qt::PlainText);
-    title->setGeometry(108, 8, 331, 83);
+    title->setGeometry(108, 8, 315, 83);
     title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
-    m_text->setGeometry(8, 115, 447, kClientHeight - 123);
+    m_text->setGeometry(8, 115, 431, kClientHeight - 123);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     connect(addButton("Command1", QStringLiteral("Introduzione"), QStringLiteral("Sommario del Metodo Quillaro"), 8),
