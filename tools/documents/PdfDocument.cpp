@@ -22,7 +22,7 @@ QString writePdfDocument(const QString &path, const QString &title, const QStrin
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("ZEFRO"));
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(18, 16, 18, 14), QPageLayout::Millimeter));
+                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
 
     QTextDocument document;
     QFont font(QStringLiteral("DejaVu Sans"), 10);
@@ -39,8 +39,8 @@ QString writePdfDocument(const QString &path, const QString &title, const QStrin
         "p.small { font-size: 8pt; color: #555555; }"));
     document.setHtml(html);
 
-    // Without a page size of its own the document is laid out on the writer's pages and gets its
-    // page numbers at the foot.
+    // Without a page size of its own the document is laid out on the writer's pages, inside a margin
+    // of 2 cm that it keeps itself (hence no margins on the writer), and gets its page numbers at the foot.
     QPainter painter;
     if (!painter.begin(&writer))
         return QStringLiteral("cannot write %1").arg(path);
