@@ -202,8 +202,8 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<double>("pixelsPerUnit");
-        QTest::newRow("1:5000") << "esempio distretto industriale 1-5000.bmp" << 47.24;
-        QTest::newRow("1:10000") << "esempio distretto industriale 1-10000.bmp" << 37.80;
+        QTest::newRow("1:5000") << "esempio 1-5000.bmp" << 47.24;
+        QTest::newRow("1:10000") << "esempio 1-10000.bmp" << 37.80;
     }
     void bundledMapsStateTheirResolution()
     {

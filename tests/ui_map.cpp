@@ -29,8 +29,8 @@
 namespace {
 
 const QString kRaster = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster");
-const QString kMap5000 = QStringLiteral("esempio distretto industriale 1-5000.bmp");
-const QString kMap10000 = QStringLiteral("esempio distretto industriale 1-10000.bmp");
+const QString kMap5000 = QStringLiteral("esempio 1-5000.bmp");
+const QString kMap10000 = QStringLiteral("esempio 1-10000.bmp");
 constexpr double kUnit5000 = 47.24; // pixels per drawing unit of the 1:5000 sheet
 
 // Every control whose visibility makes up the window's state.

@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,8 +30,36 @@ const QString kCaption = QStringLiteral("ZEFRO ver. 3.0fe : visualizzazione ragg
 const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento disegnato in metri");
 const QString kCredits = QStringLiteral(
     "ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
-    "per l'analisi delle conseguenze di incidenti rilevanti (D.Lgs.334/99  e s.m.i.)\n"
+    "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
     "uso riservato alle pubbliche amministrazioni");
+
+// The controls keep the sizes the window has always had; captions get the largest font (up to the
+// window's own) that fits them, whatever fonts the machine offers.
+void fitFontToWidth(QWidget *widget, const QString &text, int room)
+{
+    QFont font = widget->font();
+    const int largest = QFontInfo(font).pixelSize();
+    for (int pixels = largest; pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(text) <= room)
+            break;
+    }
+    widget->setFont(font);
+}
+
+void fitWrappedFont(QLabel *label)
+{
+    QFont font = label->font();
+    const int largest = QFontInfo(font).pixelSize();
+    for (int pixels = largest; pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, label->width(), 10000),
+                                                             Qt::TextWordWrap, label->text());
+        if (needed.height() <= label->height())
+            break;
+    }
+    label->setFont(font);
+}
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &tip,
                         QRect geometry)
@@ -38,6 +68,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     button->setObjectName(QLatin1String(name));
     button->setToolTip(tip);
     button->setGeometry(geometry);
+    fitFontToWidth(button, caption, geometry.width() - 10);
     return button;
 }
 
@@ -115,6 +146,8 @@ void MapWindow::buildControls()
     m_shapeList->setEditText(QStringLiteral("Scelta della forma dell'area di danno"));
     m_shapeList->setEnabled(false); // the areas are always full circles
     m_shapeList->setGeometry(256, 112, 193, 21);
+    fitFontToWidth(m_shapeList, m_shapeList->currentText(), 193 - 30);
+    m_shapeList->lineEdit()->setCursorPosition(0);
 
     m_instructions = new QLabel(QStringLiteral("Premere \"Mostra mappa\", ingrandire la figura a tutto schermo se "
                                                "desirato e posizionare il cursore sull'origine dell'incidente"),
@@ -124,6 +157,7 @@ void MapWindow::buildControls()
     m_instructions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_instructions->setAutoFillBackground(true);
     m_instructions->setGeometry(256, 152, 193, 57);
+    fitWrappedFont(m_instructions);
 
     m_showMap = makeButton(s, "Command3", QStringLiteral("Mostra mappa"),
                            QStringLiteral("Mostra la mappa selezionata posizionando i cerchi di danno con la scala "
@@ -155,6 +189,8 @@ void MapWindow::buildControls()
                                            "lunghezza nota e inserire qui il valore reale in metri. Poi premere "
                                            "Riscala"));
     m_lengthBox->setGeometry(728, 272, 273, 25);
+    fitFontToWidth(m_lengthBox, kLengthPrompt, 273 - 12);
+    m_lengthBox->setCursorPosition(0);
     m_lengthBox->installEventFilter(this);
 
     m_startRescale = makeButton(s, "Command10", QStringLiteral("Riscalatura manuale della mappa"),
@@ -209,6 +245,7 @@ void MapWindow::buildControls()
         m_panelLabels[i] = label;
     }
     m_panelLabels[0]->setWordWrap(true);
+    m_panelLabels[1]->setWordWrap(true); // long containment names
 
     // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
     for (QWidget *hidden : std::initializer_list<QWidget *>{

@@ -35,8 +35,8 @@ struct Sheet
 };
 
 const Sheet kSheets[] = {
-    {"esempio distretto industriale 1-5000.bmp", 5000, 4724, 600.0, 500.0, 1500, 1100, 500.0},
-    {"esempio distretto industriale 1-10000.bmp", 10000, 3780, 0.0, 0.0, 1500, 1100, 1000.0},
+    {"esempio 1-5000.bmp", 5000, 4724, 600.0, 500.0, 1500, 1100, 500.0},
+    {"esempio 1-10000.bmp", 10000, 3780, 0.0, 0.0, 1500, 1100, 1000.0},
 };
 
 // Colours of the map; the palette of the indexed BMP is built from them.
