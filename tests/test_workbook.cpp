@@ -207,6 +207,8 @@ private slots:
         QTest::newRow("shared formula first") << 1 << "C1" << num(10);
         QTest::newRow("shared formula middle") << 1 << "C3" << num(30);
         QTest::newRow("shared formula last") << 1 << "C6" << num(60);
+        QTest::newRow("array formula first cell") << 1 << "D1" << num(42);
+        QTest::newRow("array formula second cell") << 1 << "D2" << num(9);
         QTest::newRow("far column AB") << 1 << "AB3" << num(25.5);
         QTest::newRow("far column BY") << 1 << "BY10" << num(10.5);
         QTest::newRow("empty cell among formulas") << 1 << "C7" << CellValue();

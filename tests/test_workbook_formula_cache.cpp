@@ -201,6 +201,9 @@ private slots:
         QTest::newRow("text after a shared formula")
             << markerFormula(2, 1, 0) + record(kSharedFormula, QByteArray(10, '\0')) + stringRecord(QStringLiteral("5.2.1"))
             << "text '5.2.1'";
+        QTest::newRow("text after an array formula")
+            << markerFormula(2, 1, 0) + record(0x0221, QByteArray(14, '\0')) + stringRecord(QStringLiteral("AB"))
+            << "text 'AB'";
         QTest::newRow("text continued, one byte then two")
             << markerFormula(2, 1, 0) + record(kString, le16(4) + characters(QStringLiteral("ab"), false))
                    + record(kContinue, characters(QStringLiteral("€è"), true))
