@@ -122,23 +122,31 @@ private slots:
 
     void loadFailures_data()
     {
-        QTest::addColumn<bool>("writeFile");
+        QTest::addColumn<QString>("present"); // "nothing", "folder", "file"
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("lineCount");
-        QTest::newRow("missing file") << false << QByteArray() << int(ConfigurationError::Kind::Unreadable) << 0;
-        QTest::newRow("empty file") << true << QByteArray() << int(ConfigurationError::Kind::TooShort) << 0;
-        QTest::newRow("seven lines") << true << crlfLines({"1", "2", "3", "4", "5", "6", "7"})
-                                     << int(ConfigurationError::Kind::TooShort) << 7;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << "nothing" << QByteArray() << int(ConfigurationError::Kind::Unreadable) << 0
+                                        << "Percorso non trovato";
+        QTest::newRow("missing file") << "folder" << QByteArray() << int(ConfigurationError::Kind::Unreadable) << 0
+                                      << "File non trovato";
+        QTest::newRow("empty file") << "file" << QByteArray() << int(ConfigurationError::Kind::TooShort) << 0
+                                    << "contiene 0 righe";
+        QTest::newRow("seven lines") << "file" << crlfLines({"1", "2", "3", "4", "5", "6", "7"})
+                                     << int(ConfigurationError::Kind::TooShort) << 7 << "contiene 7 righe";
     }
     void loadFailures()
     {
-        QFETCH(bool, writeFile);
+        QFETCH(QString, present);
         QFETCH(QByteArray, bytes);
         QFETCH(int, kind);
         QFETCH(int, lineCount);
+        QFETCH(QString, reason);
         const TestDrive drive(TestDrive::Contents::Empty);
-        if (writeFile)
+        if (present == QStringLiteral("folder"))
+            QVERIFY(QDir().mkpath(QFileInfo(drive.local(kConfig)).path()));
+        if (present == QStringLiteral("file"))
             drive.writeFile(kConfig, bytes);
         const ConfigurationLoad load = loadConfigurationFile(DrivePaths(drive.root()));
         QVERIFY(!load.configuration.has_value());
@@ -146,6 +154,7 @@ private slots:
         QCOMPARE(load.error.lineCount, lineCount);
         const QString message = load.error.message();
         QVERIFY2(message.contains(kConfig), qPrintable(message));
+        QVERIFY2(message.contains(reason), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("Il programma verrà chiuso")), qPrintable(message));
     }
 
@@ -198,6 +207,7 @@ private slots:
         QVERIFY(problem.has_value());
         QCOMPARE(problem->kind, ConfigurationError::Kind::Unwritable);
         QVERIFY(problem->message().contains(kConfig));
+        QVERIFY(problem->message().contains(QStringLiteral("Percorso non trovato")));
         QVERIFY(!QFileInfo::exists(drive.local(kConfig)));
     }
 };

@@ -199,12 +199,14 @@ private slots:
     void failedSaveKeepsTheProgramAndTheEdits_data()
     {
         QTest::addColumn<QString>("obstacle");
-        QTest::newRow("folder missing") << "missing folder";
-        QTest::newRow("folder in the file's place") << "folder as file";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder missing") << "missing folder" << "Percorso non trovato";
+        QTest::newRow("folder in the file's place") << "folder as file" << "c'è una cartella";
     }
     void failedSaveKeepsTheProgramAndTheEdits()
     {
         QFETCH(QString, obstacle);
+        QFETCH(QString, reason);
         const TestDrive drive;
         const Session run(drive);
         run.openBox();
@@ -225,6 +227,7 @@ private slots:
         QCOMPARE(shown.icon, MessageIcon::Critical);
         QCOMPARE(shown.buttons, MessageButtons::Ok);
         QVERIFY2(shown.text.contains(kConfig), qPrintable(shown.text));
+        QVERIFY2(shown.text.contains(reason), qPrintable(shown.text));
         QCOMPARE(run.fake.exit.calls(), 0);
         QVERIFY(run.box().isVisible());
         QCOMPARE(run.box().fieldText(2), QStringLiteral("c:\\nuovo\\aiuto.pdf"));

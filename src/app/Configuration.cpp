@@ -3,6 +3,9 @@
 #include "platform/DrivePaths.h"
 #include "platform/TextFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace {
@@ -20,6 +23,20 @@ bool wrappedInQuotes(const QString &text)
     return text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'));
 }
 
+// Why the file at `localPath` could not be read or written, in the user's words; the file layer's
+// own report when no plainer reason is found.
+QString fileProblem(const QString &localPath, const QString &fileLayerError)
+{
+    const QFileInfo file(localPath);
+    if (!file.dir().exists())
+        return QStringLiteral("Percorso non trovato: la cartella non esiste.");
+    if (file.isDir())
+        return QStringLiteral("Al posto del file c'è una cartella.");
+    if (!file.exists())
+        return QStringLiteral("File non trovato.");
+    return fileLayerError;
+}
+
 } // namespace
 
 QString ConfigurationError::message() const
@@ -27,8 +44,9 @@ QString ConfigurationError::message() const
     const QString file = Configuration::filePath();
     switch (kind) {
     case Kind::Unreadable:
-        return QStringLiteral("Impossibile leggere il file di configurazione\n%1\n\n%2\n\nIl programma verrà chiuso.")
-            .arg(file, detail);
+        return QStringLiteral("Impossibile leggere il file di configurazione\n%1\n\n%2\n(%3)\n\n"
+                              "Il programma verrà chiuso.")
+            .arg(file, detail, localPath);
     case Kind::TooShort:
         return QStringLiteral("Il file di configurazione\n%1\ncontiene %2 righe: ne servono 8 "
                               "(percorso di Acrobat Reader, sei documenti, prefisso dei file di uscita)."
@@ -36,9 +54,9 @@ QString ConfigurationError::message() const
             .arg(file)
             .arg(lineCount);
     case Kind::Unwritable:
-        return QStringLiteral("Impossibile salvare il file di configurazione\n%1\n\n%2\n\n"
+        return QStringLiteral("Impossibile salvare il file di configurazione\n%1\n\n%2\n(%3)\n\n"
                               "Le modifiche restano nella finestra di configurazione.")
-            .arg(file, detail);
+            .arg(file, detail, localPath);
     case Kind::NotStorable:
         return QStringLiteral("Il testo\n%1\ncontiene caratteri che il file di configurazione non può "
                               "registrare (a capo o caratteri non dell'alfabeto latino).\n\n"
@@ -140,20 +158,23 @@ std::optional<ConfigurationError> Configuration::unstorableField() const
             return c.unicode() <= 0xFF && c != QLatin1Char('\n') && c != QLatin1Char('\r');
         });
         if (!storable)
-            return ConfigurationError{ConfigurationError::Kind::NotStorable, text, 0, field};
+            return ConfigurationError{ConfigurationError::Kind::NotStorable, text, QString(), 0, field};
     }
     return std::nullopt;
 }
 
 ConfigurationLoad loadConfigurationFile(const DrivePaths &drives)
 {
-    const TextFile::ReadResult read = TextFile::readLines(drives.toLocal(Configuration::filePath()));
-    if (!read.lines)
-        return {std::nullopt, {ConfigurationError::Kind::Unreadable, read.error, 0, 0}};
+    const QString localPath = drives.toLocal(Configuration::filePath());
+    const TextFile::ReadResult read = TextFile::readLines(localPath);
+    if (!read.lines) {
+        return {std::nullopt,
+                {ConfigurationError::Kind::Unreadable, fileProblem(localPath, read.error), localPath, 0, 0}};
+    }
     std::optional<Configuration> configuration = Configuration::fromLines(*read.lines);
     if (!configuration) {
         return {std::nullopt,
-                {ConfigurationError::Kind::TooShort, QString(), int(read.lines->size()), 0}};
+                {ConfigurationError::Kind::TooShort, QString(), localPath, int(read.lines->size()), 0}};
     }
     return {std::move(configuration), {}};
 }
@@ -163,8 +184,9 @@ std::optional<ConfigurationError> saveConfigurationFile(const DrivePaths &drives
 {
     if (auto problem = configuration.unstorableField())
         return problem;
+    const QString localPath = drives.toLocal(Configuration::filePath());
     QString error;
-    if (!TextFile::writeLines(drives.toLocal(Configuration::filePath()), configuration.toLines(), &error))
-        return ConfigurationError{ConfigurationError::Kind::Unwritable, error, 0, 0};
+    if (!TextFile::writeLines(localPath, configuration.toLines(), &error))
+        return ConfigurationError{ConfigurationError::Kind::Unwritable, fileProblem(localPath, error), localPath, 0, 0};
     return std::nullopt;
 }

@@ -20,7 +20,8 @@ struct ConfigurationError
     };
 
     Kind kind = Kind::Unreadable;
-    QString detail;  // the file layer's own words (read and write failures), or the offending text
+    QString detail;  // why reading or writing failed (Italian), or the offending text
+    QString localPath; // where the file is on this machine (read and write failures)
     int lineCount = 0; // TooShort: the lines found
     int field = 0;     // NotStorable: the N of TextN
 
