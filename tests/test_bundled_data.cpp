@@ -266,6 +266,8 @@ private slots:
     void toxicSubclassSheets();
     void everyEstimateOnTheDataCompletes();
     void testDrivesHoldWhatTheirDescriptionsSay();
+    void tinyDriveGivesItsDescribedToxicEstimates_data();
+    void tinyDriveGivesItsDescribedToxicEstimates();
 };
 
 void BundledDataTest::everyWorkbookOpensAndSaysItHoldsExampleData_data()
@@ -776,6 +778,75 @@ void BundledDataTest::testDrivesHoldWhatTheirDescriptionsSay()
     QVERIFY(book.value()->readCell(2, QStringLiteral("G5")).value().isEmpty());
     QVERIFY(book.value()->readCell(2, QStringLiteral("BY204")).value().isEmpty());
     QCOMPARE(book.value()->readCell(2, QStringLiteral("AA5")).value(), CellValue::text(QStringLiteral("5.1.2")));
+}
+
+// The tiny test drive is a usable installation: the toxic estimates its description promises come
+// out of the program's steps (values from tests/data/workbook-specs/tiny.json).
+void BundledDataTest::tinyDriveGivesItsDescribedToxicEstimates_data()
+{
+    QTest::addColumn<QString>("cas");
+    QTest::addColumn<QString>("classEntry");
+    QTest::addColumn<int>("containment");
+    QTest::addColumn<QString>("hypothesis");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QList<double>>("distances"); // threshold 1 D5, 3 D5, 1 F2, 3 F2
+    QTest::addColumn<QList<bool>>("marks");
+    QTest::addColumn<QString>("subclass");
+
+    const QString likely = QStringLiteral("Ipotesi più probabile"), medium = QStringLiteral("Ipotesi media");
+    const QString chlorineClass = hazardClass(QStringLiteral("51")).listEntry;
+    // Chlorine, zone 1 (column F): 5.1.6, whose zeros fall back on 5.1.5.
+    QTest::newRow("chlorine bunded 0-10 likely") << QStringLiteral("7782-50-5") << chlorineClass << 0 << likely << QStringLiteral(" 0 -  10")
+                                                  << QList<double>{335, 2565, 1640, 7785} << QList<bool>{false, false, false, true}
+                                                  << QStringLiteral("classe 5.1.6");
+    QTest::newRow("chlorine bunded 10-50 medium") << QStringLiteral("7782-50-5") << chlorineClass << 0 << medium << QStringLiteral(" 10 -  50")
+                                                   << QList<double>{4520, 10001, 9700, 10001} << QList<bool>{false, true, true, true}
+                                                   << QStringLiteral("classe 5.1.6");
+    // Ammonia, zone 22 (column AA): 5.1.2 on a tanker, columns C and D.
+    QTest::newRow("ammonia tanker likely") << QStringLiteral("7664-41-7") << chlorineClass << 2 << likely << QString()
+                                           << QList<double>{70, 560, 280, 2700} << QList<bool>{false, false, false, false}
+                                           << QStringLiteral("classe 5.1.2");
+}
+
+void BundledDataTest::tinyDriveGivesItsDescribedToxicEstimates()
+{
+    QFETCH(QString, cas);
+    QFETCH(QString, classEntry);
+    QFETCH(int, containment);
+    QFETCH(QString, hypothesis);
+    QFETCH(QString, range);
+    QFETCH(QList<double>, distances);
+    QFETCH(QList<bool>, marks);
+    QFETCH(QString, subclass);
+
+    const XlsWorkbookOpener opener(DrivePaths(QStringLiteral(ZEFRO_TEST_DATA "/drives/tiny")));
+    const QStringList containments(containmentTypes().begin(), containmentTypes().end());
+    ProgramState state;
+    const ClassLookupResult found = LookupSubstanceClasses(state, opener, cas);
+    QVERIFY(!found.error);
+    QVERIFY(found.entries.contains(classEntry));
+    ChooseSubstanceClass(state, classEntry);
+    const ContainmentOutcome offer = ChooseContainment(state, opener, {containments[containment], classEntry, QString(), hypothesis});
+    QVERIFY2(offer.message.isEmpty(), qPrintable(offer.message));
+
+    EstimateInput input;
+    input.cas = cas;
+    input.classText = classEntry;
+    input.containment = containments[containment];
+    input.containmentEntries = containments;
+    input.hypothesis = hypothesis;
+    input.quantity = range;
+    input.quantityEntries = offer.quantityEntries.value_or(QStringList());
+    if (!range.isEmpty())
+        QVERIFY(input.quantityEntries.contains(range));
+    const EstimateOutcome out = RunEstimate(state, opener, input);
+    QVERIFY2(out.completed, qPrintable(out.message));
+    const std::array<int, 4> slotOf{0, 2, 4, 6};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(state.result.damageDistance[slotOf[i]].toNumber(), distances[i]);
+        QCOMPARE(state.result.greaterThan[i], marks[i]);
+        QCOMPARE(state.result.subclassName[i], subclass);
+    }
 }
 
 QTEST_GUILESS_MAIN(BundledDataTest)
