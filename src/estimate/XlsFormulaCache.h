@@ -16,6 +16,8 @@
 //  - a number stays a number, a text stays a text (an empty text result is the empty text);
 //  - TRUE and FALSE become the numbers 1 and 0, as FreeXL gives constant boolean cells;
 //  - an error value, computed or constant, becomes an empty cell: it carries no number to compare;
+//  - a number result shown in a date format stays a number (constant date cells, which FreeXL
+//    turns into text, are the only dates in text form; the tables hold no dates);
 //  - a text result whose text record is missing or cut short is unreadable, never silently empty.
 //
 // Every length read from the file is checked against the bytes that are really there.
