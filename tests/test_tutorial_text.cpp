@@ -70,15 +70,6 @@ private slots:
         QCOMPARE(actual, expected);
     }
 
-    void usageTextHasOnlyCrLfBreaks()
-    {
-        const QString text = tutorialUsageText();
-        QCOMPARE(text.count(QStringLiteral("\r\n")), 15);
-        QCOMPARE(text.count(QLatin1Char('\n')), 15);
-        QCOMPARE(text.count(QLatin1Char('\r')), 15);
-        QVERIFY(text.endsWith(QStringLiteral("nuovo caso. ")));
-    }
-
     void commandLineIsReaderBlankDocument_data()
     {
         QTest::addColumn<QString>("reader");

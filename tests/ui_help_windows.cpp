@@ -129,32 +129,6 @@ private slots:
         QCOMPARE(text->document()->blockCount(), 16);
     }
 
-    void documentButtons_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("field");
-        QTest::newRow("Introduzione") << "Command1" << 2;
-        QTest::newRow("ordine alfabetico") << "Command3" << 3;
-        QTest::newRow("ordinate per classe") << "Command2" << 4;
-        QTest::newRow("Parte I") << "Command4" << 6;
-    }
-    void documentButtons()
-    {
-        QFETCH(QString, button);
-        QFETCH(int, field);
-        TutorialWindow *window = makeTutorial();
-
-        click(window, qPrintable(button));
-        QCOMPARE(m_fake->launcher.started, QStringList{m_fields[1] + QLatin1Char(' ') + m_fields[field]});
-
-        // The fields are read at each click: a changed field applies to the next one at once.
-        m_fields[1] = QStringLiteral("xdg-open");
-        m_fields[field] = QStringLiteral("c:\\zefro\\manuali\\manuale utente.pdf");
-        click(window, qPrintable(button));
-        QCOMPARE(m_fake->launcher.started.last(), QStringLiteral("xdg-open c:\\zefro\\manuali\\manuale utente.pdf"));
-        QVERIFY(m_fake->messages.shown().isEmpty());
-    }
-
     void pathWithBlanksReachesTheReaderInPieces()
     {
         m_fields[2] = QStringLiteral("c:\\zefro\\guida introduttiva.pdf");
@@ -176,23 +150,6 @@ private slots:
         QTest::keyClick(partTwo, Qt::Key_Space);
         QVERIFY(m_fake->launcher.attempted.isEmpty());
         QVERIFY(!partTwo->isEnabled());
-    }
-
-    void failingReaderIsReportedAndTheWindowGoesOn()
-    {
-        TutorialWindow *window = makeTutorial();
-        m_fake->launcher.failNext = true;
-        click(window, "Command1");
-        QCOMPARE(m_fake->messages.shown().size(), 1);
-        const MessageRequest &message = m_fake->messages.shown().first();
-        QCOMPARE(message.icon, MessageIcon::Critical);
-        QVERIFY(message.text.contains(m_fields[1] + QLatin1Char(' ') + m_fields[2]));
-        QVERIFY(m_fake->exit.calls() == 0);
-        QVERIFY(window->isVisible());
-
-        click(window, "Command3"); // the next document opens as usual
-        QCOMPARE(m_fake->launcher.started, QStringList{m_fields[1] + QLatin1Char(' ') + m_fields[3]});
-        QCOMPARE(m_fake->messages.shown().size(), 1);
     }
 
     void okHidesAndBringsTheMainWindowForward()
@@ -234,15 +191,6 @@ private slots:
         QCOMPARE(box->findChild<QPushButton *>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
         QCOMPARE(box->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->text(), QStringLiteral("&System Info..."));
         QCOMPARE(box->findChild<QLabel *>(QStringLiteral("picIcon"))->pixmap().size(), QSize(32, 32));
-    }
-
-    void creditsOkDestroysTheBox()
-    {
-        QPointer<CreditsBox> box = new CreditsBox(m_fake->platform, {}, m_main.get());
-        box->show();
-        click(box, "cmdOK");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(box.isNull());
     }
 
     void sysInfo_data()
