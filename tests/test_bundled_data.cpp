@@ -26,7 +26,6 @@
 #include <cmath>
 #include <map>
 #include <optional>
-#include <tuple>
 
 namespace {
 
@@ -44,6 +43,15 @@ using NotePlaces = QList<QPair<int, int>>;
 QString subclassFile(const QString &family, int k)
 {
     return family + QString::number(k) + QStringLiteral(".xls");
+}
+
+// "4.1" .. "4.6" for class 4, "5.1.1" .. "5.1.6" for class 51, and so on: texts, exactly.
+bool isFamilyLabel(const QString &family, const CellValue &label)
+{
+    for (int k = 1; k <= kLastSubclass; ++k)
+        if (label == CellValue::text(kLabelPrefix[family] + QString::number(k)))
+            return true;
+    return false;
 }
 
 const HazardClass &hazardClass(const QString &listCode)
@@ -402,11 +410,7 @@ void BundledDataTest::toxicTablesListCatalogueSubstancesWithMappedZones()
             for (int mrow = 5; mrow <= 204; ++mrow) {
                 if (reader.cell(c.workbookFile, 2, 1, mrow).isEmpty())
                     continue;
-                const CellValue label = reader.cell(c.workbookFile, 2, int(z) + 5, mrow);
-                bool valid = false;
-                for (int k = 1; k <= kLastSubclass; ++k)
-                    valid = valid || label == CellValue::text(kLabelPrefix[family] + QString::number(k));
-                if (!valid)
+                if (!isFamilyLabel(family, reader.cell(c.workbookFile, 2, int(z) + 5, mrow)))
                     problems << QStringLiteral("%1 sheet 2 %2%3: no sub-class label for zone %4")
                                     .arg(c.workbookFile, columnLetters(int(z) + 5)).arg(mrow).arg(z);
             }
@@ -458,12 +462,7 @@ void BundledDataTest::subclassMatrixCoversEveryPairInReportOrder()
             // Every label of the row, used zone or not, names a sub-class workbook of the family.
             for (int col = 6; col <= kLastZoneColumn; ++col) {
                 const CellValue label = reader.cell(c.workbookFile, 2, col, row);
-                if (label.isEmpty())
-                    continue;
-                bool valid = false;
-                for (int k = 1; k <= kLastSubclass; ++k)
-                    valid = valid || label == CellValue::text(kLabelPrefix[family] + QString::number(k));
-                if (!valid)
+                if (!label.isEmpty() && !isFamilyLabel(family, label))
                     problems << QStringLiteral("%1 sheet 2 %2%3: %4 is no sub-class of the family")
                                     .arg(c.workbookFile, columnLetters(col)).arg(row).arg(label.toText());
             }
