@@ -79,7 +79,7 @@ QString classList()
     QString html = tableStart();
     html += headingRow({QStringLiteral("Codice"), QStringLiteral("Nei report"), QStringLiteral("Descrizione"),
                         QStringLiteral("Tipo"), QStringLiteral("Tabella dati")},
-                       {8, 14, 44, 13, 21});
+                       {10, 15, 36, 17, 22});
     for (const HazardClass &hazardClass : hazardClasses()) {
         const QString kind = QStringLiteral("%1, %2").arg(hazardClass.isToxic() ? QStringLiteral("tossica")
                                                                                  : QStringLiteral("infiammabile"),
