@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 #include <cmath>
@@ -238,6 +239,69 @@ private slots:
         QVERIFY(loaded.ok());
         QVERIFY(std::fabs(loaded.map.units.pixelsPerUnitX() - 96.0 / 2.54) < 1e-9);
         QCOMPARE(loaded.map.image.pixel(10, 10), qRgb(0, 255, 0));
+    }
+
+    void plainTwentyFourBitBmpsReadAsTheImageReaderReadsThem_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("topDown");
+        QTest::newRow("row padding, bottom-up") << 37 << false;
+        QTest::newRow("no padding, bottom-up") << 40 << false;
+        QTest::newRow("row padding, top-down") << 37 << true;
+    }
+    void plainTwentyFourBitBmpsReadAsTheImageReaderReadsThem()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, topDown);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("piana.bmp"));
+        QImage source = noise(width, 23, 5).convertToFormat(QImage::Format_RGB888);
+        QVERIFY(source.save(path, "BMP")); // Qt writes 24-bit rows bottom-up
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        QCOMPARE(int(bytes[28]), 24);
+        if (topDown) {
+            // Turn it into a top-down file: negative height, rows reversed.
+            const int rowBytes = (width * 3 + 3) / 4 * 4;
+            const int offset = qFromLittleEndian<quint32>(reinterpret_cast<const uchar *>(bytes.constData()) + 10);
+            QByteArray rows;
+            for (int row = 22; row >= 0; --row)
+                rows += bytes.mid(offset + row * rowBytes, rowBytes);
+            bytes = bytes.left(offset) + rows;
+            qToLittleEndian<qint32>(-23, reinterpret_cast<uchar *>(bytes.data()) + 22);
+            file.seek(0);
+            file.write(bytes);
+        }
+        file.close();
+
+        const MapLoadResult loaded = loadMapBitmap(path);
+        QVERIFY2(loaded.ok(), qPrintable(loaded.error));
+        QCOMPARE(loaded.map.image.format(), QImage::Format_BGR888);
+        QCOMPARE(loaded.map.image.convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
+        // The inverted line works on these pixels too.
+        QImage image = loaded.map.image;
+        invertLinePixels(image, QPoint(0, 0), QPoint(width - 1, 22));
+        QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, ~loaded.map.image.pixel(0, 0) & 0xFFFFFF);
+        invertLinePixels(image, QPoint(0, 0), QPoint(width - 1, 22));
+        QCOMPARE(image, loaded.map.image);
+
+        // Cut short, it is refused with a message instead of showing garbage.
+        QVERIFY(QFile::resize(path, bytes.size() - 10));
+        const MapLoadResult truncated = loadMapBitmap(path);
+        QVERIFY(!truncated.ok());
+        QVERIFY(truncated.error.contains(QStringLiteral("troncato")));
+    }
+
+    void circlesOnATwentyFourBitSurface()
+    {
+        const MapUnits units(3780, 3780);
+        QImage image(300, 300, QImage::Format_BGR888);
+        image.fill(Qt::white);
+        drawDamageCircles(image, units, units.toUnits(QPointF(150, 150)), distances({100, 0, 0, 0, 0, 0, 0, 0}),
+                          1.0 / 10000); // 1 unit, 37.8 px
+        QVERIFY(colourNear(image, QPoint(150 + 38, 150), qRgb(255, 0, 0)));
+        QVERIFY(colourNear(image, QPoint(150, 150 - 38), qRgb(255, 0, 0)));
     }
 
     void unreadableMapsGiveAMessage()

@@ -15,6 +15,14 @@ void invertPixel(QImage &image, int x, int y)
     case QImage::Format_ARGB32:
         reinterpret_cast<QRgb *>(image.scanLine(y))[x] ^= 0x00FFFFFFu;
         break;
+    case QImage::Format_RGB888:
+    case QImage::Format_BGR888: {
+        uchar *pixel = image.scanLine(y) + 3 * x;
+        pixel[0] ^= 0xFF;
+        pixel[1] ^= 0xFF;
+        pixel[2] ^= 0xFF;
+        break;
+    }
     default: {
         const QRgb old = image.pixel(x, y);
         image.setPixel(x, y, qRgba(255 - qRed(old), 255 - qGreen(old), 255 - qBlue(old), qAlpha(old)));

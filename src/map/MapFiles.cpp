@@ -6,12 +6,73 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
+
+#include <cstdlib>
+#include <limits>
+#include <optional>
 
 namespace map {
 
 namespace {
 
 constexpr int kMapAllocationLimitMb = 1024;
+
+// Scanned maps are mostly plain 24-bit BMPs, and they can be huge. Their rows are read straight
+// into a 24-bit image, which costs a quarter less memory than 32-bit pixels and no conversion.
+// Anything else (palettes, bit fields, compression, other formats) goes through the image reader.
+struct PlainBmp
+{
+    qint64 pixelOffset = 0;
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+};
+
+std::optional<PlainBmp> plainTwentyFourBitBmp(const QByteArray &fileStart)
+{
+    if (fileStart.size() < 54 || !fileStart.startsWith("BM"))
+        return std::nullopt;
+    const auto *bytes = reinterpret_cast<const uchar *>(fileStart.constData());
+    const quint32 infoSize = qFromLittleEndian<quint32>(bytes + 14);
+    const qint32 width = qFromLittleEndian<qint32>(bytes + 18);
+    const qint32 height = qFromLittleEndian<qint32>(bytes + 22);
+    const quint16 planes = qFromLittleEndian<quint16>(bytes + 26);
+    const quint16 bitCount = qFromLittleEndian<quint16>(bytes + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(bytes + 30);
+    const quint32 offset = qFromLittleEndian<quint32>(bytes + 10);
+    if (infoSize < 40 || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height == 0
+        || height == std::numeric_limits<qint32>::min() || offset < 14 + infoSize)
+        return std::nullopt;
+    return PlainBmp{offset, width, std::abs(height), height < 0};
+}
+
+// Reads the rows of a plain 24-bit BMP; a null image when the file is shorter than it claims.
+QImage readPlainBmp(QFile &file, const PlainBmp &bmp, QString *problem)
+{
+    const qint64 rowBytes = (qint64(bmp.width) * 3 + 3) / 4 * 4;
+    if (rowBytes * bmp.height > qint64(kMapAllocationLimitMb) * 1024 * 1024) {
+        *problem = QStringLiteral("immagine troppo grande");
+        return {};
+    }
+    if (file.size() < bmp.pixelOffset + rowBytes * bmp.height || !file.seek(bmp.pixelOffset)) {
+        *problem = QStringLiteral("file troncato");
+        return {};
+    }
+    QImage image(bmp.width, bmp.height, QImage::Format_BGR888);
+    if (image.isNull() || image.bytesPerLine() < rowBytes) {
+        *problem = QStringLiteral("memoria insufficiente");
+        return {};
+    }
+    for (int row = 0; row < bmp.height; ++row) {
+        const int y = bmp.topDown ? row : bmp.height - 1 - row;
+        if (file.read(reinterpret_cast<char *>(image.scanLine(y)), rowBytes) != rowBytes) {
+            *problem = file.errorString();
+            return {};
+        }
+    }
+    return image;
+}
 
 } // namespace
 
@@ -44,20 +105,24 @@ MapLoadResult loadMapBitmap(const QString &localPath)
     }
     const QByteArray fileStart = file.peek(64);
 
-    QImageReader reader(&file);
-    reader.setAllocationLimit(kMapAllocationLimitMb);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        result.error = QStringLiteral("Il file \"%1\" non è una mappa bitmap leggibile (%2).")
-                           .arg(shown, reader.errorString());
-        return result;
+    QImage image;
+    QString problem;
+    if (const std::optional<PlainBmp> plain = plainTwentyFourBitBmp(fileStart)) {
+        image = readPlainBmp(file, *plain, &problem);
+    } else {
+        QImageReader reader(&file);
+        reader.setAllocationLimit(kMapAllocationLimitMb);
+        image = reader.read();
+        problem = reader.errorString();
+        // Palette and other formats are drawn on in 32-bit colour, so that the circles keep
+        // their exact colours.
+        if (!image.isNull() && image.format() != QImage::Format_RGB32)
+            image.convertTo(QImage::Format_RGB32);
     }
-    // The surface draws in 32-bit colour: the circles keep their exact colours and the rescale
-    // line inverts pixels in place.
-    if (image.format() != QImage::Format_RGB32)
-        image.convertTo(QImage::Format_RGB32);
+    if (image.isNull() && problem.isEmpty())
+        problem = QStringLiteral("memoria insufficiente");
     if (image.isNull()) {
-        result.error = QStringLiteral("Memoria insufficiente per mostrare la mappa \"%1\".").arg(shown);
+        result.error = QStringLiteral("Il file \"%1\" non è una mappa bitmap leggibile (%2).").arg(shown, problem);
         return result;
     }
 

@@ -17,7 +17,8 @@ namespace map {
 [[nodiscard]] QString mapPageFileName(const QString &outputPrefix, const QDateTime &when,
                                       const QString &substance);
 
-// A map ready for the surface: its pixels in a format the surface draws on, and its drawing unit.
+// A map ready for the surface: its pixels (24-bit for a plain 24-bit BMP, else 32-bit) and its
+// drawing unit.
 struct MapBitmap
 {
     QImage image;

@@ -1,0 +1,162 @@
+// The map window on a large scanned map: an 8000 x 8000 pixel 24-bit BMP loaded by "Mostra mappa",
+// the eight damage areas drawn by a click, and the whole window grabbed as for saving or printing.
+// Besides the time, it reports the process's peak resident memory (getrusage) against the decoded
+// image as the surface holds it (8000 x 8000 x 3 bytes): `peak_over_image` is (peak RSS - RSS
+// before the first load) / image. While a map is loaded the one shown before is kept until the new
+// one is read, so two images is the expected peak.
+#include "app/ProgramState.h"
+#include "map/MapSurface.h"
+#include "map/MapWindow.h"
+#include "map/WindowCapture.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int kSide = 8000;
+
+class NoAnswers final : public MessageBoxes
+{
+public:
+    MessageAnswer show(const MessageRequest &request) override
+    {
+        ++shown;
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+    int shown = 0;
+};
+
+class NoLauncher final : public ProgramLauncher
+{
+public:
+    bool start(const QString &, QString *) override { return true; }
+};
+
+class NoExit final : public ProgramExit
+{
+public:
+    void endProgram() override {}
+    [[nodiscard]] bool hasEnded() const override { return false; }
+};
+
+// Writes the BMP row by row, so that making it costs no memory of its own: a street grid on a
+// gradient, at 300 dpi.
+bool writeLargeBmp(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const int rowBytes = kSide * 3; // already a multiple of 4
+    QByteArray header(54, '\0');
+    auto *h = reinterpret_cast<uchar *>(header.data());
+    h[0] = 'B';
+    h[1] = 'M';
+    qToLittleEndian<quint32>(54u + quint32(rowBytes) * kSide, h + 2);
+    qToLittleEndian<quint32>(54u, h + 10);
+    qToLittleEndian<quint32>(40u, h + 14);
+    qToLittleEndian<qint32>(kSide, h + 18);
+    qToLittleEndian<qint32>(kSide, h + 22);
+    qToLittleEndian<quint16>(1, h + 26);
+    qToLittleEndian<quint16>(24, h + 28);
+    qToLittleEndian<quint32>(quint32(rowBytes) * kSide, h + 34);
+    qToLittleEndian<qint32>(11811, h + 38);
+    qToLittleEndian<qint32>(11811, h + 42);
+    if (file.write(header) != header.size())
+        return false;
+    QByteArray row(rowBytes, '\0');
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const bool street = x % 400 < 12 || y % 400 < 12;
+            row[3 * x] = char(street ? 255 : 180 + (x / 64) % 60);     // blue
+            row[3 * x + 1] = char(street ? 255 : 200 + (y / 64) % 50); // green
+            row[3 * x + 2] = char(street ? 255 : 210);                 // red
+        }
+        if (file.write(row) != row.size())
+            return false;
+    }
+    return file.flush();
+}
+
+long peakResidentKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+long currentResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+void BM_LargeMapShowDrawGrab(benchmark::State &bench)
+{
+    QTemporaryDir folder;
+    const QString mapPath = folder.filePath(QStringLiteral("grande.bmp"));
+    if (!writeLargeBmp(mapPath)) {
+        bench.SkipWithError("cannot write the 8000 x 8000 map");
+        return;
+    }
+
+    NoAnswers messages;
+    NoLauncher launcher;
+    NoExit exit;
+    Platform platform{DrivePaths(folder.path()), messages, launcher, exit};
+    ProgramState state;
+    for (int slot = 0; slot < kDistanceSlots; ++slot)
+        state.result.damageDistance[slot] = CellValue::number(60.0 + 40.0 * slot);
+
+    MapWindow window(state, platform);
+    window.setMapFolder(folder.path()); // a local path is used as it stands
+    window.show();
+    QApplication::processEvents();
+    auto *files = window.findChild<QListWidget *>(QStringLiteral("File1"));
+    auto *showMap = window.findChild<QPushButton *>(QStringLiteral("Command3"));
+    auto *surface = window.findChild<MapSurface *>(QStringLiteral("Picture1"));
+    if (!files || files->count() != 1) {
+        bench.SkipWithError("the file list does not show the map");
+        return;
+    }
+    files->setCurrentRow(0);
+    emit files->itemClicked(files->item(0));
+    const long baselineKb = currentResidentKb();
+    double imageKb = 0;
+
+    for (auto _ : bench) {
+        showMap->click(); // "Mostra mappa": the user-defined scale 1:1 and the bitmap loaded
+        if (surface->image().size() != QSize(kSide, kSide)) {
+            bench.SkipWithError("the map was not loaded");
+            break;
+        }
+        imageKb = double(surface->image().sizeInBytes()) / 1024.0;
+        state.scaleFactor = 1.0 / 2000;
+        const QPoint at(500, 400);
+        QMouseEvent press(QEvent::MouseButtonPress, at, surface->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(surface, &press);
+        const map::Picture picture = GrabFormImage(window);
+        benchmark::DoNotOptimize(picture.bitmap.constBits());
+    }
+
+    bench.counters["peak_rss_MB"] = double(peakResidentKb()) / 1024.0;
+    bench.counters["baseline_rss_MB"] = double(baselineKb) / 1024.0;
+    bench.counters["decoded_image_MB"] = imageKb / 1024.0;
+    bench.counters["peak_over_image"] = double(peakResidentKb() - baselineKb) / imageKb;
+}
+
+} // namespace
+
+BENCHMARK(BM_LargeMapShowDrawGrab)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true);
