@@ -10,7 +10,13 @@
 #include "app/Twips.h"
 #include "app/TutorialWindow.h"
 #include "app/WrappingButton.h"
+#include "catalogue/ClassLookup.h"
 #include "catalogue/HazardClass.h"
+#include "catalogue/QuickPick.h"
+#include "estimate/ContainmentChoice.h"
+#include "estimate/DistanceLookup.h"
+#include "estimate/XlsWorkbookOpener.h"
+#include "map/MapWindow.h"
 #include "platform/Platform.h"
 
 #include <QCloseEvent>
@@ -19,6 +25,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace {
 
@@ -33,6 +40,8 @@ const QString kClassListPrompt = QStringLiteral("visionare elenco classi cui app
 const QString kClassChoicePrompt = QStringLiteral("visionare le classi cui può appartenere la sostanza prescelta + scelta");
 
 constexpr int kComboHeight = 315; // twips
+
+const QString kRasterFolder = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster");
 
 bool titleFits(const QFont &font, const QString &text, const QSize &area)
 {
@@ -51,6 +60,7 @@ MainWindow::MainWindow(ProgramState &state, Platform &platform, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_platform(platform)
+    , m_workbooks(std::make_unique<XlsWorkbookOpener>(platform.drives))
 {
     setObjectName(QStringLiteral("Form1_ms"));
     setWindowTitle(kCaption);
@@ -296,8 +306,8 @@ void MainWindow::Combo1_Click()
                                                        m_combo1->text()))
         m_combo2->setText(*cas);
     m_state.selectionMode = 1;
-    LookupSubstanceClasses();
-    m_combo9->setEnabled(true);
+    if (LookupSubstanceClasses())
+        m_combo9->setEnabled(true);
 }
 
 void MainWindow::Combo2_Click()
@@ -306,19 +316,45 @@ void MainWindow::Combo2_Click()
     m_combo8->setEnabled(false);
     if (const auto name = CatalogueSelection::nameOfCas(m_state, m_combo2->text()))
         m_combo1->setText(*name);
-    LookupSubstanceClasses();
-    m_combo9->setEnabled(true);
+    if (LookupSubstanceClasses())
+        m_combo9->setEnabled(true);
 }
 
 void MainWindow::Combo8_Click()
 {
-    // The flammable-class quick pick: the class's substances into the lists, then the class lookup.
+    // The flammable-class quick pick: the class's substances into the lists, then the class lookup
+    // (which searches for the prompt "CAS" and so mainly opens the workbooks and moves on).
+    const QuickPickResult pick = FlammableClassQuickPick(m_state, m_combo8->text());
+    m_combo1->clear();
+    m_combo1->setText(kNamePrompt);
+    m_combo2->clear();
+    m_combo2->setText(QStringLiteral("CAS"));
+    m_combo2->addItems(pick.casList);
+    m_combo1->addItems(pick.nameList);
+    (void)LookupSubstanceClasses();
 }
 
-void MainWindow::LookupSubstanceClasses()
+bool MainWindow::LookupSubstanceClasses()
 {
-    // The search of the class workbooks for the CAS number in Combo2 comes here.
+    // Runs to its end on this thread; the bar is repainted at each table since no events are
+    // processed meanwhile.
+    m_progress->setRange(0, kHazardClassCount);
+    m_progress->setValue(0);
+    const ClassLookupResult result =
+        ::LookupSubstanceClasses(m_state, *m_workbooks, m_combo2->text(), [this](int table) {
+            m_progress->setValue(table);
+            m_progress->repaint();
+        });
+    m_combo9->addItems(result.entries);
     EndClassLookup();
+    if (!result.error)
+        return true;
+    // A class list without all eleven tables could hide a class (a toxic one, say): nothing goes on
+    // until Reset.
+    m_combo5->setEnabled(false);
+    m_combo9->setEnabled(false);
+    m_platform.messages.notify(result.error->message(), MessageIcon::Critical);
+    return false;
 }
 
 void MainWindow::EndClassLookup()
@@ -338,7 +374,7 @@ void MainWindow::Combo9_Click()
 {
     m_combo4->setEnabled(false);
     m_combo5->setEnabled(true);
-    // The chosen class is recorded here (classCode, toxicClassFound) with the class lookup.
+    ChooseSubstanceClass(m_state, m_combo9->text());
     m_combo9->setEnabled(false);
 }
 
@@ -350,7 +386,32 @@ void MainWindow::Combo5_Click()
 
 void MainWindow::Combo4_Click()
 {
-    // The containment choice fills and shows the quantity list Combo6 or the diameter list Combo7.
+    const ContainmentOutcome out = ChooseContainment(
+        m_state, *m_workbooks, {m_combo4->text(), m_combo9->text(), m_combo8->text(), m_combo5->text()});
+    m_combo7->setVisible(out.showDiameterList);
+    m_combo6->setVisible(out.showQuantityList);
+    if (out.classText)
+        m_combo9->setText(*out.classText);
+    if (out.enableLists) {
+        m_combo6->setEnabled(true);
+        m_combo7->setEnabled(true);
+    }
+    if (out.quantityEntries) {
+        m_combo6->clear();
+        m_combo6->setText(kQuantityListPrompt);
+        m_combo6->addItems(*out.quantityEntries);
+    }
+    if (out.diameterEntries) {
+        m_combo7->clear();
+        m_combo7->setText(kDiameterListPrompt);
+        m_combo7->addItems(*out.diameterEntries);
+    }
+    if (out.enableEstimate)
+        m_command1->setEnabled(true);
+    if (out.classChoiceOpen)
+        m_combo9->setEnabled(true);
+    if (!out.message.isEmpty())
+        showStepMessage(out.message);
     m_combo4->setEnabled(false);
 }
 
@@ -364,9 +425,87 @@ void MainWindow::Combo7_Click()
     m_command1->setEnabled(true);
 }
 
+MapWindow &MainWindow::mapWindow()
+{
+    if (!m_map) {
+        m_map = new MapWindow(m_state, m_platform, this);
+        m_map->setSubstanceNameSource([this] { return m_combo1->text(); });
+        connect(m_map, &MapWindow::reportSaveRequested, this, &MainWindow::SaveReport);
+    }
+    return *m_map;
+}
+
+void MainWindow::showStepMessage(const QString &message)
+{
+    const bool notice = message == kCompressedGasRefusal || message == kChooseClassFirst
+                        || message == kEmptyContainment || message == kUnknownQuantity
+                        || message == kUnknownDiameter;
+    m_platform.messages.notify(message, notice ? MessageIcon::None : MessageIcon::Critical);
+}
+
 void MainWindow::Command1_Click()
 {
-    // The estimate: distances, report and map window.
+    // The map window first: it is shown (its report buttons hidden) even when the estimate stops.
+    MapWindow &map = mapWindow();
+    for (const char *name : {"Command3", "Command5", "Command7", "Command8"}) {
+        if (auto *button = map.findChild<QPushButton *>(QLatin1String(name)))
+            button->hide();
+    }
+    auto *legend = map.findChild<QLabel *>(QStringLiteral("Label5"));
+    if (legend)
+        legend->hide();
+    map.setMapFolder(kRasterFolder);
+    map.show();
+
+    const EstimateInput input{m_combo1->text(), m_combo2->text(), m_combo9->text(), m_combo4->text(),
+                              m_combo4->itemTexts(), m_combo5->text(), m_combo6->text(), m_combo6->itemTexts(),
+                              m_combo7->text(), m_combo7->itemTexts()};
+    const EstimateOutcome out = RunEstimate(m_state, *m_workbooks, input);
+    m_output->setPlainText(PreliminarySummary(out.report).join(QLatin1Char('\n')));
+    if (!out.completed) {
+        showStepMessage(out.message);
+        return;
+    }
+    m_combo6->setText(out.quantityText);
+    m_combo7->setText(out.diameterText);
+
+    const QLatin1Char newline('\n');
+    if (auto *report = map.findChild<QPlainTextEdit *>(QStringLiteral("output2")))
+        report->setPlainText(ReportBoxLines(out.report, m_state.result, out.toxic).join(newline));
+    if (auto *dataLabel = map.findChild<QLabel *>(QStringLiteral("Label3")))
+        dataLabel->setText(DataLabelLines(out.report, m_state.result).join(newline));
+    if (auto *results = map.findChild<QLabel *>(QStringLiteral("Label4")))
+        results->setText(ResultsLabelLines(m_state.result).join(newline));
+    if (legend)
+        legend->setText(LegendLabelLines().join(newline));
+    if (auto *save = map.findChild<QPushButton *>(QStringLiteral("Command5")))
+        save->show();
+    if (auto *printerSetup = map.findChild<QPushButton *>(QStringLiteral("Command6")))
+        printerSetup->hide();
+    m_shownReport = ShownReport{out.report, m_state.result, out.toxic};
+}
+
+void MainWindow::SaveReport()
+{
+    if (!m_shownReport)
+        return;
+    const ShownReport &shown = *m_shownReport;
+    const ReportFileOutcome saved = AppendReportFile(m_state.outputPrefix, m_platform.drives, m_platform.now(),
+                                                     shown.inputs, shown.result, shown.toxic);
+    if (!saved.error.isEmpty()) {
+        // Nothing was lost: the button stays, so the report can be saved once the cause is removed.
+        m_platform.messages.notify(saved.error, MessageIcon::Critical);
+        return;
+    }
+    const MessageAnswer answer =
+        m_platform.messages.show({ReportSavedQuestion(saved.fileName), kReportSavedTitle, MessageButtons::YesNo,
+                                  MessageIcon::Information, MessageAnswer::Yes});
+    if (answer == MessageAnswer::Yes)
+        m_platform.launch(QStringLiteral("notepad ") + saved.fileName);
+    if (m_map) {
+        if (auto *save = m_map->findChild<QPushButton *>(QStringLiteral("Command5")))
+            save->hide();
+    }
 }
 
 // ---- Window and document buttons, quit ---------------------------------------------------------

@@ -1,10 +1,17 @@
 #pragma once
 
+#include "estimate/Report.h"
+
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+#include <optional>
+
 class ConfigBox;
 class CreditsBox;
+class MapWindow;
+class WorkbookOpener;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
@@ -74,16 +81,36 @@ private:
     void FillCatalogue();
 
     // The class membership lookup over the class workbooks, run by the name pick, the CAS pick and
-    // the quick pick. The search itself is filled in with the class workbooks; EndClassLookup() is
-    // its last step, the enabling that moves the workflow on.
-    void LookupSubstanceClasses();
+    // the quick pick (the search is LookupSubstanceClasses of the core). EndClassLookup() is its
+    // last step, the enabling that moves the workflow on. False when a workbook could not be read:
+    // the message has been shown and the chain stays locked until Reset.
+    bool LookupSubstanceClasses();
     void EndClassLookup();
+
+    // "Salva report su file" of the map window: appends the report of the last estimate.
+    void SaveReport();
+    // Creates the map window when there is none (the first estimate, or after the user closed it).
+    MapWindow &mapWindow();
+    // A message of the estimate's steps: the system's own notices plain, data failures critical.
+    void showStepMessage(const QString &message);
 
     ProgramState &m_state;
     Platform &m_platform;
     ConfigBox *m_configBox = nullptr;
     TutorialWindow *m_tutorial = nullptr; // created by the first "&Help", then kept
     QPointer<CreditsBox> m_credits;       // the open credits box, if any
+    std::unique_ptr<WorkbookOpener> m_workbooks; // the data workbooks, through the drive paths
+    QPointer<MapWindow> m_map;                   // created by the estimate, deleted when closed
+
+    // What the last estimate showed, for the report file: saved as the estimate showed it, even if
+    // the main window's lists have changed since.
+    struct ShownReport
+    {
+        ReportInputs inputs;
+        ResultSet result;
+        bool toxic = false;
+    };
+    std::optional<ShownReport> m_shownReport;
 
     QGroupBox *m_frame = nullptr;
     SelectionCombo *m_combo1 = nullptr;

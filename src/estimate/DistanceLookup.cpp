@@ -83,7 +83,7 @@ EstimateOutcome RunEstimate(ProgramState &state, const WorkbookOpener &opener, c
     result.greaterThan.fill(false);
     result.notAvailable.fill(false);
 
-    if (input.containment == kContainmentPrompt || input.containment.isEmpty()) {
+    if (input.containment == kContainmentListPrompt || input.containment.isEmpty()) {
         out.message = kEmptyContainment;
         return out;
     }

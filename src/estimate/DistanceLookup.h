@@ -8,7 +8,7 @@
 
 struct ProgramState;
 
-inline const QString kContainmentPrompt = QStringLiteral("inserire tipologia di detenzione");
+inline const QString kContainmentListPrompt = QStringLiteral("inserire tipologia di detenzione");
 inline const QString kEmptyContainment =
     QStringLiteral("campo vuoto: scegliere tipologia di detenzione dalla combo box");
 inline const QString kNotApplicable = QStringLiteral(" Non applicabile");
