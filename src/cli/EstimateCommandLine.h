@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What zefro-estimate was asked to do, read from its command line. Only the form of the arguments
+// is checked here; whether a name, a class or a range is on offer depends on the catalogue and the
+// workbooks and is checked while the estimate runs.
+struct EstimateRequest
+{
+    enum class SubstanceBy { Name, Cas, QuickPick };
+
+    QString driveRoot; // empty: the windows' default drive root
+    SubstanceBy by = SubstanceBy::Name;
+    QString substance; // a name, a CAS number or a quick-pick list code ("1_1_1" ... "2_3")
+
+    bool listClasses = false; // --classes: only the class-list entries the lookup finds
+
+    QString classCode;   // --class list code, empty when not given
+    int hypothesis = 0;  // 1 "Ipotesi più probabile", 2 "Ipotesi media"
+    int containment = 0; // 1..5 in the containment list's order
+    int range = 0;       // 1-based entry of the quantity or diameter list; 0 when not given
+    bool json = false;
+    bool reportFile = false;
+
+    // Drawing the damage areas on a map: the point and the scale are in the map window's drawing
+    // units (centimetres of the map sheet).
+    struct Segment
+    {
+        QPointF start;
+        QPointF end;
+        double metres = 0.0;
+    };
+    struct MapDrawing
+    {
+        QString mapFile; // local path, or a path with a drive letter (through the drive root)
+        QPointF point;
+        std::optional<double> scaleDenominator; // --scale N
+        std::optional<Segment> segment;         // --segment X1,Y1,X2,Y2,METRES
+        QString outFile;
+    };
+    std::optional<MapDrawing> map;
+};
+
+// The result of reading the command line: a request, the help text to print, or a usage error.
+struct CommandLineOutcome
+{
+    std::optional<EstimateRequest> request;
+    QString helpText;   // --help was asked for: print it and end with status 0
+    QString usageError; // one Italian line saying what is wrong
+};
+
+// Reads the arguments (the program name first, as QCoreApplication::arguments() gives them).
+[[nodiscard]] CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments);
+
+// The one-line hint printed after every usage error.
+[[nodiscard]] QString estimateUsageHint();
