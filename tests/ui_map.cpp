@@ -652,10 +652,22 @@ private slots:
         QCOMPARE(s.visibleControls(), expected);
         QCOMPARE(s.surface()->image(), drawn); // the map and its circles stay until the next map is shown
 
+        // Another folder opened: no file is chosen any more, yet the map on the surface can still be
+        // drawn on, and a cancelled drawing reloads that map.
+        auto *folders = s.control<QListWidget>("Dir1");
+        openFolder(folders, 3);
+        QCOMPARE(s.control<QListWidget>("File1")->count(), 0);
+        s.fake.messages.queueAnswer(MessageAnswer::Yes);
+        s.clickMap(QPoint(300, 300));
+        QCOMPARE(s.fake.messages.shown().size(), 2);
+        QCOMPARE(s.surface()->image(), map::loadMapBitmap(s.mapPath(kMap5000)).map.image);
+
+        openFolder(folders, folders->count() - 1); // back into "raster"
         s.chooseFile(kMap10000);
         s.chooseScale(QStringLiteral("scala 1:10000"));
         s.click("Command3");
-        QCOMPARE(s.visibleControls(), QStringList());
+        // "Mostra mappa" leaves "Cambia mappa" and "Esci" as they were (shown again by the drawing).
+        QCOMPARE(s.visibleControls(), QStringList({"Command7", "Command8"}));
         QCOMPARE(s.surface()->image().size(), QSize(1500, 1100));
         QVERIFY(s.surface()->image() != drawn);
         QCOMPARE(s.state.scaleFactor, 1.0 / 10000);

@@ -330,14 +330,17 @@ bool MapWindow::showMap()
             return false;
         }
     }
+    // The chosen file; with none chosen (another folder opened after "Cambia mappa") the map on
+    // the surface is loaded again, as a cancelled drawing expects.
     const QString chosen = m_files->chosenFile();
-    if (chosen.isEmpty()) {
+    const QString path = chosen.isEmpty() ? m_shownMapPath : map::mapFilePath(m_files->folder(), chosen);
+    if (path.isEmpty()) {
         m_platform.messages.show({QStringLiteral("Nessun file mappa scelto: selezionare un file .bmp nell'elenco."),
                                   kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning,
                                   MessageAnswer::Ok});
         return false;
     }
-    map::MapLoadResult loaded = map::loadMapBitmap(map::mapFilePath(m_files->folder(), chosen));
+    map::MapLoadResult loaded = map::loadMapBitmap(path);
     if (!loaded.ok()) {
         m_platform.messages.show({loaded.error, kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning,
                                   MessageAnswer::Ok});
@@ -355,6 +358,7 @@ bool MapWindow::showMap()
         hidden->hide();
     m_files->setVisible(false);
     m_surface->setMap(std::move(loaded.map));
+    m_shownMapPath = path;
     m_surface->setCursor(Qt::CrossCursor);
     return true;
 }

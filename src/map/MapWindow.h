@@ -101,4 +101,5 @@ private:
     // The press that started the present gesture drew damage areas: its drag and release belong to
     // it and neither draw a rubber band nor show the length box.
     bool m_gestureDrewAreas = false;
+    QString m_shownMapPath; // local path of the map on the surface
 };
