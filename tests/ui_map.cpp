@@ -40,6 +40,18 @@ const QStringList kStateControls = {
     "Command12", "Command4", "Command7", "Command8",  "Frame1",    "Frame2",    "Frame3",   "Frame4",
     "Label2",    "Label3",   "Label4",   "Label5"};
 
+// Opens a combo's list and clicks an entry, so that its choice event fires.
+bool chooseEntry(QComboBox *combo, int row)
+{
+    combo->showPopup();
+    if (!QTest::qWaitForWindowExposed(combo->view()->window()))
+        return false;
+    const QModelIndex entry = combo->model()->index(row, 0);
+    combo->view()->scrollTo(entry);
+    QTest::mouseClick(combo->view()->viewport(), Qt::LeftButton, {}, combo->view()->visualRect(entry).center());
+    return !combo->view()->window()->isVisible();
+}
+
 // One analyst at the map window, with the estimate's side done by hand.
 struct Session
 {
@@ -109,12 +121,7 @@ struct Session
         auto *combo = control<QComboBox>("Combo2");
         const int index = combo->findText(text);
         QVERIFY(index >= 0);
-        combo->showPopup();
-        QVERIFY(QTest::qWaitForWindowExposed(combo->view()->window()));
-        const QModelIndex entry = combo->model()->index(index, 0);
-        combo->view()->scrollTo(entry);
-        QTest::mouseClick(combo->view()->viewport(), Qt::LeftButton, {}, combo->view()->visualRect(entry).center());
-        QVERIFY(!combo->view()->window()->isVisible());
+        QVERIFY(chooseEntry(combo, index));
     }
 
     void typeUserScale(const QString &text)
@@ -336,6 +343,17 @@ private slots:
         openFolder(folders, 2);
         QCOMPARE(folders->item(folders->currentRow())->text().trimmed(), QStringLiteral("dati"));
         QCOMPARE(files->count(), 0);
+
+        // A drive opens at its root: "/" is the machine's, "c:" the drive root's folder c.
+        QVERIFY(chooseEntry(drives, drives->count() - 1));
+        QCOMPARE(folders->item(0)->text(), QStringLiteral("/"));
+        QCOMPARE(folders->currentRow(), 0);
+        QVERIFY(!folders->findItems(QStringLiteral("  tmp"), Qt::MatchExactly).isEmpty());
+        QVERIFY(chooseEntry(drives, 0));
+        QCOMPARE(folders->currentRow(), 0);
+        QCOMPARE(folders->item(0)->text(), QStringLiteral("c:"));
+        QVERIFY(!folders->findItems(QStringLiteral("  revisione metodo speditivo"), Qt::MatchExactly).isEmpty());
+        QVERIFY(!folders->findItems(QStringLiteral("  zefro"), Qt::MatchExactly).isEmpty());
     }
 
     void choosingAMapThenAScale()

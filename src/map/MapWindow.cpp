@@ -11,7 +11,6 @@
 #include "platform/Platform.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
