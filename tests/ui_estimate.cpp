@@ -327,6 +327,12 @@ private slots:
                                    "soglia 3 F2 classe 5.1.6  distanza di danno =  7785 > m",
                                    "soglia 4 F2               distanza di danno =  Non applicabile"}));
 
+        // The estimate button stays enabled: a second click repeats the same estimate.
+        QVERIFY(s.button("Command1")->isEnabled());
+        s.click("Command1");
+        QVERIFY(s.fake.messages.shown().isEmpty());
+        QCOMPARE(s.texts(), QStringList({" 990 m", kNA, " 3950 m", kNA, " 2675 m", kNA, " 7785 > m", kNA}));
+
         s.fake.messages.queueAnswer(MessageAnswer::No);
         QTest::mouseClick(s.onMap<QPushButton>("Command5"), Qt::LeftButton);
         QVERIFY(s.fake.launcher.attempted.isEmpty());
