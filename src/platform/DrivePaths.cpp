@@ -1,5 +1,7 @@
 #include "platform/DrivePaths.h"
 
+#include "platform/UserDrive.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -17,10 +19,23 @@ QString DrivePaths::defaultRoot()
 
     const QString programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                             : QDir::currentPath();
+    return rootForProgramIn(programDir, UserDrive::location());
+}
+
+QString DrivePaths::rootForProgramIn(const QString &programDir, const QString &userRoot)
+{
     const QString nextToProgram = programDir + QStringLiteral("/drive");
     if (QFileInfo(nextToProgram).isDir())
         return nextToProgram;
-    return QDir::cleanPath(programDir + QStringLiteral("/../share/zefro/drive"));
+    const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/zefro/drive"));
+    if (!QFileInfo(installed).isDir())
+        return installed; // nothing installed: the program reports the missing configuration
+    if (const QString problem = UserDrive::prepare(installed, userRoot); !problem.isEmpty()) {
+        qWarning("ZEFRO: cartella personale %s non preparata (%s); uso %s in sola lettura",
+                 qUtf8Printable(userRoot), qUtf8Printable(problem), qUtf8Printable(installed));
+        return installed;
+    }
+    return userRoot;
 }
 
 bool DrivePaths::hasDriveLetter(const QString &path)

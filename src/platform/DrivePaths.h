@@ -14,8 +14,14 @@ public:
     explicit DrivePaths(QString driveRoot);
 
     // The drive root used when nobody sets one: $ZEFRO_DRIVE_ROOT if set, else the "drive" folder
-    // next to the program (a build tree), else <prefix>/share/zefro/drive (an installed program).
+    // next to the program (a build tree), else, for an installed program, the user's own root
+    // (UserDrive::location()), set up at the first start from <prefix>/share/zefro/drive.
     [[nodiscard]] static QString defaultRoot();
+
+    // defaultRoot() without the environment variable, for a program in programDir and a user root
+    // at userRoot. When the user's root cannot be set up it says why on the terminal and falls back
+    // to the installed tree itself, which is read only.
+    [[nodiscard]] static QString rootForProgramIn(const QString &programDir, const QString &userRoot);
 
     [[nodiscard]] const QString &root() const { return m_root; }
 
