@@ -64,8 +64,6 @@ private slots:
         const QStringList storage{"--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "1"};
         QTest::newRow("no substance") << QStringList{"--hypothesis", "1", "--containment", "3"}
             << "indicare la sostanza con una sola fra --name, --cas e --quick-pick";
-        QTest::newRow("two substances") << QStringList{"--name", "Cloro", "--cas", "7782-50-5"}
-            << "indicare la sostanza con una sola fra --name, --cas e --quick-pick";
         QTest::newRow("unknown option") << (storage + QStringList{"--colour", "red"}) << "opzione sconosciuta: colour";
         QTest::newRow("value missing") << QStringList{"--name"} << "argomenti non validi (Missing value after '--name'.)";
         QTest::newRow("stray argument") << (storage + QStringList{"Cloro"}) << "argomento inatteso: Cloro";
@@ -77,8 +75,6 @@ private slots:
             << "--hypothesis 3: vale 1 o 2";
         QTest::newRow("no hypothesis") << QStringList{"--name", "Cloro", "--containment", "3"} << "manca --hypothesis 1|2";
         QTest::newRow("containment 6") << (acetic + QStringList{"--containment", "6"}) << "--containment 6: vale da 1 a 5";
-        QTest::newRow("containment written out") << (acetic + QStringList{"--containment", "+1"})
-            << "--containment +1: vale da 1 a 5";
         QTest::newRow("no containment") << acetic << "manca --containment 1..5";
         QTest::newRow("no range for a store") << (acetic + QStringList{"--containment", "2"})
             << "manca --range N: la tipologia 2 chiede la quantità";
@@ -102,13 +98,7 @@ private slots:
             << "--classes non si combina con --hypothesis";
         QTest::newRow("map without point") << (storage + QStringList{"--map", "m.bmp", "--scale", "5000", "--out", "o.bmp"})
             << "per disegnare su una mappa servono --map, --point e --out (manca --point)";
-        QTest::newRow("out without map") << (storage + QStringList{"--out", "o.bmp"})
-            << "per disegnare su una mappa servono --map, --point e --out (manca --map)";
         QTest::newRow("map without scale") << (storage + QStringList{"--map", "m.bmp", "--point", "1,2", "--out", "o.bmp"})
-            << "per disegnare su una mappa serve una fra --scale e --segment";
-        QTest::newRow("map with two scales")
-            << (storage + QStringList{"--map", "m.bmp", "--point", "1,2", "--out", "o.bmp", "--scale", "5000",
-                                      "--segment", "0,0,1,1,50"})
             << "per disegnare su una mappa serve una fra --scale e --segment";
         QTest::newRow("point not two numbers")
             << (storage + QStringList{"--map", "m.bmp", "--point", "1;2", "--out", "o.bmp", "--scale", "5000"})
@@ -116,9 +106,6 @@ private slots:
         QTest::newRow("scale 0")
             << (storage + QStringList{"--map", "m.bmp", "--point", "1,2", "--out", "o.bmp", "--scale", "0"})
             << "--scale 0: il denominatore N di 1:N, maggiore di 0";
-        QTest::newRow("segment of four numbers")
-            << (storage + QStringList{"--map", "m.bmp", "--point", "1,2", "--out", "o.bmp", "--segment", "0,0,1,1"})
-            << "--segment 0,0,1,1: scrivere X1,Y1,X2,Y2,METRI";
         QTest::newRow("segment of 0 m")
             << (storage + QStringList{"--map", "m.bmp", "--point", "1,2", "--out", "o.bmp", "--segment", "0,0,1,1,0"})
             << "--segment: la lunghezza reale in metri deve essere maggiore di 0";
@@ -374,28 +361,6 @@ private slots:
         const cli::Run byOption = cli::run(withRoot(*other, arguments.mid(0, 6)), drive->root());
         QCOMPARE(byOption.out, byVariable.out);
         QCOMPARE(cli::filesUnder(other->local(cli::kOutputFolder)), QStringList{".gitkeep"});
-    }
-
-    void reportFileAppendsOnePerRun()
-    {
-        const auto drive = cli::driveWith(QStringLiteral("tiny"));
-        const QStringList arguments =
-            withRoot(*drive, {"--name", "Cloro", "--hypothesis", "2", "--containment", "3", "--report-file"});
-        const cli::Run first = cli::run(arguments);
-        QCOMPARE(first.exitCode, 0);
-        QFile firstFile(first.errLines().value(0));
-        QVERIFY(firstFile.open(QIODevice::ReadOnly));
-        const QByteArray once = firstFile.readAll();
-        QVERIFY(once.contains("Sostanza prescelta: Cloro\r\n"));
-        QVERIFY(once.endsWith("stabilit\xe0" " atmosferica/velocit\xe0" " del vento.\r\n")); // Latin-1, CR LF
-
-        const cli::Run second = cli::run(arguments);
-        QCOMPARE(second.exitCode, 0);
-        if (second.err != first.err)
-            QSKIP("the two runs fell in different minutes, so each has its own file");
-        QFile secondFile(second.errLines().value(0));
-        QVERIFY(secondFile.open(QIODevice::ReadOnly));
-        QCOMPARE(secondFile.readAll(), once + once);
     }
 
     void nothingIsWrittenOnFailure_data()
