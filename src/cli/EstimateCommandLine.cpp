@@ -146,9 +146,9 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     const QCommandLineOption scale(QStringLiteral("scale"), QString(), QStringLiteral("N"));
     const QCommandLineOption segment(QStringLiteral("segment"), QString(), QStringLiteral("X1,Y1,X2,Y2,METRI"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE.bmp"));
-    const QList<QCommandLineOption> all{help,        driveRoot, name, cas,  quickPick,  classes, classOption,
-                                        hypothesis,  containment, range, json, reportFile, mapOption, point,
-                                        scale,       segment,   out};
+    const QList<QCommandLineOption> all{help,       driveRoot,   name,  cas,  quickPick,  classes,   classOption,
+                                        hypothesis, containment, range, json, reportFile, mapOption, point,
+                                        scale,      segment,     out};
     parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
