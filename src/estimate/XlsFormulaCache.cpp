@@ -20,6 +20,7 @@ constexpr quint16 kEof = 0x000A;
 constexpr quint16 kFilePass = 0x002F;
 constexpr quint16 kContinue = 0x003C;
 constexpr quint16 kBoundSheet = 0x0085;
+constexpr quint16 kDimension = 0x0200;
 constexpr quint16 kBoolErr = 0x0205;
 constexpr quint16 kString = 0x0207;
 constexpr quint16 kArray = 0x0221;
@@ -28,6 +29,10 @@ constexpr quint16 kSharedFormula = 0x04BC;
 constexpr quint16 kBof = 0x0809;
 
 constexpr quint16 kBiff8Version = 0x0600;
+
+// The largest worksheet of an .xls file.
+constexpr quint32 kMaxRows = 65536;
+constexpr quint16 kMaxColumns = 256;
 
 // Nested BOF/EOF pairs deeper than this (a chart inside a sheet is one level) mean a broken file.
 constexpr int kMaxDepth = 8;
@@ -202,7 +207,12 @@ private:
                 m_biff8 = data.size() >= 2 && u16(data, 0) == kBiff8Version;
             } else if (m_depth == 1) {
                 m_sheet = m_sheetOffsets.indexOf(quint32(start));
+                m_dimensionSeen = false;
             }
+            break;
+        case kDimension:
+            if (m_depth == 1 && !m_inGlobals && !dimension(data))
+                return false;
             break;
         case kEof:
             if (m_depth > 0)
@@ -245,6 +255,31 @@ private:
     }
 
     [[nodiscard]] bool inSheet() const { return m_depth == 1 && m_sheet >= 0; }
+
+    // FreeXL sizes a worksheet's cell grid from its DIMENSION record and is not safe against a
+    // second one or against bounds no worksheet can have: such a stream is damaged. BIFF8: first
+    // row, row after the last (both 32-bit), first column, column after the last; BIFF5 has
+    // 16-bit rows.
+    bool dimension(QByteArrayView data)
+    {
+        const auto damaged = [this](const QString &why) {
+            m_cache.fail(Failure::Damaged, why);
+            return false;
+        };
+        if (m_dimensionSeen)
+            return damaged(QStringLiteral("dimensioni del foglio ripetute"));
+        m_dimensionSeen = true;
+        const qsizetype rowBytes = m_biff8 ? 4 : 2;
+        if (data.size() < 2 * rowBytes + 4)
+            return damaged(QStringLiteral("dimensioni del foglio troncate"));
+        const quint32 firstRow = m_biff8 ? u32(data, 0) : u16(data, 0);
+        const quint32 rowEnd = m_biff8 ? u32(data, 4) : u16(data, 2);
+        const quint16 firstColumn = u16(data, 2 * rowBytes);
+        const quint16 columnEnd = u16(data, 2 * rowBytes + 2);
+        if (firstRow > rowEnd || rowEnd > kMaxRows || firstColumn > columnEnd || columnEnd > kMaxColumns)
+            return damaged(QStringLiteral("dimensioni del foglio impossibili"));
+        return true;
+    }
     [[nodiscard]] quint64 key(QByteArrayView data) const
     {
         return cellKey(quint32(m_sheet), u16(data, 0), u16(data, 2));
@@ -351,6 +386,7 @@ private:
     bool m_inGlobals = false;
     bool m_biff8 = true;
     qsizetype m_sheet = -1;
+    bool m_dimensionSeen = false;
     QList<quint32> m_sheetOffsets;
     std::optional<quint64> m_pendingString;
 };

@@ -1,6 +1,7 @@
 #include "estimate/XlsWorkbook.h"
 
 #include "estimate/CellAddress.h"
+#include "estimate/CompoundFileCheck.h"
 
 #include <freexl.h>
 
@@ -129,6 +130,15 @@ Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString 
         return fileError(Kind::NotAWorkbook, systemName);
     if (bytes.size() < kOle2HeaderSize)
         return fileError(Kind::Damaged, systemName, QStringLiteral("file troncato"));
+    // FreeXL reads a damaged directory beyond its buffers; such a file never reaches it.
+    if (const QString problem = compoundDirectoryProblem(bytes); !problem.isEmpty())
+        return fileError(Kind::Damaged, systemName, problem);
+
+    // The program's own pass over the records comes first: a stream it finds damaged (records cut
+    // short, impossible worksheet bounds) is kept from FreeXL, which is not safe against them.
+    XlsFormulaCache formulas = XlsFormulaCache::fromFileBytes(bytes);
+    if (formulas.failure() == XlsFormulaCache::Failure::Damaged)
+        return fileError(Kind::Damaged, systemName, formulas.problem());
 
     const void *raw = nullptr;
     const int opened = freexl_open(QFile::encodeName(localPath).constData(), &raw);
@@ -153,7 +163,6 @@ Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString 
     if (counted != FREEXL_OK)
         return fileError(Kind::Damaged, systemName, freeXlCode(counted));
 
-    XlsFormulaCache formulas = XlsFormulaCache::fromFileBytes(bytes);
     switch (formulas.failure()) {
     case XlsFormulaCache::Failure::None:
         break;
