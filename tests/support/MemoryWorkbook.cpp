@@ -2,6 +2,20 @@
 
 #include "estimate/CellAddress.h"
 
+MemoryWorkbook &MemoryWorkbook::set(int sheet, const QString &address, const TestCell &cell)
+{
+    m_cells.insert({sheet, address}, cell.value);
+    return *this;
+}
+
+MemoryWorkbook &MemoryWorkbook::setRow(int sheet, const QString &firstCell, const QList<TestCell> &cells)
+{
+    const CellPosition first = parseCellAddress(firstCell).value();
+    for (int i = 0; i < cells.size(); ++i)
+        set(sheet, cellAddress(columnLetters(first.column + 1 + i), first.row + 1), cells[i]);
+    return *this;
+}
+
 Outcome<CellValue> MemoryWorkbook::readCell(int sheet, const QString &address) const
 {
     ++m_reads;

@@ -3,28 +3,33 @@
 #include "estimate/Workbook.h"
 
 #include <QHash>
+#include <QList>
 #include <QPair>
 
-// A workbook held in memory, for tests of the lookups: cells set by (sheet, A1 address), every
-// other cell empty.
+// A cell as a test writes it: a number, a text or any CellValue.
+struct TestCell
+{
+    TestCell(int number) : value(CellValue::number(number)) {}
+    TestCell(double number) : value(CellValue::number(number)) {}
+    TestCell(const char *text) : value(CellValue::text(QString::fromUtf8(text))) {}
+    TestCell(CellValue cell) : value(std::move(cell)) {}
+    CellValue value;
+};
+
+// A workbook held in memory: cells set by (sheet, A1 address), every other cell empty.
 class MemoryWorkbook final : public Workbook
 {
 public:
     MemoryWorkbook(QString name, int sheetCount) : m_name(std::move(name)), m_sheets(sheetCount) {}
 
-    MemoryWorkbook &set(int sheet, const QString &address, const CellValue &value)
-    {
-        m_cells.insert({sheet, address}, value);
-        return *this;
-    }
-    MemoryWorkbook &set(int sheet, const QString &address, double number) { return set(sheet, address, CellValue::number(number)); }
-    MemoryWorkbook &set(int sheet, const QString &address, const char *text) { return set(sheet, address, CellValue::text(QString::fromUtf8(text))); }
+    MemoryWorkbook &set(int sheet, const QString &address, const TestCell &cell);
+    // Cells to the right of firstCell, one a column.
+    MemoryWorkbook &setRow(int sheet, const QString &firstCell, const QList<TestCell> &cells);
 
     [[nodiscard]] QString name() const override { return m_name; }
     [[nodiscard]] int sheetCount() const override { return m_sheets; }
     [[nodiscard]] Outcome<CellValue> readCell(int sheet, const QString &address) const override;
-
-    // How many cells were read, for tests that care about the reads a lookup makes.
+    // How many cells were read, for tests of the reads a lookup makes.
     [[nodiscard]] int reads() const { return m_reads; }
 
 private:
