@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   python3 python3-xlwt python3-xlrd
   xvfb xauth fonts-dejavu-core fonts-liberation2 poppler-utils xdg-utils
+  # fuzzing (clang, libFuzzer's runtime, the symbolizer) and the Debian package (dpkg-shlibdeps)
+  clang-14 libclang-rt-14-dev llvm-14 dpkg-dev
 )
 
 missing=()
