@@ -1,29 +1,13 @@
 #include "estimate/CellAddress.h"
-#include "estimate/CellValue.h"
 #include "estimate/OutputFileName.h"
 
 #include <QtTest>
 
-class CellsAndNamesTest : public QObject
+class AddressesAndNamesTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void cellValuesCompareAsTheTablesNeed()
-    {
-        const CellValue empty;
-        QVERIFY(empty == CellValue::number(0));
-        QVERIFY(empty == CellValue::text(QString()));
-        QVERIFY(!(empty == CellValue::number(1)));
-        QVERIFY(!(empty == CellValue::text(QStringLiteral(" "))));
-        QVERIFY(CellValue::number(4) == CellValue::number(4.0));
-        QVERIFY(!(CellValue::number(4) == CellValue::text(QStringLiteral("4"))));
-        QVERIFY(!(CellValue::text(QStringLiteral("4.3")) == CellValue::text(QStringLiteral("4.3 "))));
-        QVERIFY(!(CellValue::text(QStringLiteral("CAS")) == CellValue::text(QStringLiteral("cas"))));
-        QVERIFY(!(CellValue::text(QString()) == CellValue::number(0)));
-        QCOMPARE(CellValue::text(QStringLiteral("x")).toNumber(), 0.0);
-    }
-
     void addresses()
     {
         // Zone index z reads column z + 5: F for 1, AA for 22, AZ for 47, BA for 48, BY for 72.
@@ -50,5 +34,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CellsAndNamesTest)
-#include "test_cells_and_names.moc"
+QTEST_MAIN(AddressesAndNamesTest)
+#include "test_addresses_and_names.moc"

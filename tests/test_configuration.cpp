@@ -24,19 +24,6 @@ class ConfigurationTest : public QObject
     Q_OBJECT
 
 private slots:
-    void fieldMappingSendsEntriesFiveToSevenToTextSixSevenFive()
-    {
-        const int fields[] = {1, 2, 3, 4, 6, 7, 5, 8};
-        for (int entry = 1; entry <= 8; ++entry) {
-            QCOMPARE(Configuration::fieldOfEntry(entry), fields[entry - 1]);
-            QCOMPARE(Configuration::entryOfField(fields[entry - 1]), entry);
-        }
-        Configuration configuration;
-        configuration.setField(5, QStringLiteral("soglie"));
-        QCOMPARE(configuration.entry(7), QStringLiteral("soglie"));
-        QCOMPARE(configuration.toLines().at(6), QStringLiteral("soglie"));
-    }
-
     void aLineIsOneEntry_data()
     {
         QTest::addColumn<QString>("line");

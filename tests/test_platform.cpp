@@ -1,9 +1,7 @@
 #include "platform/DrivePaths.h"
 #include "platform/ProgramLauncher.h"
-#include "platform/TextFile.h"
 #include "support/TestDrive.h"
 
-#include <QFile>
 #include <QtTest>
 
 class PlatformTest : public QObject
@@ -69,41 +67,6 @@ private slots:
         const LaunchCommand command = splitCommandLine(line, DrivePaths(QStringLiteral("/root")), notepadInstalled);
         QCOMPARE(command.program, program);
         QCOMPARE(command.arguments, arguments);
-    }
-
-    void textFilesAreLatin1WithCrLf()
-    {
-        TestDrive drive(TestDrive::Contents::Empty);
-        const QString path = drive.root() + QStringLiteral("/file.txt");
-        QString error;
-        QVERIFY(TextFile::writeLines(path, {QStringLiteral("quantità"), QString()}, &error));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("quantit\xe0\r\n\r\n"));
-        QVERIFY(TextFile::appendLines(path, {QStringLiteral("più")}, &error));
-        QCOMPARE(TextFile::readLines(path).lines, std::optional<QStringList>({"quantità", "", "più"}));
-
-        drive.writeFile(QStringLiteral("c:\\lf.txt"), "a\nb\r\nc");
-        QCOMPARE(TextFile::readLines(drive.local(QStringLiteral("c:\\lf.txt"))).lines, std::optional<QStringList>({"a", "b", "c"}));
-
-        const TextFile::ReadResult missing = TextFile::readLines(QStringLiteral("/no/such/file.txt"));
-        QVERIFY(!missing.lines && missing.error.contains(QStringLiteral("/no/such/file.txt")));
-    }
-
-    void failedWritesReportTheFileAndKeepTheOldContents()
-    {
-        TestDrive drive(TestDrive::Contents::Empty);
-        QString error;
-        QVERIFY(!TextFile::writeLines(drive.root() + QStringLiteral("/missing/x.txt"), {QStringLiteral("a")}, &error));
-        QVERIFY(error.contains(QStringLiteral("missing/x.txt")));
-
-        const QString path = drive.root() + QStringLiteral("/kept.txt");
-        QVERIFY(TextFile::writeLines(path, {QStringLiteral("old")}, &error));
-        QFile::setPermissions(path, QFile::ReadOwner);
-        if (QFile(path).open(QIODevice::Append)) // running as a user who ignores permissions
-            QSKIP("file permissions are not enforced for this user");
-        QVERIFY(!TextFile::appendLines(path, {QStringLiteral("new")}, &error));
-        QCOMPARE(TextFile::readLines(path).lines, std::optional<QStringList>(QStringList{"old"}));
     }
 };
 

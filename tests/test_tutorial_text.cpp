@@ -1,4 +1,3 @@
-#include "app/OpenDocument.h"
 #include "app/SysInfo.h"
 #include "app/TutorialWindowText.h"
 
@@ -43,16 +42,6 @@ private slots:
         // Line by line, so a failure names the line; joined again, the lines are the whole text.
         QCOMPARE(tutorialUsageText().split(QStringLiteral("\r\n")),
                  QString::fromUtf8(kExpectedUsageText).split(QStringLiteral("\r\n")));
-    }
-
-    void commandLineIsReaderBlankDocument()
-    {
-        QCOMPARE(documentCommandLine(QStringLiteral("C:\\Programmi\\Adobe\\Acrobat 5.0\\Reader\\AcroRd32.exe"),
-                                     QStringLiteral("c:\\zefro\\ms_hlp.pdf")),
-                 QStringLiteral("C:\\Programmi\\Adobe\\Acrobat 5.0\\Reader\\AcroRd32.exe c:\\zefro\\ms_hlp.pdf"));
-        QCOMPARE(documentCommandLine(QStringLiteral("xdg-open"), QStringLiteral("c:\\zefro\\manuale utente.pdf")),
-                 QStringLiteral("xdg-open c:\\zefro\\manuale utente.pdf"));
-        QCOMPARE(documentCommandLine(QString(), QStringLiteral("c:\\zefro\\ms_hlp6.pdf")), QStringLiteral(" c:\\zefro\\ms_hlp6.pdf"));
     }
 
     void sysInfoProgramSearch_data()
