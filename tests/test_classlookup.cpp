@@ -77,10 +77,8 @@ private slots:
         QTest::addColumn<QString>("searched");
         QTest::addColumn<bool>("found");
         QTest::newRow("same text") << CellValue::text(kTestCas) << kTestCas << true;
-        QTest::newRow("blank after the cell") << CellValue::text(kTestCas + QLatin1Char(' ')) << kTestCas << false;
         QTest::newRow("blank after the search") << CellValue::text(kTestCas) << kTestCas + QLatin1Char(' ') << false;
         QTest::newRow("CAS stored as a number") << CellValue::number(7664417) << QStringLiteral("7664417") << false;
-        QTest::newRow("case counts") << CellValue::text(QStringLiteral("cas")) << QStringLiteral("CAS") << false;
         // An empty cell equals the empty text: a plain comparison would list every class 424 times.
         QTest::newRow("empty search, empty cells") << CellValue() << QString() << false;
     }

@@ -52,7 +52,6 @@ private slots:
         QTest::newRow("zero at threshold 1 D5") << 0 << CellValue::number(0) << false << false << " 0 m";
         QTest::newRow("empty at threshold 1 F2") << 4 << CellValue() << false << false << " 0 m";
         QTest::newRow("zero at threshold 3 D5") << 2 << CellValue::number(0) << false << false << " Non applicabile";
-        QTest::newRow("zero at threshold 2 F2") << 5 << CellValue::number(0) << false << false << " Non applicabile";
         QTest::newRow("empty at threshold 4 F2") << 7 << CellValue() << false << false << " Non applicabile";
         QTest::newRow("marked threshold 3 F2") << 6 << CellValue::number(400) << true << false << " 400 > m";
         QTest::newRow("marked zero at threshold 3") << 2 << CellValue::number(0) << true << false << " Non applicabile";
@@ -78,9 +77,7 @@ private slots:
 
     void scenario()
     {
-        QCOMPARE(ScenarioName(QStringLiteral("1.1.1"), 1, false), QStringLiteral("Pool Fire"));
         QCOMPARE(ScenarioName(QStringLiteral("1.2"), 2, false), QStringLiteral("Pool Fire"));
-        QCOMPARE(ScenarioName(QStringLiteral("2.2"), 1, false), QStringLiteral("Flash Fire"));
         QCOMPARE(ScenarioName(QStringLiteral("2.1.1"), 2, false), QStringLiteral("VCE"));
         QCOMPARE(ScenarioName(QStringLiteral("4.3  "), 1, true), QStringLiteral("Nube Tossica"));
         QCOMPARE(ScenarioName(QString(), 2, true), QStringLiteral("Nube Tossica"));
