@@ -1,6 +1,7 @@
 #include "map/MapWindow.h"
 
 #include "app/ProgramState.h"
+#include "estimate/NumberText.h"
 #include "map/DamageCircles.h"
 #include "map/InvertLine.h"
 #include "map/MapFileLists.h"
@@ -373,10 +374,7 @@ void MapWindow::changeMap()
 
 void MapWindow::quit()
 {
-    const MessageAnswer answer = m_platform.messages.show({QStringLiteral("Do you want to continue ?"),
-                                                           QStringLiteral("MsgBox Quit"), MessageButtons::YesNo,
-                                                           MessageIcon::Critical, MessageAnswer::No});
-    if (answer != MessageAnswer::Yes)
+    if (!askToContinue(m_platform.messages))
         m_platform.exit.endProgram();
 }
 
@@ -441,7 +439,7 @@ void MapWindow::startRescale()
 
 void MapWindow::applyRescale()
 {
-    const double metres = map::leadingNumber(m_lengthBox->text());
+    const double metres = LeadingNumber(m_lengthBox->text());
     if (metres == 0.0)
         return; // the rescale stays pending until a length is given
     if (metres < 0.0) {

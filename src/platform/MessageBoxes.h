@@ -32,3 +32,12 @@ public:
         return show({text, kDefaultMessageTitle, MessageButtons::Ok, icon, MessageAnswer::Ok});
     }
 };
+
+// The quit question of the main window and of the map window; its default answer, No, ends the
+// program. True when the user answered Yes: the program goes on.
+[[nodiscard]] inline bool askToContinue(MessageBoxes &messages)
+{
+    return messages.show({QStringLiteral("Do you want to continue ?"), QStringLiteral("MsgBox Quit"),
+                          MessageButtons::YesNo, MessageIcon::Critical, MessageAnswer::No})
+        == MessageAnswer::Yes;
+}
