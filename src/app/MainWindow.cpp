@@ -4,6 +4,7 @@
 #include "app/ConfigBox.h"
 #include "app/CreditsBox.h"
 #include "app/Decorations.h"
+#include "app/MainWindowTexts.h"
 #include "app/OpenDocument.h"
 #include "app/ProgramState.h"
 #include "app/SelectionCombo.h"
@@ -30,14 +31,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Metodo Quillaro ZEFRO rel. 3.0fe") + QString(88, QLatin1Char(' '));
-
-const QString kHypothesisPrompt = QStringLiteral("scelta dell'ipotesi più probabile o dell'ipotesi media");
-const QString kContainmentPrompt = QStringLiteral("inserire tipologia di detenzione");
-const QString kNamePrompt = QStringLiteral("inserire nome sostanza");
-const QString kCasPrompt = QStringLiteral("inserire CAS");
-const QString kQuickPickPrompt = QStringLiteral("visionare elenco classi di interesse (solo per sostanze infiammabili)");
-const QString kClassListPrompt = QStringLiteral("visionare elenco classi cui appartiene la sostanza prescelta");
-const QString kClassChoicePrompt = QStringLiteral("visionare le classi cui può appartenere la sostanza prescelta + scelta");
 
 constexpr int kComboHeight = 315; // twips
 
@@ -111,13 +104,13 @@ void MainWindow::buildControls()
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_frame->setGeometry(twipsRect(120, 0, 9495, 9855));
 
-    m_combo1 = addCombo("Combo1", kNamePrompt,
+    m_combo1 = addCombo("Combo1", kNameListPrompt,
                         QStringLiteral("Puoi inserire il nome di una sostanza (completamento automatico) oppure il CAS "
                                        "(nella casella sotto) oppure ancora scegliere una sostanza tipica per ciascuna "
                                        "classe di infiammabili nella casella ancora sotto"),
                         120, 3360, 9135);
     m_combo1->setSorted(&CatalogueSelection::nameLess);
-    m_combo2 = addCombo("Combo2", kCasPrompt,
+    m_combo2 = addCombo("Combo2", kCasListPrompt,
                         QStringLiteral("Puoi inserire il nome di una sostanza (completamento automatico) nella casella "
                                        "sopra oppure il CAS (in questa casella) oppure ancora scegliere una sostanza "
                                        "tipica per ciascuna classe di infiammabili nella casella attivata sotto"),
@@ -126,7 +119,7 @@ void MainWindow::buildControls()
     m_combo21 = addCombo("Combo21", QStringLiteral("Combo3"), QString(), 5520, 7200, 1935);
     m_combo21->setEnabled(false);
     m_combo21->hide();
-    m_combo8 = addCombo("Combo8", kQuickPickPrompt,
+    m_combo8 = addCombo("Combo8", kQuickPickListPrompt,
                         QStringLiteral("Puoi inserire il nome di una sostanza (completamento automatico) nella prima "
                                        "casella oppure il CAS (nella seconda casella)  oppure ancora scegliere una "
                                        "sostanza tipica per ciascuna classe di infiammabili in questa casella"),
@@ -134,10 +127,10 @@ void MainWindow::buildControls()
     m_combo9 = addCombo("Combo9",
                         QStringLiteral("visionare le classi cui può appartenenere la sostanza prescelta + scelta"),
                         QString(), 120, 5040, 9135);
-    m_combo5 = addCombo("Combo5", kHypothesisPrompt, QString(), 120, 5640, 4455);
-    m_combo5->addItems({QStringLiteral("Ipotesi più probabile"), QStringLiteral("Ipotesi media")});
+    m_combo5 = addCombo("Combo5", kHypothesisListPrompt, QString(), 120, 5640, 4455);
+    m_combo5->addItems({kLikelyHypothesis, kAverageHypothesis});
     m_combo5->setEnabled(false);
-    m_combo4 = addCombo("Combo4", kContainmentPrompt, QString(), 4800, 5640, 4455);
+    m_combo4 = addCombo("Combo4", kContainmentListPrompt, QString(), 4800, 5640, 4455);
     m_combo4->addItems({QStringLiteral("Stoccaggi fissi con bacino di contenimento"),
                         QStringLiteral("Stoccaggi fissi senza bacino di contenimento"),
                         QStringLiteral("Autobotti/Ferrocisterne"), QStringLiteral("Navi"),
@@ -237,11 +230,11 @@ void MainWindow::Form_Load()
     m_command1->setEnabled(false);
     for (SelectionCombo *list : {m_combo1, m_combo2, m_combo21, m_combo6, m_combo7, m_combo8, m_combo9})
         list->clear();
-    m_combo1->setText(kNamePrompt);
-    m_combo2->setText(kCasPrompt);
-    m_combo6->setText(QStringLiteral("diametro condotta"));
-    m_combo7->setText(QStringLiteral("scelta del diametro della condotta [in]"));
-    m_combo8->setText(kQuickPickPrompt);
+    m_combo1->setText(kNameListPrompt);
+    m_combo2->setText(kCasListPrompt);
+    m_combo6->setText(kQuantityListLoadText);
+    m_combo7->setText(kDiameterListPrompt);
+    m_combo8->setText(kQuickPickListPrompt);
     m_combo9->setText(kClassListPrompt);
 
     m_combo1->setEnabled(true);
@@ -284,8 +277,8 @@ void MainWindow::FillCatalogue()
 void MainWindow::Command5_Click()
 {
     m_output->setPlainText(QString());
-    m_combo5->setText(kHypothesisPrompt);
-    m_combo4->setText(kContainmentPrompt);
+    m_combo5->setText(kHypothesisListPrompt);
+    m_combo4->setText(kContainmentListPrompt);
     m_combo8->setEnabled(true);
     m_combo4->setEnabled(false);
     m_combo5->setEnabled(false);
@@ -326,9 +319,9 @@ void MainWindow::Combo8_Click()
     // (which searches for the prompt "CAS" and so mainly opens the workbooks and moves on).
     const QuickPickResult pick = FlammableClassQuickPick(m_state, m_combo8->text());
     m_combo1->clear();
-    m_combo1->setText(kNamePrompt);
+    m_combo1->setText(kNameListPrompt);
     m_combo2->clear();
-    m_combo2->setText(QStringLiteral("CAS"));
+    m_combo2->setText(kCasListAfterQuickPick);
     m_combo2->addItems(pick.casList);
     m_combo1->addItems(pick.nameList);
     (void)LookupSubstanceClasses();
@@ -545,10 +538,7 @@ void MainWindow::Command7_Click()
 
 void MainWindow::Command2_Click()
 {
-    const MessageAnswer answer =
-        m_platform.messages.show({QStringLiteral("Do you want to continue ?"), QStringLiteral("MsgBox Quit"),
-                                  MessageButtons::YesNo, MessageIcon::Critical, MessageAnswer::No});
-    if (answer == MessageAnswer::No)
+    if (!askToContinue(m_platform.messages))
         m_platform.exit.endProgram();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CatalogueSelection.h"
 #include "app/Configuration.h"
+#include "app/MainWindowTexts.h"
 #include "app/ProgramState.h"
 #include "catalogue/ClassLookup.h"
 #include "catalogue/HazardClass.h"
@@ -11,19 +12,6 @@
 #include "platform/DrivePaths.h"
 
 namespace {
-
-// The texts the main window's lists show at the steps below: the prompts its load handler sets,
-// "CAS" after a quick pick, and the class list's prompt after the lookup. The reports quote them
-// where no choice replaced them, so they must be the window's own.
-const QString kNamePrompt = QStringLiteral("inserire nome sostanza");
-const QString kQuickPickCasText = QStringLiteral("CAS");
-const QString kQuickPickPrompt = QStringLiteral("visionare elenco classi di interesse (solo per sostanze infiammabili)");
-const QString kClassChoicePrompt = QStringLiteral("visionare le classi cui può appartenere la sostanza prescelta + scelta");
-const QString kQuantityLoadText = QStringLiteral("diametro condotta"); // Combo6 after the load handler
-// Combo7 after the load handler reads as kDiameterListPrompt.
-
-const QString kLikely = QStringLiteral("Ipotesi più probabile");
-const QString kAverage = QStringLiteral("Ipotesi media");
 
 BatchOutcome failed(BatchFailure::Kind kind, const QString &message)
 {
@@ -98,9 +86,9 @@ BatchOutcome RunBatchEstimate(ProgramState &state, const DrivePaths &drives, con
     CatalogueSelection::storeTables(state, names, casNumbers);
 
     // The substance, as the name list, the CAS list or the quick pick leave the lists' texts.
-    QString nameText = kNamePrompt;
+    QString nameText = kNameListPrompt;
     QString casText;
-    QString quickPickText = kQuickPickPrompt;
+    QString quickPickText = kQuickPickListPrompt;
     QString quickPickCode;
     switch (request.by) {
     case EstimateRequest::SubstanceBy::Name: {
@@ -125,7 +113,7 @@ BatchOutcome RunBatchEstimate(ProgramState &state, const DrivePaths &drives, con
         quickPickText = quickPickEntryOf(request.substance);
         quickPickCode = request.substance;
         (void)FlammableClassQuickPick(state, quickPickText);
-        casText = kQuickPickCasText;
+        casText = kCasListAfterQuickPick;
         break;
     }
 
@@ -175,7 +163,7 @@ BatchOutcome RunBatchEstimate(ProgramState &state, const DrivePaths &drives, con
     }
 
     // Hypothesis and containment, then the list of quantities or diameters it offers.
-    const QString hypothesisText = request.hypothesis == 1 ? kLikely : kAverage;
+    const QString hypothesisText = request.hypothesis == 1 ? kLikelyHypothesis : kAverageHypothesis;
     const auto &types = containmentTypes();
     const QString containmentText = types[static_cast<std::size_t>(request.containment - 1)];
     const ContainmentOutcome containment =
@@ -186,7 +174,7 @@ BatchOutcome RunBatchEstimate(ProgramState &state, const DrivePaths &drives, con
         classText = *containment.classText;
 
     EstimateInput input{nameText,       casText, classText, containmentText, QStringList(types.begin(), types.end()),
-                        hypothesisText, kQuantityLoadText, {}, kDiameterListPrompt, {}};
+                        hypothesisText, kQuantityListLoadText, {}, kDiameterListPrompt, {}};
     std::optional<QString> rangeText;
     const auto chooseFrom = [&](const std::optional<QStringList> &entries, const QString &what, QString *text,
                                 QStringList *listEntries) -> std::optional<BatchOutcome> {
