@@ -1,5 +1,7 @@
 #include "map/MapScale.h"
 
+#include "estimate/NumberText.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -10,8 +12,6 @@ constexpr int kPredefinedDenominators[] = {1,   2,    5,    10,   20,    50,    
                                            500, 1000, 2000, 5000, 10000, 20000, 50000, 100000};
 
 const QString kEntryPrefix = QStringLiteral("scala 1:");
-
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 } // namespace
 
@@ -36,46 +36,6 @@ std::optional<double> scaleFactorForEntry(const QString &entry)
     return std::nullopt;
 }
 
-double leadingNumber(const QString &text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
-        ++i;
-    const qsizetype start = i;
-    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-        ++i;
-    qsizetype digits = 0;
-    while (i < n && isDigit(text.at(i))) {
-        ++i;
-        ++digits;
-    }
-    if (i < n && text.at(i) == QLatin1Char('.')) {
-        ++i;
-        while (i < n && isDigit(text.at(i))) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return 0.0;
-    qsizetype end = i;
-    // An exponent counts only when digits follow it ("2e" reads as 2).
-    if (i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
-        qsizetype j = i + 1;
-        if (j < n && (text.at(j) == QLatin1Char('+') || text.at(j) == QLatin1Char('-')))
-            ++j;
-        if (j < n && isDigit(text.at(j))) {
-            while (j < n && isDigit(text.at(j)))
-                ++j;
-            end = j;
-        }
-    }
-    bool ok = false;
-    const double value = QLocale::c().toDouble(QStringView(text).mid(start, end - start), &ok);
-    return ok && std::isfinite(value) ? value : 0.0;
-}
-
 QString signedNumberText(double value)
 {
     if (value == 0.0)
@@ -86,7 +46,7 @@ QString signedNumberText(double value)
 
 double userScaleDenominator(const QString &scaleText)
 {
-    return leadingNumber(scaleText.mid(2));
+    return LeadingNumber(scaleText.mid(2));
 }
 
 QString steppedUserScaleText(const QString &scaleText, int step)

@@ -21,15 +21,12 @@ inline const QString kUserDefinedScaleEntry = QStringLiteral("scala definita dal
 // user-defined entry, nothing for any other text (the factor then stays as it was).
 [[nodiscard]] std::optional<double> scaleFactorForEntry(const QString &entry);
 
-// The value of the number at the start of a text: blanks before it skipped, reading stops at the
-// first character that cannot continue the number, 0 when there is none.
-[[nodiscard]] double leadingNumber(const QString &text);
-
 // The shortest decimal text of a number with a leading sign position: a blank when the number is
 // not negative, the minus sign otherwise (2 gives " 2", -1 gives "-1").
 [[nodiscard]] QString signedNumberText(double value);
 
-// The denominator of a user-defined scale "1:N": the number read from the third character on.
+// The denominator of a user-defined scale "1:N": the number read from the third character on, as
+// LeadingNumber reads it (0 when there is none).
 [[nodiscard]] double userScaleDenominator(const QString &scaleText);
 
 // "Aumenta la scala" (step +1) and "Diminuisci la scala" (step -1): "1:1" gives "1: 2" and "1: 0".
