@@ -1,8 +1,7 @@
 #pragma once
 
 // Running the built zefro-estimate from a test, and the drive trees it runs on.
-#include "platform/DrivePaths.h"
-#include "support/TestDrive.h"
+#include "support/MainWindowDriver.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -14,7 +13,7 @@
 
 namespace cli {
 
-inline const QString kOutputFolder = QStringLiteral("c:\\zefro\\output\\");
+inline const QString &kOutputFolder = kTestOutputFolder;
 inline const QString kLikely = QStringLiteral("Ipotesi più probabile");
 inline const QString kAverage = QStringLiteral("Ipotesi media");
 
@@ -25,20 +24,15 @@ struct Run
     QString out; // standard output, UTF-8
     QString err; // standard error, UTF-8
 
-    [[nodiscard]] QStringList outLines() const
+    [[nodiscard]] static QStringList lines(const QString &text)
     {
-        QStringList lines = out.split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
+        QStringList lines = text.split(QLatin1Char('\n'));
+        if (lines.last().isEmpty())
             lines.removeLast();
         return lines;
     }
-    [[nodiscard]] QStringList errLines() const
-    {
-        QStringList lines = err.split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
-    }
+    [[nodiscard]] QStringList outLines() const { return lines(out); }
+    [[nodiscard]] QStringList errLines() const { return lines(err); }
 };
 
 // Runs the program with these arguments; the drive root comes from the arguments or, when
@@ -66,17 +60,7 @@ inline Run run(const QStringList &arguments, const QString &driveRootVariable = 
     return result;
 }
 
-// A private drive tree: the bundled installation (empty name) or one of tests/data/drives, with
-// its output folder.
-inline std::unique_ptr<TestDrive> driveWith(const QString &tree)
-{
-    auto drive = std::make_unique<TestDrive>(tree.isEmpty() ? TestDrive::Contents::BundledTree
-                                                            : TestDrive::Contents::Empty);
-    if (!tree.isEmpty())
-        copyTree(QStringLiteral(ZEFRO_TEST_DATA "/drives/") + tree, drive->root());
-    QDir().mkpath(DrivePaths(drive->root()).toLocal(kOutputFolder));
-    return drive;
-}
+inline std::unique_ptr<TestDrive> driveWith(const QString &tree) { return testDriveWith(tree); }
 
 // Every file under a folder, as paths relative to it (to see that nothing was written).
 inline QStringList filesUnder(const QString &folder)
