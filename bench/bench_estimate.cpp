@@ -3,6 +3,7 @@
 // (the Command1 step: correspondence, zone matrix, sub-class workbooks, texts).
 #include "app/ProgramState.h"
 #include "catalogue/ClassLookup.h"
+#include "catalogue/HazardClass.h"
 #include "estimate/ContainmentChoice.h"
 #include "estimate/DistanceLookup.h"
 #include "estimate/XlsWorkbookOpener.h"
@@ -74,5 +75,46 @@ void BM_ToxicEstimate(benchmark::State &state)
     state.counters["marks"] = std::count(program.result.greaterThan.begin(), program.result.greaterThan.end(), true);
 }
 BENCHMARK(BM_ToxicEstimate)->Unit(benchmark::kMillisecond);
+
+// Ammonia as a flammable liquefied gas (class 2_1_2) in a fixed storage without bund, the fourth
+// quantity range, "Ipotesi più probabile": the range table and the eight distances of one row.
+void BM_FlammableEstimate(benchmark::State &state)
+{
+    const XlsWorkbookOpener opener = bundledOpener();
+    ProgramState program;
+    const QString cas = QStringLiteral("7664-41-7");
+    (void)LookupSubstanceClasses(program, opener, cas);
+    QString classEntry;
+    for (const HazardClass &hazard : hazardClasses()) {
+        if (hazard.listCode == QLatin1String("2_1_2"))
+            classEntry = hazard.listEntry;
+    }
+    ChooseSubstanceClass(program, classEntry);
+    const QString type = containmentTypes()[1];
+    const ContainmentOutcome containment = ChooseContainment(program, opener, {type, classEntry, QString(), kLikely});
+    if (!containment.quantityEntries || containment.quantityEntries->size() < 4) {
+        state.SkipWithError(qPrintable(QStringLiteral("no quantity list: ") + containment.message));
+        return;
+    }
+    const EstimateInput input{QStringLiteral("Ammoniaca"),
+                              cas,
+                              classEntry,
+                              type,
+                              QStringList(containmentTypes().cbegin(), containmentTypes().cend()),
+                              kLikely,
+                              containment.quantityEntries->at(3),
+                              *containment.quantityEntries,
+                              QStringLiteral("diametro della condotta"),
+                              {}};
+    for (auto _ : state) {
+        const EstimateOutcome out = RunEstimate(program, opener, input);
+        if (!out.completed) {
+            state.SkipWithError(qPrintable(out.message));
+            return;
+        }
+        benchmark::DoNotOptimize(program.result.damageDistance);
+    }
+}
+BENCHMARK(BM_FlammableEstimate)->Unit(benchmark::kMillisecond);
 
 } // namespace
