@@ -167,10 +167,6 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, QString());
         QVERIFY(result.out.startsWith(QStringLiteral("Uso:\n  zefro-estimate [--drive-root DIR]")));
-        for (const char *option : {"--name", "--cas", "--quick-pick", "--class", "--hypothesis", "--containment",
-                                   "--range", "--json", "--report-file", "--map", "--point", "--scale", "--segment",
-                                   "--out", "--classes"})
-            QVERIFY2(result.out.contains(QLatin1String(option) + QLatin1Char(' ')), option);
     }
 
     void dataErrorsGiveTheWindowsMessages_data()
