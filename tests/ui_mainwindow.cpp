@@ -2,6 +2,7 @@
 // clicked, message boxes answered from a script.
 #include "app/CatalogueSelection.h"
 #include "app/Configuration.h"
+#include "app/SelectionCombo.h"
 #include "catalogue/Catalogue.h"
 #include "support/MainWindowDriver.h"
 
@@ -185,6 +186,20 @@ private slots:
             QVERIFY2(run.combo("Combo1")->currentText() == substance.name, qPrintable(context));
             run.click("Command5");
         }
+    }
+
+    // Entries added to a sorted list that already has some go to their sorted place; the prompt stays.
+    void sortedListKeepsItsOrderWhateverTheArrival()
+    {
+        const QStringList names = CatalogueSelection::names();
+        SelectionCombo list;
+        list.setSorted(&CatalogueSelection::nameLess);
+        list.setText(QStringLiteral("inserire nome sostanza"));
+        list.addItems(names.mid(100));
+        for (const QString &name : names.mid(0, 100))
+            list.addItem(name);
+        QCOMPARE(list.itemTexts(), names);
+        QCOMPARE(list.text(), QStringLiteral("inserire nome sostanza"));
     }
 
     // The first pick locks the substance lists and opens the class list; the hypothesis opens at
