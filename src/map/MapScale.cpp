@@ -36,14 +36,6 @@ std::optional<double> scaleFactorForEntry(const QString &entry)
     return std::nullopt;
 }
 
-QString signedNumberText(double value)
-{
-    if (value == 0.0)
-        value = 0.0; // no "-0"
-    const QString digits = QString::number(std::fabs(value), 'f', QLocale::FloatingPointShortest);
-    return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
-}
-
 double userScaleDenominator(const QString &scaleText)
 {
     return LeadingNumber(scaleText.mid(2));
@@ -51,7 +43,7 @@ double userScaleDenominator(const QString &scaleText)
 
 QString steppedUserScaleText(const QString &scaleText, int step)
 {
-    return QStringLiteral("1:") + signedNumberText(userScaleDenominator(scaleText) + step);
+    return QStringLiteral("1:") + SignedNumberText(userScaleDenominator(scaleText) + step);
 }
 
 std::optional<double> userScaleFactor(const QString &scaleText)

@@ -21,10 +21,6 @@ inline const QString kUserDefinedScaleEntry = QStringLiteral("scala definita dal
 // user-defined entry, nothing for any other text (the factor then stays as it was).
 [[nodiscard]] std::optional<double> scaleFactorForEntry(const QString &entry);
 
-// The shortest decimal text of a number with a leading sign position: a blank when the number is
-// not negative, the minus sign otherwise (2 gives " 2", -1 gives "-1").
-[[nodiscard]] QString signedNumberText(double value);
-
 // The denominator of a user-defined scale "1:N": the number read from the third character on, as
 // LeadingNumber reads it (0 when there is none).
 [[nodiscard]] double userScaleDenominator(const QString &scaleText);
