@@ -2,7 +2,6 @@
 
 #include "estimate/NumberText.h"
 
-#include <QLocale>
 
 #include <cmath>
 
