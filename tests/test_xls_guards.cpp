@@ -121,6 +121,10 @@ private slots:
         QTest::newRow("odd name length") << directoryEntryNameLength(7, 1);
         QTest::newRow("unused entry with a long name") << directoryEntryNameLength(200, 3);
 
+        QByteArray treeLink = values();
+        put32(treeLink, sectorOffset(get32(treeLink, 0x30)) + 0x4C, 4000); // the root's child
+        QTest::newRow("directory tree link past the last entry") << treeLink;
+
         QByteArray loop = values();
         const quint32 directory = get32(loop, 0x30);
         put32(loop, sectorOffset(get32(loop, 0x4C)) + 4 * directory, directory); // the sector follows itself

@@ -11,6 +11,8 @@ constexpr int kHeaderFatEntries = 109;
 constexpr qsizetype kDirectoryEntrySize = 128;
 constexpr qsizetype kNameLengthOffset = 0x40;
 constexpr quint16 kNameFieldBytes = 64; // 31 UTF-16 characters and the terminating zero
+constexpr qsizetype kLeftSiblingOffset = 0x44;  // then the right sibling and the child
+constexpr quint32 kNoEntry = 0xFFFFFFFF;
 
 quint16 u16(QByteArrayView bytes, qsizetype at)
 {
@@ -68,6 +70,7 @@ QString compoundDirectoryProblem(QByteArrayView file)
 
     // The directory: a chain of sectors, each holding entries of 128 bytes.
     QSet<quint32> visited;
+    QList<qsizetype> entries;
     quint32 sector = u32(file, 0x30);
     if (sector == kEndOfChain)
         return QStringLiteral("directory vuota");
@@ -81,8 +84,18 @@ QString compoundDirectoryProblem(QByteArrayView file)
             const quint16 nameLength = u16(file, at + kNameLengthOffset);
             if (nameLength > kNameFieldBytes || nameLength % 2 != 0)
                 return QStringLiteral("nome di una voce della directory non valido");
+            entries.append(at);
         }
         sector = next(sector);
+    }
+    // The entries form a tree by their sibling and child numbers; a number past the last entry
+    // sends a reader outside the directory.
+    for (const qsizetype at : entries) {
+        for (int link = 0; link < 3; ++link) {
+            const quint32 id = u32(file, at + kLeftSiblingOffset + 4 * link);
+            if (id != kNoEntry && qsizetype(id) >= entries.size())
+                return QStringLiteral("albero della directory non valido");
+        }
     }
     return {};
 }
