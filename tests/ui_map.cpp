@@ -531,6 +531,19 @@ private slots:
         }
     }
 
+    void zeroLengthSegmentKeepsTheScale()
+    {
+        Session s(m_shared->root());
+        s.drawOnMapAt5000(QPoint(300, 300));
+        s.click("Command10");
+        s.drag({QPoint(200, 200), QPoint(200, 200)});
+        s.type("Text2", QStringLiteral("50"));
+        s.click("Command11");
+        QVERIFY(s.lastMessage().contains(QStringLiteral("lunghezza nulla")));
+        QCOMPARE(s.state.scaleFactor, 1.0 / 5000);
+        QVERIFY(s.state.rescaleMode);
+    }
+
     void closingDeletesTheWindowAndKeepsTheScale()
     {
         Session s(m_shared->root());

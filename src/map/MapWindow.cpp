@@ -448,6 +448,13 @@ void MapWindow::applyRescale()
                                   kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return;
     }
+    if (m_state.segmentStart == m_state.segmentEnd) {
+        // A factor of 0 would make every later damage area vanish without a word.
+        m_platform.messages.show({QStringLiteral("Il segmento tracciato ha lunghezza nulla: tracciare sulla mappa un "
+                                                 "segmento di lunghezza nota, poi premere di nuovo \"Riscala\"."),
+                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+        return;
+    }
     m_state.scaleFactor = map::scaleFactorFromSegment(m_state.segmentStart, m_state.segmentEnd, metres);
     m_state.rescaleMode = false;
     m_surface->setCursor(Qt::CrossCursor);
