@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzz programs with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in
-# ./build-fuzz (or $ZEFRO_FUZZ_BUILD_DIR) and runs each for a bounded time ($ZEFRO_FUZZ_SECONDS,
-# 45 by default) from its seed corpus in tests/fuzz/corpus/<target>. New inputs found on the way go
-# to the build folder, never into the committed corpus; a crash leaves its input in
+# ./build-fuzz (or $ZEFRO_FUZZ_BUILD_DIR) and runs each from its seed corpus in
+# tests/fuzz/corpus/<target>, for a fixed number of inputs from a fixed random seed, so that a run
+# is repeatable (ZEFRO_FUZZ_SEED, ZEFRO_FUZZ_RUNS to explore further; $ZEFRO_FUZZ_SECONDS, 55 by
+# default, caps each run). New inputs found on the way go to the build folder, never into the
+# committed corpus; a crash leaves its input in
 # <build>/artifacts/ and makes the script fail. To keep a crash as a regression, copy that input to
 # tests/fuzz/regressions/<target>/ (the test fuzz_regressions replays it) and fix the fault.
 #
@@ -12,7 +14,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 build_dir=${ZEFRO_FUZZ_BUILD_DIR:-build-fuzz}
-seconds=${ZEFRO_FUZZ_SECONDS:-45}
+seconds=${ZEFRO_FUZZ_SECONDS:-55}
+seed=${ZEFRO_FUZZ_SEED:-1}
+declare -A runs=([workbook]=20000 [configuration]=40000 [bitmap]=15000)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(workbook configuration bitmap)
 
@@ -29,10 +33,12 @@ export QT_QPA_PLATFORM=offscreen
 failed=()
 for target in "${targets[@]}"; do
   work="$build_dir/fuzz-corpus/$target"
+  rm -rf "$work"
   mkdir -p "$work" "$build_dir/artifacts"
-  echo "== fuzz_$target: ${seconds}s"
+  count=${ZEFRO_FUZZ_RUNS:-${runs[$target]}}
+  echo "== fuzz_$target: $count inputs from seed $seed (at most ${seconds}s)"
   if ! "$build_dir/tests/fuzz/fuzz_$target" "$work" "tests/fuzz/corpus/$target" \
-      -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -print_final_stats=1 \
+      -seed="$seed" -runs="$count" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -print_final_stats=1 \
       -artifact_prefix="$build_dir/artifacts/$target-" 2>"$build_dir/fuzz-$target.log"; then
     tail -n 60 "$build_dir/fuzz-$target.log"
     failed+=("$target")
