@@ -3,7 +3,7 @@
 
     /usr/bin/python3 tools/workbooks/make_test_workbooks.py
 
-Each tests/data/workbook-specs/<case>.json gives tests/data/drives/<case>/, a drive root whose data
+Each tests/data/workbook-cases/<case>.json gives tests/data/drives/<case>/, a drive root whose data
 folder c/revisione metodo speditivo/dati/Dati input ZEFRO 200605/ holds the described workbooks.
 The description format is documented in tools/workbooks/README.md. make_workbooks.py --check
 compares the committed trees with a fresh generation.
@@ -23,7 +23,7 @@ sys.path.insert(0, HERE)
 import make_workbooks as bundled  # noqa: E402
 from xlsgen import Book  # noqa: E402
 
-SPECS = os.path.join(bundled.REPO, "tests", "data", "workbook-specs")
+CASES_DIR = os.path.join(bundled.REPO, "tests", "data", "workbook-cases")
 DRIVES = os.path.join(bundled.REPO, "tests", "data", "drives")
 
 
@@ -42,11 +42,11 @@ def family_sheets():
     return names
 
 
-def build_case(spec):
+def build_case(case_description):
     """{file name: Book} of one description."""
     known = family_sheets()
-    wanted = dict.fromkeys(known, {}) if spec.get("complete") else {}
-    for filename, description in spec.get("workbooks", {}).items():
+    wanted = dict.fromkeys(known, {}) if case_description.get("complete") else {}
+    for filename, description in case_description.get("workbooks", {}).items():
         wanted[filename] = description
     books = {}
     for filename, description in wanted.items():
@@ -64,33 +64,33 @@ def build_case(spec):
     return books
 
 
-def generate_case(spec, root):
+def generate_case(case_description, root):
     data = os.path.join(root, bundled.DATA_FOLDER)
-    for filename, book in build_case(spec).items():
+    for filename, book in build_case(case_description).items():
         book.write(os.path.join(data, filename))
-    for target, source in spec.get("copy", {}).items():
+    for target, source in case_description.get("copy", {}).items():
         path = os.path.join(root, *target.split("/"))
         os.makedirs(os.path.dirname(path), exist_ok=True)
         shutil.copyfile(os.path.join(bundled.REPO, *source.split("/")), path)
 
 
 def cases():
-    for path in sorted(glob.glob(os.path.join(SPECS, "*.json"))):
+    for path in sorted(glob.glob(os.path.join(CASES_DIR, "*.json"))):
         with open(path, encoding="utf-8") as f:
             yield os.path.splitext(os.path.basename(path))[0], json.load(f)
 
 
 def generate_all(drives):
-    for case, spec in cases():
-        generate_case(spec, os.path.join(drives, case))
+    for case, case_description in cases():
+        generate_case(case_description, os.path.join(drives, case))
 
 
 def main():
-    for case, spec in cases():
+    for case, case_description in cases():
         root = os.path.join(DRIVES, case)
         if os.path.isdir(root):
             shutil.rmtree(root)
-        generate_case(spec, root)
+        generate_case(case_description, root)
         print("wrote %s" % root)
     return 0
 
