@@ -51,7 +51,8 @@ std::optional<PlainBmp> plainTwentyFourBitBmp(const QByteArray &fileStart)
 QImage readPlainBmp(QFile &file, const PlainBmp &bmp, QString *problem)
 {
     const qint64 rowBytes = (qint64(bmp.width) * 3 + 3) / 4 * 4;
-    if (rowBytes * bmp.height > qint64(kMapAllocationLimitMb) * 1024 * 1024) {
+    // Compared by division: the header's width and height can make the product overflow.
+    if (rowBytes > qint64(kMapAllocationLimitMb) * 1024 * 1024 / bmp.height) {
         *problem = QStringLiteral("immagine troppo grande");
         return {};
     }
