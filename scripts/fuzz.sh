@@ -24,7 +24,8 @@ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEFRO_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++-14 -DZEFRO_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
-export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+# Full stacks for every allocation, so that the suppressions can name the library that leaked.
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:fast_unwind_on_malloc=0:malloc_context_size=30
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_SYMBOLIZER_PATH=/usr/bin/llvm-symbolizer-14
