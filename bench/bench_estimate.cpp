@@ -10,6 +10,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 const QString kLikely = QStringLiteral("Ipotesi più probabile");
@@ -38,32 +41,38 @@ void BM_ClassLookup(benchmark::State &state)
 }
 BENCHMARK(BM_ClassLookup)->Unit(benchmark::kMillisecond);
 
-// Phosgene (class 51, zone 20) in a fixed storage without bund, 200-1000 t, "Ipotesi media": the
-// most toxic sub-class of its family, so the estimate also falls back to the one below it.
-void BM_ToxicEstimate(benchmark::State &state)
+// Chooses the substance, its class and a fixed storage without bund as the main window does, and
+// returns the estimate's input for the given quantity entry; nullopt (with the reason) when the
+// bundled data offers no such entry.
+std::optional<EstimateInput> fixedStorageEstimate(ProgramState &program, const WorkbookOpener &opener,
+                                                  const QString &name, const QString &cas,
+                                                  const QString &classEntry, const QString &hypothesis,
+                                                  int quantityEntry, QString *reason)
 {
-    const XlsWorkbookOpener opener = bundledOpener();
-    ProgramState program;
-    const QString cas = QStringLiteral("75-44-5");
     (void)LookupSubstanceClasses(program, opener, cas);
-    const QString classEntry = QStringLiteral("51 Gas tossici liquefatti per compressione");
     ChooseSubstanceClass(program, classEntry);
     const QString type = containmentTypes()[1];
-    const ContainmentOutcome containment = ChooseContainment(program, opener, {type, classEntry, QString(), kAverage});
-    if (!containment.quantityEntries || containment.quantityEntries->size() < 5) {
-        state.SkipWithError(qPrintable(QStringLiteral("no quantity list: ") + containment.message));
-        return;
+    const ContainmentOutcome containment = ChooseContainment(program, opener, {type, classEntry, QString(), hypothesis});
+    if (!containment.quantityEntries || containment.quantityEntries->size() <= quantityEntry) {
+        *reason = QStringLiteral("no quantity list: ") + containment.message;
+        return std::nullopt;
     }
-    const EstimateInput input{QStringLiteral("Fosgene"),
-                              cas,
-                              classEntry,
-                              type,
-                              QStringList(containmentTypes().cbegin(), containmentTypes().cend()),
-                              kAverage,
-                              containment.quantityEntries->at(4),
-                              *containment.quantityEntries,
-                              QStringLiteral("diametro della condotta"),
-                              {}};
+    return EstimateInput{name,
+                         cas,
+                         classEntry,
+                         type,
+                         QStringList(containmentTypes().cbegin(), containmentTypes().cend()),
+                         hypothesis,
+                         containment.quantityEntries->at(quantityEntry),
+                         *containment.quantityEntries,
+                         QStringLiteral("diametro della condotta"),
+                         {}};
+}
+
+// Runs the estimate once per iteration.
+void runEstimates(benchmark::State &state, ProgramState &program, const WorkbookOpener &opener,
+                  const EstimateInput &input)
+{
     for (auto _ : state) {
         const EstimateOutcome out = RunEstimate(program, opener, input);
         if (!out.completed) {
@@ -72,6 +81,23 @@ void BM_ToxicEstimate(benchmark::State &state)
         }
         benchmark::DoNotOptimize(program.result.damageDistance);
     }
+}
+
+// Phosgene (class 51, zone 20) in a fixed storage without bund, 200-1000 t, "Ipotesi media": the
+// most toxic sub-class of its family, so the estimate also falls back to the one below it.
+void BM_ToxicEstimate(benchmark::State &state)
+{
+    const XlsWorkbookOpener opener = bundledOpener();
+    ProgramState program;
+    QString reason;
+    const std::optional<EstimateInput> input = fixedStorageEstimate(
+        program, opener, QStringLiteral("Fosgene"), QStringLiteral("75-44-5"),
+        QStringLiteral("51 Gas tossici liquefatti per compressione"), kAverage, 4, &reason);
+    if (!input) {
+        state.SkipWithError(qPrintable(reason));
+        return;
+    }
+    runEstimates(state, program, opener, *input);
     state.counters["marks"] = std::count(program.result.greaterThan.begin(), program.result.greaterThan.end(), true);
 }
 BENCHMARK(BM_ToxicEstimate)->Unit(benchmark::kMillisecond);
@@ -82,38 +108,19 @@ void BM_FlammableEstimate(benchmark::State &state)
 {
     const XlsWorkbookOpener opener = bundledOpener();
     ProgramState program;
-    const QString cas = QStringLiteral("7664-41-7");
-    (void)LookupSubstanceClasses(program, opener, cas);
     QString classEntry;
     for (const HazardClass &hazard : hazardClasses()) {
         if (hazard.listCode == QLatin1String("2_1_2"))
             classEntry = hazard.listEntry;
     }
-    ChooseSubstanceClass(program, classEntry);
-    const QString type = containmentTypes()[1];
-    const ContainmentOutcome containment = ChooseContainment(program, opener, {type, classEntry, QString(), kLikely});
-    if (!containment.quantityEntries || containment.quantityEntries->size() < 4) {
-        state.SkipWithError(qPrintable(QStringLiteral("no quantity list: ") + containment.message));
+    QString reason;
+    const std::optional<EstimateInput> input = fixedStorageEstimate(
+        program, opener, QStringLiteral("Ammoniaca"), QStringLiteral("7664-41-7"), classEntry, kLikely, 3, &reason);
+    if (!input) {
+        state.SkipWithError(qPrintable(reason));
         return;
     }
-    const EstimateInput input{QStringLiteral("Ammoniaca"),
-                              cas,
-                              classEntry,
-                              type,
-                              QStringList(containmentTypes().cbegin(), containmentTypes().cend()),
-                              kLikely,
-                              containment.quantityEntries->at(3),
-                              *containment.quantityEntries,
-                              QStringLiteral("diametro della condotta"),
-                              {}};
-    for (auto _ : state) {
-        const EstimateOutcome out = RunEstimate(program, opener, input);
-        if (!out.completed) {
-            state.SkipWithError(qPrintable(out.message));
-            return;
-        }
-        benchmark::DoNotOptimize(program.result.damageDistance);
-    }
+    runEstimates(state, program, opener, *input);
 }
 BENCHMARK(BM_FlammableEstimate)->Unit(benchmark::kMillisecond);
 
