@@ -9,14 +9,6 @@ namespace {
 
 const QString kConfig = Configuration::filePath();
 
-QByteArray crlfLines(const QList<QByteArray> &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
 } // namespace
 
 class ConfigurationTest : public QObject

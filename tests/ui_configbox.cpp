@@ -14,14 +14,6 @@ namespace {
 
 const QString kConfig = Configuration::filePath();
 
-QByteArray crlfLines(const QList<QByteArray> &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
 void clickOk(const MainWindowDriver &run)
 {
     QTest::mouseClick(run.window->configBox().findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -21,6 +23,15 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The bytes of a file holding these lines, each ended by CR LF.
+[[nodiscard]] inline QByteArray crlfLines(const QList<QByteArray> &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
 
 // Copies a folder tree; returns false on any failure.
 bool copyTree(const QString &from, const QString &to);
