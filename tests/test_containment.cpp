@@ -171,6 +171,13 @@ private slots:
         out = pairs.choose(3);
         QVERIFY(out.message.contains(kRangeCorrespondenceFile));
         QVERIFY(!out.enableEstimate);
+
+        EstimateCase textCode(QStringLiteral("51"));
+        textCode.data.addPairs()->setRow(2, "A3", {51, 0, 10, 3, "4"});
+        out = textCode.choose(2, kAverage);
+        QVERIFY2(out.message.contains(kRangeCorrespondenceFile) && out.message.contains(QStringLiteral("cella E3")),
+                 qPrintable(out.message));
+        QVERIFY(!out.quantityEntries && !out.enableEstimate);
     }
 
     void toxicClassReadsTheCorrespondenceRowsOfItsCode()

@@ -86,7 +86,8 @@ QString readPairTable(ProgramState &state, const WorkbookOpener &opener)
             const Outcome<CellValue> cell = book.readCell(sheet, address);
             if (!cell.ok())
                 return cell.error().message();
-            if (i < 2 && cell.value().isText())
+            // A bound or a pair code typed as text would never match: say which cell it is.
+            if (cell.value().isText())
                 return notANumberMessage(book.name(), sheet, address);
             cells[i] = cell.value();
         }
