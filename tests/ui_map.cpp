@@ -314,8 +314,8 @@ private slots:
         QCOMPARE(scales->count(), 17);
         QCOMPARE(scales->currentText(), QStringLiteral("scala 1:10000"));
 
-        // The user-defined scale: the buttons change its text only; 0, negative and unreadable
-        // denominators are refused at "Mostra mappa".
+        // The user-defined scale: the buttons change its text only; 0, negative, missing and
+        // unreadable denominators are refused at "Mostra mappa".
         s.chooseScale(kUserScale);
         QCOMPARE(s.state.scaleFactor, 1.0);
         s.click("Command1");
@@ -324,7 +324,8 @@ private slots:
         s.click("Command2");
         QCOMPARE(s.control<QLineEdit>("Text1")->text(), QStringLiteral("1: 0"));
         QCOMPARE(s.state.scaleFactor, 1.0);
-        for (const QString &bad : {QStringLiteral("1: 0"), QStringLiteral("1:-200"), QStringLiteral("scala")}) {
+        for (const QString &bad : {QStringLiteral("1: 0"), QStringLiteral("1:-200"), QStringLiteral("scala"), QString(),
+                                  QStringLiteral("1:")}) {
             s.type("Text1", bad);
             s.fake.messages.clear();
             s.click("Command3");
