@@ -8,6 +8,7 @@
 #include "estimate/ContainmentChoice.h"
 #include "estimate/NumberText.h"
 #include "estimate/XlsWorkbookOpener.h"
+#include "support/ListEntries.h"
 #include "test_cli_process.h"
 
 #include <QFile>
@@ -27,14 +28,6 @@ const QString kHint = QStringLiteral("Uso: zefro-estimate [--drive-root DIR] (--
 // Acido acetico on the tiny drive, no bund, 10-50 t, "Ipotesi più probabile": 60, 75, 85 and 110 m
 // under both weathers.
 const QStringList kAcetic{"--name", "Acido acetico", "--hypothesis", "1", "--containment", "2", "--range", "2"};
-
-QString entryOf(const QString &code)
-{
-    for (const HazardClass &hazard : hazardClasses())
-        if (hazard.listCode == code)
-            return hazard.listEntry;
-    return {};
-}
 
 QStringList withRoot(const TestDrive &drive, const QStringList &arguments)
 {

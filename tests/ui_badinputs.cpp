@@ -1,8 +1,8 @@
 // Missing and damaged data met through the real windows: every case ends with one Italian message
 // naming the file, the program stays open, nothing is written to the output folder, and the same
 // steps succeed once the file is back.
-#include "catalogue/HazardClass.h"
 #include "catalogue/QuickPick.h"
+#include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
 
 #include <QDir>
@@ -11,20 +11,7 @@
 
 namespace {
 
-const QString kLikely = QStringLiteral("Ipotesi più probabile");
-const QString kAverage = QStringLiteral("Ipotesi media");
-const QString kBund = QStringLiteral("Stoccaggi fissi con bacino di contenimento");
-const QString kNoBund = QStringLiteral("Stoccaggi fissi senza bacino di contenimento");
 const QString kCorrespondence = QStringLiteral("corrispondenza coppie tossici.xls");
-
-QString entryOf(const QString &code)
-{
-    for (const HazardClass &hazard : hazardClasses()) {
-        if (hazard.listCode == code)
-            return hazard.listEntry;
-    }
-    return {};
-}
 
 // Where along the analyst's steps a file is first read.
 enum class Step { NamePick, Containment, Estimate };

@@ -1,7 +1,7 @@
 // Complete estimates driven through the real main window and map window, offscreen, on the small
 // test drive (hand-set distances) and on the bundled example data.
-#include "catalogue/HazardClass.h"
 #include "estimate/Report.h"
+#include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
 
 #include <QLabel>
@@ -11,22 +11,7 @@
 
 namespace {
 
-const QString kLikely = QStringLiteral("Ipotesi più probabile");
-const QString kAverage = QStringLiteral("Ipotesi media");
-const QString kBund = QStringLiteral("Stoccaggi fissi con bacino di contenimento");
-const QString kNoBund = QStringLiteral("Stoccaggi fissi senza bacino di contenimento");
-const QString kTanker = QStringLiteral("Autobotti/Ferrocisterne");
-const QString kPipeline = QStringLiteral("Condotte");
 const QString kNA = QStringLiteral(" Non applicabile");
-
-QString entryOf(const QString &code)
-{
-    for (const HazardClass &hazard : hazardClasses()) {
-        if (hazard.listCode == code)
-            return hazard.listEntry;
-    }
-    return {};
-}
 
 struct OwnedDrive
 {

@@ -8,13 +8,12 @@
 #include "catalogue/HazardClass.h"
 #include "estimate/ContainmentChoice.h"
 #include "estimate/DistanceLookup.h"
+#include "support/ListEntries.h"
 #include "support/MemoryWorkbook.h"
 
 #include <array>
 #include <memory>
 
-inline const QString kLikely = QStringLiteral("Ipotesi più probabile");
-inline const QString kAverage = QStringLiteral("Ipotesi media");
 inline const QString kTestCas = QStringLiteral("7664-41-7");
 
 inline std::size_t classIndex(const QString &listCode)

@@ -1,0 +1,25 @@
+#pragma once
+
+// The exact texts of the main window's list entries the tests choose, written out here rather than
+// taken from the program, so a changed entry text fails the tests.
+
+#include "catalogue/HazardClass.h"
+
+#include <QString>
+
+inline const QString kLikely = QStringLiteral("Ipotesi più probabile");
+inline const QString kAverage = QStringLiteral("Ipotesi media");
+inline const QString kBund = QStringLiteral("Stoccaggi fissi con bacino di contenimento");
+inline const QString kNoBund = QStringLiteral("Stoccaggi fissi senza bacino di contenimento");
+inline const QString kTanker = QStringLiteral("Autobotti/Ferrocisterne");
+inline const QString kPipeline = QStringLiteral("Condotte");
+
+// The class-list entry of a class code such as "1_1_2"; empty for an unknown code.
+inline QString entryOf(const QString &code)
+{
+    for (const HazardClass &hazard : hazardClasses()) {
+        if (hazard.listCode == code)
+            return hazard.listEntry;
+    }
+    return {};
+}
