@@ -1,5 +1,7 @@
 #include "estimate/CompoundFileCheck.h"
 
+#include "estimate/LittleEndianBytes.h"
+
 #include <QList>
 #include <QSet>
 
@@ -14,15 +16,8 @@ constexpr quint16 kNameFieldBytes = 64; // 31 UTF-16 characters and the terminat
 constexpr qsizetype kLeftSiblingOffset = 0x44;  // then the right sibling and the child
 constexpr quint32 kNoEntry = 0xFFFFFFFF;
 
-quint16 u16(QByteArrayView bytes, qsizetype at)
-{
-    return quint16(quint8(bytes[at]) | (quint8(bytes[at + 1]) << 8));
-}
-
-quint32 u32(QByteArrayView bytes, qsizetype at)
-{
-    return quint32(u16(bytes, at)) | (quint32(u16(bytes, at + 2)) << 16);
-}
+using littleendian::u16;
+using littleendian::u32;
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "estimate/XlsFormulaCache.h"
 
+#include "estimate/LittleEndianBytes.h"
+
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
@@ -8,7 +10,6 @@
 #include <QList>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -37,25 +38,9 @@ constexpr quint16 kMaxColumns = 256;
 // Nested BOF/EOF pairs deeper than this (a chart inside a sheet is one level) mean a broken file.
 constexpr int kMaxDepth = 8;
 
-quint16 u16(QByteArrayView bytes, qsizetype at)
-{
-    return quint16(quint8(bytes[at]) | (quint8(bytes[at + 1]) << 8));
-}
-
-quint32 u32(QByteArrayView bytes, qsizetype at)
-{
-    return quint32(u16(bytes, at)) | (quint32(u16(bytes, at + 2)) << 16);
-}
-
-double f64(QByteArrayView bytes, qsizetype at)
-{
-    quint64 bits = 0;
-    for (int i = 7; i >= 0; --i)
-        bits = (bits << 8) | quint8(bytes[at + i]);
-    double value = 0.0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
+using littleendian::f64;
+using littleendian::u16;
+using littleendian::u32;
 
 quint64 cellKey(quint32 sheet, quint16 row, quint16 column)
 {
