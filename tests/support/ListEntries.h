@@ -1,7 +1,7 @@
 #pragma once
 
-// The exact texts of the main window's list entries the tests choose, written out here rather than
-// taken from the program, so a changed entry text fails the tests.
+// The hypothesis and containment entries the tests choose, written out here rather than taken from
+// the program, so a changed entry text fails the tests; class entries come from the class table.
 
 #include "catalogue/HazardClass.h"
 
