@@ -4,10 +4,10 @@
 // image as the surface holds it (8000 x 8000 x 3 bytes): `peak_over_image` is (peak RSS - RSS
 // before the first load) / image. While a map is loaded the one shown before is kept until the new
 // one is read, so two images is the expected peak.
-#include "app/ProgramState.h"
-#include "map/MapSurface.h"
-#include "map/MapWindow.h"
-#include "map/WindowCapture.h"
+#include "app/MapSurface.h"
+#include "app/MapWindow.h"
+#include "app/WindowCapture.h"
+#include "catalogue/HazardClass.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -39,7 +39,7 @@ public:
 class NoLauncher final : public ProgramLauncher
 {
 public:
-    bool start(const QString &, QString *) override { return true; }
+    Status start(const QString &) override { return Done{}; }
 };
 
 class NoExit final : public ProgramExit
@@ -116,12 +116,15 @@ void BM_LargeMapShowDrawGrab(benchmark::State &bench)
     NoLauncher launcher;
     NoExit exit;
     Platform platform{DrivePaths(folder.path()), messages, launcher, exit};
-    ProgramState state;
-    for (int slot = 0; slot < kDistanceSlots; ++slot)
-        state.result.damageDistance[slot] = CellValue::number(60.0 + 40.0 * slot);
+    map::ScaleState scale;
+    Estimate estimate;
+    estimate.hazardClass = &hazardClasses()[4];
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+        estimate.distances[slot].metres = 60.0 + 40.0 * double(slot);
 
-    MapWindow window(state, platform);
-    window.setMapFolder(folder.path()); // a local path is used as it stands
+    MapWindow window(platform, scale);
+    window.beginEstimate(folder.path(), QStringLiteral("Propano")); // a local path is used as it stands
+    window.showEstimate(estimate);
     window.show();
     QApplication::processEvents();
     auto *files = window.findChild<QListWidget *>(QStringLiteral("File1"));
@@ -143,7 +146,7 @@ void BM_LargeMapShowDrawGrab(benchmark::State &bench)
             break;
         }
         imageKb = double(surface->image().sizeInBytes()) / 1024.0;
-        state.scaleFactor = 1.0 / 2000;
+        scale.factor = 1.0 / 2000;
         const QPoint at(500, 400);
         QMouseEvent press(QEvent::MouseButtonPress, at, surface->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
         QApplication::sendEvent(surface, &press);

@@ -3,8 +3,8 @@
 // lookup does on every call. tools/bench/compare_class_lookup.sh sets it beside the same reads
 // done by python3-xlrd.
 #include "catalogue/HazardClass.h"
-#include "estimate/CellAddress.h"
-#include "estimate/XlsWorkbookOpener.h"
+#include "xls/CellAddress.h"
+#include "xls/XlsWorkbookOpener.h"
 
 #include <QDir>
 #include <QFile>

@@ -130,10 +130,12 @@ void ConfigBox::setConfiguration(const Configuration &configuration)
 
 void ConfigBox::SaveConfiguration()
 {
-    if (const auto problem = saveConfigurationFile(m_platform.drives, configuration())) {
-        m_platform.messages.show({problem->message(), kDefaultMessageTitle, MessageButtons::Ok,
+    const Configuration edited = configuration();
+    const Status written = saveConfigurationFile(m_platform.drives, edited);
+    if (!written.ok()) {
+        m_platform.messages.show({written.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
                                   MessageIcon::Critical, MessageAnswer::Ok});
-        if (QLineEdit *edit = field(problem->field))
+        if (QLineEdit *edit = field(edited.unstorableField().value_or(0)))
             edit->setFocus();
         return;
     }

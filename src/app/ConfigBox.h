@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Configuration.h"
+#include "platform/Configuration.h"
 
 #include <QWidget>
 

@@ -100,7 +100,7 @@ void CreditsBox::StartSysInfo()
         return;
     }
     if (!m_sysInfo.startProgram || !m_sysInfo.startProgram(program))
-        m_platform.messages.notify(launchFailureMessage(program), MessageIcon::Critical);
+        m_platform.messages.notify(launchFailure(program).message(), MessageIcon::Critical);
 }
 
 QPixmap CreditsBox::iconBitmap()

@@ -1,24 +1,22 @@
 #include "app/MainWindow.h"
 
-#include "app/CatalogueSelection.h"
 #include "app/ConfigBox.h"
 #include "app/CreditsBox.h"
 #include "app/Decorations.h"
-#include "app/MainWindowTexts.h"
+#include "app/ListCollation.h"
+#include "app/ListTexts.h"
+#include "app/MapWindow.h"
 #include "app/OpenDocument.h"
-#include "app/ProgramState.h"
 #include "app/SelectionCombo.h"
 #include "app/Twips.h"
 #include "app/TutorialWindow.h"
 #include "app/WrappingButton.h"
-#include "catalogue/ClassLookup.h"
 #include "catalogue/HazardClass.h"
-#include "catalogue/QuickPick.h"
-#include "estimate/ContainmentChoice.h"
-#include "estimate/DistanceLookup.h"
-#include "estimate/XlsWorkbookOpener.h"
-#include "map/MapWindow.h"
+#include "estimate/EstimateChain.h"
+#include "estimate/Report.h"
+#include "platform/Configuration.h"
 #include "platform/Platform.h"
+#include "xls/XlsWorkbookOpener.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -49,11 +47,11 @@ bool titleFits(const QFont &font, const QString &text, const QSize &area)
 
 } // namespace
 
-MainWindow::MainWindow(ProgramState &state, Platform &platform, QWidget *parent)
+MainWindow::MainWindow(Platform &platform, QWidget *parent)
     : QWidget(parent)
-    , m_state(state)
     , m_platform(platform)
     , m_workbooks(std::make_unique<XlsWorkbookOpener>(platform.drives))
+    , m_chain(std::make_unique<EstimateChain>(*m_workbooks))
 {
     setObjectName(QStringLiteral("Form1_ms"));
     setWindowTitle(kCaption);
@@ -109,13 +107,13 @@ void MainWindow::buildControls()
                                        "(nella casella sotto) oppure ancora scegliere una sostanza tipica per ciascuna "
                                        "classe di infiammabili nella casella ancora sotto"),
                         120, 3360, 9135);
-    m_combo1->setSorted(&CatalogueSelection::nameLess);
+    m_combo1->setSorted(&ListCollation::nameLess);
     m_combo2 = addCombo("Combo2", kCasListPrompt,
                         QStringLiteral("Puoi inserire il nome di una sostanza (completamento automatico) nella casella "
                                        "sopra oppure il CAS (in questa casella) oppure ancora scegliere una sostanza "
                                        "tipica per ciascuna classe di infiammabili nella casella attivata sotto"),
                         120, 3960, 2175);
-    m_combo2->setSorted(&CatalogueSelection::casLess);
+    m_combo2->setSorted(&ListCollation::casLess);
     m_combo21 = addCombo("Combo21", QStringLiteral("Combo3"), QString(), 5520, 7200, 1935);
     m_combo21->setEnabled(false);
     m_combo21->hide();
@@ -128,13 +126,11 @@ void MainWindow::buildControls()
                         QStringLiteral("visionare le classi cui può appartenenere la sostanza prescelta + scelta"),
                         QString(), 120, 5040, 9135);
     m_combo5 = addCombo("Combo5", kHypothesisListPrompt, QString(), 120, 5640, 4455);
-    m_combo5->addItems({kLikelyHypothesis, kAverageHypothesis});
+    m_combo5->addItems({hypothesisName(Hypothesis::MostLikely), hypothesisName(Hypothesis::Average)});
     m_combo5->setEnabled(false);
     m_combo4 = addCombo("Combo4", kContainmentListPrompt, QString(), 4800, 5640, 4455);
-    m_combo4->addItems({QStringLiteral("Stoccaggi fissi con bacino di contenimento"),
-                        QStringLiteral("Stoccaggi fissi senza bacino di contenimento"),
-                        QStringLiteral("Autobotti/Ferrocisterne"), QStringLiteral("Navi"),
-                        QStringLiteral("Condotte")});
+    for (const Containment containment : kContainments)
+        m_combo4->addItem(containmentName(containment));
     m_combo4->setEnabled(false);
     m_combo6 = addCombo("Combo6", QStringLiteral("quantità stoccata "), QString(), 120, 6120, 4455);
     m_combo7 = addCombo("Combo7", QStringLiteral("diametro della condotta"), QString(), 4800, 6120, 4455);
@@ -227,6 +223,9 @@ void MainWindow::Form_Load()
     if (!LoadConfiguration())
         return; // the program is ending
 
+    m_chain = std::make_unique<EstimateChain>(*m_workbooks);
+    m_classFromQuickPick = false;
+    m_containment.reset();
     m_command1->setEnabled(false);
     for (SelectionCombo *list : {m_combo1, m_combo2, m_combo21, m_combo6, m_combo7, m_combo8, m_combo9})
         list->clear();
@@ -248,29 +247,35 @@ void MainWindow::Form_Load()
 
 bool MainWindow::LoadConfiguration()
 {
-    const ConfigurationLoad load = loadConfigurationFile(m_platform.drives);
-    if (!load.configuration) {
-        m_platform.messages.show({load.error.message(), kDefaultMessageTitle, MessageButtons::Ok,
+    const Outcome<Configuration> load = loadConfigurationFile(m_platform.drives);
+    if (!load.ok()) {
+        m_platform.messages.show({load.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
                                   MessageIcon::Critical, MessageAnswer::Ok});
         m_platform.exit.endProgram();
         return false;
     }
-    m_configBox->setConfiguration(*load.configuration);
-    m_state.outputPrefix = load.configuration->outputPrefix();
+    m_configBox->setConfiguration(load.value());
+    m_outputPrefix = load.value().outputPrefix();
+    if (m_map)
+        m_map->setOutputPrefix(m_outputPrefix);
     return true;
 }
 
 void MainWindow::FillCatalogue()
 {
-    m_combo1->addItems(CatalogueSelection::names());
-    const QStringList cas = CatalogueSelection::casNumbers();
-    m_combo2->addItems(cas);
-    m_combo21->addItems(cas);
-    CatalogueSelection::storeTables(m_state, m_combo1->itemTexts(), m_combo21->itemTexts());
+    QStringList names;
+    QStringList casNumbers;
+    for (const Substance &substance : Catalogue::substances()) {
+        names << substance.name;
+        casNumbers << substance.cas;
+    }
+    m_combo1->addItems(names);
+    m_combo2->addItems(casNumbers);
+    m_combo21->addItems(casNumbers);
 
     QStringList quickPick;
-    for (const QString &entry : quickPickEntries())
-        quickPick << entry;
+    for (std::size_t i = 0; i < kFlammableClassCount; ++i)
+        quickPick << hazardClasses()[i].quickPickEntry;
     m_combo8->addItems(quickPick);
 }
 
@@ -283,7 +288,8 @@ void MainWindow::Command5_Click()
     m_combo4->setEnabled(false);
     m_combo5->setEnabled(false);
     m_combo6->setEnabled(false);
-    m_state.result.damageDistance.fill(CellValue::number(0));
+    if (m_map)
+        m_map->clearDamageAreas();
     Form_Load();
 }
 
@@ -294,12 +300,11 @@ void MainWindow::Combo1_Click()
     m_combo2->setEnabled(false);
     m_combo8->setEnabled(false);
     m_combo9->setEnabled(false);
-    m_state.toxicClassFound = false;
-    if (const auto cas = CatalogueSelection::casOfName(m_combo1->itemTexts(), m_combo21->itemTexts(),
-                                                       m_combo1->text()))
-        m_combo2->setText(*cas);
-    m_state.selectionMode = 1;
-    if (LookupSubstanceClasses())
+    const std::optional<Substance> substance = Catalogue::findByName(m_combo1->text());
+    if (substance)
+        m_combo2->setText(substance->cas);
+    m_selectionMode = SelectionMode::ByName;
+    if (LookupSubstanceClasses(substance))
         m_combo9->setEnabled(true);
 }
 
@@ -307,46 +312,62 @@ void MainWindow::Combo2_Click()
 {
     m_combo1->setEnabled(false);
     m_combo8->setEnabled(false);
-    if (const auto name = CatalogueSelection::nameOfCas(m_state, m_combo2->text()))
-        m_combo1->setText(*name);
-    if (LookupSubstanceClasses())
+    const QString cas = m_combo2->text();
+    const std::optional<Substance> substance = Catalogue::findByCas(cas);
+    if (substance)
+        m_combo1->setText(substance->name);
+    if (LookupSubstanceClasses(substance.value_or(Substance{m_combo1->text(), cas})))
         m_combo9->setEnabled(true);
 }
 
 void MainWindow::Combo8_Click()
 {
-    // The flammable-class quick pick: the class's substances into the lists, then the class lookup
-    // (which searches for the prompt "CAS" and so mainly opens the workbooks and moves on).
-    const QuickPickResult pick = FlammableClassQuickPick(m_state, m_combo8->text());
+    // The flammable-class quick pick: the class's substances into the lists, then the class lookup,
+    // which names no substance and so only opens the workbooks and moves on.
+    const HazardClass *picked = ListTexts::classOfQuickPickEntry(m_combo8->text());
+    m_selectionMode = picked ? SelectionMode::ByQuickPick : SelectionMode::ByName;
     m_combo1->clear();
     m_combo1->setText(kNameListPrompt);
     m_combo2->clear();
     m_combo2->setText(kCasListAfterQuickPick);
-    m_combo2->addItems(pick.casList);
-    m_combo1->addItems(pick.nameList);
-    (void)LookupSubstanceClasses();
+    if (picked) {
+        m_combo2->addItems(Catalogue::quickPickCas(*picked));
+        QStringList names;
+        for (const Substance &substance : Catalogue::quickPickSubstances(*picked))
+            names << substance.name;
+        m_combo1->addItems(names);
+    }
+    if (LookupSubstanceClasses(std::nullopt) && picked) {
+        m_chain->chooseClass(*picked);
+        m_classFromQuickPick = true;
+    }
 }
 
-bool MainWindow::LookupSubstanceClasses()
+bool MainWindow::LookupSubstanceClasses(const std::optional<Substance> &substance)
 {
     // Runs to its end on this thread; the bar is repainted at each table since no events are
     // processed meanwhile.
-    m_progress->setRange(0, kHazardClassCount);
+    m_progress->setRange(0, int(kHazardClassCount));
     m_progress->setValue(0);
-    const ClassLookupResult result =
-        ::LookupSubstanceClasses(m_state, *m_workbooks, m_combo2->text(), [this](int table) {
-            m_progress->setValue(table);
-            m_progress->repaint();
-        });
-    m_combo9->addItems(result.entries);
+    m_chain = std::make_unique<EstimateChain>(*m_workbooks);
+    m_classFromQuickPick = false;
+    m_containment.reset();
+    const Outcome<std::vector<const HazardClass *>> found = m_chain->lookUpClasses(substance, [this](int table) {
+        m_progress->setValue(table);
+        m_progress->repaint();
+    });
+    if (found.ok()) {
+        for (const HazardClass *hazard : found.value())
+            m_combo9->addItem(hazard->listEntry);
+    }
     EndClassLookup();
-    if (!result.error)
+    if (found.ok())
         return true;
     // A class list without all eleven tables could hide a class (a toxic one, say): nothing goes on
     // until Reset.
     m_combo5->setEnabled(false);
     m_combo9->setEnabled(false);
-    m_platform.messages.notify(result.error->message(), MessageIcon::Critical);
+    m_platform.messages.notify(found.error().message(), MessageIcon::Critical);
     return false;
 }
 
@@ -356,7 +377,7 @@ void MainWindow::EndClassLookup()
     m_combo2->setEnabled(false);
     m_combo4->setEnabled(false);
     m_combo8->setEnabled(false);
-    m_combo5->setEnabled(m_state.selectionMode != 1);
+    m_combo5->setEnabled(m_selectionMode != SelectionMode::ByName);
     m_combo9->setText(kClassChoicePrompt);
     m_progress->setValue(0);
 }
@@ -367,7 +388,10 @@ void MainWindow::Combo9_Click()
 {
     m_combo4->setEnabled(false);
     m_combo5->setEnabled(true);
-    ChooseSubstanceClass(m_state, m_combo9->text());
+    if (const HazardClass *hazard = ListTexts::classOfListEntry(m_combo9->text())) {
+        m_chain->chooseClass(*hazard);
+        m_classFromQuickPick = false;
+    }
     m_combo9->setEnabled(false);
 }
 
@@ -379,32 +403,47 @@ void MainWindow::Combo5_Click()
 
 void MainWindow::Combo4_Click()
 {
-    const ContainmentOutcome out = ChooseContainment(
-        m_state, *m_workbooks, {m_combo4->text(), m_combo9->text(), m_combo8->text(), m_combo5->text()});
-    m_combo7->setVisible(out.showDiameterList);
-    m_combo6->setVisible(out.showQuantityList);
-    if (out.classText)
-        m_combo9->setText(*out.classText);
-    if (out.enableLists) {
-        m_combo6->setEnabled(true);
-        m_combo7->setEnabled(true);
+    m_containment.reset();
+    const std::optional<Containment> containment = ListTexts::containmentOfEntry(m_combo4->text());
+    if (!containment) {
+        m_combo4->setEnabled(false);
+        return;
     }
-    if (out.quantityEntries) {
+    // A quick-picked class is shown in the class list from here on, as the estimate's class.
+    if (m_classFromQuickPick)
+        m_combo9->setText(m_chain->chosenClass()->quickPickEntry);
+
+    const Outcome<std::vector<RangeEntry>> offered =
+        m_chain->chooseContainment(ListTexts::hypothesisOfEntry(m_combo5->text()), *containment);
+    if (!offered.ok()) {
+        m_combo6->hide();
+        m_combo7->hide();
+        if (offered.error().kind == Error::Kind::ClassNotChosen)
+            m_combo9->setEnabled(true);
+        showStepError(offered.error());
+        m_combo4->setEnabled(false);
+        return;
+    }
+    m_containment = containment;
+    const RangeKind kind = rangeKindOf(*containment);
+    m_combo7->setVisible(kind == RangeKind::Diameter);
+    m_combo6->setVisible(kind == RangeKind::Quantity);
+    m_combo6->setEnabled(true);
+    m_combo7->setEnabled(true);
+    QStringList entries;
+    for (const RangeEntry &entry : offered.value())
+        entries << entry.text();
+    if (kind == RangeKind::Quantity) {
         m_combo6->clear();
         m_combo6->setText(kQuantityListPrompt);
-        m_combo6->addItems(*out.quantityEntries);
-    }
-    if (out.diameterEntries) {
+        m_combo6->addItems(entries);
+    } else if (kind == RangeKind::Diameter) {
         m_combo7->clear();
         m_combo7->setText(kDiameterListPrompt);
-        m_combo7->addItems(*out.diameterEntries);
+        m_combo7->addItems(entries);
+    } else {
+        m_command1->setEnabled(true); // tankers and ships ask for no quantity
     }
-    if (out.enableEstimate)
-        m_command1->setEnabled(true);
-    if (out.classChoiceOpen)
-        m_combo9->setEnabled(true);
-    if (!out.message.isEmpty())
-        showStepMessage(out.message);
     m_combo4->setEnabled(false);
 }
 
@@ -418,87 +457,52 @@ void MainWindow::Combo7_Click()
     m_command1->setEnabled(true);
 }
 
+std::optional<std::size_t> MainWindow::chosenRange() const
+{
+    if (!m_containment)
+        return std::nullopt;
+    switch (rangeKindOf(*m_containment)) {
+    case RangeKind::Quantity: return ListTexts::lastPositionOf(m_combo6->itemTexts(), m_combo6->text());
+    case RangeKind::Diameter: return ListTexts::lastPositionOf(m_combo7->itemTexts(), m_combo7->text());
+    case RangeKind::None: break;
+    }
+    return std::nullopt;
+}
+
 MapWindow &MainWindow::mapWindow()
 {
     if (!m_map) {
-        m_map = new MapWindow(m_state, m_platform, this);
-        m_map->setSubstanceNameSource([this] { return m_combo1->text(); });
-        connect(m_map, &MapWindow::reportSaveRequested, this, &MainWindow::SaveReport);
+        m_map = new MapWindow(m_platform, m_mapScale, this);
+        m_map->setOutputPrefix(m_outputPrefix);
     }
     return *m_map;
 }
 
-void MainWindow::showStepMessage(const QString &message)
+void MainWindow::showStepError(const Error &error)
 {
-    const bool notice = message == kCompressedGasRefusal || message == kChooseClassFirst
-                        || message == kEmptyContainment || message == kUnknownQuantity
-                        || message == kUnknownDiameter;
-    m_platform.messages.notify(message, notice ? MessageIcon::None : MessageIcon::Critical);
+    m_platform.messages.notify(error.message(), error.isNotice() ? MessageIcon::None : MessageIcon::Critical);
 }
 
 void MainWindow::Command1_Click()
 {
     // The map window first: it is shown (its report buttons hidden) even when the estimate stops.
     MapWindow &map = mapWindow();
-    for (const char *name : {"Command3", "Command5", "Command7", "Command8"}) {
-        if (auto *button = map.findChild<QPushButton *>(QLatin1String(name)))
-            button->hide();
-    }
-    auto *legend = map.findChild<QLabel *>(QStringLiteral("Label5"));
-    if (legend)
-        legend->hide();
-    map.setMapFolder(kRasterFolder);
+    map.beginEstimate(kRasterFolder, m_combo1->text());
     map.show();
 
-    const EstimateInput input{m_combo1->text(), m_combo2->text(), m_combo9->text(), m_combo4->text(),
-                              m_combo4->itemTexts(), m_combo5->text(), m_combo6->text(), m_combo6->itemTexts(),
-                              m_combo7->text(), m_combo7->itemTexts()};
-    const EstimateOutcome out = RunEstimate(m_state, *m_workbooks, input);
-    m_output->setPlainText(PreliminarySummary(out.report).join(QLatin1Char('\n')));
-    if (!out.completed) {
-        showStepMessage(out.message);
+    m_output->setPlainText(QStringList{QStringLiteral("sostanza prescelta: ") + m_combo1->text(),
+                                       QStringLiteral("#CAS = ") + m_combo2->text(),
+                                       QStringLiteral("classe cui appartiene la sostanza: ") + m_combo9->text(),
+                                       m_combo5->text()}
+                               .join(QLatin1Char('\n')));
+    const Outcome<Estimate> estimate = m_chain->estimate(chosenRange());
+    if (!estimate.ok()) {
+        showStepError(estimate.error());
         return;
     }
-    m_combo6->setText(out.quantityText);
-    m_combo7->setText(out.diameterText);
-
-    const QLatin1Char newline('\n');
-    if (auto *report = map.findChild<QPlainTextEdit *>(QStringLiteral("output2")))
-        report->setPlainText(ReportBoxLines(out.report, m_state.result, out.toxic).join(newline));
-    if (auto *dataLabel = map.findChild<QLabel *>(QStringLiteral("Label3")))
-        dataLabel->setText(DataLabelLines(out.report, m_state.result).join(newline));
-    if (auto *results = map.findChild<QLabel *>(QStringLiteral("Label4")))
-        results->setText(ResultsLabelLines(m_state.result).join(newline));
-    if (legend)
-        legend->setText(LegendLabelLines().join(newline));
-    if (auto *save = map.findChild<QPushButton *>(QStringLiteral("Command5")))
-        save->show();
-    if (auto *printerSetup = map.findChild<QPushButton *>(QStringLiteral("Command6")))
-        printerSetup->hide();
-    m_shownReport = ShownReport{out.report, m_state.result, out.toxic};
-}
-
-void MainWindow::SaveReport()
-{
-    if (!m_shownReport)
-        return;
-    const ShownReport &shown = *m_shownReport;
-    const ReportFileOutcome saved = AppendReportFile(m_state.outputPrefix, m_platform.drives, m_platform.now(),
-                                                     shown.inputs, shown.result, shown.toxic);
-    if (!saved.error.isEmpty()) {
-        // Nothing was lost: the button stays, so the report can be saved once the cause is removed.
-        m_platform.messages.notify(saved.error, MessageIcon::Critical);
-        return;
-    }
-    const MessageAnswer answer =
-        m_platform.messages.show({ReportSavedQuestion(saved.fileName), kReportSavedTitle, MessageButtons::YesNo,
-                                  MessageIcon::Information, MessageAnswer::Yes});
-    if (answer == MessageAnswer::Yes)
-        m_platform.launch(QStringLiteral("notepad ") + saved.fileName);
-    if (m_map) {
-        if (auto *save = m_map->findChild<QPushButton *>(QStringLiteral("Command5")))
-            save->hide();
-    }
+    m_combo6->setText(reportedQuantity(estimate.value()));
+    m_combo7->setText(reportedDiameter(estimate.value()));
+    map.showEstimate(estimate.value());
 }
 
 // ---- Window and document buttons, quit ---------------------------------------------------------

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "estimate/Report.h"
+#include "catalogue/Catalogue.h"
+#include "estimate/Choices.h"
+#include "map/MapScale.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -19,20 +21,22 @@ class QProgressBar;
 class SelectionCombo;
 class TutorialWindow;
 class WrappingButton;
+class EstimateChain;
+struct Error;
 struct Platform;
-struct ProgramState;
 
 // The main window `Form1_ms`, created at start and kept until the program ends.
 //
 // How data flows through it: the load handler (`Form_Load`, also run by Reset) reads the
-// configuration file into the configuration box and `outputPrefix`, puts every selection control
-// into its start-up state and fills the catalogue lists and the catalogue tables of ProgramState.
-// From then on each user event is one handler that runs to its end: it reads the texts of the
-// controls, writes its part of ProgramState and moves the workflow on by enabling the next control
-// and locking the earlier ones (substance -> class -> hypothesis -> containment -> quantity or
-// diameter -> estimate). The enabled, visible and text properties of the controls are the state of
-// the workflow; everything else lives in ProgramState. The work behind each step (catalogue pairing,
-// configuration file) lives in plain functions of the core library.
+// configuration file into the configuration box and the output prefix, puts every selection control
+// into its start-up state and fills the catalogue lists. From then on each user event is one handler
+// that runs to its end: it translates the chosen list entry into a value of the estimate (ListTexts),
+// hands it to the EstimateChain of the substance being estimated (a new chain at every substance pick
+// and at Reset), shows what the chain offers or refuses, and moves the workflow on by enabling the
+// next control and locking the earlier ones (substance -> class -> hypothesis -> containment ->
+// quantity or diameter -> estimate). The enabled, visible and text properties of the controls are the
+// state of the workflow; what the tables say lives in the chain. A completed estimate goes to the map
+// window through MapWindow::showEstimate.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -40,7 +44,7 @@ class MainWindow final : public QWidget
 public:
     // Builds the window and runs the load handler. When the configuration cannot be read the
     // program is ended through platform.exit (the caller then must not enter the event loop).
-    MainWindow(ProgramState &state, Platform &platform, QWidget *parent = nullptr);
+    MainWindow(Platform &platform, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     [[nodiscard]] ConfigBox &configBox() const { return *m_configBox; }
@@ -80,37 +84,36 @@ private:
     [[nodiscard]] bool LoadConfiguration();
     void FillCatalogue();
 
-    // The class membership lookup over the class workbooks, run by the name pick, the CAS pick and
-    // the quick pick (the search is LookupSubstanceClasses of the core). EndClassLookup() is its
-    // last step, the enabling that moves the workflow on. False when a workbook could not be read:
-    // the message has been shown and the chain stays locked until Reset.
-    bool LookupSubstanceClasses();
+    // The class membership lookup, run by the name pick, the CAS pick and the quick pick (which names
+    // no substance) on a new estimate chain. EndClassLookup() is its last step, the enabling that
+    // moves the workflow on. False when a workbook could not be read: the message has been shown and
+    // the chain stays locked until Reset.
+    bool LookupSubstanceClasses(const std::optional<Substance> &substance);
     void EndClassLookup();
+    // The entry chosen in the quantity or diameter list, as the estimate takes it.
+    [[nodiscard]] std::optional<std::size_t> chosenRange() const;
 
-    // "Salva report su file" of the map window: appends the report of the last estimate.
-    void SaveReport();
     // Creates the map window when there is none (the first estimate, or after the user closed it).
     MapWindow &mapWindow();
-    // A message of the estimate's steps: the system's own notices plain, data failures critical.
-    void showStepMessage(const QString &message);
+    // A refusal or failure of the estimate's steps: notices plain, failures critical.
+    void showStepError(const Error &error);
 
-    ProgramState &m_state;
     Platform &m_platform;
     ConfigBox *m_configBox = nullptr;
     TutorialWindow *m_tutorial = nullptr; // created by the first "&Help", then kept
     QPointer<CreditsBox> m_credits;       // the open credits box, if any
     std::unique_ptr<WorkbookOpener> m_workbooks; // the data workbooks, through the drive paths
     QPointer<MapWindow> m_map;                   // created by the estimate, deleted when closed
+    QString m_outputPrefix;                      // configuration entry 8, read at start and Reset
 
-    // What the last estimate showed, for the report file: saved as the estimate showed it, even if
-    // the main window's lists have changed since.
-    struct ShownReport
-    {
-        ReportInputs inputs;
-        ResultSet result;
-        bool toxic = false;
-    };
-    std::optional<ShownReport> m_shownReport;
+    std::unique_ptr<EstimateChain> m_chain; // the substance being estimated
+    // How the substance was chosen, for the enabling at the end of the class lookup: a name pick
+    // keeps the hypothesis locked until a class is chosen. Reset leaves it as it was.
+    enum class SelectionMode { None, ByName, ByQuickPick };
+    SelectionMode m_selectionMode = SelectionMode::None;
+    bool m_classFromQuickPick = false;          // the chain's class came from the quick pick
+    std::optional<Containment> m_containment;   // once the containment has been taken
+    map::ScaleState m_mapScale;                 // outlives the map window
 
     QGroupBox *m_frame = nullptr;
     SelectionCombo *m_combo1 = nullptr;

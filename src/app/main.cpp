@@ -1,9 +1,9 @@
+#include "app/ApplicationExit.h"
 #include "app/MainWindow.h"
-#include "app/ProgramState.h"
+#include "app/QtMessageBoxes.h"
 #include "platform/Platform.h"
-#include "platform/ProgramExit.h"
 #include "platform/ProgramLauncher.h"
-#include "platform/QtMessageBoxes.h"
+#include "platform/UserDrive.h"
 
 #include <QApplication>
 
@@ -16,12 +16,16 @@ int main(int argc, char *argv[])
 
     QtMessageBoxes messages;
     ApplicationExit exit;
-    DrivePaths drives(DrivePaths::defaultRoot());
+    // An installed program works on the user's own drive root, set up here at the first start.
+    const DrivePaths::Location location = DrivePaths::locateDefaultRoot();
+    const Outcome<QString> root = UserDrive::setUp(location);
+    if (!root.ok())
+        messages.notify(root.error().message(), MessageIcon::Warning);
+    DrivePaths drives(root.ok() ? root.value() : location.installedTree);
     DetachedLauncher launcher(drives);
     Platform platform{drives, messages, launcher, exit};
-    ProgramState state;
 
-    MainWindow window(state, platform);
+    MainWindow window(platform);
     if (exit.hasEnded())
         return 1; // the configuration could not be read
     window.show();

@@ -1,6 +1,11 @@
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/HazardClass.h"
+
 #include <QHash>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +23,16 @@ std::vector<QStringList> dataLines(const char *text)
     return rows;
 }
 
+template <typename Matches>
+std::optional<Substance> lastRowWhere(Matches matches)
+{
+    const auto &rows = Catalogue::substances();
+    const auto found = std::find_if(rows.rbegin(), rows.rend(), matches);
+    if (found == rows.rend())
+        return std::nullopt;
+    return *found;
+}
+
 } // namespace
 
 namespace Catalogue {
@@ -33,7 +48,17 @@ const std::vector<Substance> &substances()
     return table;
 }
 
-QStringList quickPickCas(const QString &listCode)
+std::optional<Substance> findByName(const QString &name)
+{
+    return lastRowWhere([&](const Substance &substance) { return substance.name == name; });
+}
+
+std::optional<Substance> findByCas(const QString &cas)
+{
+    return lastRowWhere([&](const Substance &substance) { return substance.cas == cas; });
+}
+
+QStringList quickPickCas(const HazardClass &hazard)
 {
     static const QHash<QString, QStringList> lists = [] {
         QHash<QString, QStringList> byCode;
@@ -41,7 +66,19 @@ QStringList quickPickCas(const QString &listCode)
             byCode.insert(fields.value(0), fields.value(1).split(QLatin1Char(' '), Qt::SkipEmptyParts));
         return byCode;
     }();
-    return lists.value(listCode);
+    return lists.value(hazard.listCode);
+}
+
+std::vector<Substance> quickPickSubstances(const HazardClass &hazard)
+{
+    const QStringList cas = quickPickCas(hazard);
+    const QSet<QString> wanted(cas.cbegin(), cas.cend());
+    std::vector<Substance> picked;
+    for (const Substance &substance : substances()) {
+        if (!substance.name.isEmpty() && wanted.contains(substance.cas))
+            picked.push_back(substance);
+    }
+    return picked;
 }
 
 } // namespace Catalogue

@@ -1,83 +1,50 @@
 #include "catalogue/ClassLookup.h"
 
-#include "app/ProgramState.h"
-#include "catalogue/HazardClass.h"
-#include "estimate/CellAddress.h"
+#include "xls/CellAddress.h"
 
-ClassLookupResult LookupSubstanceClasses(ProgramState &state, const WorkbookOpener &opener, const QString &casText,
-                                         const ClassLookupProgress &progress)
+const ClassMatch *ClassLookup::lastMatchOf(const HazardClass &hazard) const
 {
-    state.toxicClassFound = false;
-    state.classCode = 0;
-    state.toxicZone = CellValue();
-    state.gasClass = false;
-    state.classWorkbooks.fill(nullptr);
+    const ClassMatch *last = nullptr;
+    for (const ClassMatch &match : matches) {
+        if (match.hazard->listCode == hazard.listCode)
+            last = &match;
+    }
+    return last;
+}
 
-    const CellValue wanted = CellValue::text(casText);
-    ClassLookupResult result;
+Outcome<ClassLookup> lookUpSubstanceClasses(const WorkbookOpener &opener, const std::optional<Substance> &substance,
+                                            const ClassLookupProgress &progress)
+{
+    const QString cas = substance ? substance->cas : QString();
+    const CellValue wanted = CellValue::text(cas);
+    ClassLookup found;
     int table = 0;
     for (const HazardClass &hazard : hazardClasses()) {
-        const auto slot = static_cast<std::size_t>(table);
         ++table;
         if (progress)
             progress(table);
 
         const Outcome<WorkbookHandle> opened = opener.open(kDataFolder + hazard.workbookFile);
-        if (!opened.ok()) {
-            result.error = opened.error();
-            return result;
-        }
-        const WorkbookHandle book = opened.value();
-        state.classWorkbooks[slot] = book;
+        if (!opened.ok())
+            return opened.error();
+        const Workbook &book = *opened.value();
+        found.workbooks[hazard.index()] = opened.value();
 
         for (int row = hazard.firstRow; row <= hazard.lastRow; ++row) {
-            const Outcome<CellValue> cas = book->readCell(hazard.worksheet, cellAddress(hazard.casColumn, row));
-            if (!cas.ok()) {
-                result.error = cas.error();
-                return result;
-            }
+            const Outcome<CellValue> casCell = book.readCell(hazard.worksheet, cellAddress(hazard.casColumn, row));
+            if (!casCell.ok())
+                return casCell.error();
             CellValue zone;
             if (hazard.isToxic()) {
-                const Outcome<CellValue> zoneCell = book->readCell(hazard.worksheet, cellAddress(hazard.zoneColumn, row));
-                if (!zoneCell.ok()) {
-                    result.error = zoneCell.error();
-                    return result;
-                }
+                const Outcome<CellValue> zoneCell = book.readCell(hazard.worksheet, cellAddress(hazard.zoneColumn, row));
+                if (!zoneCell.ok())
+                    return zoneCell.error();
                 zone = zoneCell.value();
             }
-            // An empty cell equals the empty text: an empty CAS field must not match the blank rows.
-            if (casText.isEmpty() || !(cas.value() == wanted))
-                continue;
-            result.entries << hazard.listEntry;
-            state.gasClass = hazard.gas;
-            if (hazard.classCode != 0)
-                state.classCode = hazard.classCode;
-            if (hazard.isToxic()) {
-                state.toxicClassFound = true;
-                state.toxicZone = zone;
-            }
+            // An empty cell equals the empty text: an empty CAS number must not match the blank rows.
+            if (!cas.isEmpty() && casCell.value() == wanted)
+                found.matches.push_back({&hazard, zone});
         }
     }
-    return result;
-}
-
-void ChooseSubstanceClass(ProgramState &state, const QString &chosenEntry)
-{
-    const auto &classes = hazardClasses();
-    if (state.toxicClassFound) {
-        state.classCode = 0;
-        bool toxicEntry = false;
-        for (const HazardClass &hazard : classes) {
-            if (hazard.isToxic() && chosenEntry == hazard.listEntry) {
-                state.classCode = hazard.classCode;
-                toxicEntry = true;
-            }
-        }
-        if (!toxicEntry)
-            state.toxicClassFound = false;
-    }
-    // Class 2_3 is the one flammable class with a code of its own.
-    const HazardClass &compressedGas = classes[kFlammableClassCount - 1];
-    if (chosenEntry == compressedGas.listEntry)
-        state.classCode = compressedGas.classCode;
+    return found;
 }

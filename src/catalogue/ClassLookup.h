@@ -1,34 +1,40 @@
 #pragma once
 
-#include "estimate/Workbook.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/HazardClass.h"
+#include "xls/Workbook.h"
 
-#include <QString>
-#include <QStringList>
-
+#include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
-struct ProgramState;
-
-// What one class membership lookup found: the class-list entries to append to the class list, in
-// table order, and the failure that stopped it, if any (entries found before it stay).
-struct ClassLookupResult
+// One row of a class table that lists the substance.
+struct ClassMatch
 {
-    QStringList entries;
-    std::optional<WorkbookError> error;
+    const HazardClass *hazard = nullptr;
+    CellValue zone; // toxic classes: the row's zone index (column A) as read; empty otherwise
+};
+
+// What the class membership lookup found, and the eleven class workbooks it opened (the later
+// steps of the estimate read the chosen class's tables from them).
+struct ClassLookup
+{
+    std::vector<ClassMatch> matches; // in table order; a class that lists the substance twice comes twice
+    std::array<WorkbookHandle, kHazardClassCount> workbooks;
+
+    // The last row of a class that lists the substance; nullptr when no row does.
+    [[nodiscard]] const ClassMatch *lastMatchOf(const HazardClass &hazard) const;
 };
 
 // Called with 1 .. 11 just before each class table is opened and searched.
 using ClassLookupProgress = std::function<void(int table)>;
 
-// Searches the eleven class tables for the CAS text and records in the state what the later steps
-// need: classWorkbooks (every handle opened anew), toxicClassFound, classCode, toxicZone, gasClass.
-// Every lookup starts from a clean slate (no toxic flag, class code 0, no zone, no gas, no handles),
-// so nothing of an earlier substance leaks into this one. A workbook failure stops the lookup.
-[[nodiscard]] ClassLookupResult LookupSubstanceClasses(ProgramState &state, const WorkbookOpener &opener,
-                                                       const QString &casText,
-                                                       const ClassLookupProgress &progress = {});
-
-// The class choice in the class list (Combo9_Click): records classCode and toxicClassFound for the
-// chosen entry. The enabling of the controls is the window's.
-void ChooseSubstanceClass(ProgramState &state, const QString &chosenEntry);
+// Opens the eleven class workbooks in table order and searches every row of their tables for the
+// substance's CAS number, compared as exact text (a cell holding it as a number, or with a blank
+// more, does not match; an empty CAS number matches nothing). A quick pick names no substance: the
+// workbooks are opened and nothing is found. The first workbook or cell that cannot be read stops
+// the lookup with its error.
+[[nodiscard]] Outcome<ClassLookup> lookUpSubstanceClasses(const WorkbookOpener &opener,
+                                                          const std::optional<Substance> &substance,
+                                                          const ClassLookupProgress &progress = {});

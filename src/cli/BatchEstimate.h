@@ -1,8 +1,7 @@
 #pragma once
 
 #include "cli/EstimateCommandLine.h"
-#include "estimate/DistanceLookup.h"
-#include "estimate/ResultSet.h"
+#include "estimate/Estimate.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +10,6 @@
 
 class DrivePaths;
 class WorkbookOpener;
-struct ProgramState;
 
 // Why a batch estimate stopped. A usage failure means the command line asks for something the
 // windows would not offer (an unknown substance, a class that was not found, a range beyond the
@@ -24,30 +22,17 @@ struct BatchFailure
     QString message;
 };
 
-// One estimate as the main window would have run it, and the texts it was run with.
-struct BatchEstimateResult
-{
-    QString classListCode;          // "1_1_1" ... "53": the class chosen (or quick-picked)
-    std::optional<QString> range;   // the chosen quantity or diameter entry; none for tankers and ships
-    EstimateOutcome estimate;       // report inputs (the lists' texts), toxic layout
-    ResultSet result;               // distances, texts, scenario, sub-classes
-
-    // The sixteen lines of the map window's report box.
-    [[nodiscard]] QStringList reportLines() const;
-};
-
 struct BatchOutcome
 {
     std::optional<BatchFailure> failure;
-    QStringList classEntries;                     // --classes: the class-list entries found
-    std::optional<BatchEstimateResult> estimate;  // otherwise: the estimate
+    QString outputPrefix;              // configuration entry 8, for the report file
+    QStringList classEntries;          // --classes: the class-list entries found
+    std::optional<Estimate> estimate;  // otherwise: the estimate
 };
 
-// The main window's chain without the window: the configuration file read as at start-up, the
-// catalogue tables, the substance chosen by name, CAS number or quick pick, the class membership
-// lookup, the class choice, the containment choice with its quantity or diameter list, and the
-// estimate. Each step runs the same core function as the window's handler, with the texts the
-// window's lists would hold at that moment, so the report comes out exactly as the map window
-// shows it. Nothing is written anywhere.
-[[nodiscard]] BatchOutcome RunBatchEstimate(ProgramState &state, const DrivePaths &drives,
-                                            const WorkbookOpener &opener, const EstimateRequest &request);
+// The estimate chain run from a request: the configuration file read as at start-up, the substance
+// by name, CAS number or quick pick, the class lookup, the class (given, the only one found, or the
+// quick-picked one), the containment with its quantity or diameter list, and the estimate of the
+// entry asked for. Nothing is written anywhere.
+[[nodiscard]] BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &opener,
+                                            const EstimateRequest &request);

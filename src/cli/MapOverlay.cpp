@@ -1,7 +1,5 @@
 #include "cli/MapOverlay.h"
 
-#include "estimate/ResultSet.h"
-#include "map/DamageCircles.h"
 #include "map/MapFiles.h"
 #include "map/MapScale.h"
 #include "platform/DrivePaths.h"
@@ -12,16 +10,16 @@
 #include <cmath>
 
 MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
-                          const ResultSet &result)
+                          const map::DamageAreas &areas)
 {
     MapOverlay overlay;
-    map::MapLoadResult loaded = map::loadMapBitmap(drives.toLocal(drawing.mapFile));
+    Outcome<map::MapBitmap> loaded = map::loadMapBitmap(drives.toLocal(drawing.mapFile));
     if (!loaded.ok()) {
-        overlay.error = loaded.error;
+        overlay.error = loaded.error().message();
         return overlay;
     }
-    QImage &image = loaded.map.image;
-    const map::MapUnits &units = loaded.map.units;
+    QImage &image = loaded.value().image;
+    const map::MapUnits &units = loaded.value().units;
 
     if (!image.rect().contains(units.toPixel(drawing.point))) {
         overlay.usageError = true;
@@ -37,9 +35,7 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
         overlay.scaleFactor =
             map::scaleFactorFromSegment(drawing.segment->start, drawing.segment->end, drawing.segment->metres);
     } else {
-        // The user-defined scale "1:N" of the map window; N round-trips exactly through its text.
-        const std::optional<double> factor =
-            map::userScaleFactor(QStringLiteral("1:") + QString::number(drawing.scaleDenominator.value_or(0.0), 'g', 17));
+        const std::optional<double> factor = map::scaleFactorForDenominator(drawing.scaleDenominator.value_or(0.0));
         if (!factor) {
             overlay.usageError = true;
             overlay.error = QStringLiteral("--scale: il denominatore deve essere maggiore di 0");
@@ -48,7 +44,7 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
         overlay.scaleFactor = *factor;
     }
 
-    overlay.circles = map::drawDamageCircles(image, units, drawing.point, result, overlay.scaleFactor);
+    overlay.circles = map::drawDamageCircles(image, units, drawing.point, areas, overlay.scaleFactor);
 
     // The saved map keeps the drawing unit it was read with, also when its file stated none.
     image.setDotsPerMeterX(static_cast<int>(std::lround(units.pixelsPerUnitX() * 100.0)));

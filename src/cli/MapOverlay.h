@@ -1,16 +1,16 @@
 #pragma once
 
 #include "cli/EstimateCommandLine.h"
+#include "map/DamageCircles.h"
 
 #include <QByteArray>
 #include <QString>
 
 class DrivePaths;
-struct ResultSet;
 
 // The damage areas of an estimate drawn on a map as the map window draws them: the map read as the
 // window reads it (its drawing unit is a centimetre of the map sheet, from the bitmap's resolution),
-// the scale as "scala 1:N" or a manual rescale sets it, the eight circles around the point. Only the
+// the scale 1:N or the one a manual rescale sets, the eight circles around the point. Only the
 // map with its circles is kept, not the window around it.
 struct MapOverlay
 {
@@ -24,4 +24,4 @@ struct MapOverlay
 };
 
 [[nodiscard]] MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
-                                        const ResultSet &result);
+                                        const map::DamageAreas &areas);

@@ -1,19 +1,24 @@
 // zefro-estimate: the main window's estimate from the command line, for many estimates in a row.
-// The chain runs through the same core functions as the windows (cli/BatchEstimate); this file only
-// reads the command line, orders the outputs and turns failures into exit statuses:
-// 0 success, 1 a data or file error (the windows' Italian message on standard error), 2 a usage
-// error (what is wrong and a one-line hint). Nothing is written before everything has succeeded.
-#include "app/ProgramState.h"
+// The chain runs through the same core as the windows (cli/BatchEstimate); this file only reads the
+// command line, orders the outputs and turns failures into exit statuses: 0 success, 1 a data or
+// file error (the windows' Italian message on standard error), 2 a usage error (what is wrong and a
+// one-line hint). Either every output is written or none: the map and the report file are written
+// only once everything else has succeeded, and the report is taken back if the map cannot be put in
+// place after it.
 #include "cli/BatchEstimate.h"
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateJson.h"
 #include "cli/MapOverlay.h"
+#include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
-#include "estimate/XlsWorkbookOpener.h"
+#include "xls/XlsWorkbookOpener.h"
 #include "platform/DrivePaths.h"
+#include "platform/UserDrive.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 
@@ -45,6 +50,40 @@ int dataError(const QString &message)
     return kDataError;
 }
 
+// A file as it was before something was appended to it, so that the append can be taken back.
+struct FileBefore
+{
+    QString path;
+    bool existed = false;
+    qint64 size = 0;
+
+    explicit FileBefore(const QString &localPath)
+        : path(localPath), existed(QFileInfo::exists(localPath)), size(QFileInfo(localPath).size())
+    {
+    }
+    void restore() const
+    {
+        if (!existed)
+            QFile::remove(path);
+        else
+            QFile::resize(path, size);
+    }
+};
+
+// The drive root of a run: the one given, or the programs' own (set up at the first start of an
+// installed program; when that fails the run goes on with the installed tree, and says so).
+QString driveRoot(const EstimateRequest &request)
+{
+    if (!request.driveRoot.isEmpty())
+        return request.driveRoot;
+    const DrivePaths::Location location = DrivePaths::locateDefaultRoot();
+    const Outcome<QString> root = UserDrive::setUp(location);
+    if (root.ok())
+        return root.value();
+    write(stderr, root.error().message() + QLatin1Char('\n'));
+    return location.installedTree;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -61,10 +100,9 @@ int main(int argc, char *argv[])
         return usageError(parsed.usageError);
     const EstimateRequest &request = *parsed.request;
 
-    const DrivePaths drives(request.driveRoot.isEmpty() ? DrivePaths::defaultRoot() : request.driveRoot);
+    const DrivePaths drives(driveRoot(request));
     const XlsWorkbookOpener opener(drives);
-    ProgramState state;
-    const BatchOutcome outcome = RunBatchEstimate(state, drives, opener, request);
+    const BatchOutcome outcome = RunBatchEstimate(drives, opener, request);
     if (outcome.failure) {
         return outcome.failure->kind == BatchFailure::Kind::Usage ? usageError(outcome.failure->message)
                                                                   : dataError(outcome.failure->message);
@@ -77,16 +115,16 @@ int main(int argc, char *argv[])
         return kSuccess;
     }
 
-    const BatchEstimateResult &estimate = *outcome.estimate;
+    const Estimate &estimate = *outcome.estimate;
     const QString standardOutput =
         request.json ? QString::fromUtf8(QJsonDocument(EstimateJson(estimate)).toJson(QJsonDocument::Indented))
-                     : estimate.reportLines().join(QLatin1Char('\n')) + QLatin1Char('\n');
+                     : ReportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n');
 
     // The map is drawn in memory and written aside; it replaces --out only once the report file,
     // if asked for, has been written too.
     std::optional<QSaveFile> mapFile;
     if (request.map) {
-        const MapOverlay overlay = DrawMapOverlay(drives, *request.map, estimate.result);
+        const MapOverlay overlay = DrawMapOverlay(drives, *request.map, estimate.distances);
         if (!overlay.ok())
             return overlay.usageError ? usageError(overlay.error) : dataError(overlay.error);
         const QString outPath = drives.toLocal(request.map->outFile);
@@ -99,19 +137,22 @@ int main(int argc, char *argv[])
     }
 
     QString reportPath;
+    std::optional<FileBefore> reportBefore;
     if (request.reportFile) {
-        const ReportFileOutcome saved =
-            AppendReportFile(state.outputPrefix, drives, QDateTime::currentDateTime(), estimate.estimate.report,
-                             estimate.result, estimate.estimate.toxic);
-        if (!saved.error.isEmpty()) {
+        const QDateTime now = QDateTime::currentDateTime();
+        reportPath = drives.toLocal(reportFileName(outcome.outputPrefix, now, reportedSubstanceName(estimate)));
+        reportBefore.emplace(reportPath);
+        const Outcome<QString> appended = AppendReportFile(outcome.outputPrefix, drives, now, estimate);
+        if (!appended.ok()) {
             if (mapFile)
                 mapFile->cancelWriting();
-            return dataError(saved.error);
+            return dataError(appended.error().message());
         }
-        reportPath = drives.toLocal(saved.fileName);
     }
 
     if (mapFile && !mapFile->commit()) {
+        if (reportBefore)
+            reportBefore->restore();
         return dataError(QStringLiteral("Impossibile salvare la mappa \"%1\": %2.")
                              .arg(mapFile->fileName(), mapFile->errorString()));
     }

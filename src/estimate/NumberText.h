@@ -1,6 +1,6 @@
 #pragma once
 
-#include "estimate/CellValue.h"
+#include "xls/CellValue.h"
 
 #include <QString>
 

@@ -12,65 +12,87 @@ const char *const kTableLabels[kDistanceSlots] = {"    1        D5", "    2     
                                                   "    4        D5", "    1        F2", "    2        F2",
                                                   "    3        F2", "    4        F2"};
 
-// The sub-class name of an odd-threshold slot (1 D5, 3 D5, 1 F2, 3 F2 take names 1 to 4), padded
-// to its twelve characters.
-QString subclassNameOf(const ResultSet &result, std::size_t slot)
+QString textOf(const Estimate &estimate, std::size_t slot)
 {
-    const std::size_t index = (slot % 4) / 2 + (slot >= 4 ? 2 : 0);
-    return result.subclassName[index].leftJustified(12, QLatin1Char(' '));
+    return distanceText(estimate.distances[slot], slot);
+}
+
+// "classe 5.1.3" where a toxic row gave the slot's sub-class, padded to its twelve characters.
+QString subclassColumn(const Estimate &estimate, std::size_t slot)
+{
+    const QString &label = estimate.distances[slot].subclass;
+    return (label.isEmpty() ? QString() : QStringLiteral("classe ") + label).leftJustified(12, QLatin1Char(' '));
+}
+
+QString classLine(const Estimate &estimate)
+{
+    return QStringLiteral("Classe: ") + (estimate.toxic() ? QString() : estimate.classLabel);
 }
 
 } // namespace
 
-QStringList PreliminarySummary(const ReportInputs &in)
+QString reportedSubstanceName(const Estimate &estimate)
 {
-    return {QStringLiteral("sostanza prescelta: ") + in.substanceName, QStringLiteral("#CAS = ") + in.cas,
-            QStringLiteral("classe cui appartiene la sostanza: ") + in.classText, in.hypothesis};
+    return estimate.substance ? estimate.substance->name : QStringLiteral("inserire nome sostanza");
 }
 
-QStringList ReportBoxLines(const ReportInputs &in, const ResultSet &result, bool toxic)
+QString reportedCas(const Estimate &estimate)
+{
+    return estimate.substance ? estimate.substance->cas : QStringLiteral("CAS");
+}
+
+QString reportedQuantity(const Estimate &estimate)
+{
+    const bool asked = rangeKindOf(estimate.containment) == RangeKind::Quantity && estimate.range;
+    return asked ? estimate.range->text() : kNotApplicable;
+}
+
+QString reportedDiameter(const Estimate &estimate)
+{
+    const bool asked = rangeKindOf(estimate.containment) == RangeKind::Diameter && estimate.range;
+    return asked ? estimate.range->text() : kNotApplicable;
+}
+
+QStringList ReportBoxLines(const Estimate &estimate)
 {
     QStringList lines{
-        QStringLiteral("Sostanza prescelta: ") + in.substanceName,
-        QStringLiteral("#CAS: ") + in.cas,
-        QStringLiteral("Classe: ") + (toxic ? QString() : result.classLabel),
-        QStringLiteral("Tipologia di detenzione: ") + in.containment,
-        in.hypothesis,
-        QStringLiteral("Range di quantità  [t]: ") + in.quantity,
-        QStringLiteral("Diametro condotta [in]: ") + in.diameter,
+        QStringLiteral("Sostanza prescelta: ") + reportedSubstanceName(estimate),
+        QStringLiteral("#CAS: ") + reportedCas(estimate),
+        classLine(estimate),
+        QStringLiteral("Tipologia di detenzione: ") + containmentName(estimate.containment),
+        hypothesisName(estimate.hypothesis),
+        QStringLiteral("Range di quantità  [t]: ") + reportedQuantity(estimate),
+        QStringLiteral("Diametro condotta [in]: ") + reportedDiameter(estimate),
     };
-    if (!toxic) {
-        lines << QStringLiteral("Scenario incidentale:             ") + result.scenarioName;
+    if (!estimate.toxic()) {
+        lines << QStringLiteral("Scenario incidentale:             ") + estimate.scenario;
         for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
             lines << QLatin1String(kThresholdLabels[slot]) + QStringLiteral("  distanza di danno = ")
-                         + result.distanceText[slot];
+                         + textOf(estimate, slot);
         return lines;
     }
-    lines << QStringLiteral("Scenario incidentale:                          ") + result.scenarioName;
-    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-        const bool named = slot % 2 == 0; // thresholds 1 and 3
-        const QString middle = named ? subclassNameOf(result, slot) : QString(12, QLatin1Char(' '));
-        lines << QLatin1String(kThresholdLabels[slot]) + QLatin1Char(' ') + middle
-                     + QStringLiteral("  distanza di danno = ") + result.distanceText[slot];
-    }
+    lines << QStringLiteral("Scenario incidentale:                          ") + estimate.scenario;
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+        lines << QLatin1String(kThresholdLabels[slot]) + QLatin1Char(' ') + subclassColumn(estimate, slot)
+                     + QStringLiteral("  distanza di danno = ") + textOf(estimate, slot);
     return lines;
 }
 
-QStringList DataLabelLines(const ReportInputs &in, const ResultSet &result)
+QStringList DataLabelLines(const Estimate &estimate)
 {
-    return {QStringLiteral("Sostanza prescelta: ") + in.substanceName,
-            QStringLiteral("#CAS: ") + in.cas,
-            QStringLiteral("Classe: ") + result.classLabel,
-            QStringLiteral("Tipologia di detenzione: ") + in.containment,
-            in.hypothesis,
-            QStringLiteral("Scenario incidentale: ") + result.scenarioName};
+    return {QStringLiteral("Sostanza prescelta: ") + reportedSubstanceName(estimate),
+            QStringLiteral("#CAS: ") + reportedCas(estimate),
+            QStringLiteral("Classe: ") + estimate.classLabel,
+            QStringLiteral("Tipologia di detenzione: ") + containmentName(estimate.containment),
+            hypothesisName(estimate.hypothesis),
+            QStringLiteral("Scenario incidentale: ") + estimate.scenario};
 }
 
-QStringList ResultsLabelLines(const ResultSet &result)
+QStringList ResultsLabelLines(const Estimate &estimate)
 {
     QStringList lines;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
-        lines << QLatin1String(kThresholdLabels[slot]) + QStringLiteral(" distanza di danno = ") + result.distanceText[slot];
+        lines << QLatin1String(kThresholdLabels[slot]) + QStringLiteral(" distanza di danno = ") + textOf(estimate, slot);
     return lines;
 }
 
@@ -80,7 +102,7 @@ QStringList LegendLabelLines()
             QStringLiteral("Verde"),   QStringLiteral("Magenta"), QStringLiteral("Grigio "), QStringLiteral("Antracite ")};
 }
 
-QStringList ReportFileLines(const ReportInputs &in, const ResultSet &result, bool toxic)
+QStringList ReportFileLines(const Estimate &estimate)
 {
     QStringList lines{QStringLiteral("ZEFRO"), QStringLiteral("ver. 2.0.b"),
                       QStringLiteral("MEtodo Quillaro per la valutazione delle conseguenze di incidenti rilevanti")};
@@ -88,24 +110,25 @@ QStringList ReportFileLines(const ReportInputs &in, const ResultSet &result, boo
         lines << line;
     lines << QString();
 
-    lines << QStringLiteral("Sostanza prescelta: ") + in.substanceName << QStringLiteral("#CAS = ") + in.cas
-          << QStringLiteral("Classe: ") + (toxic ? QString() : result.classLabel)
-          << QStringLiteral("Tipologia di detenzione: ") + in.containment << in.hypothesis
-          << QStringLiteral("Range di quantità  [t]: ") + in.quantity
-          << QStringLiteral("Diametro condotta [in]: ") + in.diameter << QString()
-          << QStringLiteral("Scenario incidentale: ") + result.scenarioName << QString();
+    lines << QStringLiteral("Sostanza prescelta: ") + reportedSubstanceName(estimate)
+          << QStringLiteral("#CAS = ") + reportedCas(estimate) << classLine(estimate)
+          << QStringLiteral("Tipologia di detenzione: ") + containmentName(estimate.containment)
+          << hypothesisName(estimate.hypothesis)
+          << QStringLiteral("Range di quantità  [t]: ") + reportedQuantity(estimate)
+          << QStringLiteral("Diametro condotta [in]: ") + reportedDiameter(estimate) << QString()
+          << QStringLiteral("Scenario incidentale: ") + estimate.scenario << QString();
 
-    if (!toxic) {
+    if (!estimate.toxic()) {
         lines << QStringLiteral("  SOGLIA    METEO           DISTANZA DI DANNO");
         for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
-            lines << QLatin1String(kTableLabels[slot]) + result.distanceText[slot];
+            lines << QLatin1String(kTableLabels[slot]) + textOf(estimate, slot);
     } else {
         lines << QStringLiteral("  SOGLIA    METEO   CLASSE           DISTANZA DI DANNO        ");
         for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-            // The class cell is the sub-class label part of the name ("4.3  ", "5.2.1").
-            const QString classCell = slot % 2 == 0 ? subclassNameOf(result, slot).mid(7, 5) : QString(5, QLatin1Char(' '));
+            // The class cell is the sub-class label ("4.3  ", "5.2.1"), five characters wide.
+            const QString classCell = estimate.distances[slot].subclass.leftJustified(5, QLatin1Char(' '), true);
             const QString row = QLatin1String(kTableLabels[slot]) + QStringLiteral("     ") + classCell;
-            lines << row.leftJustified(34, QLatin1Char(' ')) + result.distanceText[slot];
+            lines << row.leftJustified(34, QLatin1Char(' ')) + textOf(estimate, slot);
         }
     }
     lines << QStringLiteral(" ") + QString(65, QLatin1Char('_'))
@@ -121,13 +144,12 @@ QString ReportSavedQuestion(const QString &reportFileName)
            + QStringLiteral("Do you want to edit & print the file? ");
 }
 
-ReportFileOutcome AppendReportFile(const QString &outputPrefix, const DrivePaths &drives, const QDateTime &when,
-                                   const ReportInputs &in, const ResultSet &result, bool toxic)
+Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives, const QDateTime &when,
+                                  const Estimate &estimate)
 {
-    ReportFileOutcome out;
-    out.fileName = reportFileName(outputPrefix, when, in.substanceName);
-    QString error;
-    if (!TextFile::appendLines(drives.toLocal(out.fileName), ReportFileLines(in, result, toxic), &error))
-        out.error = error.isEmpty() ? QStringLiteral("Impossibile scrivere il file del report\n") + out.fileName : error;
-    return out;
+    const QString fileName = reportFileName(outputPrefix, when, reportedSubstanceName(estimate));
+    const Status appended = TextFile::appendLines(drives.toLocal(fileName), ReportFileLines(estimate));
+    if (!appended.ok())
+        return appended.error();
+    return fileName;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "estimate/ResultSet.h"
+#include "estimate/Estimate.h"
+#include "platform/Error.h"
 
 #include <QDateTime>
 #include <QString>
@@ -8,31 +9,26 @@
 
 #include <array>
 
-// The main-window texts a report quotes.
-struct ReportInputs
-{
-    QString substanceName; // Combo1
-    QString cas;           // Combo2
-    QString classText;     // Combo9
-    QString containment;   // Combo4
-    QString hypothesis;    // Combo5
-    QString quantity;      // Combo6 (a range or " Non applicabile")
-    QString diameter;      // Combo7 (a diameter or " Non applicabile")
-};
+class DrivePaths;
 
-// Every text the estimate shows or writes, one line per list item; the windows and the report file
+// Every text an estimate shows or writes, one line per list item; the windows and the report file
 // join them as they need (the file with CR LF).
 
-// The four-line summary of the main window's Output box.
-[[nodiscard]] QStringList PreliminarySummary(const ReportInputs &in);
+// How the reports name the substance and its CAS number: after a quick pick, which names no
+// substance, they quote what the substance lists show then.
+[[nodiscard]] QString reportedSubstanceName(const Estimate &estimate);
+[[nodiscard]] QString reportedCas(const Estimate &estimate);
+// The chosen range, or " Non applicabile" where the containment asks for no quantity / no diameter.
+[[nodiscard]] QString reportedQuantity(const Estimate &estimate);
+[[nodiscard]] QString reportedDiameter(const Estimate &estimate);
 
-// The sixteen lines of the map window's report box output2.
-[[nodiscard]] QStringList ReportBoxLines(const ReportInputs &in, const ResultSet &result, bool toxic);
+// The sixteen lines of the map window's report box.
+[[nodiscard]] QStringList ReportBoxLines(const Estimate &estimate);
 
-// The map window's panels: Label3 (six lines of input data), Label4 (eight distances), Label5
-// (the colour names of the eight areas).
-[[nodiscard]] QStringList DataLabelLines(const ReportInputs &in, const ResultSet &result);
-[[nodiscard]] QStringList ResultsLabelLines(const ResultSet &result);
+// The map window's panels: six lines of input data, the eight distances, the colour names of the
+// eight areas.
+[[nodiscard]] QStringList DataLabelLines(const Estimate &estimate);
+[[nodiscard]] QStringList ResultsLabelLines(const Estimate &estimate);
 [[nodiscard]] QStringList LegendLabelLines();
 
 // The six lines of the report file's heading that name the issuing organisation. They are ours
@@ -40,20 +36,14 @@ struct ReportInputs
 [[nodiscard]] const std::array<QString, 6> &reportOrganisationLines();
 
 // Every line of one report in the report file: heading, body, table and notes.
-[[nodiscard]] QStringList ReportFileLines(const ReportInputs &in, const ResultSet &result, bool toxic);
+[[nodiscard]] QStringList ReportFileLines(const Estimate &estimate);
 
 // The question asked once the report file is written.
 [[nodiscard]] QString ReportSavedQuestion(const QString &reportFileName);
 inline const QString kReportSavedTitle = QStringLiteral("Save report");
 
-// Appends one report to the report file named after the substance and the time `when`. Returns
-// the file name as the system names it (outputPrefix + "ZEFRO  run ..."), or an Italian message.
-struct ReportFileOutcome
-{
-    QString fileName; // system path
-    QString error;    // empty on success
-};
-class DrivePaths;
-[[nodiscard]] ReportFileOutcome AppendReportFile(const QString &outputPrefix, const DrivePaths &drives,
-                                                 const QDateTime &when, const ReportInputs &in,
-                                                 const ResultSet &result, bool toxic);
+// Appends one report to the report file named after the substance and the time `when` (created when
+// missing; an existing file is only ever appended to). Returns the file name as the system names it
+// (outputPrefix + "ZEFRO  run ...").
+[[nodiscard]] Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives,
+                                                const QDateTime &when, const Estimate &estimate);

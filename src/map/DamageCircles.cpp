@@ -14,17 +14,17 @@ const std::array<QColor, kDistanceSlots> &damageAreaColours()
     return colours;
 }
 
-std::optional<float> damageRadius(const CellValue &distance, bool notAvailable, double scaleFactor)
+std::optional<float> damageRadius(const DamageDistance &distance, double scaleFactor)
 {
-    if (notAvailable || distance.isText())
+    if (distance.notAvailable)
         return std::nullopt;
-    const double radius = distance.toNumber() * scaleFactor * 100.0;
+    const double radius = distance.metres * scaleFactor * 100.0;
     if (!std::isfinite(radius) || radius < 0.0)
         return std::nullopt;
     return static_cast<float>(radius);
 }
 
-int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, const ResultSet &result,
+int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, const DamageAreas &areas,
                       double scaleFactor)
 {
     if (surface.isNull())
@@ -39,9 +39,8 @@ int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, co
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
     int drawn = 0;
-    for (int slot = 0; slot < kDistanceSlots; ++slot) {
-        const std::optional<float> radius =
-            damageRadius(result.damageDistance[slot], result.notAvailable[slot], scaleFactor);
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+        const std::optional<float> radius = damageRadius(areas[slot], scaleFactor);
         if (!radius)
             continue;
         const double rx = *radius * units.pixelsPerUnitX();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "estimate/ResultSet.h"
+#include "estimate/Estimate.h"
 #include "map/MapUnits.h"
 
 #include <QColor>
@@ -18,15 +18,15 @@ namespace map {
 [[nodiscard]] const std::array<QColor, kDistanceSlots> &damageAreaColours();
 
 // The radius in drawing units of a damage distance in metres: metres x 100 x scaleFactor, computed
-// in double precision and kept in single precision. An empty distance counts as 0. Nothing for a
-// distance that is not a number, not available, or that gives a negative or non-finite radius:
-// such an area is not drawn.
-[[nodiscard]] std::optional<float> damageRadius(const CellValue &distance, bool notAvailable,
-                                                double scaleFactor);
+// in double precision and kept in single precision. Nothing for a distance that is not available or
+// that gives a negative or non-finite radius: such an area is not drawn.
+[[nodiscard]] std::optional<float> damageRadius(const DamageDistance &distance, double scaleFactor);
 
-// Draws the eight damage areas of a result, in slot order, as one-pixel outlines centred on a point
-// given in drawing units; later circles cover earlier ones. Returns how many circles were drawn.
-int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, const ResultSet &result,
+using DamageAreas = std::array<DamageDistance, kDistanceSlots>;
+
+// Draws the eight damage areas, in slot order, as one-pixel outlines centred on a point given in
+// drawing units; later circles cover earlier ones. Returns how many circles were drawn.
+int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, const DamageAreas &areas,
                       double scaleFactor);
 
 } // namespace map

@@ -95,15 +95,18 @@ QString mapPageFileName(const QString &outputPrefix, const QDateTime &when, cons
     return outputFileName(outputPrefix, QStringLiteral("map"), when, substance, QStringLiteral(".pdf"));
 }
 
-MapLoadResult loadMapBitmap(const QString &localPath)
+Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
 {
-    MapLoadResult result;
-    const QString shown = QFileInfo(localPath).fileName();
+    const auto failed = [&](Error::Kind kind, const QString &reason) {
+        Error error{kind};
+        error.file = QFileInfo(localPath).fileName();
+        error.detail = reason;
+        error.localPath = localPath;
+        return error;
+    };
     QFile file(localPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("Impossibile aprire il file mappa \"%1\": %2.").arg(shown, file.errorString());
-        return result;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(Error::Kind::MapUnopenable, file.errorString());
     const QByteArray fileStart = file.peek(64);
 
     QImage image;
@@ -122,16 +125,13 @@ MapLoadResult loadMapBitmap(const QString &localPath)
     }
     if (image.isNull() && problem.isEmpty())
         problem = QStringLiteral("memoria insufficiente");
-    if (image.isNull()) {
-        result.error = QStringLiteral("Il file \"%1\" non è una mappa bitmap leggibile (%2).").arg(shown, problem);
-        return result;
-    }
+    if (image.isNull())
+        return failed(Error::Kind::MapUnreadable, problem);
 
     SheetResolution stated{static_cast<double>(image.dotsPerMeterX()), static_cast<double>(image.dotsPerMeterY())};
     if (const auto header = bmpHeaderResolution(fileStart))
         stated = *header; // a BMP says itself whether it states a resolution (0 = not stated)
-    result.map = MapBitmap{std::move(image), MapUnits::fromResolution(stated)};
-    return result;
+    return MapBitmap{std::move(image), MapUnits::fromResolution(stated)};
 }
 
 } // namespace map

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "map/MapUnits.h"
+#include "platform/Error.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -25,15 +26,9 @@ struct MapBitmap
     MapUnits units;
 };
 
-struct MapLoadResult
-{
-    MapBitmap map;
-    QString error; // an Italian message when the file could not be read as a bitmap
-
-    [[nodiscard]] bool ok() const { return error.isEmpty(); }
-};
-
-// Reads a map file. Large scanned maps are allowed (up to about 1 GB of decoded pixels).
-[[nodiscard]] MapLoadResult loadMapBitmap(const QString &localPath);
+// Reads a map file. Large scanned maps are allowed (up to about 1 GB of decoded pixels). A file that
+// cannot be opened is MapUnopenable, one that is no readable bitmap MapUnreadable, both naming the
+// file by its name.
+[[nodiscard]] Outcome<MapBitmap> loadMapBitmap(const QString &localPath);
 
 } // namespace map

@@ -49,21 +49,27 @@ QImage drawWindowFrame(const QImage &client, const QString &caption)
     return whole;
 }
 
-QString savePictureAsBmp(const Picture &picture, const QString &localPath)
+Status savePictureAsBmp(const Picture &picture, const QString &localPath)
 {
+    const auto failed = [&](const QString &reason) {
+        Error error{Error::Kind::MapNotSaved};
+        error.file = localPath;
+        error.detail = reason;
+        return error;
+    };
     if (picture.isNull())
-        return QStringLiteral("immagine vuota");
+        return failed(QStringLiteral("immagine vuota"));
     QSaveFile file(localPath);
     if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+        return failed(file.errorString());
     QImageWriter writer(&file, "bmp");
     if (!writer.write(picture.bitmap)) {
         file.cancelWriting();
-        return writer.errorString();
+        return failed(writer.errorString());
     }
     if (!file.commit())
-        return file.errorString();
-    return {};
+        return failed(file.errorString());
+    return Done{};
 }
 
 } // namespace map

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <QImage>
 #include <QList>
 #include <QRgb>
@@ -30,8 +32,7 @@ inline constexpr int kTitleBarHeight = 22;
 [[nodiscard]] QImage drawWindowFrame(const QImage &client, const QString &caption);
 
 // Saves a picture as a BMP file. The file is written aside and then put in place, so a failure
-// leaves an earlier file of the same name untouched. Returns the reason of a failure, empty on
-// success.
-[[nodiscard]] QString savePictureAsBmp(const Picture &picture, const QString &localPath);
+// leaves an earlier file of the same name untouched. A failure is MapNotSaved naming the local path.
+[[nodiscard]] Status savePictureAsBmp(const Picture &picture, const QString &localPath);
 
 } // namespace map

@@ -2,7 +2,6 @@
 
 #include "estimate/NumberText.h"
 
-
 #include <cmath>
 
 namespace {
@@ -45,12 +44,16 @@ QString steppedUserScaleText(const QString &scaleText, int step)
     return QStringLiteral("1:") + SignedNumberText(userScaleDenominator(scaleText) + step);
 }
 
-std::optional<double> userScaleFactor(const QString &scaleText)
+std::optional<double> scaleFactorForDenominator(double denominator)
 {
-    const double denominator = userScaleDenominator(scaleText);
     if (!(denominator > 0.0))
         return std::nullopt;
     return 1.0 / denominator;
+}
+
+std::optional<double> userScaleFactor(const QString &scaleText)
+{
+    return scaleFactorForDenominator(userScaleDenominator(scaleText));
 }
 
 double scaleFactorFromSegment(QPointF start, QPointF end, double metres)

@@ -21,6 +21,20 @@ inline const QString kUserDefinedScaleEntry = QStringLiteral("scala definita dal
 // user-defined entry, nothing for any other text (the factor then stays as it was).
 [[nodiscard]] std::optional<double> scaleFactorForEntry(const QString &entry);
 
+// What the map windows keep of the scale. It outlives a map window: one made anew by the next
+// estimate starts with the scale, and the pending rescale, of the last one.
+struct ScaleState
+{
+    double factor = 0.0; // drawing units per ground centimetre (1/N for a scale 1:N)
+    bool rescaleMode = false;
+    QPointF segmentStart;
+    QPointF segmentEnd;
+};
+
+// The factor of a scale 1:N, or nothing when N is 0, negative or not a number (such a scale would
+// draw nothing sensible).
+[[nodiscard]] std::optional<double> scaleFactorForDenominator(double denominator);
+
 // The denominator of a user-defined scale "1:N": the number read from the third character on, as
 // LeadingNumber reads it (0 when there is none).
 [[nodiscard]] double userScaleDenominator(const QString &scaleText);
@@ -28,8 +42,8 @@ inline const QString kUserDefinedScaleEntry = QStringLiteral("scala definita dal
 // "Aumenta la scala" (step +1) and "Diminuisci la scala" (step -1): "1:1" gives "1: 2" and "1: 0".
 [[nodiscard]] QString steppedUserScaleText(const QString &scaleText, int step);
 
-// The factor of a user-defined scale, or nothing when its denominator is 0, negative or unreadable
-// (such a scale would draw nothing sensible, so the window refuses it).
+// The factor of a user-defined scale text, as scaleFactorForDenominator (the window refuses a text
+// that gives nothing).
 [[nodiscard]] std::optional<double> userScaleFactor(const QString &scaleText);
 
 // The factor of a manual rescale: a segment of known ground length (metres) drawn between two

@@ -11,31 +11,26 @@ DrivePaths::DrivePaths(QString driveRoot)
 {
 }
 
-QString DrivePaths::defaultRoot()
+DrivePaths::Location DrivePaths::locateDefaultRoot()
 {
     const QString fromEnvironment = qEnvironmentVariable("ZEFRO_DRIVE_ROOT");
     if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
+        return {fromEnvironment, {}};
 
     const QString programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                             : QDir::currentPath();
-    return rootForProgramIn(programDir, UserDrive::location());
+    return locateRootForProgramIn(programDir, UserDrive::location());
 }
 
-QString DrivePaths::rootForProgramIn(const QString &programDir, const QString &userRoot)
+DrivePaths::Location DrivePaths::locateRootForProgramIn(const QString &programDir, const QString &userRoot)
 {
     const QString nextToProgram = programDir + QStringLiteral("/drive");
     if (QFileInfo(nextToProgram).isDir())
-        return nextToProgram;
+        return {nextToProgram, {}};
     const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/zefro/drive"));
     if (!QFileInfo(installed).isDir())
-        return installed; // nothing installed: the program reports the missing configuration
-    if (const QString problem = UserDrive::prepare(installed, userRoot); !problem.isEmpty()) {
-        qWarning("ZEFRO: cartella personale %s non preparata (%s); uso %s in sola lettura",
-                 qUtf8Printable(userRoot), qUtf8Printable(problem), qUtf8Printable(installed));
-        return installed;
-    }
-    return userRoot;
+        return {installed, {}}; // nothing installed: the program reports the missing configuration
+    return {userRoot, installed};
 }
 
 bool DrivePaths::hasDriveLetter(const QString &path)

@@ -13,15 +13,20 @@ class DrivePaths
 public:
     explicit DrivePaths(QString driveRoot);
 
-    // The drive root used when nobody sets one: $ZEFRO_DRIVE_ROOT if set, else the "drive" folder
-    // next to the program (a build tree), else, for an installed program, the user's own root
-    // (UserDrive::location()), set up at the first start from <prefix>/share/zefro/drive.
-    [[nodiscard]] static QString defaultRoot();
+    // Where the drive root is when nobody sets one, found without touching anything:
+    // $ZEFRO_DRIVE_ROOT if set, else the "drive" folder next to the program (a build tree), else, for
+    // an installed program, the user's own root (UserDrive::location()), which start-up sets up from
+    // <prefix>/share/zefro/drive when it does not exist yet (UserDrive::setUp).
+    struct Location
+    {
+        QString root;
+        QString installedTree; // the tree to set the root up from; empty when there is none
+    };
+    [[nodiscard]] static Location locateDefaultRoot();
 
-    // defaultRoot() without the environment variable, for a program in programDir and a user root
-    // at userRoot. When the user's root cannot be set up it says why on the terminal and falls back
-    // to the installed tree itself, which is read only.
-    [[nodiscard]] static QString rootForProgramIn(const QString &programDir, const QString &userRoot);
+    // locateDefaultRoot() without the environment variable, for a program in programDir and a user
+    // root at userRoot.
+    [[nodiscard]] static Location locateRootForProgramIn(const QString &programDir, const QString &userRoot);
 
     [[nodiscard]] const QString &root() const { return m_root; }
 

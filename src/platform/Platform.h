@@ -20,10 +20,9 @@ struct Platform
     // Starts a command line; a failure is reported in a message box and the program goes on.
     bool launch(const QString &commandLine)
     {
-        QString error;
-        if (launcher.start(commandLine, &error))
-            return true;
-        messages.notify(error, MessageIcon::Critical);
-        return false;
+        const Status started = launcher.start(commandLine);
+        if (!started.ok())
+            messages.notify(started.error().message(), MessageIcon::Critical);
+        return started.ok();
     }
 };

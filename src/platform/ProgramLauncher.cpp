@@ -33,11 +33,11 @@ LaunchCommand splitCommandLine(const QString &commandLine, const DrivePaths &dri
     return command;
 }
 
-QString launchFailureMessage(const QString &commandLine)
+Error launchFailure(const QString &commandLine)
 {
-    return QStringLiteral("Impossibile avviare il programma richiesto:\n%1\n\n"
-                          "Controllare il percorso nella finestra di configurazione.")
-        .arg(commandLine);
+    Error error{Error::Kind::LaunchFailed};
+    error.detail = commandLine;
+    return error;
 }
 
 DetachedLauncher::DetachedLauncher(const DrivePaths &drives)
@@ -45,13 +45,11 @@ DetachedLauncher::DetachedLauncher(const DrivePaths &drives)
 {
 }
 
-bool DetachedLauncher::start(const QString &commandLine, QString *error)
+Status DetachedLauncher::start(const QString &commandLine)
 {
     const bool notepadAvailable = !QStandardPaths::findExecutable(QStringLiteral("notepad")).isEmpty();
     const LaunchCommand command = splitCommandLine(commandLine, m_drives, notepadAvailable);
     if (!command.program.isEmpty() && QProcess::startDetached(command.program, command.arguments))
-        return true;
-    if (error)
-        *error = launchFailureMessage(commandLine);
-    return false;
+        return Done{};
+    return launchFailure(commandLine);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DrivePaths.h"
+#include "platform/Error.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,8 +25,8 @@ class ProgramLauncher
 {
 public:
     virtual ~ProgramLauncher() = default;
-    // Starts the command line detached. On failure returns false and fills *error (Italian).
-    virtual bool start(const QString &commandLine, QString *error) = 0;
+    // Starts the command line detached; a LaunchFailed error naming it when it cannot be started.
+    [[nodiscard]] virtual Status start(const QString &commandLine) = 0;
 };
 
 // The real launcher, with QProcess::startDetached.
@@ -33,11 +34,11 @@ class DetachedLauncher final : public ProgramLauncher
 {
 public:
     explicit DetachedLauncher(const DrivePaths &drives);
-    bool start(const QString &commandLine, QString *error) override;
+    [[nodiscard]] Status start(const QString &commandLine) override;
 
 private:
     const DrivePaths &m_drives;
 };
 
-// The message shown when a command cannot be started.
-[[nodiscard]] QString launchFailureMessage(const QString &commandLine);
+// The error of a command line that could not be started.
+[[nodiscard]] Error launchFailure(const QString &commandLine);

@@ -2,16 +2,17 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace TextFile {
 
 namespace {
 
-QString describe(const QString &action, const QString &path, const QString &reason)
+Error fileError(Error::Kind kind, const QString &path, const QString &reason)
 {
-    return QStringLiteral("Impossibile %1 il file\n%2\n(%3)").arg(action, path, reason);
+    Error error{kind};
+    error.file = path;
+    error.detail = reason;
+    return error;
 }
 
 } // namespace
@@ -26,14 +27,14 @@ QByteArray encodeLines(const QStringList &lines)
     return bytes;
 }
 
-ReadResult readLines(const QString &localPath)
+Outcome<QStringList> readLines(const QString &localPath)
 {
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, describe(QStringLiteral("leggere"), localPath, file.errorString())};
+        return fileError(Error::Kind::FileUnreadable, localPath, file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return {std::nullopt, describe(QStringLiteral("leggere"), localPath, file.errorString())};
+        return fileError(Error::Kind::FileUnreadable, localPath, file.errorString());
 
     QStringList lines = QString::fromLatin1(bytes).split(QLatin1Char('\n'));
     for (QString &line : lines) {
@@ -43,31 +44,24 @@ ReadResult readLines(const QString &localPath)
     // A final line end does not start another line.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
-    return {lines, {}};
+    return lines;
 }
 
-bool writeLines(const QString &localPath, const QStringList &lines, QString *error)
+Status writeLines(const QString &localPath, const QStringList &lines)
 {
     QSaveFile file(localPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(encodeLines(lines)) < 0 || !file.commit()) {
-        if (error)
-            *error = describe(QStringLiteral("scrivere"), localPath, file.errorString());
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(encodeLines(lines)) < 0 || !file.commit())
+        return fileError(Error::Kind::FileUnwritable, localPath, file.errorString());
+    return Done{};
 }
 
-bool appendLines(const QString &localPath, const QStringList &lines, QString *error)
+Status appendLines(const QString &localPath, const QStringList &lines)
 {
     QFile file(localPath);
     const QByteArray bytes = encodeLines(lines);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size()
-        || !file.flush()) {
-        if (error)
-            *error = describe(QStringLiteral("scrivere"), localPath, file.errorString());
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() || !file.flush())
+        return fileError(Error::Kind::FileUnwritable, localPath, file.errorString());
+    return Done{};
 }
 
 } // namespace TextFile

@@ -49,34 +49,51 @@ QString location()
         + QStringLiteral("/zefro/drive");
 }
 
-QString prepare(const QString &installedTree, const QString &userRoot)
+Status prepare(const QString &installedTree, const QString &userRoot)
 {
+    const auto failed = [&](const QString &reason) {
+        Error error{Error::Kind::DriveRootNotPrepared};
+        error.file = userRoot;
+        error.detail = reason;
+        error.localPath = installedTree;
+        return error;
+    };
     if (QFileInfo::exists(userRoot))
-        return {};
+        return Done{};
     if (!QFileInfo(installedTree).isDir())
-        return QStringLiteral("la cartella installata %1 non esiste").arg(installedTree);
+        return failed(QStringLiteral("la cartella installata %1 non esiste").arg(installedTree));
 
     const QString parent = QFileInfo(userRoot).absolutePath();
     if (!QDir().mkpath(parent))
-        return QStringLiteral("impossibile creare la cartella %1").arg(parent);
+        return failed(QStringLiteral("impossibile creare la cartella %1").arg(parent));
     QTemporaryDir aside(parent + QStringLiteral("/.drive-setup-XXXXXX"));
     if (!aside.isValid())
-        return QStringLiteral("impossibile scrivere nella cartella %1").arg(parent);
+        return failed(QStringLiteral("impossibile scrivere nella cartella %1").arg(parent));
 
     if (const QString problem = mirror(installedTree, aside.path()); !problem.isEmpty())
-        return problem;
+        return failed(problem);
     // Owner-only permissions of the temporary folder would carry over to the root.
     QFile::setPermissions(aside.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                             | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
                                             | QFile::ExeOther);
     if (QDir().rename(aside.path(), userRoot)) {
         aside.setAutoRemove(false);
-        return {};
+        return Done{};
     }
     // Another ZEFRO started at the same moment may have won the race: its root is as good.
     if (QFileInfo(userRoot).isDir())
-        return {};
-    return QStringLiteral("impossibile creare la cartella %1").arg(userRoot);
+        return Done{};
+    return failed(QStringLiteral("impossibile creare la cartella %1").arg(userRoot));
+}
+
+Outcome<QString> setUp(const DrivePaths::Location &location)
+{
+    if (location.installedTree.isEmpty())
+        return location.root;
+    const Status prepared = prepare(location.installedTree, location.root);
+    if (!prepared.ok())
+        return prepared.error();
+    return location.root;
 }
 
 } // namespace UserDrive

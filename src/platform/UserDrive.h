@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/DrivePaths.h"
+#include "platform/Error.h"
+
 #include <QString>
 
 // An installed ZEFRO keeps its tree under <prefix>/share/zefro/drive, where users cannot write. Each
@@ -16,8 +19,12 @@ namespace UserDrive {
 
 // Sets up userRoot from installedTree unless userRoot already exists (an existing root is the
 // user's and is left alone). The tree is built aside and moved into place at the end, so an
-// interrupted set-up never leaves half a root behind. Returns an empty string on success, else the
-// reason (Italian).
-[[nodiscard]] QString prepare(const QString &installedTree, const QString &userRoot);
+// interrupted set-up never leaves half a root behind. A DriveRootNotPrepared error says why not.
+[[nodiscard]] Status prepare(const QString &installedTree, const QString &userRoot);
+
+// Start-up, once for each program: the drive root to use. A location with an installed tree has
+// its root set up first; when that fails, the error is returned and the program goes on with the
+// installed tree itself, which is read only.
+[[nodiscard]] Outcome<QString> setUp(const DrivePaths::Location &location);
 
 } // namespace UserDrive

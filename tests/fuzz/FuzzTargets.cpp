@@ -1,8 +1,8 @@
 #include "FuzzTargets.h"
 
-#include "app/Configuration.h"
-#include "estimate/XlsFormulaCache.h"
-#include "estimate/XlsWorkbook.h"
+#include "platform/Configuration.h"
+#include "xls/XlsFormulaCache.h"
+#include "xls/XlsWorkbook.h"
 #include "map/MapFiles.h"
 #include "map/MapUnits.h"
 #include "platform/DrivePaths.h"
@@ -81,21 +81,23 @@ QString configurationInput(const QByteArray &bytes)
     if (!writeFile(path, bytes))
         return {};
 
-    const ConfigurationLoad load = loadConfigurationFile(drives);
-    if (!load.configuration)
-        return load.error.message().isEmpty() ? QStringLiteral("refused without a message") : QString();
-    const Configuration &read = *load.configuration;
+    const Outcome<Configuration> load = loadConfigurationFile(drives);
+    if (!load.ok())
+        return load.error().message().isEmpty() ? QStringLiteral("refused without a message") : QString();
+    const Configuration &read = load.value();
 
     // A file written by the box reads back as exactly what was written. A lone carriage return
     // inside a line is read as text and then refused on writing, with its message.
-    if (const auto problem = read.unstorableField())
-        return problem->message().isEmpty() ? QStringLiteral("refused to write without a message") : QString();
-    if (const auto problem = saveConfigurationFile(drives, read))
-        return QStringLiteral("writing failed: ") + problem->message();
-    const ConfigurationLoad again = loadConfigurationFile(drives);
-    if (!again.configuration)
+    const Status written = saveConfigurationFile(drives, read);
+    if (read.unstorableField())
+        return written.ok() || written.error().message().isEmpty() ? QStringLiteral("refused to write without a message")
+                                                                     : QString();
+    if (!written.ok())
+        return QStringLiteral("writing failed: ") + written.error().message();
+    const Outcome<Configuration> again = loadConfigurationFile(drives);
+    if (!again.ok())
         return QStringLiteral("the written file does not read back");
-    if (!(*again.configuration == read))
+    if (!(again.value() == read))
         return QStringLiteral("the written file reads back differently");
     for (int entry = 1; entry <= Configuration::kEntryCount; ++entry) {
         const QString text = read.entry(entry);
@@ -116,10 +118,10 @@ QString bitmapInput(const QByteArray &bytes)
     const QString path = scratch() + QStringLiteral("/input.bmp");
     if (!writeFile(path, bytes))
         return {};
-    const map::MapLoadResult loaded = map::loadMapBitmap(path);
+    const Outcome<map::MapBitmap> loaded = map::loadMapBitmap(path);
     if (!loaded.ok())
         return {};
-    const map::MapBitmap &bitmap = loaded.map;
+    const map::MapBitmap &bitmap = loaded.value();
     if (bitmap.image.isNull() || bitmap.image.width() <= 0 || bitmap.image.height() <= 0)
         return QStringLiteral("a map was loaded without pixels");
     if (!finitePositive(bitmap.units.pixelsPerUnitX()) || !finitePositive(bitmap.units.pixelsPerUnitY()))

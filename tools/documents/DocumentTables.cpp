@@ -2,7 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/HazardClass.h"
-#include "estimate/XlsWorkbook.h"
+#include "xls/XlsWorkbook.h"
 
 #include <QDir>
 

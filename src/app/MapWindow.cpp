@@ -1,0 +1,556 @@
+#include "app/MapWindow.h"
+
+#include "app/MapFileLists.h"
+#include "app/MapSurface.h"
+#include "app/WindowCapture.h"
+#include "estimate/NumberText.h"
+#include "estimate/Report.h"
+#include "map/InvertLine.h"
+#include "map/MapFiles.h"
+#include "platform/Platform.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QResizeEvent>
+
+namespace {
+
+const QString kCaption = QStringLiteral("ZEFRO ver. 3.0fe : visualizzazione raggi di danno su mappa");
+const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento disegnato in metri");
+const QString kCredits = QStringLiteral(
+    "ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
+    "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
+    "uso riservato alle pubbliche amministrazioni");
+
+// The controls keep the sizes the window has always had; captions get the largest font (up to the
+// window's own) that fits them, whatever fonts the machine offers.
+void fitFontToWidth(QWidget *widget, const QString &text, int room)
+{
+    QFont font = widget->font();
+    const int largest = QFontInfo(font).pixelSize();
+    for (int pixels = largest; pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(text) <= room)
+            break;
+    }
+    widget->setFont(font);
+}
+
+void fitWrappedFont(QLabel *label)
+{
+    QFont font = label->font();
+    const int largest = QFontInfo(font).pixelSize();
+    for (int pixels = largest; pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, label->width(), 10000),
+                                                             Qt::TextWordWrap, label->text());
+        if (needed.height() <= label->height())
+            break;
+    }
+    label->setFont(font);
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &tip,
+                        QRect geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tip);
+    button->setGeometry(geometry);
+    fitFontToWidth(button, caption, geometry.width() - 10);
+    return button;
+}
+
+std::unique_ptr<QPrinter> systemPrinter()
+{
+    QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        const QList<QPrinterInfo> available = QPrinterInfo::availablePrinters();
+        if (available.isEmpty())
+            return nullptr;
+        info = available.constFirst();
+    }
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+} // namespace
+
+MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_platform(platform)
+    , m_scale(scale)
+    , m_printer(systemPrinter)
+{
+    setObjectName(QStringLiteral("map"));
+    setWindowTitle(kCaption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(1016, 740);
+    buildControls();
+}
+
+MapWindow::~MapWindow() = default;
+
+void MapWindow::buildControls()
+{
+    m_surface = new MapSurface(this);
+    m_surface->setObjectName(QStringLiteral("Picture1"));
+    m_surface->setGeometry(8, 0, 1008, 741);
+    connect(m_surface, &MapSurface::pressed, this, &MapWindow::surfacePressed);
+    connect(m_surface, &MapSurface::moved, this, &MapWindow::surfaceMoved);
+    connect(m_surface, &MapSurface::released, this, &MapWindow::surfaceReleased);
+
+    // The file lists lie on the window, above the surface.
+    m_files = new MapFileLists(m_platform.drives, this);
+    connect(m_files, &MapFileLists::fileChosen, this, &MapWindow::fileChosen);
+
+    // Every other control lies on the surface.
+    QWidget *s = m_surface;
+    m_scaleList = new QComboBox(s);
+    m_scaleList->setObjectName(QStringLiteral("Combo2"));
+    m_scaleList->setEditable(true);
+    m_scaleList->setInsertPolicy(QComboBox::NoInsert);
+    m_scaleList->setEditText(map::kUserDefinedScaleEntry);
+    m_scaleList->setToolTip(QStringLiteral("Scegliere una scala predefinita par la mappa prescelta oppure inserire "
+                                           "ed aggiustare la scala qui sotto"));
+    m_scaleList->setGeometry(256, 8, 193, 21);
+    connect(m_scaleList, &QComboBox::activated, this, &MapWindow::scaleChosen);
+
+    m_userScale = new QLineEdit(QStringLiteral("Text1"), s);
+    m_userScale->setObjectName(QStringLiteral("Text1"));
+    m_userScale->setGeometry(256, 56, 81, 25);
+
+    m_increase = makeButton(s, "Command1", QStringLiteral("Aumenta la scala"),
+                            QStringLiteral("Aumenta manualmente la scala di una unità"), {352, 48, 97, 25});
+    m_decrease = makeButton(s, "Command2", QStringLiteral("Diminuisci la scala"),
+                            QStringLiteral("Diminuisci manualmente la scala di una unità"), {352, 80, 97, 25});
+    connect(m_increase, &QPushButton::clicked, this, [this] { stepUserScale(+1); });
+    connect(m_decrease, &QPushButton::clicked, this, [this] { stepUserScale(-1); });
+
+    m_shapeList = new QComboBox(s);
+    m_shapeList->setObjectName(QStringLiteral("Combo1"));
+    m_shapeList->setEditable(true);
+    m_shapeList->addItems({QStringLiteral("Circolare"), QStringLiteral("Semicerchio"),
+                           QStringLiteral("plume (y/x=costante)"), QStringLiteral("puff !")});
+    m_shapeList->setEditText(QStringLiteral("Scelta della forma dell'area di danno"));
+    m_shapeList->setEnabled(false); // the areas are always full circles
+    m_shapeList->setGeometry(256, 112, 193, 21);
+    fitFontToWidth(m_shapeList, m_shapeList->currentText(), 193 - 30);
+    m_shapeList->lineEdit()->setCursorPosition(0);
+
+    m_instructions = new QLabel(QStringLiteral("Premere \"Mostra mappa\", ingrandire la figura a tutto schermo se "
+                                               "desirato e posizionare il cursore sull'origine dell'incidente"),
+                                s);
+    m_instructions->setObjectName(QStringLiteral("Label1"));
+    m_instructions->setWordWrap(true);
+    m_instructions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_instructions->setAutoFillBackground(true);
+    m_instructions->setGeometry(256, 152, 193, 57);
+    fitWrappedFont(m_instructions);
+
+    m_showMap = makeButton(s, "Command3", QStringLiteral("Mostra mappa"),
+                           QStringLiteral("Mostra la mappa selezionata posizionando i cerchi di danno con la scala "
+                                          "prescelta"),
+                           {256, 216, 193, 33});
+    connect(m_showMap, &QPushButton::clicked, this, &MapWindow::showMap);
+
+    m_printerSetup = makeButton(s, "Command6", QStringLiteral("Setup stampante"), QString(), {256, 272, 193, 33});
+    m_printerSetup->setEnabled(false);
+
+    m_saveReport = makeButton(s, "Command5", QStringLiteral("Salva report su file"),
+                              QStringLiteral("Salva i risultati su file. Successivamente si potrà editare il file "
+                                             "con Notebook"),
+                              {256, 320, 193, 33});
+    connect(m_saveReport, &QPushButton::clicked, this, &MapWindow::saveReport);
+
+    m_report = new QPlainTextEdit(s);
+    m_report->setObjectName(QStringLiteral("output2"));
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setStyleHint(QFont::TypeWriter);
+    courier.setPointSize(9);
+    m_report->setFont(courier);
+    m_report->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_report->setGeometry(16, 368, 633, 361);
+
+    m_lengthBox = new QLineEdit(kLengthPrompt, s);
+    m_lengthBox->setObjectName(QStringLiteral("Text2"));
+    m_lengthBox->setToolTip(QStringLiteral("Prima premere Riscalatura poi tracciare con il mouse il segmento di "
+                                           "lunghezza nota e inserire qui il valore reale in metri. Poi premere "
+                                           "Riscala"));
+    m_lengthBox->setGeometry(728, 272, 273, 25);
+    fitFontToWidth(m_lengthBox, kLengthPrompt, 273 - 12);
+    m_lengthBox->setCursorPosition(0);
+    m_lengthBox->installEventFilter(this);
+
+    m_startRescale = makeButton(s, "Command10", QStringLiteral("Riscalatura manuale della mappa"),
+                                QStringLiteral("Riscala la mappa attraverso un segmento di lunghezza nota"),
+                                {728, 304, 177, 25});
+    connect(m_startRescale, &QPushButton::clicked, this, &MapWindow::startRescale);
+    m_applyRescale = makeButton(s, "Command11", QStringLiteral("Riscala"),
+                                QStringLiteral("Dopo avere premuto il pulsante Riscalatura ed inserito il valore "
+                                               "nella casella permette di riposizionare i cerchi di danno"),
+                                {920, 304, 81, 25});
+    connect(m_applyRescale, &QPushButton::clicked, this, &MapWindow::applyRescale);
+    m_saveMap = makeButton(s, "Command12", QStringLiteral("Salva la mappa su file"), QString(), {728, 336, 273, 25});
+    connect(m_saveMap, &QPushButton::clicked, this, &MapWindow::saveMap);
+    m_print = makeButton(s, "Command4", QStringLiteral("Stampa mappa"),
+                         QStringLiteral("Stampa la mappa con i cerchi di danno su stampante"), {728, 368, 81, 25});
+    connect(m_print, &QPushButton::clicked, this, &MapWindow::printMap);
+    m_changeMap = makeButton(s, "Command7", QStringLiteral("Cambia mappa"),
+                             QStringLiteral("Permette di cambiare la mappa"), {824, 368, 81, 25});
+    connect(m_changeMap, &QPushButton::clicked, this, &MapWindow::changeMap);
+    m_quit = makeButton(s, "Command8", QStringLiteral("Esci"), QStringLiteral("Quit"), {920, 368, 81, 25});
+    connect(m_quit, &QPushButton::clicked, this, &MapWindow::quit);
+
+    struct PanelSpec
+    {
+        const char *frame;
+        const char *label;
+        const char *title;
+        QRect geometry;
+        QString text;
+    };
+    const PanelSpec panels[4] = {
+        {"Frame1", "Label2", "", {656, 672, 345, 57}, kCredits},
+        {"Frame2", "Label3", "Dati", {728, 400, 273, 135}, QString()},
+        {"Frame3", "Label4", "Risultati", {728, 536, 273, 135}, QString()},
+        {"Frame4", "Label5", "Legenda", {656, 536, 65, 135}, QString()},
+    };
+    QFont small = font();
+    small.setPixelSize(10);
+    for (int i = 0; i < 4; ++i) {
+        auto *frame = new QGroupBox(QString::fromUtf8(panels[i].title), s);
+        frame->setObjectName(QLatin1String(panels[i].frame));
+        frame->setGeometry(panels[i].geometry);
+        frame->setAutoFillBackground(true);
+        auto *label = new QLabel(panels[i].text, frame);
+        label->setObjectName(QLatin1String(panels[i].label));
+        label->setFont(small);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        const int top = i == 0 ? 4 : 16;
+        label->setGeometry(5, top, panels[i].geometry.width() - 8, panels[i].geometry.height() - top - 3);
+        frame->hide();
+        m_panels[i] = frame;
+        m_panelLabels[i] = label;
+    }
+    m_panelLabels[0]->setWordWrap(true);
+    m_panelLabels[1]->setWordWrap(true); // long containment names
+
+    // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
+    for (QWidget *hidden : std::initializer_list<QWidget *>{
+             m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap,
+             m_printerSetup, m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_print})
+        hidden->hide();
+    m_files->setVisible(true);
+}
+
+void MapWindow::beginEstimate(const QString &systemFolder, const QString &substanceName)
+{
+    for (QWidget *hidden : std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit,
+                                                            m_panelLabels[3]})
+        hidden->hide();
+    m_substanceName = substanceName;
+    m_files->setFolder(m_platform.drives.toLocal(systemFolder));
+}
+
+void MapWindow::showEstimate(const Estimate &estimate)
+{
+    const QLatin1Char newline('\n');
+    m_report->setPlainText(ReportBoxLines(estimate).join(newline));
+    m_panelLabels[1]->setText(DataLabelLines(estimate).join(newline));
+    m_panelLabels[2]->setText(ResultsLabelLines(estimate).join(newline));
+    m_panelLabels[3]->setText(LegendLabelLines().join(newline));
+    m_saveReport->show();
+    m_printerSetup->hide();
+    m_estimate = estimate;
+    m_areas = estimate.distances;
+}
+
+void MapWindow::clearDamageAreas()
+{
+    m_areas = map::DamageAreas{};
+}
+
+void MapWindow::setOutputPrefix(const QString &prefix)
+{
+    m_outputPrefix = prefix;
+}
+
+void MapWindow::setPrinterSource(std::function<std::unique_ptr<QPrinter>()> source)
+{
+    m_printer = std::move(source);
+}
+
+void MapWindow::fileChosen()
+{
+    m_shapeList->show();
+    m_shapeList->setEnabled(false);
+    m_scaleList->show();
+    for (QWidget *control : {static_cast<QWidget *>(m_userScale), static_cast<QWidget *>(m_increase),
+                             static_cast<QWidget *>(m_decrease), static_cast<QWidget *>(m_showMap)})
+        control->show();
+    // The list is filled afresh at every map choice; the text shown stays as it was.
+    const QString shown = m_scaleList->currentText();
+    m_scaleList->clear();
+    m_scaleList->addItems(map::scaleListEntries());
+    m_scaleList->setEditText(shown);
+    m_userScale->setText(QStringLiteral("1:1"));
+}
+
+void MapWindow::scaleChosen(int index)
+{
+    const QString entry = m_scaleList->itemText(index);
+    if (entry == map::kUserDefinedScaleEntry) {
+        m_userScale->show();
+        m_increase->show();
+        m_decrease->show();
+    }
+    if (const std::optional<double> factor = map::scaleFactorForEntry(entry))
+        m_scale.factor = *factor;
+    for (QWidget *control : {static_cast<QWidget *>(m_instructions), static_cast<QWidget *>(m_shapeList),
+                             static_cast<QWidget *>(m_scaleList), static_cast<QWidget *>(m_showMap),
+                             static_cast<QWidget *>(m_printerSetup)})
+        control->show();
+}
+
+void MapWindow::stepUserScale(int step)
+{
+    m_userScale->setText(map::steppedUserScaleText(m_userScale->text(), step));
+}
+
+bool MapWindow::showMap()
+{
+    // Everything that can fail is checked before anything changes, so a refusal leaves the window
+    // as it was.
+    std::optional<double> userFactor;
+    const bool userScale = m_scaleList->currentText() == map::kUserDefinedScaleEntry && !m_scale.rescaleMode;
+    if (userScale) {
+        userFactor = map::userScaleFactor(m_userScale->text());
+        if (!userFactor) {
+            m_platform.messages.show({QStringLiteral("La scala definita dall'utente \"%1\" non è valida: scrivere "
+                                                     "\"1:\" seguito da un denominatore maggiore di zero, ad "
+                                                     "esempio 1:5000.")
+                                          .arg(m_userScale->text()),
+                                      kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning,
+                                      MessageAnswer::Ok});
+            return false;
+        }
+    }
+    // The chosen file; with none chosen (another folder opened after "Cambia mappa") the map on
+    // the surface is loaded again, as a cancelled drawing expects.
+    const QString chosen = m_files->chosenFile();
+    const QString path = chosen.isEmpty() ? m_shownMapPath : map::mapFilePath(m_files->folder(), chosen);
+    if (path.isEmpty()) {
+        m_platform.messages.show({QStringLiteral("Nessun file mappa scelto: selezionare un file .bmp nell'elenco."),
+                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning,
+                                  MessageAnswer::Ok});
+        return false;
+    }
+    Outcome<map::MapBitmap> loaded = map::loadMapBitmap(path);
+    if (!loaded.ok()) {
+        m_platform.messages.show({loaded.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
+                                  MessageIcon::Warning, MessageAnswer::Ok});
+        return false;
+    }
+
+    m_printerSetup->hide();
+    if (userFactor)
+        m_scale.factor = *userFactor;
+    for (QWidget *hidden : std::initializer_list<QWidget *>{
+             m_print, m_panels[0], m_panels[1], m_panels[2], m_panels[3], m_panelLabels[0], m_panelLabels[1],
+             m_panelLabels[2], m_panelLabels[3], m_userScale, m_lengthBox, m_increase, m_decrease, m_showMap,
+             m_saveReport, m_startRescale, m_applyRescale, m_saveMap, m_instructions, m_shapeList, m_scaleList,
+             m_report})
+        hidden->hide();
+    m_files->setVisible(false);
+    m_surface->setMap(std::move(loaded.value()));
+    m_shownMapPath = path;
+    m_surface->setCursor(Qt::CrossCursor);
+    return true;
+}
+
+void MapWindow::changeMap()
+{
+    m_print->hide();
+    m_changeMap->hide();
+    m_quit->hide();
+    m_files->refresh();
+    m_files->setVisible(true);
+}
+
+void MapWindow::quit()
+{
+    if (!askToContinue(m_platform.messages))
+        m_platform.exit.endProgram();
+}
+
+void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
+{
+    m_gestureDrewAreas = false;
+    if (!m_surface->hasMap())
+        return; // no map yet: nothing to draw on
+    if (m_scale.rescaleMode) {
+        m_scale.segmentStart = position;
+        m_scale.segmentEnd = position;
+        return;
+    }
+    if (button != Qt::LeftButton)
+        return;
+
+    map::drawDamageCircles(m_surface->image(), m_surface->units(), position, m_areas, m_scale.factor);
+    m_surface->refresh();
+    m_gestureDrewAreas = true;
+    const MessageAnswer answer =
+        m_platform.messages.show({QStringLiteral("Done! Do you want to cancel? "), QStringLiteral("Save figure"),
+                                  MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});
+    if (answer == MessageAnswer::Yes)
+        showMap();
+    m_surface->unsetCursor();
+    showAreasDrawnControls();
+}
+
+void MapWindow::showAreasDrawnControls()
+{
+    for (QWidget *shown : std::initializer_list<QWidget *>{m_print, m_changeMap, m_quit, m_startRescale,
+                                                           m_applyRescale, m_saveMap})
+        shown->show();
+    for (int i = 0; i < 4; ++i) {
+        m_panels[i]->show();
+        m_panelLabels[i]->show();
+    }
+}
+
+void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
+{
+    if (buttons == Qt::NoButton || m_gestureDrewAreas || !m_surface->hasMap())
+        return;
+    // Erase the line of the previous move, then draw the new one: the rubber band.
+    map::DrawLine(m_surface->image(), m_surface->units(), m_scale.segmentStart, m_scale.segmentEnd);
+    map::DrawLine(m_surface->image(), m_surface->units(), m_scale.segmentStart, position);
+    m_scale.segmentEnd = position;
+    m_surface->refresh();
+}
+
+void MapWindow::surfaceReleased()
+{
+    if (m_gestureDrewAreas || !m_surface->hasMap())
+        return;
+    m_lengthBox->show();
+}
+
+void MapWindow::startRescale()
+{
+    m_scale.rescaleMode = true;
+}
+
+void MapWindow::applyRescale()
+{
+    const double metres = LeadingNumber(m_lengthBox->text());
+    if (metres == 0.0)
+        return; // the rescale stays pending until a length is given
+    if (metres < 0.0) {
+        m_platform.messages.show({QStringLiteral("La lunghezza del segmento deve essere un numero di metri maggiore "
+                                                 "di zero."),
+                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+        return;
+    }
+    if (m_scale.segmentStart == m_scale.segmentEnd) {
+        // A factor of 0 would make every later damage area vanish without a word.
+        m_platform.messages.show({QStringLiteral("Il segmento tracciato ha lunghezza nulla: tracciare sulla mappa un "
+                                                 "segmento di lunghezza nota, poi premere di nuovo \"Riscala\"."),
+                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+        return;
+    }
+    m_scale.factor = map::scaleFactorFromSegment(m_scale.segmentStart, m_scale.segmentEnd, metres);
+    m_scale.rescaleMode = false;
+    m_surface->setCursor(Qt::CrossCursor);
+}
+
+void MapWindow::saveReport()
+{
+    if (!m_estimate)
+        return;
+    const Outcome<QString> saved = AppendReportFile(m_outputPrefix, m_platform.drives, m_platform.now(), *m_estimate);
+    if (!saved.ok()) {
+        // Nothing was lost: the button stays, so the report can be saved once the cause is removed.
+        m_platform.messages.notify(saved.error().message(), MessageIcon::Critical);
+        return;
+    }
+    const MessageAnswer answer =
+        m_platform.messages.show({ReportSavedQuestion(saved.value()), kReportSavedTitle, MessageButtons::YesNo,
+                                  MessageIcon::Information, MessageAnswer::Yes});
+    if (answer == MessageAnswer::Yes)
+        m_platform.launch(QStringLiteral("notepad ") + saved.value());
+    m_saveReport->hide(); // one report per estimate
+}
+
+void MapWindow::saveMap()
+{
+    const QString systemName = map::MapFileName(m_outputPrefix, m_platform.now(), m_substanceName);
+    const map::Picture picture = GrabFormImage(*this);
+    const Status saved = map::savePictureAsBmp(picture, m_platform.drives.toLocal(systemName));
+    if (!saved.ok()) {
+        Error error = saved.error();
+        error.file = systemName;
+        m_platform.messages.show({error.message(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical,
+                                  MessageAnswer::Ok});
+        return;
+    }
+    m_platform.messages.notify(QStringLiteral("Done! I've saved ") + systemName);
+}
+
+void MapWindow::printMap()
+{
+    m_print->hide();
+    const map::Picture picture = GrabFormImage(*this);
+    m_print->show();
+
+    std::unique_ptr<QPrinter> printer = m_printer ? m_printer() : nullptr;
+    QString savedPage;
+    if (!printer) {
+        const MessageAnswer answer = m_platform.messages.show(
+            {QStringLiteral("Nessuna stampante installata: impossibile stampare la mappa. Salvare la pagina come "
+                            "file PDF?"),
+             QStringLiteral("Stampa mappa"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
+        if (answer != MessageAnswer::Yes)
+            return;
+        savedPage = map::mapPageFileName(m_outputPrefix, m_platform.now(), m_substanceName);
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(m_platform.drives.toLocal(savedPage));
+    }
+    if (!PrintPictureFitted(*printer, picture)) {
+        const QString text = savedPage.isEmpty()
+            ? QStringLiteral("Impossibile stampare la mappa sulla stampante \"%1\".").arg(printer->printerName())
+            : QStringLiteral("Impossibile salvare la pagina nel file \"%1\": controllare che la cartella di uscita "
+                             "esista e sia scrivibile.")
+                  .arg(savedPage);
+        m_platform.messages.show(
+            {text, kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical, MessageAnswer::Ok});
+        return;
+    }
+    m_platform.messages.notify(savedPage.isEmpty() ? QStringLiteral("Done! ")
+                                                   : QStringLiteral("Done! I've saved ") + savedPage);
+}
+
+bool MapWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_lengthBox && event->type() == QEvent::MouseButtonPress)
+        m_lengthBox->clear();
+    return QWidget::eventFilter(watched, event);
+}
+
+void MapWindow::resizeEvent(QResizeEvent *event)
+{
+    // The surface fills the window, so a maximised window shows more of a large map.
+    QWidget::resizeEvent(event);
+    m_surface->setGeometry(8, 0, std::max(1008, width() - 8), std::max(741, height() + 1));
+}

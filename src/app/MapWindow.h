@@ -1,0 +1,116 @@
+#pragma once
+
+#include "estimate/Estimate.h"
+#include "map/DamageCircles.h"
+#include "map/MapScale.h"
+
+#include <QPointF>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class MapFileLists;
+class MapSurface;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPrinter;
+class QPushButton;
+struct Platform;
+
+// The map window ("map"). The main window creates it for an estimate: beginEstimate() hides the
+// report buttons and opens the raster folder, showEstimate() writes the report into `output2` and
+// the panels `Label3`, `Label4`, `Label5` and offers "Salva report su file", which appends the
+// report of the estimate shown to the report file.
+//
+// Data flow: the analyst picks a BMP in the file lists, a scale in `Combo2` (or a user-defined
+// "1:N" in `Text1`), and "Mostra mappa" loads the bitmap into the surface `Picture1` and sets the
+// scale factor. A left press on the map draws the eight damage areas of the estimate shown around
+// that point; during a manual rescale a press starts a segment instead, the drag draws it as an
+// inverted rubber-band line and "Riscala" turns its length and the metres typed in `Text2` into a
+// new scale factor. All lengths on the surface are in drawing units (one centimetre of the map
+// sheet, from the bitmap's resolution); the arithmetic lives in src/map. The scale state belongs to
+// the main window, so it survives this window, which deletes itself when closed.
+class MapWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent = nullptr);
+    ~MapWindow() override;
+
+    // An estimate starts: the report buttons and the legend are hidden until it completes, and the
+    // file lists open the folder, given as the system names it
+    // ("c:\revisione metodo speditivo\dati\cartografia\raster"). Saved maps are named after
+    // `substanceName`.
+    void beginEstimate(const QString &systemFolder, const QString &substanceName);
+    // A completed estimate: its report and panels, "Salva report su file", and the areas a press draws.
+    void showEstimate(const Estimate &estimate);
+    // Reset in the main window: the areas a press draws become eight of radius 0, as after a reset
+    // the distances are; the report shown can still be saved.
+    void clearDamageAreas();
+    // The prefix of every output file name (configuration entry 8).
+    void setOutputPrefix(const QString &prefix);
+
+    // The current printer; the default asks the system and gives nothing when none is installed.
+    void setPrinterSource(std::function<std::unique_ptr<QPrinter>()> source);
+
+private:
+    void buildControls();
+    void fileChosen();
+    void scaleChosen(int index);
+    void stepUserScale(int step);
+    bool showMap();
+    void changeMap();
+    void quit();
+    void surfacePressed(QPointF position, Qt::MouseButton button);
+    void surfaceMoved(QPointF position, Qt::MouseButtons buttons);
+    void surfaceReleased();
+    void startRescale();
+    void applyRescale();
+    void saveReport();
+    void saveMap();
+    void printMap();
+    void showAreasDrawnControls();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+    Platform &m_platform;
+    map::ScaleState &m_scale;
+    std::function<std::unique_ptr<QPrinter>()> m_printer;
+    QString m_outputPrefix;
+    QString m_substanceName;              // for the names of saved maps and pages
+    std::optional<Estimate> m_estimate;   // the estimate whose report is shown, for the report file
+    map::DamageAreas m_areas{};           // what a press on the map draws
+
+    MapFileLists *m_files = nullptr;
+    MapSurface *m_surface = nullptr;
+    QComboBox *m_scaleList = nullptr;   // Combo2
+    QComboBox *m_shapeList = nullptr;   // Combo1
+    QLineEdit *m_userScale = nullptr;   // Text1
+    QLineEdit *m_lengthBox = nullptr;   // Text2
+    QLabel *m_instructions = nullptr;   // Label1
+    QPlainTextEdit *m_report = nullptr; // output2
+    QPushButton *m_increase = nullptr;  // Command1
+    QPushButton *m_decrease = nullptr;  // Command2
+    QPushButton *m_showMap = nullptr;   // Command3
+    QPushButton *m_print = nullptr;     // Command4
+    QPushButton *m_saveReport = nullptr;   // Command5
+    QPushButton *m_printerSetup = nullptr; // Command6
+    QPushButton *m_changeMap = nullptr;    // Command7
+    QPushButton *m_quit = nullptr;         // Command8
+    QPushButton *m_startRescale = nullptr; // Command10
+    QPushButton *m_applyRescale = nullptr; // Command11
+    QPushButton *m_saveMap = nullptr;      // Command12
+    QGroupBox *m_panels[4] = {};           // Frame1..Frame4
+    QLabel *m_panelLabels[4] = {};         // Label2..Label5
+
+    // The press that started the present gesture drew damage areas: its drag and release belong to
+    // it and neither draw a rubber band nor show the length box.
+    bool m_gestureDrewAreas = false;
+    QString m_shownMapPath; // local path of the map on the surface
+};

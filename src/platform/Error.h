@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+#include <variant>
+
+// Why something below the windows could not be done: a data workbook, a table's contents, a file,
+// or a step of the estimate that the analyst's choices do not allow. Nothing below the windows
+// shows a message; the windows (and zefro-estimate) show message(), and treat a notice as the
+// answer to a choice rather than a failure.
+struct Error
+{
+    enum class Kind {
+        // A data workbook could not be read.
+        MissingWorkbook,
+        NotAWorkbook,
+        DamagedWorkbook,
+        NoSuchSheet,
+        BadCellAddress,
+        UnreadableCell,
+        // A table holds something the estimate cannot use.
+        RangeBoundNotANumber,
+        DistanceNotANumber,
+        TooManyCorrespondenceRows, // detail: the class code
+        BadZoneIndex,              // detail: the zone cell as read
+        UnknownSubclass,           // detail: the label cell as read
+        // The estimate cannot take the analyst's choice (notices).
+        CompressedGasInBund,
+        ClassNotChosen,
+        ContainmentNotChosen,
+        QuantityNotOffered,
+        DiameterNotOffered,
+        // Files of the installation and outputs.
+        FileUnreadable,            // file: local path; detail: the reason
+        FileUnwritable,            // file: local path; detail: the reason
+        ConfigurationUnreadable,   // detail: the reason
+        ConfigurationTooShort,     // detail: the number of lines found
+        ConfigurationUnwritable,   // detail: the reason
+        ConfigurationNotStorable,  // detail: the text that cannot be stored
+        LaunchFailed,              // detail: the command line
+        DriveRootNotPrepared,      // file: the user's drive root; detail: the reason
+        MapUnopenable,             // file: the map's file name; detail: the reason
+        MapUnreadable,             // file: the map's file name; detail: the reason
+        MapNotSaved,               // file: the saved map's name; detail: the reason
+    };
+
+    Error() = default;
+    explicit Error(Kind errorKind) : kind(errorKind) {}
+
+    Kind kind = Kind::MissingWorkbook;
+    QString file;      // as the system names it ("c:\...\111.xls"), unless said otherwise above
+    int sheet = 0;     // 1-based worksheet position, 0 when not about a worksheet
+    QString cell;      // A1 address, empty when not about a cell
+    QString detail;    // more words from the reader or the file layer, may be empty
+    QString localPath; // where the file is on this computer, when that tells the analyst more
+
+    // One Italian text for a message box or the terminal.
+    [[nodiscard]] QString message() const;
+    // The answer to a choice of the analyst (shown without an alarm), not a failure.
+    [[nodiscard]] bool isNotice() const;
+};
+
+// A value, or the Error that prevented it.
+template <typename T>
+class Outcome
+{
+public:
+    Outcome(T value) : m_data(std::move(value)) {}             // NOLINT: implicit on purpose
+    Outcome(Error error) : m_data(std::move(error)) {}         // NOLINT: implicit on purpose
+
+    [[nodiscard]] bool ok() const { return std::holds_alternative<T>(m_data); }
+    [[nodiscard]] const T &value() const { return std::get<T>(m_data); }
+    [[nodiscard]] T &value() { return std::get<T>(m_data); }
+    [[nodiscard]] const Error &error() const { return std::get<Error>(m_data); }
+
+private:
+    std::variant<T, Error> m_data;
+};
+
+// What an operation without a value gives when it succeeds.
+struct Done
+{
+};
+using Status = Outcome<Done>;
