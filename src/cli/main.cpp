@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -70,6 +71,16 @@ struct FileBefore
     }
 };
 
+// Two local paths that name one file (through "..", or a link to an existing file).
+bool samePlace(const QString &a, const QString &b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
+}
+
 // The drive root of a run: the one given, or the programs' own (set up at the first start of an
 // installed program; when that fails the run goes on with the installed tree, and says so).
 QString driveRoot(const EstimateRequest &request)
@@ -120,6 +131,12 @@ int main(int argc, char *argv[])
         request.json ? QString::fromUtf8(QJsonDocument(EstimateJson(estimate)).toJson(QJsonDocument::Indented))
                      : ReportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n');
 
+    // The report file is named after the time of the run; an existing one is only ever appended to.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString reportPath = request.reportFile
+        ? drives.toLocal(reportFileName(outcome.outputPrefix, now, reportedSubstanceName(estimate)))
+        : QString();
+
     // The map is drawn in memory and written aside; it replaces --out only once the report file,
     // if asked for, has been written too.
     std::optional<QSaveFile> mapFile;
@@ -128,6 +145,10 @@ int main(int argc, char *argv[])
         if (!overlay.ok())
             return overlay.usageError ? usageError(overlay.error) : dataError(overlay.error);
         const QString outPath = drives.toLocal(request.map->outFile);
+        if (!reportPath.isEmpty() && samePlace(outPath, reportPath))
+            return dataError(QStringLiteral("Impossibile salvare la mappa \"%1\": è il file del report, che non "
+                                            "viene mai sostituito.")
+                                 .arg(outPath));
         mapFile.emplace(outPath);
         if (!mapFile->open(QIODevice::WriteOnly) || mapFile->write(overlay.bmp) != overlay.bmp.size()) {
             const QString reason = mapFile->errorString();
@@ -136,11 +157,8 @@ int main(int argc, char *argv[])
         }
     }
 
-    QString reportPath;
     std::optional<FileBefore> reportBefore;
     if (request.reportFile) {
-        const QDateTime now = QDateTime::currentDateTime();
-        reportPath = drives.toLocal(reportFileName(outcome.outputPrefix, now, reportedSubstanceName(estimate)));
         reportBefore.emplace(reportPath);
         const Outcome<QString> appended = AppendReportFile(outcome.outputPrefix, drives, now, estimate);
         if (!appended.ok()) {

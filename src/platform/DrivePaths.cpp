@@ -58,9 +58,10 @@ QStringList DrivePaths::driveLetters() const
 {
     QStringList letters;
     const QDir rootDir(m_root);
+    // Only lower-case letters: "X:\..." is looked for under the folder of the lower-case letter.
     for (const QString &name : rootDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (name.size() == 1 && name.at(0).isLetter())
-            letters << name.toLower();
+        if (name.size() == 1 && name.at(0).isLetter() && name.at(0).isLower() && name.at(0).unicode() < 128)
+            letters << name;
     }
     return letters;
 }
