@@ -1,9 +1,5 @@
-#include "app/ProgramState.h"
-#include "catalogue/Catalogue.h"
-#include "catalogue/HazardClass.h"
-#include "catalogue/QuickPick.h"
+#include "support/EstimateWorkbooks.h"
 
-#include <QSet>
 #include <QtTest>
 
 class CatalogueTest : public QObject
@@ -11,78 +7,83 @@ class CatalogueTest : public QObject
     Q_OBJECT
 
 private slots:
-    void holdsTheWholeCatalogueInOrder()
+    void substances()
     {
         const auto &rows = Catalogue::substances();
-        QCOMPARE(int(rows.size()), 253);
-        QCOMPARE(rows.front().name + rows.front().cas, QStringLiteral("Acetaldeide75-07-0"));
-        QCOMPARE(rows.at(192).name + rows.at(192).cas, QStringLiteral("Metil-terz-butil etere1634-04-4"));
-        QCOMPARE(rows.back().name + rows.back().cas, QStringLiteral("Zolfo cloruro10025-67-9"));
-        QSet<QString> names, cas;
-        for (const Substance &s : rows) {
-            names.insert(s.name);
-            cas.insert(s.cas);
-            QVERIFY2(QRegularExpression(QStringLiteral("^\\d+-\\d\\d-\\d$")).match(s.cas).hasMatch(), qPrintable(s.cas));
-        }
-        QCOMPARE(names.size() + cas.size(), 2 * 253);
+        QCOMPARE(rows.size(), std::size_t(253));
+        QCOMPARE(rows.front(), (Substance{"Acetaldeide", "75-07-0"}));
+        QCOMPARE(rows.at(192), (Substance{"Metil-terz-butil etere", "1634-04-4"}));
+        QCOMPARE(rows.back(), (Substance{"Zolfo cloruro", "10025-67-9"}));
+        QVERIFY(Catalogue::findByName("Acetilene") == Substance({"Acetilene", "74-86-2"}) && Catalogue::findByCas("10025-67-9") == rows.back());
+        for (const QString text : {"Acetilene ", "acetilene", " 74-86-2", "74-86-2 ", "127-19-5", ""}) // neither a name nor a CAS number
+            QVERIFY2(!Catalogue::findByName(text) && !Catalogue::findByCas(text), qPrintable(text));
     }
 
-    void quickPick_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("code"); // empty: no class recognised
-        QTest::addColumn<int>("casCount");
-        QTest::addColumn<int>("nameCount");
-        QTest::addColumn<QString>("firstCas");
-        QTest::addColumn<QString>("lastCas");
-        const auto &entries = quickPickEntries();
-        QTest::newRow("1_1_1: 127-19-5 has no name") << entries[0] << "1_1_1" << 70 << 69 << "64-19-7" << "106-42-3";
-        QTest::newRow("1_1_2") << entries[1] << "1_1_2" << 72 << 72 << "67-64-1" << "95-47-6";
-        QTest::newRow("1_2") << entries[2] << "1_2" << 23 << 23 << "75-07-0" << "75-35-4";
-        QTest::newRow("2_1_1") << entries[3] << "2_1_1" << 12 << 12 << "106-99-0" << "593-60-2";
-        QTest::newRow("2_1_2") << entries[4] << "2_1_2" << 20 << 20 << "74-86-2" << "75-38-7";
-        QTest::newRow("2_2") << entries[5] << "2_2" << 36 << 36 << "74-86-2" << "75-38-7";
-        QTest::newRow("2_3 with hydrogen") << entries[6] << "2_3" << 37 << 37 << "74-86-2" << "75-38-7";
-        QTest::newRow("bare 1_2") << "1_2" << "1_2" << 23 << 23 << "75-07-0" << "75-35-4";
-        QTest::newRow("prompt") << "visionare elenco classi di interesse (solo per sostanze infiammabili)" << "" << 0
-                                << 0 << "" << "";
-        QTest::newRow("1_3 is no class") << "1_3     Liquidi" << "" << 0 << 0 << "" << "";
-        QTest::newRow("leading blank") << " 1_1_1   Liquidi" << "" << 0 << 0 << "" << "";
-    }
     void quickPick()
     {
-        QFETCH(QString, entry);
-        QFETCH(QString, code);
-        QFETCH(int, casCount);
-        QFETCH(int, nameCount);
-        QFETCH(QString, firstCas);
-        QFETCH(QString, lastCas);
-        const auto &rows = Catalogue::substances();
-        ProgramState state; // the catalogue pairs as the load step keeps them
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            state.savedCatalogueNames[i] = rows[i].name;
-            state.savedCatalogueCas[i] = rows[i].cas;
+        const QStringList cas = Catalogue::quickPickCas(classOf("1_1_1"));
+        const std::vector<Substance> picked = Catalogue::quickPickSubstances(classOf("1_1_1"));
+        QCOMPARE(QStringList({QString::number(cas.size()), cas.first(), cas.last()}), QStringList({"70", "64-19-7", "106-42-3"}));
+        // 127-19-5 has no catalogue row; the names come in catalogue order.
+        QCOMPARE(QStringList({QString::number(picked.size()), picked.front().name, picked.back().name}),
+                 QStringList({"69", "Acido acetico", "Xilene(p-)"}));
+        auto previous = Catalogue::substances().begin();
+        for (const Substance &substance : picked) {
+            previous = std::find(previous, Catalogue::substances().end(), substance);
+            QVERIFY2(previous != Catalogue::substances().end() && cas.contains(substance.cas), qPrintable(substance.name));
         }
-        state.savedNameCount = state.savedCasCount = int(rows.size());
+        QVERIFY(Catalogue::quickPickCas(classOf("2_2")).size() == 36 && Catalogue::quickPickSubstances(classOf("2_2")).size() == 36);
+        QVERIFY(Catalogue::quickPickCas(classOf("51")).isEmpty() && Catalogue::quickPickSubstances(classOf("51")).empty());
+    }
 
-        const QuickPickResult result = FlammableClassQuickPick(state, entry);
-
-        QCOMPARE(result.listCode, code);
-        QCOMPARE(state.selectionMode, std::optional<int>(code.isEmpty() ? 1 : 2));
-        QCOMPARE(result.casList.size(), casCount);
-        QCOMPARE(QSet<QString>(result.casList.begin(), result.casList.end()).size(), casCount);
-        QCOMPARE(result.nameList.size(), nameCount);
-        QCOMPARE(result.casList.value(0), firstCas);
-        QCOMPARE(result.casList.isEmpty() ? QString() : result.casList.last(), lastCas);
-        // Names in catalogue order, each the name of one of the class's numbers.
-        qsizetype previous = -1;
-        for (const QString &name : result.nameList) {
-            const auto row = std::find_if(rows.begin(), rows.end(), [&](const Substance &s) { return s.name == name; });
-            QVERIFY2(row - rows.begin() > previous, qPrintable(name));
-            previous = row - rows.begin();
-            QVERIFY(result.casList.contains(row->cas));
+    void lookup_data()
+    {
+        QTest::addColumn<QString>("rows"); // "class:row[:zone]": the table rows holding `cell`
+        QTest::addColumn<CellValue>("cell"); QTest::addColumn<QString>("searched"); // "-": a quick pick, which names no substance
+        QTest::addColumn<QString>("found"); // the class of each row found, with the zone index of a toxic one
+        const CellValue cas = CellValue::text("50-00-0");
+        QTest::newRow("table order, a class twice") << "52:9:14 2_1_2:2 51:5:2 1_2:23 51:25:7" << cas << "50-00-0"
+                                                    << "1_2 2_1_2 51:2 51:7 52:14";
+        QTest::newRow("first and last searched rows")
+            << "1_1_1:1 1_1_1:80 1_1_2:72 1_2:23 2_1_1:12 2_1_2:20 2_2:36 2_3:37 4:4:1 4:75:2 51:25:3 52:28:4 53:4:5 53:28:6" << cas
+            << "50-00-0" << "1_1_1 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3 4:1 4:2 51:3 52:4 53:5 53:6";
+        QTest::newRow("rows outside the searched ones")
+            << "1_1_1:81 1_1_2:73 1_2:24 2_1_1:13 2_1_2:21 2_2:37 2_3:38 4:3 4:76 51:26 52:29 53:3 53:29" << cas << "50-00-0" << "";
+        QTest::newRow("blank more in the cell") << "1_1_2:10 53:10" << CellValue::text("50-00-0 ") << "50-00-0" << "";
+        QTest::newRow("CAS held as a number") << "1_1_2:10 53:10" << CellValue::number(50000) << "50000" << "";
+        QTest::newRow("empty CAS, empty cells") << "1_1_2:10 53:10" << CellValue() << "" << "";
+        QTest::newRow("quick pick, cell \"CAS\"") << "1_1_2:10 53:10" << CellValue::text("CAS") << "-" << "";
+    }
+    void lookup()
+    {
+        QFETCH(QString, rows); QFETCH(CellValue, cell); QFETCH(QString, searched); QFETCH(QString, found);
+        EstimateWorkbooks data;
+        for (const QString &row : rows.split(QLatin1Char(' '))) {
+            const QStringList parts = row.split(QLatin1Char(':'));
+            data.put(parts[0], parts[1].toInt(), parts.value(2, QStringLiteral("1")).toInt(), cell);
         }
-        QCOMPARE(state.savedCasCount, 253);
+        QList<int> progress; // each number given before its table is opened
+        const auto lookup = lookUpSubstanceClasses(data.opener, searched == "-" ? std::nullopt : std::optional(Substance{"Formaldeide", searched}),
+                                                   [&](int table) { progress << table - int(data.opener.opened().size()); });
+        QStringList classes;
+        for (const ClassMatch &match : lookup.value().matches)
+            classes << match.hazard->listCode + (match.hazard->isToxic() ? QStringLiteral(":%1").arg(match.zone.toNumber()) : QString());
+        QCOMPARE(classes.join(QLatin1Char(' ')), found);
+        QCOMPARE(progress, QList<int>(11, 1));
+        for (const HazardClass &hazard : hazardClasses()) // in table order
+            QCOMPARE(data.opener.opened().at(int(hazard.index())), kDataFolder + hazard.workbookFile);
+        QCOMPARE(data.totalReads(), 280 + 2 * 144); // each CAS cell of the flammable tables, CAS and zone of the toxic ones
+    }
+
+    void failureStopsTheLookup()
+    {
+        EstimateWorkbooks data;
+        data.opener.add(kDataFolder + classOf("51").workbookFile, 0); // no worksheet to search
+        int last = 0;
+        const auto lookup = lookUpSubstanceClasses(data.opener, kTestSubstance, [&](int table) { last = table; });
+        QCOMPARE(lookup.error().kind, Error::Kind::NoSuchSheet);
+        QCOMPARE(whereOf(lookup.error()), kDataFolder + classOf("51").workbookFile + "|1|C4|");
+        QCOMPARE(last, 9);
     }
 };
 

@@ -1,67 +1,62 @@
-// zefro-estimate run as a program: its usage errors, its data and file errors with the windows'
-// messages, the JSON object against the report text, the class list, the default drive root, the
-// damage areas drawn on a map, and that a failed run leaves every file as it was.
-#include "app/Configuration.h"
-#include "app/ProgramState.h"
-#include "catalogue/ClassLookup.h"
-#include "catalogue/HazardClass.h"
-#include "estimate/ContainmentChoice.h"
+// zefro-estimate run as a program: usage and data errors, which write nothing; the report lines and
+// the JSON object; the class list and the default drive root; the report file and the map it draws.
+#include "cli/BatchEstimate.h"
 #include "estimate/NumberText.h"
-#include "estimate/XlsWorkbookOpener.h"
+#include "estimate/OutputFileName.h"
+#include "estimate/Report.h"
+#include "map/MapFiles.h"
+#include "platform/Configuration.h"
+#include "platform/TextFile.h"
 #include "support/ListEntries.h"
-#include "test_cli_process.h"
+#include "support/MainWindowDriver.h"
+#include "xls/XlsWorkbookOpener.h"
 
-#include <QFile>
-#include <QImage>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QtTest>
-
-#include <cmath>
 
 namespace {
 
-const QString kHint = QStringLiteral("Uso: zefro-estimate [--drive-root DIR] (--name NOME | --cas CAS | --quick-pick CODICE) "
-                                     "--hypothesis 1|2 --containment 1..5 [--range N] [...]; "
-                                     "zefro-estimate --help per tutte le opzioni");
-// Acido acetico on the tiny drive, no bund, 10-50 t, "Ipotesi più probabile": 60, 75, 85 and 110 m
-// under both weathers.
-const QStringList kAcetic{"--name", "Acido acetico", "--hypothesis", "1", "--containment", "2", "--range", "2"};
+struct Run { int exitCode = -1; QString out, err; };
 
-QStringList withRoot(const TestDrive &drive, const QStringList &arguments)
+// The program, with ZEFRO_DRIVE_ROOT as given here (never as in the caller's environment).
+Run run(const QStringList &arguments, const QString &driveRootVariable = {})
 {
-    return QStringList{QStringLiteral("--drive-root"), drive.root()} + arguments;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("ZEFRO_DRIVE_ROOT");
+    if (!driveRootVariable.isEmpty())
+        environment.insert("ZEFRO_DRIVE_ROOT", driveRootVariable);
+    process.setProcessEnvironment(environment);
+    process.start(ZEFRO_ESTIMATE_PROGRAM, arguments);
+    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-// A white map of 400 x 300 pixels; dotsPerMetre 0 writes a header that states no resolution.
-bool writeMap(const QString &path, int dotsPerMetre = 10000)
+// Every file under a folder with its size, to see that nothing was written.
+QStringList filesUnder(const QString &folder)
 {
-    QImage image(400, 300, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    image.setDotsPerMeterX(std::max(dotsPerMetre, 1));
-    image.setDotsPerMeterY(std::max(dotsPerMetre, 1));
-    if (!image.save(path, "BMP"))
-        return false;
-    QFile file(path);
-    if (dotsPerMetre > 0 || !file.open(QIODevice::ReadWrite))
-        return dotsPerMetre > 0;
-    file.seek(38);
-    return file.write(QByteArray(8, '\0')) == 8;
-}
-
-// The offsets from `from`, along one row or column, of the pixels that have exactly this colour.
-QList<int> offsetsWithColour(const QImage &image, QPoint from, bool alongRow, QRgb colour)
-{
-    QList<int> offsets;
-    const int length = alongRow ? image.width() : image.height();
-    for (int i = 0; i < length; ++i) {
-        const QPoint p = alongRow ? QPoint(i, from.y()) : QPoint(from.x(), i);
-        if (image.pixel(p) == colour)
-            offsets << i - (alongRow ? from.x() : from.y());
+    QStringList files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        files << path + ' ' + QString::number(it.fileInfo().size());
     }
-    return offsets;
+    files.sort();
+    return files;
 }
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+// 1500 x 1100 pixels at 4724 pixels per metre: 31.75 x 23.29 cm of sheet.
+const QString kSampleMap = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\esempio 1-5000.bmp");
+const QStringList kAcetic{"--name", "Acido acetico", "--hypothesis", "1"}; // on the tiny drive: class 1_1_1 only
 
 } // namespace
 
@@ -69,392 +64,210 @@ class CliTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestDrive> m_tiny; // shared by the cases that must write nothing
+    std::unique_ptr<TestDrive> m_tiny = testDriveWith("tiny");
+    std::unique_ptr<TestDrive> m_bundled = testDriveWith();
+    const QString m_map = m_bundled->local(kSampleMap);
+
+    QStringList on(const TestDrive &drive, const QStringList &arguments) const { return QStringList{"--drive-root", drive.root()} + arguments; }
 
 private slots:
-    void initTestCase() { m_tiny = cli::driveWith(QStringLiteral("tiny")); }
-
-    void usageErrors_data()
+    // A usage error (status 2: what is wrong, then the hint) or a data error (status 1: the windows'
+    // message), met with --report-file and a map to draw to see that a late failure writes nothing.
+    void failuresWriteNothing_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("message"); // the first line of standard error, after "zefro-estimate: "
-        const QStringList acetic{"--name", "Acido acetico", "--hypothesis", "1"};
-        const QStringList storage{"--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "1"};
-        const QStringList onMap = storage + QStringList{"--map", "m.bmp", "--out", "o.bmp"};
-        const auto row = [](const char *name, const QStringList &arguments, const QString &message) {
-            QTest::newRow(name) << arguments << message;
-        };
-        row("no substance", {"--hypothesis", "1", "--containment", "3"},
-            "indicare la sostanza con una sola fra --name, --cas e --quick-pick");
-        row("unknown option", storage + QStringList{"--colour", "red"}, "opzione sconosciuta: colour");
+        QTest::addColumn<QString>("damage"); QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message"); // of a usage error, after "zefro-estimate: "
+        const QStringList chlorine{"--name", "Cloro", "--hypothesis", "1", "--containment", "3"}, tanker = kAcetic + QStringList{"--containment", "3"};
+        const QStringList onMap = tanker + QStringList{"--map", m_map, "--out", "o.bmp"}, stored = chlorine.mid(0, 5) + QStringList{"1", "--range", "1"};
+        const QString offMap = ": il punto è fuori dalla mappa, che misura 31.75 x 23.29 cm", oneSubstance = "indicare la sostanza con una sola fra --name, --cas e --quick-pick";
+        const auto row = [](const char *name, const QStringList &arguments, const QString &message) { QTest::newRow(name) << QString() << arguments << message; };
+        row("unknown option", chlorine + QStringList{"--colour", "red"}, "opzione sconosciuta: colour");
         row("value missing", {"--name"}, "argomenti non validi (Missing value after '--name'.)");
-        row("stray argument", storage + QStringList{"Cloro"}, "argomento inatteso: Cloro");
-        row("option twice", storage + QStringList{"--hypothesis", "2"}, "l'opzione --hypothesis è data più di una volta");
-        row("switch twice", storage + QStringList{"--json", "--json"}, "l'opzione --json è data più di una volta");
-        row("hypothesis 3", {"--name", "Cloro", "--hypothesis", "3", "--containment", "3"}, "--hypothesis 3: vale 1 o 2");
+        row("option twice", chlorine + QStringList{"--hypothesis", "2"}, "l'opzione --hypothesis è data più di una volta");
+        row("no substance", chlorine.mid(2), oneSubstance);
+        row("two substances", chlorine + QStringList{"--cas", "7782-50-5"}, oneSubstance);
         row("no hypothesis", {"--name", "Cloro", "--containment", "3"}, "manca --hypothesis 1|2");
-        row("containment 6", acetic + QStringList{"--containment", "6"}, "--containment 6: vale da 1 a 5");
-        row("no containment", acetic, "manca --containment 1..5");
-        row("no range for a store", acetic + QStringList{"--containment", "2"},
-            "manca --range N: la tipologia 2 chiede la quantità");
-        row("no range for a pipeline", acetic + QStringList{"--containment", "5"},
-            "manca --range N: la tipologia 5 chiede il diametro della condotta");
-        row("range for a tanker", acetic + QStringList{"--containment", "3", "--range", "1"},
-            "--range non si usa con --containment 3: autobotti e navi non chiedono la quantità");
-        row("range 0", acetic + QStringList{"--containment", "1", "--range", "0"}, "--range 0: un numero intero da 1 in su");
-        row("range not a number", acetic + QStringList{"--containment", "1", "--range", "2a"},
-            "--range 2a: un numero intero da 1 in su");
-        row("unknown class code", storage + QStringList{"--class", "5"},
-            "--class 5: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3 4 51 52 53)");
-        row("class with a quick pick", {"--quick-pick", "2_2", "--class", "2_2"},
-            "--class non si usa con --quick-pick: la classe è quella scelta");
-        row("unknown quick pick", {"--quick-pick", "4", "--hypothesis", "1", "--containment", "3"},
-            "--quick-pick 4: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3)");
+        row("no quantity", kAcetic + QStringList{"--containment", "1"}, "manca --range N: la tipologia 1 chiede la quantità");
+        row("range for a tanker", tanker + QStringList{"--range", "1"}, "--range non si usa con --containment 3: autobotti e navi non chiedono la quantità");
+        row("range 0", kAcetic + QStringList{"--containment", "2", "--range", "0"}, "--range 0: un numero intero da 1 in su");
+        row("unknown class", chlorine + QStringList{"--class", "5"}, "--class 5: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3 4 51 52 53)");
+        row("unknown quick pick", {"--quick-pick", "4"}, "--quick-pick 4: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3)");
+        row("class with a quick pick", {"--quick-pick", "2_2", "--class", "2_2"}, "--class non si usa con --quick-pick: la classe è quella scelta");
         row("classes of a quick pick", {"--classes", "--quick-pick", "2_2"}, "--classes vuole --name o --cas");
-        row("classes with an estimate option", {"--classes", "--name", "Cloro", "--hypothesis", "1"},
-            "--classes non si combina con --hypothesis");
-        row("map without point", onMap + QStringList{"--scale", "5000"},
-            "per disegnare su una mappa servono --map, --point e --out (manca --point)");
-        row("map without scale", onMap + QStringList{"--point", "1,2"},
-            "per disegnare su una mappa serve una fra --scale e --segment");
-        row("point not two numbers", onMap + QStringList{"--point", "1;2", "--scale", "5000"},
-            "--point 1;2: scrivere X,Y (numeri, punto decimale)");
-        row("scale 0", onMap + QStringList{"--point", "1,2", "--scale", "0"},
-            "--scale 0: il denominatore N di 1:N, maggiore di 0");
-        row("segment of 0 m", onMap + QStringList{"--point", "1,2", "--segment", "0,0,1,1,0"},
-            "--segment: la lunghezza reale in metri deve essere maggiore di 0");
-        row("segment of no length", onMap + QStringList{"--point", "1,2", "--segment", "2,3,2,3,50"},
-            "--segment: il segmento ha lunghezza nulla");
-        // These need the catalogue and the tables of the drive.
+        row("classes and a hypothesis", {"--classes", "--name", "Cloro", "--hypothesis", "1"}, "--classes non si combina con --hypothesis");
+        row("map without point", onMap + QStringList{"--scale", "5000"}, "per disegnare su una mappa servono --map, --point e --out (manca --point)");
+        row("map without scale", onMap + QStringList{"--point", "1,2"}, "per disegnare su una mappa serve una fra --scale e --segment");
+        row("point not X,Y", onMap + QStringList{"--point", "1;2", "--scale", "5000"}, "--point 1;2: scrivere X,Y (numeri, punto decimale)");
+        row("scale 0", onMap + QStringList{"--point", "1,2", "--scale", "0"}, "--scale 0: il denominatore N di 1:N, maggiore di 0");
+        row("segment of 0 m", onMap + QStringList{"--point", "1,2", "--segment", "0,0,1,1,0"}, "--segment: la lunghezza reale in metri deve essere maggiore di 0");
+        row("segment of no length", onMap + QStringList{"--point", "1,2", "--segment", "2,3,2,3,50"}, "--segment: il segmento ha lunghezza nulla");
         row("name not in the catalogue", {"--name", "cloro", "--hypothesis", "1", "--containment", "3"},
-            "la sostanza \"cloro\" non è nel catalogo (il nome va scritto come nell'elenco dei nomi, maiuscole e "
-            "spazi compresi)");
-        row("CAS not in the catalogue", {"--cas", "7782-50-5 ", "--hypothesis", "1", "--containment", "3"},
-            "il CAS \"7782-50-5 \" non è nel catalogo");
-        row("several classes, none chosen", {"--name", "Ammoniaca", "--hypothesis", "1", "--containment", "3"},
-            "la sostanza appartiene a più classi: indicare --class fra 2_1_2, 2_3, 51");
-        row("class not found", acetic + QStringList{"--class", "4", "--containment", "3"},
-            "--class 4: la sostanza non è stata trovata in questa classe (classi trovate: 1_1_1)");
-        row("quantity beyond the list", acetic + QStringList{"--containment", "2", "--range", "4"},
+            "la sostanza \"cloro\" non è nel catalogo (il nome va scritto come nell'elenco dei nomi, maiuscole e spazi compresi)");
+        row("CAS not in the catalogue", {"--cas", "7782-50-5 ", "--hypothesis", "1", "--containment", "3"}, "il CAS \"7782-50-5 \" non è nel catalogo");
+        row("several classes, none chosen", {"--name", "Ammoniaca", "--hypothesis", "1", "--containment", "3"}, "la sostanza appartiene a più classi: indicare --class fra 2_1_2, 2_3, 51");
+        row("class not found", tanker + QStringList{"--class", "4"}, "--class 4: la sostanza non è stata trovata in questa classe (classi trovate: 1_1_1)");
+        row("quantity beyond the list", kAcetic + QStringList{"--containment", "2", "--range", "4"},
             "--range 4: l'elenco delle quantità offre 3 voci: 1 = \" 0 -  10\"; 2 = \" 10 -  50\"; 3 = \" 50 -  200\"");
-        row("diameter beyond the list", acetic + QStringList{"--containment", "5", "--range", "5"},
-            "--range 5: l'elenco dei diametri offre 4 voci: 1 = \" 0 -  2\"; 2 = \" 2 -  6\"; 3 = \" 6 -  12\"; "
-            "4 = \" 12 -  24\"");
+        row("point right of the map", onMap + QStringList{"--point", "31.76,1", "--scale", "5000", "--report-file"}, "--point 31.76,1" + offMap);
+        QTest::newRow("configuration missing") << "config.txt" << stored << QString();
+        QTest::newRow("class workbook missing") << "111.xls" << stored << QString();
+        QTest::newRow("compressed gas in a bund") << "" << QStringList{"--name", "Metano", "--hypothesis", "2", "--containment", "1", "--range", "1"} << QString();
+        QTest::newRow("substance in no class table") << "" << QStringList{"--cas", "67-64-1", "--hypothesis", "2", "--containment", "3"} << QString();
+        QTest::newRow("map not a bitmap") << "piccola.bmp" << stored << QString();
+        QTest::newRow("report folder missing") << "output" << stored << QString();
     }
-    void usageErrors()
+    void failuresWriteNothing()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, message);
-        const QStringList before = cli::filesUnder(m_tiny->root());
-        const cli::Run result = cli::run(withRoot(*m_tiny, arguments));
-        QVERIFY(!result.crashed);
-        QCOMPARE(result.exitCode, 2);
-        QCOMPARE(result.errLines(), QStringList({QStringLiteral("zefro-estimate: ") + message, kHint}));
-        QCOMPARE(result.out, QString());
-        QCOMPARE(cli::filesUnder(m_tiny->root()), before);
-    }
-
-    void helpGoesToStandardOutput()
-    {
-        const cli::Run result = cli::run({QStringLiteral("--help")});
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.err, QString());
-        QVERIFY(result.out.startsWith(QStringLiteral("Uso:\n  zefro-estimate [--drive-root DIR]")));
-    }
-
-    void dataErrorsGiveTheWindowsMessages_data()
-    {
-        QTest::addColumn<QString>("damage"); // what is wrong with the tiny drive
-        QTest::addColumn<QStringList>("arguments");
-        const QStringList chlorine{"--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "1"};
-        QTest::newRow("configuration file missing") << "no configuration" << chlorine;
-        QTest::newRow("configuration file too short") << "short configuration" << chlorine;
-        QTest::newRow("class workbook missing") << "no 111.xls" << chlorine;
-        QTest::newRow("correspondence workbook missing") << "no correspondence" << chlorine;
-        QTest::newRow("class list only") << "no 111.xls" << QStringList{"--classes", "--name", "Cloro"};
-        QTest::newRow("compressed gas in a bund") << ""
-            << QStringList{"--name", "Metano", "--hypothesis", "2", "--containment", "1", "--range", "1"};
-        QTest::newRow("substance in no class table") << ""
-            << QStringList{"--cas", "67-64-1", "--hypothesis", "2", "--containment", "3"};
-    }
-    void dataErrorsGiveTheWindowsMessages()
-    {
-        QFETCH(QString, damage);
-        QFETCH(QStringList, arguments);
-        const auto drive = cli::driveWith(QStringLiteral("tiny"));
-        const DrivePaths drives(drive->root());
-        const QString config = QStringLiteral("c:\\revisione metodo speditivo\\ms&zefro\\config.txt");
-        const XlsWorkbookOpener opener(drives);
-
-        // The message the windows would show for the same damage, from the same core code.
-        QString expected;
-        if (damage == QStringLiteral("no configuration")) {
-            QVERIFY(QFile::remove(drive->local(config)));
-            expected = loadConfigurationFile(drives).error.message();
-        } else if (damage == QStringLiteral("short configuration")) {
-            drive->writeFile(config, "a\r\nb\r\nc\r\n");
-            expected = loadConfigurationFile(drives).error.message();
-            QVERIFY(expected.contains(QStringLiteral("contiene 3 righe")));
-        } else if (damage == QStringLiteral("no 111.xls")) {
-            QVERIFY(QFile::remove(drive->local(kDataFolder + QStringLiteral("111.xls"))));
-            ProgramState state;
-            const ClassLookupResult lookup = LookupSubstanceClasses(state, opener, QStringLiteral("7782-50-5"));
-            QVERIFY(lookup.error);
-            expected = lookup.error->message();
-        } else if (damage == QStringLiteral("no correspondence")) {
-            QVERIFY(QFile::remove(drive->local(kDataFolder + kRangeCorrespondenceFile)));
-            expected = opener.open(kDataFolder + kRangeCorrespondenceFile).error().message();
-        } else if (arguments.contains(QStringLiteral("Metano"))) {
-            expected = kCompressedGasRefusal;
-        } else {
-            expected = QStringLiteral("La sostanza Acetone (CAS 67-64-1) non compare in nessuna tabella delle classi: "
-                                      "nessuna stima è possibile.");
-        }
-        QVERIFY(!expected.isEmpty());
-        const QStringList before = cli::filesUnder(drive->root());
-
-        const bool estimate = !arguments.contains(QStringLiteral("--classes"));
-        const cli::Run result =
-            cli::run(withRoot(*drive, arguments + (estimate ? QStringList{"--report-file"} : QStringList())));
-        QVERIFY(!result.crashed);
-        QCOMPARE(result.exitCode, 1);
-        QCOMPARE(result.err, expected + QLatin1Char('\n'));
-        QCOMPARE(result.out, QString());
-        QCOMPARE(cli::filesUnder(drive->root()), before);
+        QFETCH(QString, damage); QFETCH(QStringList, arguments); QFETCH(QString, message);
+        const auto drive = testDriveWith("tiny");
+        const QString map = damage.endsWith(".bmp") ? drive->local("c:\\piccola.bmp") : m_map; // a file that is no bitmap, or the sample map
+        QString expected = "zefro-estimate: " + message + '\n' + estimateUsageHint() + '\n';
+        if (damage == "config.txt" && QFile::remove(drive->local("c:\\revisione metodo speditivo\\ms&zefro\\config.txt")))
+            expected = loadConfigurationFile(DrivePaths(drive->root())).error().message();
+        else if (damage == "111.xls" && QFile::remove(drive->local(kDataFolder + damage)))
+            expected = XlsWorkbookOpener(DrivePaths(drive->root())).open(kDataFolder + damage).error().message();
+        else if (damage == "piccola.bmp" && QFile::copy(m_map, map) && QFile::resize(map, 30))
+            expected = map::loadMapBitmap(map).error().message();
+        else if (damage == "output" && QDir(drive->local(kTestOutputFolder)).removeRecursively())
+            expected = "Impossibile scrivere il file\n" + drive->local(kTestOutputFolder) + "ZEFRO  run ";
+        else if (arguments.contains("Metano"))
+            expected = Error(Error::Kind::CompressedGasInBund).message();
+        else if (arguments.contains("67-64-1"))
+            expected = "La sostanza Acetone (CAS 67-64-1) non compare in nessuna tabella delle classi: nessuna stima è possibile.";
+        if (message.isEmpty())
+            arguments << QStringList{"--report-file", "--map", map, "--point", "2,1.5", "--scale", "10000", "--out", "c:\\con aree.bmp"};
+        const QStringList before = filesUnder(drive->root());
+        const Run result = run(on(*drive, arguments));
+        QCOMPARE(result.exitCode, message.isEmpty() ? 1 : 2);
+        QVERIFY2(message.isEmpty() ? result.err.startsWith(expected) : result.err == expected, qPrintable(result.err));
+        QCOMPARE(result.out + filesUnder(drive->root()).join('|'), before.join('|'));
     }
 
-    void jsonAgreesWithTheReport_data()
+    // Report lines that the choices decide, and the JSON object against the report.
+    void reportAndJson_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("classCode");
-        QTest::addColumn<QJsonValue>("range");
-        QTest::newRow("toxic gas, sub-class fallback")
-            << QStringList{"--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "2"} << "51"
-            << QJsonValue(QStringLiteral(" 10 -  50"));
-        QTest::newRow("quick pick, thresholds not applicable")
-            << QStringList{"--quick-pick", "2_1_2", "--hypothesis", "1", "--containment", "4"} << "2_1_2"
-            << QJsonValue(QJsonValue::Null);
-        QTest::newRow("quick pick, more than 10000 m")
-            << QStringList{"--quick-pick", "2_1_2", "--hypothesis", "2", "--containment", "1", "--range", "3"} << "2_1_2"
-            << QJsonValue(QStringLiteral(" 50 -  200"));
-        QTest::newRow("flammable gas pipeline")
-            << QStringList{"--name", "Metano", "--hypothesis", "2", "--containment", "5", "--range", "5"} << "2_3"
-            << QJsonValue(QStringLiteral(" 24 -  48"));
+        QTest::addColumn<bool>("tiny"); QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("shown"); // lines of the report
+        QTest::newRow("toxic, above 10000 m") << false << QStringList{"--name", "Ammoniaca", "--class", "51", "--hypothesis", "2", "--containment", "1", "--range", "3"}
+            << QStringList{"Ipotesi media", "Range di quantità  [t]:  10 -  50", "soglia 1 D5 classe 5.1.3  distanza di danno =  515 m", "soglia 3 F2 classe 5.1.3  distanza di danno =  10000 > m"};
+        QTest::newRow("quick pick, flash fire") << false << QStringList{"--quick-pick", "2_2", "--hypothesis", "1", "--containment", "3"} << QStringList{
+            "Sostanza prescelta: inserire nome sostanza", "Tipologia di detenzione: Autobotti/Ferrocisterne", "soglia 3 D5  distanza di danno =  Non applicabile"};
+        QTest::newRow("gas pipeline, by CAS") << false << QStringList{"--cas", "74-98-6", "--class", "2_3", "--hypothesis", "2", "--containment", "5", "--range", "5"}
+            << QStringList{"#CAS: 74-98-6", "Classe: 2.3", "Diametro condotta [in]:  24 -  48", "soglia 4 F2  distanza di danno =  1080 m"};
+        QTest::newRow("toxic, not available") << true << QStringList{"--name", "Acrilonitrile", "--hypothesis", "1", "--containment", "3"}
+            << QStringList{"soglia 1 D5               distanza di danno =  Non disponibile"};
+        QTest::newRow("toxic, a lower bound") << true << QStringList{"--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "1"}
+            << QStringList{"soglia 3 F2 classe 5.1.6  distanza di danno =  7785 > m"};
     }
-    void jsonAgreesWithTheReport()
+    void reportAndJson()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, classCode);
-        QFETCH(QJsonValue, range);
-        const cli::Run text = cli::run(withRoot(*m_tiny, arguments));
-        const cli::Run json = cli::run(withRoot(*m_tiny, arguments + QStringList{"--json"}));
-        QCOMPARE(text.exitCode, 0);
-        QCOMPARE(json.exitCode, 0);
-        QCOMPARE(json.err, QString());
-        const QStringList lines = text.outLines();
-        QCOMPARE(lines.size(), 16);
-
-        QJsonParseError error;
-        const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
-        QCOMPARE(error.error, QJsonParseError::NoError);
-        const auto field = [&object](const char *name) { return object.value(QLatin1String(name)); };
-        const bool toxic = field("toxic").toBool();
-        QCOMPARE(toxic, classCode == QStringLiteral("51"));
-        QCOMPARE(field("class").toString(), classCode);
-        if (!arguments.contains(QStringLiteral("--quick-pick")))
-            QCOMPARE(field("classEntry").toString(), entryOf(classCode));
-        const QString label = field("classLabel").toString();
-        QVERIFY(!label.isEmpty());
-        QCOMPARE(field("range"), range);
-        QCOMPARE(lines.mid(0, 7),
-                 QStringList({"Sostanza prescelta: " + field("substance").toString(), "#CAS: " + field("cas").toString(),
-                              "Classe: " + (toxic ? QString() : label),
-                              "Tipologia di detenzione: " + field("containment").toString(), field("hypothesis").toString(),
-                              "Range di quantità  [t]: " + field("quantity").toString(),
-                              "Diametro condotta [in]: " + field("diameter").toString()}));
-        if (range.isString())
-            QVERIFY(lines[5].endsWith(range.toString()) || lines[6].endsWith(range.toString()));
-        QVERIFY(!field("scenario").toString().isEmpty());
-        QVERIFY(lines[7].startsWith(QStringLiteral("Scenario incidentale: ")));
-        QCOMPARE(lines[7].mid(22).trimmed(), field("scenario").toString());
-
-        const QJsonArray distances = field("distances").toArray();
+        QFETCH(bool, tiny); QFETCH(QStringList, arguments); QFETCH(QStringList, shown);
+        arguments = on(tiny ? *m_tiny : *m_bundled, arguments);
+        const Run plain = run(arguments), json = run(arguments + QStringList{"--json"});
+        QVERIFY(plain.exitCode == 0 && json.exitCode == 0);
+        const QStringList report = plain.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(report.size(), 16);
+        for (const QString &line : shown)
+            QVERIFY2(report.contains(line), qPrintable(line + "\n" + plain.out));
+        const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        const auto field = [&object](const char *name) { return object.value(QLatin1String(name)).toString(); };
+        const HazardClass *hazard = findHazardClass(field("class"));
+        QVERIFY(hazard && object.value("toxic").toBool() == hazard->isToxic());
+        QCOMPARE(field("classEntry"), arguments.contains("--quick-pick") ? hazard->quickPickEntry : hazard->listEntry);
+        const QStringList fields{"substance", "cas", "classLabel", "containment", "hypothesis", "quantity", "diameter", "scenario"};
+        for (int i = 0; i < 8; ++i) // each line ends with the choice it names; a toxic class is named by sub-class
+            QVERIFY2(report[i].endsWith(i == 2 && hazard->isToxic() ? QString("Classe: ") : field(qPrintable(fields[i]))), qPrintable(report[i]));
+        const QJsonArray distances = object.value("distances").toArray();
         QCOMPARE(distances.size(), 8);
         for (int slot = 0; slot < 8; ++slot) {
             const QJsonObject entry = distances.at(slot).toObject();
-            const int threshold = entry.value(QStringLiteral("threshold")).toInt();
-            const QString weather = entry.value(QStringLiteral("weather")).toString();
-            QCOMPARE(threshold, slot % 4 + 1);
-            QCOMPARE(weather, slot < 4 ? QStringLiteral("D5") : QStringLiteral("F2"));
-            const QString line = lines[8 + slot];
-            QVERIFY(line.startsWith(QStringLiteral("soglia %1 %2 ").arg(threshold).arg(weather)));
-            const QString textShown = line.mid(line.indexOf(QStringLiteral("distanza di danno = ")) + 20);
-            QCOMPARE(entry.value(QStringLiteral("text")).toString(), textShown);
-
-            const QJsonValue distance = entry.value(QStringLiteral("distance"));
-            const bool greaterThan = entry.value(QStringLiteral("greaterThan")).toBool();
-            if (textShown == QStringLiteral(" Non applicabile") || textShown == QStringLiteral(" Non disponibile")) {
+            const QString text = entry.value("text").toString(), start = QStringLiteral("soglia %1 %2 ").arg(slot % 4 + 1).arg(slot < 4 ? "D5" : "F2");
+            const QJsonValue distance = entry.value("distance"), subclass = entry.value("subclass");
+            const bool greaterThan = entry.value("greaterThan").toBool();
+            QCOMPARE(start, QStringLiteral("soglia %1 %2 ").arg(entry.value("threshold").toInt()).arg(entry.value("weather").toString()));
+            QVERIFY(report[8 + slot].startsWith(start) && report[8 + slot].endsWith("distanza di danno = " + text));
+            if (text == kNotApplicable || text == kNotAvailable)
                 QVERIFY(distance.isNull() && !greaterThan);
-            } else {
-                QVERIFY(distance.isDouble());
-                QCOMPARE(textShown, SignedNumberText(distance.toDouble()) + (greaterThan ? " >" : "") + " m");
-            }
-            const QJsonValue subclass = entry.value(QStringLiteral("subclass"));
-            if (toxic && threshold % 2 == 1)
-                QVERIFY(line.startsWith(QStringLiteral("soglia %1 %2 classe %3").arg(threshold).arg(weather, subclass.toString())));
             else
-                QVERIFY(subclass.isNull());
+                QCOMPARE(SignedNumberText(distance.toDouble()) + (greaterThan ? " > m" : " m"), text);
+            // The sub-class the report names on the line, only for the toxic thresholds 1 and 3.
+            QCOMPARE(subclass.isNull(), !hazard->isToxic() || slot % 2 == 1 || text == kNotAvailable);
+            QVERIFY(subclass.isNull() || report[8 + slot].startsWith(start + "classe " + subclass.toString() + ' '));
         }
     }
 
-    void classListInListOrder()
+    // The answers without an estimate: the help, before anything else; the class-list entries in table
+    // order, on the windows' drive root: $ZEFRO_DRIVE_ROOT (the tiny drive), else the build tree's drive.
+    void helpAndClassListOnTheDefaultDriveRoot()
     {
-        const auto classes = [this](const QStringList &substance) {
-            const cli::Run result = cli::run(withRoot(*m_tiny, QStringList{"--classes"} + substance));
-            return result.exitCode == 0 && result.err.isEmpty() ? result.outLines() : QStringList{"failed"};
-        };
-        QCOMPARE(classes({"--cas", "7664-41-7"}), QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
-        QCOMPARE(classes({"--name", "Acrilonitrile"}), QStringList({entryOf("4")}));
-        QCOMPARE(classes({"--name", "Acetone"}), QStringList());
+        const QStringList arguments{"--classes", "--name", "Ammoniaca"};
+        const Run help = run(arguments + QStringList{"--help"}), byDefault = run(arguments), byVariable = run(arguments, m_tiny->root());
+        QVERIFY(help.exitCode == 0 && help.err.isEmpty() && help.out.startsWith("Uso:\n  zefro-estimate [--drive-root DIR]"));
+        QCOMPARE(byDefault.exitCode, 0);
+        QCOMPARE(byDefault.out.split('\n', Qt::SkipEmptyParts), QStringList({entryOf("2_1_2"), entryOf("2_2"), entryOf("2_3"), entryOf("51"), entryOf("52")}));
+        QCOMPARE(byVariable.out.split('\n', Qt::SkipEmptyParts), QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
     }
 
-    void driveRootDefaultsAsForTheWindows()
+    // The README's example: 75, 100, 120 and 155 m on the 1:5000 sample map (4724 pixels per metre).
+    // The report file gets what "Salva report su file" appends, and its path goes to standard error;
+    // when --out cannot take the map (a non-empty folder), the report file is left as it was.
+    void reportFileAndMap_data()
     {
-        // Without --drive-root the windows' default applies: $ZEFRO_DRIVE_ROOT here. The report file
-        // goes to the output prefix of that drive's configuration file.
-        const auto drive = cli::driveWith(QStringLiteral("tiny"));
-        const QStringList arguments{"--name", "Acido acetico", "--hypothesis", "2", "--containment", "4", "--report-file"};
-        const cli::Run byVariable = cli::run(arguments, drive->root());
-        QCOMPARE(byVariable.exitCode, 0);
-        QCOMPARE(byVariable.outLines().value(12), QStringLiteral("soglia 1 F2  distanza di danno =  80 m"));
-        QVERIFY(byVariable.err.startsWith(drive->local(cli::kOutputFolder) + QStringLiteral("ZEFRO  run ")));
-
-        const auto other = cli::driveWith(QStringLiteral("tiny"));
-        const cli::Run byOption = cli::run(withRoot(*other, arguments.mid(0, 6)), drive->root());
-        QCOMPARE(byOption.out, byVariable.out);
-        QCOMPARE(cli::filesUnder(other->local(cli::kOutputFolder)), QStringList{".gitkeep"});
+        QTest::addColumn<bool>("existing"); QTest::addColumn<QString>("out"); // "folder": a non-empty folder; "report": the report file
+        QTest::addColumn<QStringList>("scale"); QTest::addColumn<double>("pixelsPerMetre"); // of ground distance
+        const QStringList scale{"--scale", "5000"}; // 75 m = 1.5 cm = 71 px
+        QTest::newRow("1:5000, report appended") << true << "file" << scale << 0.02 * 47.24;
+        QTest::newRow("segment 3 cm = 100 m, new report") << false << "file" << QStringList{"--segment", "1,1,1,4,100"} << 0.03 * 47.24;
+        QTest::newRow("map refused, new report") << false << "folder" << scale << 0.0;
+        QTest::newRow("map refused, existing report") << true << "folder" << scale << 0.0;
+        QTest::newRow("map on the report file") << true << "report" << scale << 0.0;
     }
-
-    void filesWrittenOnlyOnSuccess_data()
+    void reportFileAndMap()
     {
-        QTest::addColumn<QStringList>("estimate");
-        QTest::addColumn<QString>("damage");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("message"); // how standard error starts
-        const QStringList metano{"--name", "Metano", "--hypothesis", "1", "--containment", "1", "--range", "1"};
-        QTest::newRow("sound") << kAcetic << "" << 0 << "";
-        QTest::newRow("range beyond the list") << (kAcetic.mid(0, 7) << "9") << "" << 2 << "zefro-estimate: --range 9";
-        QTest::newRow("compressed gas in a bund") << metano << "" << 1 << kCompressedGasRefusal;
-        QTest::newRow("point off the map") << kAcetic << "point off" << 2
-            << "zefro-estimate: --point 4.5,1: il punto è fuori dalla mappa, che misura 4.00 x 3.00 cm";
-        QTest::newRow("map not a bitmap") << kAcetic << "not a bitmap" << 1
-            << "Il file \"piccola.bmp\" non è una mappa bitmap leggibile";
-        QTest::newRow("map file missing") << kAcetic << "no map" << 1 << "Impossibile aprire il file mappa \"piccola.bmp\"";
-        QTest::newRow("report folder missing") << kAcetic << "no output folder" << 1 << "Impossibile scrivere il file\n";
-        QTest::newRow("map folder missing") << kAcetic << "no out folder" << 1 << "Impossibile salvare la mappa \"";
-    }
-    void filesWrittenOnlyOnSuccess()
-    {
-        QFETCH(QStringList, estimate);
-        QFETCH(QString, damage);
-        QFETCH(int, status);
-        QFETCH(QString, message);
-        const auto drive = cli::driveWith(QStringLiteral("tiny"));
-        QTemporaryDir maps;
-        const QString map = maps.filePath(QStringLiteral("piccola.bmp"));
-        QVERIFY(writeMap(map));
-        QString out = maps.filePath(QStringLiteral("con aree.bmp"));
-        if (damage == QStringLiteral("not a bitmap"))
-            QVERIFY(QFile::resize(map, 30));
-        if (damage == QStringLiteral("no map"))
-            QVERIFY(QFile::remove(map));
-        if (damage == QStringLiteral("no output folder"))
-            QVERIFY(QDir(drive->local(cli::kOutputFolder)).removeRecursively());
-        if (damage == QStringLiteral("no out folder"))
-            out = maps.filePath(QStringLiteral("manca/con aree.bmp"));
-        const QStringList driveBefore = cli::filesUnder(drive->root());
-        const QStringList mapsBefore = cli::filesUnder(maps.path());
-
-        const QString point = damage == QStringLiteral("point off") ? QStringLiteral("4.5,1") : QStringLiteral("2,1.5");
-        const cli::Run result = cli::run(withRoot(*drive, estimate + QStringList{"--report-file", "--json", "--map", map,
-                                                                                 "--point", point, "--scale", "10000",
-                                                                                 "--out", out}));
-        QVERIFY(!result.crashed);
-        QCOMPARE(result.exitCode, status);
-        if (status == 0) {
-            QVERIFY(QJsonDocument::fromJson(result.out.toUtf8()).isObject());
-            QVERIFY(QImage(out).size() == QSize(400, 300));
-            QCOMPARE(cli::filesUnder(drive->local(cli::kOutputFolder)).size(), 2);
-            QVERIFY(QFile::exists(result.errLines().value(0)));
+        QFETCH(bool, existing); QFETCH(QString, out); QFETCH(QStringList, scale); QFETCH(double, pixelsPerMetre);
+        const auto drive = testDriveWith();
+        QTemporaryDir folder;
+        while (QTime::currentTime().second() >= 55) // the run is to end within the minute its report file names
+            QTest::qWait(500);
+        const QString path = drive->local(reportFileName(kTestOutputFolder, QDateTime::currentDateTime(), "inserire nome sostanza"));
+        const QString kind = out;
+        out = kind == "report" ? QFileInfo(path).path() + "/./" + QFileInfo(path).fileName() : folder.filePath("incendio.bmp");
+        if (kind == "folder")
+            QVERIFY(QDir().mkpath(out) && TextFile::appendLines(out + "/altro.txt", {"x"}).ok());
+        if (existing)
+            QVERIFY(TextFile::appendLines(path, {"earlier"}).ok());
+        const QByteArray before = contents(path);
+        const QStringList arguments = on(*drive, {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2", "--range", "4"});
+        const Run result = run(arguments + QStringList{"--report-file", "--map", kSampleMap, "--point", "16,11.5", "--out", out} + scale);
+        if (kind != "file") {
+            QCOMPARE(result.exitCode, 1);
+            QVERIFY2(result.err.startsWith("Impossibile salvare la mappa \"" + out + '"'), qPrintable(result.err));
+            QCOMPARE(result.out, QString());
+            QCOMPARE(contents(path), before);
+            QCOMPARE(filesUnder(folder.path()), kind == "folder" ? QStringList{out + "/altro.txt 3"} : QStringList());
             return;
         }
-        QVERIFY2(!result.err.isEmpty() && result.err.startsWith(message), qPrintable(result.err));
-        QCOMPARE(result.out, QString());
-        QCOMPARE(cli::filesUnder(drive->root()), driveBefore);
-        QCOMPARE(cli::filesUnder(maps.path()), mapsBefore);
-    }
-
-    void circlesAtTheRadiusOfTheScale_data()
-    {
-        QTest::addColumn<int>("dotsPerMetre");              // of the map file, 0 = not stated
-        QTest::addColumn<QStringList>("scale");             // --scale N or --segment ...
-        QTest::addColumn<double>("pixelsPerMetreOnGround"); // radius in pixels of one metre of distance
-        QTest::addColumn<QPoint>("centre");                 // the pixel of --point 2,1.5
-        // 100 pixels per centimetre of the sheet; at 1:10000 one metre is 0.01 cm.
-        QTest::newRow("scale 1:10000") << 10000 << QStringList{"--scale", "10000"} << 1.0 << QPoint(200, 150);
-        // A segment of 5 cm for 250 m: 0.02 cm per metre, 2 pixels.
-        QTest::newRow("segment 5 cm = 250 m") << 10000 << QStringList{"--segment", "0,0,3,4,250"} << 2.0 << QPoint(200, 150);
-        // No resolution stated: 96 dpi, 37.8 pixels per centimetre.
-        QTest::newRow("no resolution, scale 1:5000") << 0 << QStringList{"--scale", "5000"} << 0.02 * 3779.5276 / 100.0
-                                                      << QPoint(75, 56);
-    }
-    void circlesAtTheRadiusOfTheScale()
-    {
-        QFETCH(int, dotsPerMetre);
-        QFETCH(QStringList, scale);
-        QFETCH(double, pixelsPerMetreOnGround);
-        QFETCH(QPoint, centre);
-        // The map and the output named as the system names files, through the drive root.
-        const auto drive = cli::driveWith(QStringLiteral("tiny"));
-        const QString mapPath = QStringLiteral("c:\\mappe\\piccola.bmp");
-        const QString outPath = QStringLiteral("c:\\mappe\\con aree.bmp");
-        QVERIFY(QDir().mkpath(drive->local(QStringLiteral("c:\\mappe"))));
-        QVERIFY(writeMap(drive->local(mapPath), dotsPerMetre));
-
-        const cli::Run result =
-            cli::run(withRoot(*drive, kAcetic + QStringList{"--map", mapPath, "--point", "2,1.5", "--out", outPath} + scale));
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.err, QString());
-        QCOMPARE(result.outLines().size(), 16);
+        QCOMPARE(result.err, path + '\n');
+        const BatchOutcome batch = RunBatchEstimate(DrivePaths(drive->root()), XlsWorkbookOpener(DrivePaths(drive->root())),
+                                                    *parseEstimateCommandLine(QStringList{"zefro-estimate"} + arguments).request);
+        QCOMPARE(contents(path), (existing ? before : QByteArray()) + TextFile::encodeLines(ReportFileLines(*batch.estimate)));
 
-        const QImage drawn(drive->local(outPath), "BMP");
-        QCOMPARE(drawn.size(), QSize(400, 300));
-        QCOMPARE(drawn.dotsPerMeterX(), dotsPerMetre > 0 ? dotsPerMetre : 3780); // the sheet's drawing unit is kept
-        QCOMPARE(drawn.pixel(centre), qRgb(255, 255, 255));                     // outlines, not discs
-
-        // 60, 75, 85 and 110 m: the F2 colours, drawn last, are the ones that show.
-        const QRgb colours[] = {qRgb(0, 255, 0), qRgb(255, 0, 255), qRgb(192, 192, 192), qRgb(64, 64, 64)};
-        const double metres[] = {60, 75, 85, 110};
-        int circlesSeen = 0;
-        for (int i = 0; i < 4; ++i) {
-            const double radius = metres[i] * pixelsPerMetreOnGround;
-            for (const bool alongRow : {true, false}) {
-                const int room = alongRow ? std::min(centre.x(), 399 - centre.x()) : std::min(centre.y(), 299 - centre.y());
-                if (radius + 1 >= room)
-                    continue; // the circle leaves the map on this axis
-                const QList<int> offsets = offsetsWithColour(drawn, centre, alongRow, colours[i]);
-                QVERIFY2(offsets.size() >= 2 && offsets.first() < 0 && offsets.last() > 0,
-                         qPrintable(QStringLiteral("colour %1, radius %2").arg(i).arg(radius)));
-                for (const int offset : offsets)
-                    QVERIFY2(std::abs(std::abs(offset) - radius) <= 1.0,
-                             qPrintable(QStringLiteral("colour %1: pixel at %2, radius %3").arg(i).arg(offset).arg(radius)));
-                ++circlesSeen;
-            }
+        const QImage original(drive->local(kSampleMap)), drawn(out);
+        QCOMPARE(drawn.size(), original.size());
+        QCOMPARE(drawn.dotsPerMeterX(), 4724);
+        // Along the row through the point (pixel 755, 543) only pixels of the circles changed, on both sides.
+        QList<double> metres;
+        for (int x = 0; x < drawn.width(); ++x) {
+            const double offset = x - 755, onGround = std::round(std::abs(offset) / pixelsPerMetre / 5) * 5;
+            if (drawn.pixel(x, 543) == original.pixel(x, 543))
+                continue;
+            QVERIFY2(std::abs(std::abs(offset) - onGround * pixelsPerMetre) <= 1.0 && QList<double>({75, 100, 120, 155}).contains(onGround),
+                     qPrintable(QStringLiteral("pixel changed at %1").arg(offset)));
+            metres << std::copysign(onGround, offset);
         }
-        QVERIFY(circlesSeen >= 4);
-        // The map itself is untouched.
-        const QImage original(drive->local(mapPath), "BMP");
-        QCOMPARE(original.pixel(centre.x() + qRound(60 * pixelsPerMetreOnGround), centre.y()), qRgb(255, 255, 255));
+        for (const double m : {75.0, 100.0, 120.0, 155.0})
+            QVERIFY2(metres.contains(m) && metres.contains(-m), qPrintable(QString::number(m)));
     }
 };
 

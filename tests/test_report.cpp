@@ -1,56 +1,23 @@
-#include "estimate/DistanceLookup.h"
+#include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "platform/DrivePaths.h"
+#include "support/EstimateWorkbooks.h"
 #include "support/TestDrive.h"
 
 #include <QtTest>
 
 namespace {
 
-const ReportInputs kTanker{"Propano", "74-98-6", "2_1_2   Gas infiammabili liquefatti per compressione(Teb< -8°C)",
-                           "Autobotti/Ferrocisterne", "Ipotesi media", " Non applicabile", " Non applicabile"};
-const ReportInputs kToxic{"Acrilonitrile", "107-13-1", "4 Liquidi tossici", "Stoccaggi fissi senza bacino di contenimento",
-                          "Ipotesi più probabile", " 10 -  50", " Non applicabile"};
+DamageDistance m(double metres) { return {metres, false, false, {}}; }
 
-ResultSet tankerResult()
-{
-    ResultSet result;
-    const double values[] = {120, 155, 210, 10001, 430, 500, 0, 895};
-    for (std::size_t i = 0; i < kDistanceSlots; ++i)
-        result.damageDistance[i] = CellValue::number(values[i]);
-    BuildDistanceTexts(result);
-    result.classLabel = QStringLiteral("2.1.2");
-    result.scenarioName = QStringLiteral("VCE");
-    return result;
-}
-
-ResultSet toxicResult()
-{
-    ResultSet result;
-    result.damageDistance[0] = CellValue::number(49);
-    result.damageDistance[2] = CellValue::number(289);
-    result.damageDistance[4] = CellValue::number(400);
-    result.greaterThan[1] = true; // threshold 3 D5
-    result.notAvailable[6] = true;
-    BuildDistanceTexts(result);
-    result.subclassName = {QStringLiteral("classe 4.3  "), QStringLiteral("classe 4.3  "), QStringLiteral("classe 4.6  ")};
-    result.classLabel = QStringLiteral("4.6  ");
-    result.scenarioName = QStringLiteral("Nube Tossica");
-    return result;
-}
-
-QStringList heading()
-{
-    QStringList lines{"ZEFRO", "ver. 2.0.b", "MEtodo Quillaro per la valutazione delle conseguenze di incidenti rilevanti"};
-    for (const QString &line : reportOrganisationLines())
-        lines << line;
-    return lines << QString();
-}
-
-const QStringList kNotes{" _________________________________________________________________",
-                         " Si rimanda al Manuale Utente e agli help in linea ",
-                         " per informazioni riguardanti le ipotesi incidentali, le soglie e ",
-                         " le coppie categoria di stabilità atmosferica/velocità del vento."};
+// A tanker of propane under the average hypothesis; unbunded storage of 10 to 50 t of acrylonitrile.
+const Estimate kFlammable{Substance{"Propano", "74-98-6"}, &classOf("2_1_2"), Hypothesis::Average, Containment::Tanker, std::nullopt,
+                          {{m(120), m(155), m(210), m(10001), m(430), m(500), m(0), m(895)}}, "2.1.2", "VCE"};
+const Estimate kToxic{Substance{"Acrilonitrile", "107-13-1"}, &classOf("4"), Hypothesis::MostLikely, Containment::UnbundedStorage,
+                      RangeEntry{CellValue::number(10), CellValue::number(50), 1},
+                      {{{49, false, false, "4.3  "}, {}, {289, false, true, "4.3  "}, {}, {400, false, false, "4.6  "}, {}, {0, true, false, {}}, {}}},
+                      "4.6  ", "Nube Tossica"};
+const QString kDistance = QStringLiteral("distanza di danno =  ");
 
 } // namespace
 
@@ -59,102 +26,89 @@ class ReportTest : public QObject
     Q_OBJECT
 
 private slots:
-    void flammableLines()
+    void reportBoxAndPanelLines()
     {
-        const QStringList box = ReportBoxLines(kTanker, tankerResult(), false);
-        QCOMPARE(box, QStringList({
-            "Sostanza prescelta: Propano", "#CAS: 74-98-6", "Classe: 2.1.2",
-            "Tipologia di detenzione: Autobotti/Ferrocisterne", "Ipotesi media",
-            "Range di quantità  [t]:  Non applicabile", "Diametro condotta [in]:  Non applicabile",
-            "Scenario incidentale:             VCE",
-            "soglia 1 D5  distanza di danno =  120 m", "soglia 2 D5  distanza di danno =  155 m",
-            "soglia 3 D5  distanza di danno =  210 m", "soglia 4 D5  distanza di danno =  10000 > m",
-            "soglia 1 F2  distanza di danno =  430 m", "soglia 2 F2  distanza di danno =  500 m",
-            "soglia 3 F2  distanza di danno =  Non applicabile", "soglia 4 F2  distanza di danno =  895 m"}));
-        QCOMPARE(ReportFileLines(kTanker, tankerResult(), false), heading() + QStringList({
-            "Sostanza prescelta: Propano", "#CAS = 74-98-6", "Classe: 2.1.2",
-            "Tipologia di detenzione: Autobotti/Ferrocisterne", "Ipotesi media",
-            "Range di quantità  [t]:  Non applicabile", "Diametro condotta [in]:  Non applicabile", "",
-            "Scenario incidentale: VCE", "",
-            "  SOGLIA    METEO           DISTANZA DI DANNO",
-            "    1        D5 120 m", "    2        D5 155 m", "    3        D5 210 m", "    4        D5 10000 > m",
-            "    1        F2 430 m", "    2        F2 500 m", "    3        F2 Non applicabile", "    4        F2 895 m",
-        }) + kNotes);
-        QCOMPARE(ResultsLabelLines(tankerResult()).mid(2, 3),
-                 QStringList({"soglia 3 D5 distanza di danno =  210 m", "soglia 4 D5 distanza di danno =  10000 > m",
-                              "soglia 1 F2 distanza di danno =  430 m"}));
-    }
-
-    void toxicLines()
-    {
-        const QStringList box = ReportBoxLines(kToxic, toxicResult(), true);
-        QCOMPARE(box, QStringList({
-            "Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1", "Classe: ",
+        QCOMPARE(ReportBoxLines(kFlammable), QStringList({"Sostanza prescelta: Propano", "#CAS: 74-98-6", "Classe: 2.1.2",
+            "Tipologia di detenzione: Autobotti/Ferrocisterne", "Ipotesi media", "Range di quantità  [t]:  Non applicabile",
+            "Diametro condotta [in]:  Non applicabile", "Scenario incidentale:             VCE", "soglia 1 D5  " + kDistance + "120 m",
+            "soglia 2 D5  " + kDistance + "155 m", "soglia 3 D5  " + kDistance + "210 m", "soglia 4 D5  " + kDistance + "10000 > m",
+            "soglia 1 F2  " + kDistance + "430 m", "soglia 2 F2  " + kDistance + "500 m", "soglia 3 F2  " + kDistance + "Non applicabile",
+            "soglia 4 F2  " + kDistance + "895 m"}));
+        QCOMPARE(ReportBoxLines(kToxic), QStringList({"Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1", "Classe: ",
             "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento", "Ipotesi più probabile",
             "Range di quantità  [t]:  10 -  50", "Diametro condotta [in]:  Non applicabile",
-            "Scenario incidentale:                          Nube Tossica",
-            "soglia 1 D5 classe 4.3    distanza di danno =  49 m",
-            "soglia 2 D5               distanza di danno =  Non applicabile",
-            "soglia 3 D5 classe 4.3    distanza di danno =  289 > m",
-            "soglia 4 D5               distanza di danno =  Non applicabile",
-            "soglia 1 F2 classe 4.6    distanza di danno =  400 m",
-            "soglia 2 F2               distanza di danno =  Non applicabile",
-            "soglia 3 F2               distanza di danno =  Non disponibile",
-            "soglia 4 F2               distanza di danno =  Non applicabile"}));
-        QCOMPARE(ReportFileLines(kToxic, toxicResult(), true), heading() + QStringList({
-            "Sostanza prescelta: Acrilonitrile", "#CAS = 107-13-1", "Classe: ",
+            "Scenario incidentale:                          Nube Tossica", "soglia 1 D5 classe 4.3    " + kDistance + "49 m",
+            "soglia 2 D5               " + kDistance + "Non applicabile", "soglia 3 D5 classe 4.3    " + kDistance + "289 > m",
+            "soglia 4 D5               " + kDistance + "Non applicabile", "soglia 1 F2 classe 4.6    " + kDistance + "400 m",
+            "soglia 2 F2               " + kDistance + "Non applicabile", "soglia 3 F2               " + kDistance + "Non disponibile",
+            "soglia 4 F2               " + kDistance + "Non applicabile"}));
+        QCOMPARE(DataLabelLines(kToxic), QStringList({"Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1", "Classe: 4.6  ",
             "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento", "Ipotesi più probabile",
-            "Range di quantità  [t]:  10 -  50", "Diametro condotta [in]:  Non applicabile", "",
-            "Scenario incidentale: Nube Tossica", "",
-            "  SOGLIA    METEO   CLASSE           DISTANZA DI DANNO        ",
-            "    1        D5     4.3            49 m", "    2        D5                    Non applicabile",
-            "    3        D5     4.3            289 > m", "    4        D5                    Non applicabile",
-            "    1        F2     4.6            400 m", "    2        F2                    Non applicabile",
-            "    3        F2                    Non disponibile", "    4        F2                    Non applicabile",
-        }) + kNotes);
-        QCOMPARE(PreliminarySummary(kToxic),
-                 QStringList({"sostanza prescelta: Acrilonitrile", "#CAS = 107-13-1",
-                              "classe cui appartiene la sostanza: 4 Liquidi tossici", "Ipotesi più probabile"}));
-        QCOMPARE(DataLabelLines(kToxic, toxicResult()),
-                 QStringList({"Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1", "Classe: 4.6  ",
-                              "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento",
-                              "Ipotesi più probabile", "Scenario incidentale: Nube Tossica"}));
+            "Scenario incidentale: Nube Tossica"}));
+        QCOMPARE(ResultsLabelLines(kFlammable).mid(6), QStringList({"soglia 3 F2 " + kDistance + "Non applicabile", "soglia 4 F2 " + kDistance + "895 m"}));
     }
 
-    void question()
+    void reportFileLines()
     {
-        QCOMPARE(ReportSavedQuestion(QStringLiteral("c:\\out\\ZEFRO  run 20061204 ore 09_05 Cloro.doc")),
-                 QStringLiteral("Done! c:\\out\\ZEFRO  run 20061204 ore 09_05 Cloro.doc.") + QString(49, QLatin1Char(' '))
-                     + QStringLiteral("Do you want to edit & print the file? "));
-    }
-
-    void appendsLatin1WithCrLf()
-    {
-        // The organisation lines are ours to edit: they must survive the file's code page.
+        QStringList expected{"ZEFRO", "ver. 2.0.b", "MEtodo Quillaro per la valutazione delle conseguenze di incidenti rilevanti"};
         for (const QString &line : reportOrganisationLines())
-            QVERIFY(!line.trimmed().isEmpty() && QString::fromLatin1(line.toLatin1()) == line);
+            expected << line;
+        expected << "" << "Sostanza prescelta: Acrilonitrile" << "#CAS = 107-13-1" << "Classe: "
+                 << "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento" << "Ipotesi più probabile"
+                 << "Range di quantità  [t]:  10 -  50" << "Diametro condotta [in]:  Non applicabile" << ""
+                 << "Scenario incidentale: Nube Tossica" << "" << "  SOGLIA    METEO   CLASSE           DISTANZA DI DANNO        "
+                 << "    1        D5     4.3            49 m" << "    2        D5                    Non applicabile"
+                 << "    3        D5     4.3            289 > m" << "    4        D5                    Non applicabile"
+                 << "    1        F2     4.6            400 m" << "    2        F2                    Non applicabile"
+                 << "    3        F2                    Non disponibile" << "    4        F2                    Non applicabile"
+                 << " " + QString(65, QLatin1Char('_')) << " Si rimanda al Manuale Utente e agli help in linea "
+                 << " per informazioni riguardanti le ipotesi incidentali, le soglie e "
+                 << " le coppie categoria di stabilità atmosferica/velocità del vento.";
+        QCOMPARE(ReportFileLines(kToxic), expected);
+        // A flammable estimate has a table of the same length without the class column.
+        const QStringList flammable = ReportFileLines(kFlammable);
+        QCOMPARE(flammable.size(), expected.size());
+        QCOMPARE(flammable.mid(20, 2), QStringList({"  SOGLIA    METEO           DISTANZA DI DANNO", "    1        D5 120 m"}));
+    }
+
+    void reportedChoices()
+    {
+        Estimate estimate = kToxic; // the box lines show the range of unbunded storage and none for a tanker
+        estimate.containment = Containment::Pipeline;
+        QCOMPARE(reportedQuantity(estimate) + '|' + reportedDiameter(estimate), kNotApplicable + "| 10 -  50");
+        estimate.range.reset();
+        QCOMPARE(reportedQuantity(estimate) + '|' + reportedDiameter(estimate), kNotApplicable + '|' + kNotApplicable);
+        estimate.containment = Containment::BundedStorage;
+        QCOMPARE(reportedQuantity(estimate), kNotApplicable);
+        estimate = kFlammable; // a quick pick names no substance
+        estimate.substance.reset();
+        QCOMPARE(ReportFileLines(estimate).mid(10, 2), QStringList({"Sostanza prescelta: inserire nome sostanza", "#CAS = CAS"}));
+    }
+
+    void fileNames()
+    {
+        QCOMPARE(mapFileName("c:\\temp\\", QDateTime(QDate(2006, 12, 4), QTime(9, 5, 59)), "Cloro"),
+                 QStringLiteral("c:\\temp\\ZEFRO  map 20061204 ore 09_05 Cloro.bmp"));
+        QCOMPARE(reportFileName("c:\\out", QDateTime(QDate(987, 10, 31), QTime(23, 0)), "Propano"),
+                 QStringLiteral("c:\\outZEFRO  run 09871031 ore 23_00 Propano.doc"));
+        QCOMPARE(ReportSavedQuestion("c:\\a.doc"), "Done! c:\\a.doc." + QString(49, ' ') + "Do you want to edit & print the file? ");
+    }
+
+    void appendReportFile()
+    {
         TestDrive drive(TestDrive::Contents::Empty);
         const DrivePaths drives(drive.root());
-        const QString name = QStringLiteral("c:\\zefro\\output\\ZEFRO  run 20061204 ore 09_05 Acrilonitrile.doc");
-        drive.writeFile(name, QByteArray("earlier report\r\n"));
+        const QString name = QStringLiteral("c:\\out\\ZEFRO  run 20061204 ore 09_05 Acrilonitrile.doc");
+        drive.writeFile(name, "earlier report\r\n");
         const QDateTime when(QDate(2006, 12, 4), QTime(9, 5, 30));
+        QCOMPARE(AppendReportFile("c:\\out\\", drives, when, kToxic).value(), name);
+        QCOMPARE(AppendReportFile("c:\\out\\", drives, when.addSecs(20), kToxic).value(), name);
+        const QByteArray report = ReportFileLines(kToxic).join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
+        QCOMPARE(drive.readFile(name), "earlier report\r\n" + report + report);
 
-        const ReportFileOutcome first = AppendReportFile("c:\\zefro\\output\\", drives, when, kToxic, toxicResult(), true);
-        const ReportFileOutcome second =
-            AppendReportFile("c:\\zefro\\output\\", drives, when.addSecs(20), kToxic, toxicResult(), true);
-
-        QVERIFY2(first.error.isEmpty() && second.error.isEmpty(), qPrintable(first.error + second.error));
-        QCOMPARE(first.fileName, name);
-        QCOMPARE(second.fileName, name);
-        QByteArray report;
-        for (const QString &line : ReportFileLines(kToxic, toxicResult(), true))
-            report += line.toLatin1() + "\r\n";
-        QVERIFY(report.contains("Range di quantit\xe0  [t]:  10 -  50\r\n"));
-        QCOMPARE(drive.readFile(name), QByteArray("earlier report\r\n") + report + report);
-
-        const ReportFileOutcome failed = AppendReportFile("c:\\no such folder\\", drives, when, kTanker, tankerResult(), false);
-        QVERIFY(failed.error.startsWith(QStringLiteral("Impossibile scrivere")));
-        QVERIFY(!QFileInfo::exists(drives.toLocal(failed.fileName)));
+        const Outcome<QString> failed = AppendReportFile("c:\\no folder\\", drives, when, kFlammable);
+        QCOMPARE(failed.error().kind, Error::Kind::FileUnwritable);
+        QVERIFY(!QDir(drive.root()).exists(QStringLiteral("c/no folder")));
     }
 };
 

@@ -1,4 +1,3 @@
-#include "estimate/CellAddress.h"
 #include "estimate/ToxicSubclassLookup.h"
 #include "support/EstimateWorkbooks.h"
 
@@ -6,46 +5,32 @@
 
 namespace {
 
-using Marks = std::array<bool, 4>;
+using L = QStringList;
 
-// A toxic substance of one class with its zone matrix rows, its range correspondence and whichever
-// sub-class workbooks a test adds.
-struct ToxicCase : EstimateCase
+const QString kNone = kNotAvailable + QLatin1Char('|');
+
+QString failure(Error::Kind kind, const QString &where) { return QStringLiteral("error %1|").arg(int(kind)) + where; }
+
+// Sub-class workbooks whose distances are code * 1000 + 100 * pair + 10 * hypothesis + slot, the
+// lower bounds 0, 10, 50 ... 700 in C1 .. Q1 of the worksheets of fixed storage and pipelines; then
+// `cells` ("46:C3=0", "524:C3=n.d.") set on worksheet 2.
+void addSubclasses(MemoryWorkbookOpener &opener, const L &cells)
 {
-    std::shared_ptr<MemoryWorkbook> pairs = data.addPairs();
-    int matrixRow = 5;
-
-    ToxicCase(const QString &listCode, const TestCell &zone) : EstimateCase(listCode, zone) {}
-
-    // A sub-class matrix row: containment group, pair code, threshold, weather, and the label in
-    // the zone column.
-    void addMatrixRow(const QString &column, int group, int pair, int threshold, int weather, const TestCell &label)
-    {
-        book().setRow(2, QStringLiteral("A%1").arg(matrixRow), {group, pair, threshold, weather});
-        book().set(2, column + QString::number(matrixRow++), label);
-    }
-    // A range correspondence row: class code, bounds, pair codes of the likely and the average hypothesis.
-    void addPair(int sheet, int row, double lower, double upper, int likely, int average)
-    {
-        pairs->setRow(sheet, QStringLiteral("A%1").arg(row), {classOf(code).classCode, lower, upper, likely, average});
-    }
-    // A sub-class workbook whose worksheet holds, for the range pair starting at firstColumn, the
-    // threshold 1 and 3 distances: likely 1 D5 = base, 1 F2 = base + 1, 3 D5 = base + 2,
-    // 3 F2 = base + 3; the average hypothesis adds 500.
-    std::shared_ptr<MemoryWorkbook> addSubclass(const QString &subclass, int sheet, const QList<double> &bounds,
-                                                QChar firstColumn, double base)
-    {
-        auto book = data.opener.add(kDataFolder + subclass + QStringLiteral(".xls"), 5);
-        for (int i = 0; i < bounds.size(); ++i)
-            book->set(sheet, QStringLiteral("%1%2").arg(QChar('C' + i)).arg(1), bounds[i]);
-        for (int h = 0; h < 2; ++h) {
-            const double value = base + 500 * h;
-            book->setRow(sheet, QStringLiteral("%1%2").arg(firstColumn).arg(3 + 4 * h), {value, value + 1});
-            book->setRow(sheet, QStringLiteral("%1%2").arg(firstColumn).arg(5 + 4 * h), {value + 2, value + 3});
+    for (const char *code : {"41", "42", "45", "46", "511", "512", "513", "514", "515", "516", "521", "522", "523", "524", "526",
+                             "531", "532", "533", "536"}) {
+        auto book = opener.add(kDataFolder + code + QStringLiteral(".xls"), 5);
+        for (int sheet = 1; sheet <= 5; ++sheet) {
+            fillDistances(*book, sheet, QString::fromLatin1(code).toInt() * 1000);
+            if (rangeKindOf(Containment(sheet)) != RangeKind::None)
+                book->setRow(sheet, "C1", {0, 10, 10, 50, 50, 100, 100, 200, 200, 300, 300, 500, 500, 700, 700, 900});
         }
-        return book;
+        for (const QString &cell : cells) {
+            const L parts = cell.split(QRegularExpression(QStringLiteral("[:=]")));
+            if (parts[0] == QLatin1String(code))
+                book->set(2, parts[1], parts[2] == QLatin1String("0") ? TestCell(0) : TestCell(parts[2]));
+        }
     }
-};
+}
 
 } // namespace
 
@@ -54,244 +39,118 @@ class ToxicTest : public QObject
     Q_OBJECT
 
 private slots:
-    void lowerBoundOfTheChosenRange()
+    void correspondence_data()
     {
-        QCOMPARE(ChosenLowerBound(2, {QStringLiteral(" 0.5 -  1"), QString(), kLikely}), 0.5);
-        QCOMPARE(ChosenLowerBound(5, {QStringLiteral(" 10 -  50"), QStringLiteral(" 2 -  6"), kLikely}), 2.0);
-        QCOMPARE(ChosenLowerBound(4, {QStringLiteral(" 10 -  50"), QString(), kLikely}), 0.0);
-        QCOMPARE(ChosenLowerBound(1, {QStringLiteral(" 123456789 -  999"), QString(), kLikely}), 123456789.0);
-        QCOMPARE(ChosenLowerBound(1, {QStringLiteral("42"), QString(), kLikely}), 42.0);
-        QCOMPARE(ChosenLowerBound(1, {QStringLiteral("scelta della quantità [t]"), QString(), kLikely}), 0.0);
+        QTest::addColumn<L>("rows");  // "row: code lower upper likely average" of worksheet 2
+        QTest::addColumn<L>("found"); // the bounds and pair codes of the class's rows, or the error
+        L ten;
+        for (int row = 3; row <= 12; ++row)
+            ten << QStringLiteral("%1: 51 %1 %2 1 1").arg(row).arg(row + 1);
+        const QString file = kDataFolder + kRangeCorrespondenceFile + "|2|";
+        QTest::newRow("rows 3 to 24 of the class") << L{"2: 51 1 2 0 0", "3: 51 0 10 3 4", "4: 4 10 20 5 5", "5: 51 10 50 5 6",
+            "24: 51 50 200 7 8", "25: 51 200 300 9 9"} << L{" 0 -  10 3 4", " 10 -  50 5 6", " 50 -  200 7 8"};
+        QTest::newRow("an eleventh row") << ten + L{"24: 51 0 0 1 1"} << L{failure(Error::Kind::TooManyCorrespondenceRows, file + "|51")};
+        QTest::newRow("a pair code as text") << L{"3: 51 0 10 3 x"} << L{failure(Error::Kind::RangeBoundNotANumber, file + "E3|")};
+    }
+    void correspondence()
+    {
+        QFETCH(L, rows); QFETCH(L, found);
+        MemoryWorkbook book(kDataFolder + kRangeCorrespondenceFile, 5);
+        for (const QString &row : rows) {
+            QList<TestCell> cells;
+            for (const QString &cell : row.section(QStringLiteral(": "), 1).split(QLatin1Char(' ')))
+                cells << (cell.toDouble() != 0 || cell == QLatin1String("0") ? TestCell(cell.toDouble()) : TestCell(cell));
+            book.setRow(2, QStringLiteral("A") + row.section(QLatin1Char(':'), 0, 0), cells);
+        }
+        const auto pairs = readRangeCorrespondence(book, 2, 51);
+        L rowsFound;
+        for (const PairRow &pair : pairs.ok() ? pairs.value() : std::vector<PairRow>())
+            rowsFound << RangeEntry{pair.lowerBound, pair.upperBound}.text()
+                             + QStringLiteral(" %1 %2").arg(pair.pairCodeMostLikely.toNumber()).arg(pair.pairCodeAverage.toNumber());
+        QCOMPARE(pairs.ok() ? rowsFound : L{failure(pairs.error().kind, whereOf(pairs.error()))}, found);
     }
 
-    void gasOfClass51ThroughTheZoneMatrix()
+    void estimate_data()
     {
-        ToxicCase c(QStringLiteral("51"), 22); // zone column AA
-        c.addPair(2, 3, 0, 10, 4, 14);
-        c.addPair(2, 4, 10, 50, 5, 15);
-        c.addMatrixRow("AA", 1, 5, 1, 1, "5.1.6"); // other group: not used
-        c.addMatrixRow("AA", 2, 6, 1, 1, "5.1.6"); // other pair: not used
-        c.addMatrixRow("AA", 2, 5, 2, 1, "5.1.6"); // threshold 2: not used
-        c.addMatrixRow("AA", 2, 5, 1, 1, "5.1.2");
-        c.addMatrixRow("AA", 2, 5, 3, 1, "5.1.3");
-        c.addMatrixRow("AA", 2, 5, 1, 2, "5.1.3");
-        c.addMatrixRow("AA", 2, 5, 3, 2, "5.1.4");
-        c.book().set(2, "Z8", "5.1.6"); // the zone next to it is never read
-        c.addSubclass("512", 2, {0, 10, 10, 50}, 'E', 100);
-        c.addSubclass("513", 2, {0, 10, 10, 50}, 'E', 200);
-        auto last = c.addSubclass("514", 2, {0, 10, 10, 50}, 'E', 300);
-
-        const EstimateOutcome out = c.run(2, kLikely, 1);
-
-        QVERIFY2(out.completed, qPrintable(out.message));
-        QVERIFY(out.toxic);
-        QCOMPARE(c.state.pairCode, CellValue::number(5));
-        QCOMPARE(c.texts(), QStringList({" 100 m", " Non applicabile", " 202 m", " Non applicabile", " 201 m",
-                                         " Non applicabile", " 303 m", " Non applicabile"}));
-        QCOMPARE(c.state.result.subclassName,
-                 (std::array<QString, 4>{"classe 5.1.2", "classe 5.1.3", "classe 5.1.3", "classe 5.1.4"}));
-        QCOMPARE(c.state.result.classLabel, QStringLiteral("5.1.4"));
-        QCOMPARE(c.state.result.scenarioName, QStringLiteral("Nube Tossica"));
-        QCOMPARE(c.state.subclassWorkbook.get(), last.get());
-        QCOMPARE(c.state.result.greaterThan, Marks{});
-        QCOMPARE(out.diameterText, kNotApplicable);
-        QCOMPARE(out.quantityText, QStringLiteral(" 10 -  50"));
+        QTest::addColumn<QString>("choice"); // class, containment, hypothesis, entry, zone index of each row listing the substance
+        QTest::addColumn<L>("rows");         // of the sub-class matrix: "group pair threshold weather label [row]"
+        QTest::addColumn<L>("cells");        // of the sub-class workbooks
+        QTest::addColumn<L>("found");        // slots 0, 2, 4 and 6 as "text|sub-class", the class label; or the error
+        QTest::newRow("rows of the pair and group, out of slot order") << "51 2 1 1 1" << L{"1 4 1 1 5.1.6", "2 3 1 1 5.1.6",
+            "2 4 2 1 5.1.6", "2 4 1 3 5.1.6", "2 4 1 2 5.1.2", "2 4 3 1 5.1.3", "2 4 1 1 5.1.3", "2 4 3 2 5.1.4"} << L{}
+            << L{" 513110 m|5.1.3", " 513112 m|5.1.3", " 512114 m|5.1.2", " 514116 m|5.1.4", "5.1.4"};
+        QTest::newRow("average: its pair code, rows 7 to 10") << "51 2 2 0 1" << L{"2 3 1 1 5.2.1", "2 13 1 1 5.2.2", "2 13 3 2 5.2.3"}
+            << L{} << L{" 522020 m|5.2.2", kNone, kNone, " 523026 m|5.2.3", "5.2.3"};
+        QTest::newRow("bund: group 1") << "51 1 1 0 1" << L{"2 3 1 1 5.1.2", "1 3 1 1 5.1.1"} << L{}
+                                       << L{" 511010 m|5.1.1", kNone, kNone, kNone, "5.1.1"};
+        const L tankerRows{"1 4 1 1 5.1.3", "2 4 1 1 5.1.4", "1 3 1 1 5.1.1", "2 4 3 2 5.1.4"};
+        QTest::newRow("tanker of 51: group 1, the row of bound 0") << "51 3 1 0 1" << tankerRows << L{}
+                                                                  << L{" 513010 m|5.1.3", kNone, kNone, kNone, "5.1.3"};
+        QTest::newRow("tanker of 53: group 2, columns C and D") << "53 3 1 0 1" << tankerRows << L{}
+            << L{" 514010 m|5.1.4", kNone, kNone, " 514016 m|5.1.4", "5.1.4"};
+        QTest::newRow("no correspondence row") << "53 2 1 0 1" << L{"2 3 1 1 5.1.1"} << L{} << L{kNone, kNone, kNone, kNone, ""};
+        QTest::newRow("four rows at most, the later one of a slot wins") << "51 2 1 0 1" << L{"2 3 1 1 5.1.1", "2 3 1 1 5.1.2",
+            "2 3 3 1 5.1.2", "2 3 1 2 5.1.3", "2 3 3 2 nonsense"} << L{} << L{" 512010 m|5.1.2", " 512012 m|5.1.2", " 513014 m|5.1.3", kNone, "5.1.3"};
+        QTest::newRow("matrix rows 5 to 204") << "51 2 1 0 1" << L{"2 3 1 1 4.1 4", "2 3 3 1 4.2 204", "2 3 1 2 4.1 205"} << L{}
+                                              << L{kNone, " 42012 m|4.2  ", kNone, kNone, "4.2  "};
+        QTest::newRow("bound of the last column pair") << "51 2 1 2 1" << L{"2 5 1 1 5.3.1"} << L{}
+                                                       << L{" 531710 m|5.3.1", kNone, kNone, kNone, "5.3.1"};
+        QTest::newRow("no column for the bound") << "51 2 1 3 1" << L{"2 6 1 1 5.3.2"} << L{} << L{kNone + "5.3.2", kNone, kNone, kNone, "5.3.2"};
+        QTest::newRow("last sub-classes of a family fall back") << "51 2 1 0 1" << L{"2 3 1 1 4.6", "2 3 3 1 4.6", "2 3 1 2 4.5",
+            "2 3 3 2 5.1.6"} << L{"46:C3=0", "45:D3=0", "516:D5=0"}
+            << L{" 45010 > m|4.6  ", " 46012 m|4.6  ", " 0 m|4.5  ", " 515016 > m|5.1.6", "5.1.6"};
+        QTest::newRow("listed twice: the later zone, 72 (column BY)") << "51 2 1 0 3 72" << L{"2 3 1 1 5.2.4"} << L{}
+                                                                    << L{" 524010 m|5.2.4", kNone, kNone, kNone, "5.2.4"};
+        for (const QString zone : {"0", "73", "2.5", "\"3\""})
+            QTest::newRow(qPrintable("zone " + zone)) << "51 2 1 0 " + zone << L{"2 3 1 1 5.2.4"} << L{}
+                                                      << L{failure(Error::Kind::BadZoneIndex, "|0||" + zone)};
+        const QString matrix = kDataFolder + classOf("51").workbookFile;
+        QTest::newRow("unknown label") << "51 2 1 0 1" << L{"2 3 1 1 4.7"} << L{}
+                                       << L{failure(Error::Kind::UnknownSubclass, matrix + "|2|F5|\"4.7\"")};
+        QTest::newRow("distance as text") << "51 2 1 0 1" << L{"2 3 1 1 5.2.4"} << L{"524:C3=n.d."}
+                                          << L{failure(Error::Kind::DistanceNotANumber, kDataFolder + "524.xls|2|C3|")};
+        QTest::newRow("missing workbook below") << "51 2 1 0 1" << L{"2 3 1 1 5.3.6"} << L{"536:C3=0"}
+                                                << L{failure(Error::Kind::MissingWorkbook, kDataFolder + "535.xls|0||")};
     }
-
-    void averageHypothesisUsesItsPairCode()
+    void estimate()
     {
-        ToxicCase c(QStringLiteral("52"), 1); // zone column F
-        c.addPair(1, 3, 0, 5, 4, 14);
-        c.addMatrixRow("F", 1, 4, 1, 1, "5.2.1"); // pair code of the likely hypothesis
-        c.addMatrixRow("F", 1, 14, 1, 1, "5.2.2");
-        c.addSubclass("521", 1, {0, 5}, 'C', 10);
-        c.addSubclass("522", 1, {0, 5}, 'C', 20);
-        QVERIFY(c.run(1, kAverage).completed);
-        QCOMPARE(c.state.pairCode, CellValue::number(14));
-        QCOMPARE(c.state.result.damageDistance[0], CellValue::number(520));
-        QCOMPARE(c.state.result.subclassName[0], QStringLiteral("classe 5.2.2"));
-    }
-
-    void lastSubclassFallsBackWithTheMark()
-    {
-        ToxicCase c(QStringLiteral("4"), 3); // zone column H
-        c.addPair(2, 3, 0, 10, 1, 2);
-        c.addMatrixRow("H", 2, 1, 1, 1, "4.6");
-        c.addMatrixRow("H", 2, 1, 3, 1, "4.6");
-        auto top = c.addSubclass("46", 2, {0, 10}, 'C', 0);
-        top->set(2, "C3", 0).set(2, "C5", 900);
-        c.addSubclass("45", 2, {0, 10}, 'C', 400);
-
-        QVERIFY(c.run(2).completed);
-
-        QCOMPARE(c.state.result.greaterThan, (Marks{true, false, false, false}));
-        QCOMPARE(c.texts(), QStringList({" 400 > m", " Non applicabile", " 900 m", " Non applicabile",
-                                         " Non disponibile", " Non applicabile", " Non disponibile", " Non applicabile"}));
-        QCOMPARE(c.state.result.classLabel, QStringLiteral("4.6  "));
-        QCOMPARE(c.state.subclassWorkbook.get(), top.get());
-        QVERIFY(c.state.result.notAvailable[4] && c.state.result.damageDistance[4].isEmpty());
-    }
-
-    void fallbackConcernsOnlyTheRowItsWorkbookFailed()
-    {
-        // 4.5 gives 0 at threshold 1 D5 (not the last sub-class: no fallback); 4.6 has a real
-        // threshold 3 distance and marks nothing.
-        ToxicCase c(QStringLiteral("4"), 3);
-        c.addPair(2, 3, 0, 10, 1, 2);
-        c.addMatrixRow("H", 2, 1, 1, 1, "4.5");
-        c.addMatrixRow("H", 2, 1, 3, 1, "4.6");
-        c.addSubclass("45", 2, {0, 10}, 'C', 60)->set(2, "C3", 0).set(2, "C5", 50);
-        c.addSubclass("46", 2, {0, 10}, 'C', 100)->set(2, "C5", 120);
-        QVERIFY(c.run(2).completed);
-        QCOMPARE(c.state.result.greaterThan, Marks{});
-        QCOMPARE(c.texts().mid(0, 3), QStringList({" 0 m", " Non applicabile", " 120 m"}));
-    }
-
-    void tankerUsesLowerBoundZeroAndColumnsCAndD()
-    {
-        ToxicCase c(QStringLiteral("53"), 4); // zone column I
-        c.addPair(3, 10, 0, 0, 9, 19);
-        c.addMatrixRow("I", 2, 9, 1, 1, "5.3.4");
-        c.addMatrixRow("I", 2, 9, 1, 2, "5.3.4");
-        c.addSubclass("534", 3, {}, 'C', 70)->set(3, "E3", 5000); // beyond C and D: never read
-        const EstimateOutcome out = c.run(3);
-        QVERIFY2(out.completed, qPrintable(out.message));
-        QCOMPARE(c.state.result.damageDistance[0], CellValue::number(70));
-        QCOMPARE(c.state.result.damageDistance[4], CellValue::number(71));
-        QCOMPARE(out.quantityText, kNotApplicable);
-        QCOMPARE(out.diameterText, kNotApplicable);
-    }
-
-    void pipelineTakesTheDiameterBound()
-    {
-        ToxicCase c(QStringLiteral("52"), 5); // zone column J
-        c.addPair(5, 3, 0, 2, 1, 1);
-        c.addPair(5, 4, 2, 6, 2, 2);
-        c.addMatrixRow("J", 2, 2, 3, 2, "5.2.3");
-        c.addSubclass("523", 5, {0, 2, 2, 6}, 'E', 830);
-        const EstimateOutcome out = c.run(5, kLikely, 1);
-        QVERIFY(out.completed);
-        QCOMPARE(c.input.diameter, QStringLiteral(" 2 -  6"));
-        QCOMPARE(c.state.result.damageDistance[6], CellValue::number(833));
-        QCOMPARE(out.quantityText, kNotApplicable);
-    }
-
-    void stopsAfterFourUsedRows()
-    {
-        ToxicCase c(QStringLiteral("51"), 1);
-        c.addPair(2, 3, 0, 10, 3, 3);
-        c.addMatrixRow("F", 2, 3, 1, 1, "5.1.1");
-        c.addMatrixRow("F", 2, 3, 1, 1, "5.1.2"); // the same pair again
-        c.addMatrixRow("F", 2, 3, 3, 1, "5.1.2");
-        c.addMatrixRow("F", 2, 3, 1, 2, "5.1.3");
-        c.addMatrixRow("F", 2, 3, 3, 2, "nonsense"); // a fifth row would stop with a message
-        c.addSubclass("511", 2, {0, 10}, 'C', 10);
-        c.addSubclass("512", 2, {0, 10}, 'C', 20);
-        c.addSubclass("513", 2, {0, 10}, 'C', 30);
-        const EstimateOutcome out = c.run(2);
-        QVERIFY2(out.completed, qPrintable(out.message));
-        QCOMPARE(c.state.result.damageDistance[0], CellValue::number(20)); // the later of the two rows
-        QCOMPARE(c.state.result.subclassName[3], QStringLiteral("classe 5.1.3"));
-        QCOMPARE(c.texts().at(6), kNotAvailable);
-        QCOMPARE(c.state.result.classLabel, QStringLiteral("5.1.3"));
-    }
-
-    void rangeMissingFromTheSubclassWorkbookIsNotAvailable()
-    {
-        ToxicCase c(QStringLiteral("51"), 1);
-        c.addPair(1, 3, 50, 200, 3, 3);
-        c.addMatrixRow("F", 1, 3, 1, 1, "5.1.1");
-        c.addSubclass("511", 1, {0, 10, 10, 50}, 'C', 10);
-        QVERIFY(c.run(1).completed);
-        QCOMPARE(c.texts().at(0), kNotAvailable);
-        QCOMPARE(c.state.result.subclassName[0], QStringLiteral("classe 5.1.1"));
-    }
-
-    void pairCodeFromAnEarlierEstimateIsNotUsed()
-    {
-        ToxicCase c(QStringLiteral("51"), 1);
-        c.addPair(3, 3, 5, 10, 3, 3); // a tanker row whose lower bound is not 0
-        c.addMatrixRow("F", 1, 3, 1, 1, "5.1.1");
-        c.addMatrixRow("F", 1, 8, 1, 1, "5.1.2");
-        c.addSubclass("511", 3, {}, 'C', 10);
-        c.addSubclass("512", 3, {}, 'C', 20);
-        c.state.pairCode = CellValue::number(8);
-        QVERIFY(c.run(3).completed);
-        QVERIFY(c.state.pairCode.isEmpty());
-        QCOMPARE(c.texts(), QStringList({" Non disponibile", " Non applicabile", " Non disponibile", " Non applicabile",
-                                         " Non disponibile", " Non applicabile", " Non disponibile", " Non applicabile"}));
-    }
-
-    void rangeRowIsRefilledFromTheCorrespondence()
-    {
-        ToxicCase c(QStringLiteral("52"), 1);
-        c.addPair(2, 3, 0, 10, 1, 1);
-        c.addPair(2, 4, 10, 50, 2, 2);
-        (void)c.run(2);
-        c.state.rangeTable[0][2] = CellValue::number(-1);
-        QVERIFY(RunEstimate(c.state, c.data.opener, c.input).completed);
-        QCOMPARE(c.state.rangeTable[0][2], CellValue::number(10));
-        QCOMPARE(c.state.rangeTable[0][3], CellValue::number(50));
-    }
-
-    void zoneIndex_data()
-    {
-        QTest::addColumn<CellValue>("zone");
-        QTest::addColumn<bool>("usable");
-        QTest::newRow("1") << CellValue::number(1) << true;
-        QTest::newRow("72, column BY") << CellValue::number(72) << true;
-        QTest::newRow("73") << CellValue::number(73) << false;
-        QTest::newRow("0") << CellValue::number(0) << false;
-        QTest::newRow("2.5") << CellValue::number(2.5) << false;
-        QTest::newRow("text") << CellValue::text("3") << false;
-    }
-    void zoneIndex()
-    {
-        QFETCH(CellValue, zone);
-        QFETCH(bool, usable);
-        ToxicCase c(QStringLiteral("51"), zone);
-        c.addPair(2, 3, 0, 10, 3, 3);
-        c.addMatrixRow(usable ? columnLetters(int(zone.toNumber()) + 5) : QStringLiteral("F"), 2, 3, 1, 1, "5.1.1");
-        c.addSubclass("511", 2, {0, 10}, 'C', 10);
-        const EstimateOutcome out = c.run(2);
-        QCOMPARE(out.completed, usable);
-        if (usable)
-            QCOMPARE(c.state.result.damageDistance[0], CellValue::number(10));
-        else
-            QVERIFY(out.message.startsWith(QStringLiteral("Indice di zona non valido")));
-    }
-
-    void unknownLabelStopsTheEstimate_data()
-    {
-        QTest::addColumn<CellValue>("label");
-        for (const char *label : {"4.7", "4.0", "5.4.1", "5.1.7", "5.1.1 ", "4.3  ", "4,3"})
-            QTest::newRow(label) << CellValue::text(QString::fromLatin1(label));
-        QTest::newRow("number") << CellValue::number(4.3);
-        QTest::newRow("empty") << CellValue();
-    }
-    void unknownLabelStopsTheEstimate()
-    {
-        QFETCH(CellValue, label);
-        ToxicCase c(QStringLiteral("4"), 47); // zone column AZ
-        c.addPair(2, 3, 0, 10, 3, 3);
-        c.addMatrixRow("AZ", 2, 3, 1, 1, "4.1");
-        c.book().set(2, "BA5", "4.9"); // the next zone's column is not read
-        c.addMatrixRow("AZ", 2, 3, 3, 1, label);
-        c.addSubclass("41", 2, {0, 10}, 'C', 10);
-        const EstimateOutcome out = c.run(2);
-        QVERIFY(!out.completed);
-        QVERIFY2(out.message.startsWith(QStringLiteral("Sottoclasse tossica sconosciuta")), qPrintable(out.message));
-        QVERIFY(out.message.contains(QStringLiteral("foglio 2, cella AZ6")));
-    }
-
-    void missingSubclassWorkbookIsReported()
-    {
-        ToxicCase c(QStringLiteral("52"), 1);
-        c.addPair(2, 3, 0, 10, 3, 3);
-        c.addMatrixRow("F", 2, 3, 1, 1, "5.2.4");
-        const EstimateOutcome out = c.run(2);
-        QVERIFY(!out.completed);
-        QVERIFY(out.message.contains(QStringLiteral("524.xls")));
+        QFETCH(QString, choice); QFETCH(L, rows); QFETCH(L, cells); QFETCH(L, found);
+        const L c = choice.split(QLatin1Char(' '));
+        EstimateWorkbooks data;
+        for (int i = 4; i < c.size(); ++i) // a zone index in quotes is a text
+            data.put(c[0], i, c[i].startsWith('"') ? TestCell(c[i].mid(1, 1)) : TestCell(c[i].toDouble()));
+        data.put("52", 20, 9); // another class's zone, not used
+        auto pairs = data.opener.add(kDataFolder + kRangeCorrespondenceFile, 5);
+        for (const int sheet : {1, 2, 4, 5})
+            pairs->setRow(sheet, "A3", {51, 0, 10, 3, 13}).setRow(sheet, "A4", {51, 10, 50, 4, 14}).setRow(sheet, "A5", {51, 700, 900, 5, 15})
+                .setRow(sheet, "A6", {51, 900, 999, 6, 16});
+        // Tankers: the row of bound 0 comes second; class 53 has rows there only.
+        pairs->setRow(3, "A3", {51, 5, 10, 3, 13}).setRow(3, "A4", {51, 0, 0, 4, 14}).setRow(3, "A5", {53, 5, 10, 3, 13}).setRow(3, "A6", {53, 0, 0, 4, 14});
+        const int zone = c.last().toDouble() >= 1 && c.last().toDouble() <= 72 ? c.last().toInt() : 1;
+        int next = 5;
+        for (const QString &row : rows) { // the label in the zone's column, an "x" in the next one
+            const L f = row.split(QLatin1Char(' '));
+            const int at = f.size() > 5 ? f[5].toInt() : next++;
+            data.book(c[0]).setRow(2, QStringLiteral("A%1").arg(at), {f[0].toInt(), f[1].toInt(), f[2].toInt(), f[3].toInt()})
+                .setRow(2, cellAddress(columnLetters(zone + 5), at), {f[4], "x"});
+        }
+        addSubclasses(data.opener, cells);
+        EstimateChain chain(data.opener);
+        QVERIFY(chain.lookUpClasses(kTestSubstance).ok());
+        chain.chooseClass(classOf(c[0]));
+        QVERIFY(chain.chooseContainment(Hypothesis(c[2].toInt()), Containment(c[1].toInt())).ok());
+        const Outcome<Estimate> estimate = chain.estimate(c[3].toUInt());
+        L texts;
+        for (std::size_t slot = 0; estimate.ok() && slot < kDistanceSlots; ++slot) {
+            const DamageDistance &distance = estimate.value().distances[slot];
+            if (slot % 2 == 0)
+                texts << distanceText(distance, slot) + QLatin1Char('|') + distance.subclass;
+            else // thresholds 2 and 4 have no toxic distance
+                QCOMPARE(distanceText(distance, slot), kNotApplicable);
+        }
+        QCOMPARE(estimate.ok() ? texts << estimate.value().classLabel : L{failure(estimate.error().kind, whereOf(estimate.error()))}, found);
+        if (estimate.ok())
+            QCOMPARE(estimate.value().scenario, QStringLiteral("Nube Tossica"));
     }
 };
 

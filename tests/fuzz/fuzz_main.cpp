@@ -8,17 +8,14 @@
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    // Like the programs: a Qt application object, image plugins found the usual way.
-    static QCoreApplication application(*argc, *argv);
-    // Damaged images make Qt warn at every input; only the fuzzer's own report matters here.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    static QCoreApplication application(*argc, *argv); // like the programs: image plugins found the usual way
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {}); // Qt warns at every damaged image
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QString problem = fuzz::ZEFRO_FUZZ_TARGET(bytes);
+    const QString problem = fuzz::ZEFRO_FUZZ_TARGET(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (!problem.isEmpty()) {
         std::fprintf(stderr, "ZEFRO fuzz: %s\n", qUtf8Printable(problem));
         std::abort();

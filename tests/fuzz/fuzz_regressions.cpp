@@ -1,14 +1,10 @@
 #include "FuzzTargets.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QtTest>
 
-#include <functional>
-
-// Every seed of the fuzz corpora and every crash reproducer found by fuzzing, run through the same
-// code the fuzz programs run (under the sanitizers too, in the sanitizer build).
+// Every seed of the fuzz corpora and every crash input kept from fuzzing, run through the same code
+// the fuzz programs run (under the sanitizers too, in the sanitizer build).
 class FuzzRegressionsTest : public QObject
 {
     Q_OBJECT
@@ -18,42 +14,23 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("file");
-        int perTarget[3] = {0, 0, 0};
-        const QStringList targets = {QStringLiteral("workbook"), QStringLiteral("configuration"),
-                                     QStringLiteral("bitmap")};
-        for (int t = 0; t < targets.size(); ++t) {
-            for (const QString &kind : {QStringLiteral("corpus"), QStringLiteral("regressions")}) {
-                const QString folder = QStringLiteral(ZEFRO_FUZZ_DIR "/%1/%2").arg(kind, targets[t]);
-                QDirIterator it(folder, QDir::Files | QDir::Hidden);
-                while (it.hasNext()) {
-                    const QString file = it.next();
-                    QTest::addRow("%s/%s/%s", qPrintable(kind), qPrintable(targets[t]),
-                                  qPrintable(it.fileName()))
-                        << targets[t] << file;
-                    ++perTarget[t];
-                }
+        for (const QString target : {"workbook", "configuration", "bitmap"}) {
+            int seeds = 0;
+            for (const QString folder : {"corpus", "regressions"}) {
+                for (QDirIterator it(QStringLiteral(ZEFRO_FUZZ_DIR "/%1/%2").arg(folder, target), QDir::Files | QDir::Hidden); it.hasNext(); ++seeds)
+                    QTest::addRow("%s/%s", qPrintable(folder), qPrintable(QFileInfo(it.next()).fileName())) << target << it.filePath();
             }
+            QVERIFY2(seeds >= 3, qPrintable(target)); // a corpus gone missing would pass on nothing
         }
-        // A corpus folder that went missing would make this test pass on nothing.
-        for (int t = 0; t < targets.size(); ++t)
-            QVERIFY2(perTarget[t] >= 3, qPrintable(targets[t]));
     }
-
     void inputIsHandled()
     {
         QFETCH(QString, target);
         QFETCH(QString, file);
         QFile input(file);
-        QVERIFY(input.open(QIODevice::ReadOnly));
-        const QByteArray bytes = input.readAll();
-
-        QString problem;
-        if (target == QLatin1String("workbook"))
-            problem = fuzz::workbookInput(bytes);
-        else if (target == QLatin1String("configuration"))
-            problem = fuzz::configurationInput(bytes);
-        else
-            problem = fuzz::bitmapInput(bytes);
+        const QByteArray bytes = input.open(QIODevice::ReadOnly) ? input.readAll() : QByteArray("unreadable input");
+        const QString problem = target == "workbook" ? fuzz::workbookInput(bytes)
+                                : target == "configuration" ? fuzz::configurationInput(bytes) : fuzz::bitmapInput(bytes);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };

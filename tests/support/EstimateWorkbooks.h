@@ -1,125 +1,56 @@
 #pragma once
 
-// In-memory data workbooks for the tests of the classification and the estimate, and one substance
-// taken through lookup, class choice, containment choice and estimate the way the main window does.
+// The eleven class workbooks held in memory under their system paths, empty until a test sets
+// cells, and what the tests of the class lookup and of the estimate share about them.
 
-#include "app/ProgramState.h"
-#include "catalogue/ClassLookup.h"
 #include "catalogue/HazardClass.h"
-#include "estimate/ContainmentChoice.h"
-#include "estimate/DistanceLookup.h"
-#include "support/ListEntries.h"
+#include "estimate/EstimateChain.h"
 #include "support/MemoryWorkbook.h"
 
-#include <array>
-#include <memory>
+#include <numeric>
 
-inline const QString kTestCas = QStringLiteral("7664-41-7");
+inline const Substance kTestSubstance{QStringLiteral("Ammoniaca"), QStringLiteral("7664-41-7")};
 
-inline std::size_t classIndex(const QString &listCode)
-{
-    for (std::size_t i = 0; i < hazardClasses().size(); ++i) {
-        if (hazardClasses()[i].listCode == listCode)
-            return i;
-    }
-    qFatal("no class %s", qPrintable(listCode));
-}
-inline const HazardClass &classOf(const QString &listCode) { return hazardClasses()[classIndex(listCode)]; }
+inline const HazardClass &classOf(const QString &listCode) { return *findHazardClass(listCode); }
 
-// The eleven class workbooks under their system paths, empty until a test sets cells.
 struct EstimateWorkbooks
 {
     MemoryWorkbookOpener opener;
-    std::array<std::shared_ptr<MemoryWorkbook>, 11> classBooks;
+    std::array<std::shared_ptr<MemoryWorkbook>, kHazardClassCount> classBooks;
 
     EstimateWorkbooks()
     {
-        for (std::size_t i = 0; i < classBooks.size(); ++i) {
-            const HazardClass &hazard = hazardClasses()[i];
-            classBooks[i] = opener.add(kDataFolder + hazard.workbookFile, hazard.isToxic() ? 2 : 6);
-        }
+        for (const HazardClass &hazard : hazardClasses())
+            classBooks[hazard.index()] = opener.add(kDataFolder + hazard.workbookFile, hazard.isToxic() ? 2 : 6);
     }
-    MemoryWorkbook &book(const QString &listCode) { return *classBooks[classIndex(listCode)]; }
+    MemoryWorkbook &book(const QString &listCode) { return *classBooks[classOf(listCode).index()]; }
 
-    // A CAS in a class table: a flammable one holds it on worksheet 6, column A; a toxic one on
-    // worksheet 1, column C, with the zone index in column A.
-    void put(const QString &listCode, int row, const QString &cas, const TestCell &zone = 1)
+    // A CAS number (the test substance's unless told) in a row of a class table: a flammable one lists
+    // them on worksheet 6, column A; a toxic one on worksheet 1, column C, with the zone index in column A.
+    void put(const QString &listCode, int row, const TestCell &zone = 1, const TestCell &cas = kTestSubstance.cas)
     {
-        if (classOf(listCode).isToxic())
-            book(listCode).set(1, QStringLiteral("A%1").arg(row), zone).set(1, QStringLiteral("C%1").arg(row), CellValue::text(cas));
+        if (!classOf(listCode).isToxic())
+            book(listCode).set(6, QStringLiteral("A%1").arg(row), cas);
         else
-            book(listCode).set(6, QStringLiteral("A%1").arg(row), CellValue::text(cas));
+            book(listCode).set(1, QStringLiteral("A%1").arg(row), zone).set(1, QStringLiteral("C%1").arg(row), cas);
     }
-    std::shared_ptr<MemoryWorkbook> addPairs() { return opener.add(kDataFolder + kRangeCorrespondenceFile, 5); }
-
     [[nodiscard]] int totalReads() const
     {
-        int reads = 0;
-        for (const auto &book : classBooks)
-            reads += book->reads();
-        return reads;
+        return std::accumulate(classBooks.cbegin(), classBooks.cend(), 0, [](int sum, const auto &book) { return sum + book->reads(); });
     }
 };
 
-// One substance of one class (a toxic one with its zone index), through the main window's steps.
-struct EstimateCase
+// Rows 3..10 of the eight range pairs of a distance worksheet: base + 100 * pair + 10 * hypothesis
+// + slot, the slot being threshold - 1 under D5 (the pair's first column) and 4 more under F2.
+inline void fillDistances(MemoryWorkbook &book, int sheet, int base = 0)
 {
-    EstimateWorkbooks data;
-    ProgramState state;
-    QString code;
-    ContainmentOutcome containment;
-    EstimateInput input;
+    for (int pair = 0; pair < kRangePairs; ++pair) {
+        for (int row = 3; row <= 10; ++row) {
+            const int value = base + 100 * pair + 10 * (row < 7 ? 1 : 2) + (row - 3) % 4;
+            book.setRow(sheet, QStringLiteral("%1%2").arg(QChar('C' + 2 * pair)).arg(row), {value, value + 4});
+        }
+    }
+}
 
-    explicit EstimateCase(QString listCode, const TestCell &zone = 1) : code(std::move(listCode))
-    {
-        data.put(code, classOf(code).isToxic() ? 4 : 1, kTestCas, zone);
-    }
-    MemoryWorkbook &book() { return data.book(code); }
-    // Row 1 of a distance worksheet: the range bounds from column C on.
-    void setBounds(int sheet, const QList<double> &bounds)
-    {
-        for (int i = 0; i < bounds.size(); ++i)
-            book().set(sheet, QStringLiteral("%1%2").arg(QChar('C' + i)).arg(1), bounds[i]);
-    }
-    void lookup() { (void)LookupSubstanceClasses(state, data.opener, kTestCas); }
-
-    // Lookup, the class chosen from the class list, then the containment.
-    ContainmentOutcome choose(int containmentCode, const QString &hypothesis = kLikely)
-    {
-        lookup();
-        const QString entry = classOf(code).listEntry;
-        ChooseSubstanceClass(state, entry);
-        const QString type = containmentTypes()[std::size_t(containmentCode - 1)];
-        containment = ChooseContainment(state, data.opener, {type, entry, QString(), hypothesis});
-        input = {QStringLiteral("Ammoniaca"), kTestCas, entry, type,
-                 QStringList(containmentTypes().cbegin(), containmentTypes().cend()), hypothesis,
-                 QStringLiteral("quantità stoccata "), containment.quantityEntries.value_or(QStringList()),
-                 QStringLiteral("diametro della condotta"), containment.diameterEntries.value_or(QStringList())};
-        return containment;
-    }
-    // The estimate with the entry'th offered range (or diameter) chosen.
-    EstimateOutcome estimate(int entry = 0)
-    {
-        if (!input.quantityEntries.isEmpty())
-            input.quantity = input.quantityEntries.value(entry);
-        if (!input.diameterEntries.isEmpty())
-            input.diameter = input.diameterEntries.value(entry);
-        return RunEstimate(state, data.opener, input);
-    }
-    EstimateOutcome run(int containmentCode, const QString &hypothesis = kLikely, int entry = 0)
-    {
-        choose(containmentCode, hypothesis);
-        return estimate(entry);
-    }
-    [[nodiscard]] QStringList texts() const
-    {
-        return QStringList(state.result.distanceText.cbegin(), state.result.distanceText.cend());
-    }
-    [[nodiscard]] QList<double> distances() const
-    {
-        QList<double> values;
-        for (const CellValue &value : state.result.damageDistance)
-            values << value.toNumber();
-        return values;
-    }
-};
+// Where an error is: "file|sheet|cell|detail".
+inline QString whereOf(const Error &error) { return QStringLiteral("%1|%2|%3|%4").arg(error.file).arg(error.sheet).arg(error.cell, error.detail); }

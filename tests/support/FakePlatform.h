@@ -2,22 +2,34 @@
 
 #include "platform/Platform.h"
 
-#include <QList>
 #include <QStringList>
 
 #include <deque>
 #include <memory>
+#include <utility>
 
-// Message boxes that record every request and answer from a queue (Yes/No boxes with no answer
-// queued take their default button; OK boxes answer Ok).
+// Message boxes that record every request and answer Yes/No boxes from a queue, else by default.
 class FakeMessageBoxes final : public MessageBoxes
 {
 public:
-    MessageAnswer show(const MessageRequest &request) override;
-
+    MessageAnswer show(const MessageRequest &request) override
+    {
+        m_shown.append(request);
+        if (request.buttons == MessageButtons::Ok || m_answers.empty())
+            return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : request.defaultButton;
+        const MessageAnswer answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
     void queueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
     [[nodiscard]] const QList<MessageRequest> &shown() const { return m_shown; }
-    [[nodiscard]] QStringList texts() const;
+    [[nodiscard]] QStringList texts() const
+    {
+        QStringList result;
+        for (const MessageRequest &request : m_shown)
+            result << request.text;
+        return result;
+    }
     void clear() { m_shown.clear(); }
 
 private:
@@ -29,7 +41,14 @@ private:
 class FakeLauncher final : public ProgramLauncher
 {
 public:
-    bool start(const QString &commandLine, QString *error) override;
+    Status start(const QString &commandLine) override
+    {
+        attempted << commandLine;
+        if (std::exchange(failNext, false))
+            return launchFailure(commandLine);
+        started << commandLine;
+        return Done{};
+    }
 
     bool failNext = false;
     QStringList started;   // command lines that "started"
@@ -47,10 +66,13 @@ private:
     int m_calls = 0;
 };
 
-// A whole fake platform on a given drive root, with a fixed clock.
+// A whole fake platform on a given drive root, with a fixed clock (2006-12-04 09:05:30).
 struct FakePlatform
 {
-    explicit FakePlatform(const QString &driveRoot);
+    explicit FakePlatform(const QString &driveRoot)
+        : platform{DrivePaths(driveRoot), messages, launcher, exit, [] { return QDateTime(QDate(2006, 12, 4), QTime(9, 5, 30)); }}
+    {
+    }
 
     FakeMessageBoxes messages;
     FakeLauncher launcher;

@@ -1,7 +1,6 @@
 #pragma once
 
-// The hypothesis and containment entries the tests choose, written out here rather than taken from
-// the program, so a changed entry text fails the tests; class entries come from the class table.
+// The hypothesis and containment entries the tests choose, written out so that a changed text fails.
 
 #include "catalogue/HazardClass.h"
 
@@ -15,11 +14,4 @@ inline const QString kTanker = QStringLiteral("Autobotti/Ferrocisterne");
 inline const QString kPipeline = QStringLiteral("Condotte");
 
 // The class-list entry of a class code such as "1_1_2"; empty for an unknown code.
-inline QString entryOf(const QString &code)
-{
-    for (const HazardClass &hazard : hazardClasses()) {
-        if (hazard.listCode == code)
-            return hazard.listEntry;
-    }
-    return {};
-}
+inline QString entryOf(const QString &code) { return findHazardClass(code) ? findHazardClass(code)->listEntry : QString(); }

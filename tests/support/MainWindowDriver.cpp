@@ -4,13 +4,11 @@
 
 #include <QAbstractItemView>
 #include <QDir>
-#include <QPlainTextEdit>
 #include <QtTest>
 
 std::unique_ptr<TestDrive> testDriveWith(const QString &tree)
 {
-    auto drive = std::make_unique<TestDrive>(tree.isEmpty() ? TestDrive::Contents::BundledTree
-                                                            : TestDrive::Contents::Empty);
+    auto drive = std::make_unique<TestDrive>(tree.isEmpty() ? TestDrive::Contents::BundledTree : TestDrive::Contents::Empty);
     if (!tree.isEmpty())
         copyTree(QStringLiteral(ZEFRO_TEST_DATA "/drives/") + tree, drive->root());
     QDir().mkpath(drive->local(kTestOutputFolder));
@@ -46,68 +44,74 @@ void typeInto(QLineEdit *field, const QString &text)
 }
 
 MainWindowDriver::MainWindowDriver(const TestDrive &drive)
-    : fake(drive.root())
-    , window(std::make_unique<MainWindow>(state, fake.platform))
+    : m_drive(&drive)
+    , fake(drive.root())
+    , window(std::make_unique<MainWindow>(fake.platform))
 {
     window->show();
 }
 
-MainWindowDriver::~MainWindowDriver() = default;
+MainWindowDriver::MainWindowDriver(const QString &tree)
+    : m_ownDrive(testDriveWith(tree))
+    , m_drive(m_ownDrive.get())
+    , fake(m_drive->root())
+    , window(std::make_unique<MainWindow>(fake.platform))
+{
+    window->show();
+}
 
 QStringList MainWindowDriver::items(const char *comboName) const
 {
     QStringList list;
-    if (const QComboBox *c = combo(comboName)) {
-        for (int i = 0; i < c->count(); ++i)
-            list << c->itemText(i);
-    }
+    for (int i = 0; i < combo(comboName)->count(); ++i)
+        list << combo(comboName)->itemText(i);
     return list;
 }
 
 bool MainWindowDriver::choose(const char *comboName, const QString &text) const
 {
-    QComboBox *c = combo(comboName);
-    return c && chooseEntry(c, c->findText(text, Qt::MatchExactly));
+    return chooseEntry(combo(comboName), combo(comboName) ? combo(comboName)->findText(text, Qt::MatchExactly) : -1);
 }
 
-bool MainWindowDriver::chooseAt(const char *comboName, int row) const
+bool MainWindowDriver::act(const QStringList &actions)
 {
-    return chooseEntry(combo(comboName), row);
+    for (const QString &action : actions) {
+        const QString name = action.section(QLatin1Char('='), 0, 0).section(QLatin1Char(' '), -1);
+        const QString text = action.section(QLatin1Char('='), 1), place = action.section(QLatin1Char(':'), 0, 0);
+        if (name == QStringLiteral("answer")) {
+            fake.messages.queueAnswer(text == QStringLiteral("Yes") ? MessageAnswer::Yes : MessageAnswer::No);
+        } else if (action.startsWith(QStringLiteral("type "))) {
+            typeInto(name.startsWith(QLatin1Char('T')) ? configField(name.mid(4).toInt()) : combo(qPrintable(name))->lineEdit(), text);
+        } else if (action.contains(QLatin1Char('='))) {
+            if (!choose(qPrintable(name), text))
+                return false;
+        } else {
+            const char *boxName = place == QStringLiteral("tutorial") ? "frmAboutBox" : "frmAbout";
+            const QWidget *owner = place == QStringLiteral("config") ? &window->configBox()
+                : place == QStringLiteral("map")                     ? map()
+                                                                     : window->findChild<QWidget *>(QLatin1String(boxName));
+            const QString button = action.section(QLatin1Char(':'), 1);
+            QPushButton *pushed = place == action ? get<QPushButton>(qPrintable(action))
+                                  : owner         ? owner->findChild<QPushButton *>(button) : nullptr;
+            if (!pushed || !pushed->isVisible() || !pushed->isEnabled())
+                return false;
+            QTest::mouseClick(pushed, Qt::LeftButton);
+        }
+    }
+    return true;
 }
 
-void MainWindowDriver::click(const char *buttonName) const
+QString MainWindowDriver::controlStates() const
 {
-    QPushButton *b = button(buttonName);
-    if (!b)
-        qFatal("no button %s in Frame1", buttonName);
-    QTest::mouseClick(b, Qt::LeftButton);
+    QString states;
+    for (const char *name : {"Combo1", "Combo2", "Combo8", " ", "Combo9", "Combo5", "Combo4", " ", "Combo6", "Combo7", " ", "Command1"}) {
+        const QWidget *control = get<QWidget>(name);
+        states += !control ? ' ' : !control->isVisible() ? '-' : control->isEnabled() ? '1' : '0';
+    }
+    return states;
 }
 
 QLineEdit *MainWindowDriver::configField(int n) const
 {
     return window->configBox().findChild<QLineEdit *>(QStringLiteral("Text%1").arg(n));
-}
-
-QWidget *MainWindowDriver::map() const
-{
-    return window->findChild<QWidget *>(QStringLiteral("map"));
-}
-
-void MainWindowDriver::clickOnMap(const char *buttonName) const
-{
-    auto *b = onMap<QPushButton>(buttonName);
-    if (!b)
-        qFatal("no button %s on the map window", buttonName);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
-QStringList MainWindowDriver::mapReport() const
-{
-    const auto *box = onMap<QPlainTextEdit>("output2");
-    return box ? box->toPlainText().split(QLatin1Char('\n')) : QStringList();
-}
-
-QStringList MainWindowDriver::distanceTexts() const
-{
-    return QStringList(state.result.distanceText.cbegin(), state.result.distanceText.cend());
 }

@@ -1,50 +1,44 @@
 #include "support/TestDrive.h"
 
-#include "platform/DrivePaths.h"
-
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 bool copyTree(const QString &from, const QString &to)
 {
-    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
-        if (!QDir().mkpath(QFileInfo(target).path()))
-            return false;
+    for (QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString source = it.next(), target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
         QFile::remove(target);
-        if (!QFile::copy(source, target))
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
             return false;
         QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
     return true;
 }
 
-TestDrive::TestDrive(Contents contents)
+QByteArray fileBytes(const QString &localPath)
 {
-    if (contents == Contents::BundledTree)
-        copyTree(QStringLiteral(ZEFRO_BUNDLED_TREE), m_dir.path());
-}
-
-QString TestDrive::local(const QString &systemPath) const
-{
-    return DrivePaths(m_dir.path()).toLocal(systemPath);
-}
-
-void TestDrive::writeFile(const QString &systemPath, const QByteArray &bytes) const
-{
-    const QString path = local(systemPath);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
-QByteArray TestDrive::readFile(const QString &systemPath) const
-{
-    QFile file(local(systemPath));
+    QFile file(localPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &localPath, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(localPath).path());
+    QFile file(localPath);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+int runWithoutPrivileges(const std::function<int()> &body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(255);
+        ::_exit(body() & 0x7F);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
 }

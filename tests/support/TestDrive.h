@@ -1,37 +1,42 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
+#include "platform/DrivePaths.h"
+
+#include <QByteArrayList>
 #include <QTemporaryDir>
 
-// A private drive root for one test: a temporary folder holding a copy of the bundled
-// installation tree (or nothing), so tests never write into the source tree.
+#include <functional>
+
+// A local file's bytes (empty when it cannot be read); writing them, and copying a folder tree (creating
+// the folders; false on any failure).
+[[nodiscard]] QByteArray fileBytes(const QString &localPath);
+bool writeBytes(const QString &localPath, const QByteArray &bytes);
+bool copyTree(const QString &from, const QString &to);
+
+// A private drive root for one test: a temporary folder holding a copy of the bundled installation
+// tree (or nothing), so tests never write into the source tree; files by their system paths.
 class TestDrive
 {
 public:
     enum class Contents { Empty, BundledTree };
-    explicit TestDrive(Contents contents = Contents::BundledTree);
+    explicit TestDrive(Contents contents = Contents::BundledTree)
+    {
+        if (contents == Contents::BundledTree)
+            copyTree(QStringLiteral(ZEFRO_BUNDLED_TREE), m_dir.path());
+    }
 
     [[nodiscard]] QString root() const { return m_dir.path(); }
-    // Local path of a system path such as "c:\revisione metodo speditivo\ms&zefro\config.txt".
-    [[nodiscard]] QString local(const QString &systemPath) const;
-    // Writes a file (creating its folders) with exactly these bytes.
-    void writeFile(const QString &systemPath, const QByteArray &bytes) const;
-    [[nodiscard]] QByteArray readFile(const QString &systemPath) const;
+    [[nodiscard]] QString local(const QString &systemPath) const { return DrivePaths(m_dir.path()).toLocal(systemPath); }
+    void writeFile(const QString &systemPath, const QByteArray &bytes) const { writeBytes(local(systemPath), bytes); }
+    [[nodiscard]] QByteArray readFile(const QString &systemPath) const { return fileBytes(local(systemPath)); }
 
 private:
     QTemporaryDir m_dir;
 };
 
 // The bytes of a file holding these lines, each ended by CR LF.
-[[nodiscard]] inline QByteArray crlfLines(const QList<QByteArray> &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
+[[nodiscard]] inline QByteArray crlfLines(const QList<QByteArray> &lines) { return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n"; }
 
-// Copies a folder tree; returns false on any failure.
-bool copyTree(const QString &from, const QString &to);
+// Runs body in a child process (ended without destructors) as an ordinary user: as root, as "nobody"
+// (65534). Returns the body's result, 0 to 127, or -1 when the child could not be run so.
+[[nodiscard]] int runWithoutPrivileges(const std::function<int()> &body);

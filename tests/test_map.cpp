@@ -1,0 +1,228 @@
+// The map layer: scales, radii, drawing, map files and their drawing unit, saved and printed pictures.
+#include "map/DamageCircles.h"
+#include "map/InvertLine.h"
+#include "map/MapFiles.h"
+#include "map/MapPicture.h"
+#include "map/MapScale.h"
+#include "map/PrintFit.h"
+#include "support/TestDrive.h"
+
+#include <QImageReader>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace map;
+Q_DECLARE_METATYPE(DamageDistance)
+
+namespace {
+
+QImage noise(int width, int height) // opaque pixels of any colour
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator(width).fillRange(reinterpret_cast<quint32 *>(image.bits()), image.sizeInBytes() / 4);
+    return image.convertToFormat(QImage::Format_RGB888).convertToFormat(QImage::Format_RGB32);
+}
+
+// A 24-bit BMP: its header with these fields, then the rows of an image (bottom-up unless the height is negative).
+QByteArray bmp(const QImage &image, qint32 ppmX = 3780, qint32 ppmY = 3780, qint32 width = 0, qint32 height = 0)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    height = height ? height : image.height();
+    out << quint16(0x4D42) << quint64(0) << 54 << 40 << (width ? width : image.width()) << height << quint16(1) << quint16(24) << quint64(0) << ppmX << ppmY << quint64(0);
+    for (int row = 0; row < image.height(); ++row) {
+        for (int x = 0; x < image.width(); ++x)
+            out.writeRawData(reinterpret_cast<const char *>(image.constScanLine(height < 0 ? row : image.height() - 1 - row)) + 4 * x, 3);
+        out.writeRawData("\0\0\0", (4 - image.width() * 3 % 4) % 4);
+    }
+    return bytes;
+}
+
+DamageDistance distance(double metres, bool notAvailable = false) { return {metres, notAvailable, false, {}}; }
+
+} // namespace
+
+class MapTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scales_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stepped"); // increased, decreased
+        QTest::addColumn<double>("factor");   // 0: refused
+        QTest::newRow("start") << "1:1" << "1: 2 1: 0" << 1.0;
+        QTest::newRow("zero") << "1: 0" << "1: 1 1:-1" << 0.0;
+        QTest::newRow("blanks, then a letter") << "1:   5000m" << "1: 5001 1: 4999" << 1 / 5000.0;
+    }
+    void scales()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, stepped);
+        QFETCH(double, factor);
+        QCOMPARE(steppedUserScaleText(text, +1) + ' ' + steppedUserScaleText(text, -1), stepped);
+        QCOMPARE(userScaleFactor(text), factor > 0 ? std::optional<double>(factor) : std::nullopt);
+    }
+
+    void scaleList()
+    {
+        const QStringList entries = scaleListEntries(); // the user's scale, then 1:1, 1:2, 1:5 ... 1:100000
+        QCOMPARE(QStringList({entries[0], entries[1], entries[3], entries[16], QString::number(entries.size())}), QStringList({kUserDefinedScaleEntry, "scala 1:1", "scala 1:5", "scala 1:100000", "17"}));
+        QCOMPARE(scaleFactorForEntry(entries[0]).value_or(0) + scaleFactorForEntry(entries[16]).value_or(0), 1 + 1.0 / 100000);
+        QVERIFY(!scaleFactorForEntry(QStringLiteral("scala 1:3")) && !scaleFactorForEntry(QStringLiteral("scala 1:5000 ")));
+    }
+
+    void radii_data()
+    {
+        QTest::addColumn<DamageDistance>("distance");
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<float>("radius"); // -1: not drawn
+        QTest::newRow("1:1000, 150 m") << distance(150) << 1.0 / 1000 << 15.0f;
+        QTest::newRow("200 units drawn for 50 m") << distance(150) << scaleFactorFromSegment({10, 20}, {210, 20}, 50.0) << 600.0f;
+        QTest::newRow("120-160-200 drawn backwards for 2 m") << distance(1.5) << scaleFactorFromSegment({130, 170}, {10, 10}, 2.0) << 150.0f;
+        QTest::newRow("a press without a move") << distance(150) << scaleFactorFromSegment({5, 5}, {5, 5}, 9.0) << 0.0f;
+        QTest::newRow("not available") << distance(150, true) << 1.0 / 1000 << -1.0f;
+        QTest::newRow("negative distance") << distance(-5) << 1.0 / 1000 << -1.0f;
+        QTest::newRow("not a number") << distance(std::nan("")) << 1.0 << -1.0f;
+    }
+    void radii()
+    {
+        QFETCH(DamageDistance, distance);
+        QFETCH(double, factor);
+        QFETCH(float, radius);
+        QCOMPARE(damageRadius(distance, factor), radius < 0 ? std::nullopt : std::optional<float>(radius));
+    }
+
+    void damageCircles()
+    {
+        const MapUnits units(3780, 3780); // 37.8 px a unit
+        QImage image(400, 400, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        // Equal radii (5 units): each slot covers the one before; unusable distances are skipped.
+        DamageAreas areas{};
+        areas.fill(distance(100));
+        std::tie(areas[2].metres, areas[5].notAvailable) = std::pair(-40.0, true);
+        QCOMPARE(drawDamageCircles(image, units, units.toUnits({200, 200}), areas, 1.0 / 2000), 6);
+        QCOMPARE(image.pixel(200 + 189, 200), QColor(64, 64, 64).rgb());
+        // 10001 m at 1:1000 is 38000 px: beyond the surface, counted but not drawn; 2 m is 7.56 px.
+        image.fill(Qt::white);
+        QCOMPARE(drawDamageCircles(image, units, units.toUnits({150, 150}), {distance(10001), distance(2)}, 1.0 / 1000), 8);
+        QCOMPARE(QList<QRgb>({image.pixel(157, 150), image.pixel(150, 142)}), QList<QRgb>(2, damageAreaColours()[1].rgb()));
+        QVERIFY(!image.convertToFormat(QImage::Format_Indexed8).colorTable().contains(damageAreaColours()[0].rgb()));
+        // Centred off the surface, a big circle still crosses it: 10 units, 378 px.
+        drawDamageCircles(image, units, units.toUnits({-200, 150}), {distance(10)}, 1.0 / 100);
+        QCOMPARE(image.pixel(178, 150), damageAreaColours()[0].rgb());
+    }
+
+    void invertedLineTwiceRestoresThePixels_data()
+    {
+        QTest::addColumn<QLine>("line");
+        QTest::addColumn<int>("length"); // pixels it touches inside the image
+        QTest::newRow("shallow") << QLine(0, 0, 199, 37) << 200;
+        QTest::newRow("steep backwards") << QLine(180, 190, 170, 3) << 188;
+        QTest::newRow("zero length") << QLine(77, 88, 77, 88) << 1;
+        QTest::newRow("leaves the image") << QLine(100, 199, 400, 199) << 100;
+        QTest::newRow("wholly outside") << QLine(-50, -50, -10, -80) << 0;
+    }
+    void invertedLineTwiceRestoresThePixels()
+    {
+        QFETCH(QLine, line);
+        QFETCH(int, length);
+        for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_BGR888, QImage::Format_RGB16}) {
+            const QImage original = noise(200, 200).convertToFormat(format);
+            QImage image = original;
+            invertLinePixels(image, line.p1(), line.p2());
+            int touched = 0;
+            for (int y = 0; y < 200; ++y)
+                for (int x = 0; x < 200; ++x)
+                    touched += ((image.pixel(x, y) ^ original.pixel(x, y)) & 0xFFFFFF) == 0xFFFFFF;
+            QCOMPARE(touched, length);
+            const MapUnits units(4724, 4724); // the rubber band: its ends in drawing units, the same pixels
+            DrawLine(image, units, units.toUnits(line.p2()), units.toUnits(line.p1()));
+            QCOMPARE(image, original);
+        }
+    }
+
+    void loadingMaps_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // "none": no file
+        QTest::addColumn<QString>("loaded");   // size and pixels per drawing unit, or the error
+        const QImage small = noise(4, 2);
+        QTest::newRow("axes differ") << bmp(small, 11811, 5906) << "4x2 118.11 59.06";
+        QTest::newRow("only x") << bmp(small, 3780, 0) << "4x2 37.8 37.8";
+        QTest::newRow("only y, x absurd") << bmp(small, 2000000000, 2835) << "4x2 28.35 28.35";
+        QTest::newRow("lowest plausible") << bmp(small, 1000, 1000) << "4x2 10 10";
+        QTest::newRow("highest plausible") << bmp(small, 100000, 100000) << "4x2 1000 1000";
+        QTest::newRow("too low: 96 dpi") << bmp(small, 999, 999) << "4x2 37.7953 37.7953";
+        QTest::newRow("too high: 96 dpi") << bmp(small, 100001, 100001) << "4x2 37.7953 37.7953";
+        QTest::newRow("rows padded") << bmp(noise(37, 23)) << "37x23 37.8 37.8";
+        QTest::newRow("rows padded, top-down") << bmp(noise(37, 23), 3780, 3780, 37, -23) << "37x23 37.8 37.8";
+        QTest::newRow("rows not padded") << bmp(noise(40, 23)) << "40x23 37.8 37.8";
+        const QString raster = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/");
+        QTest::newRow("bundled palette 1:5000") << fileBytes(raster + QStringLiteral("esempio 1-5000.bmp")) << "1500x1100 47.24 47.24";
+        QTest::newRow("missing") << QByteArray("none") << "MapUnopenable";
+        QTest::newRow("not a bitmap") << QByteArray("questo non è un bitmap\r\n").repeated(20) << "MapUnreadable";
+        QTest::newRow("truncated") << bmp(small).chopped(1) << "MapUnreadable: file troncato";
+        QTest::newRow("claims 100000 x 100000") << bmp({}, 0, 0, 100000, 100000) + QByteArray(64, '\0') << "MapUnreadable: immagine troppo grande";
+    }
+    void loadingMaps()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, loaded);
+        const QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("zona industriale.bmp"));
+        QVERIFY(bytes == "none" || writeBytes(path, bytes));
+        const Outcome<MapBitmap> map = loadMapBitmap(path);
+        if (!map.ok()) {
+            QCOMPARE(map.error().file, QStringLiteral("zona industriale.bmp"));
+            const QString kind = map.error().kind == Error::Kind::MapUnopenable ? "MapUnopenable" : "MapUnreadable";
+            QCOMPARE(loaded.contains(':') ? kind + ": " + map.error().detail : kind, loaded);
+            return;
+        }
+        const auto &[image, units] = map.value();
+        QCOMPARE(QStringLiteral("%1x%2 %3 %4").arg(image.width()).arg(image.height()).arg(units.pixelsPerUnitX()).arg(units.pixelsPerUnitY()), loaded);
+        // Plain 24-bit maps stay 24-bit, others become 32-bit; the pixels are those the image reader gives.
+        QCOMPARE(image.format(), bytes.at(28) == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32);
+        QCOMPARE(image.convertToFormat(QImage::Format_RGB32), QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32));
+    }
+
+    void savedPicturesAndFailuresThatKeepTheOldFile()
+    {
+        const QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ZEFRO  map 20061204 ore 09_05 Ammoniaca.bmp"));
+        const Picture picture = BitmapToPicture(noise(120, 80));
+        QVERIFY(savePictureAsBmp(picture, path).ok());
+        QCOMPARE(QImageReader(path).format(), QByteArray("bmp"));
+        for (const auto &[failing, where] : {std::pair(Picture{}, path), std::pair(picture, dir.filePath(QStringLiteral("manca/x.bmp")))}) {
+            const Status saved = savePictureAsBmp(failing, where);
+            QCOMPARE(saved.ok() ? Error::Kind::MissingWorkbook : saved.error().kind, Error::Kind::MapNotSaved);
+            QCOMPARE(saved.error().file, where);
+        }
+        QCOMPARE(QImage(path), picture.bitmap);
+    }
+
+    void windowFramesAndPrintedPages()
+    {
+        const QImage client = noise(300, 200), whole = drawWindowFrame(client, QStringLiteral("Finestra di prova"));
+        QCOMPARE(whole.copy(kFrameBorder, kFrameBorder + kTitleBarHeight, 300, 200), client);
+        // Relatively taller than the printable area, a picture fills its height, else its width.
+        QCOMPARE(QList<QSizeF>({fittedPrintSize({1024, 768}, {2000, 1000}), fittedPrintSize({500, 500}, {800, 1000}), fittedPrintSize({0, 5}, {8, 8})}),
+                 QList<QSizeF>({QSizeF(4000 / 3.0, 1000), QSizeF(800, 800), QSizeF()}));
+        QVERIFY(orientationForPicture({501, 500}) == PageOrientation::Landscape && orientationForPicture({500, 500}) == PageOrientation::Portrait);
+    }
+
+    void mapFilePathsAndNames()
+    {
+        QCOMPARE(mapFilePath("c:\\dati", "a.bmp") + ' ' + mapFilePath("c:\\", "a.bmp"), QStringLiteral("c:\\dati\\a.bmp c:\\a.bmp"));
+        QCOMPARE(mapFilePath("/drive/c/maps", "mappa 1.bmp") + ' ' + mapFilePath("/", "a.bmp"), QStringLiteral("/drive/c/maps/mappa 1.bmp /a.bmp"));
+        const QDateTime when(QDate(2006, 12, 4), QTime(9, 5, 30));
+        QCOMPARE(mapPageFileName(QStringLiteral("c:\\t\\"), when, QStringLiteral("GPL")), QStringLiteral("c:\\t\\ZEFRO  map 20061204 ore 09_05 GPL.pdf"));
+    }
+};
+
+QTEST_MAIN(MapTest)
+#include "test_map.moc"

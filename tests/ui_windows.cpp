@@ -1,0 +1,632 @@
+// The windows driven offscreen as a user would, on the small test drive: the main window's lists at
+// each choice, the estimate as an estimate chain of the core gives it, its report file, data failures,
+// Reset, quitting, configuration, tutorial and credits; the map window after an estimate of propane in
+// a bund (50 m at threshold 1 under D5), with the bundled 1:5000 map (47.24 pixels a cm) in the raster folder.
+#include "app/ConfigBox.h"
+#include "app/CreditsBox.h"
+#include "app/ListCollation.h"
+#include "app/ListTexts.h"
+#include "app/MapSurface.h"
+#include "app/MapWindow.h"
+#include "app/SelectionCombo.h"
+#include "app/SysInfo.h"
+#include "app/TutorialWindow.h"
+#include "estimate/EstimateChain.h"
+#include "estimate/OutputFileName.h"
+#include "estimate/Report.h"
+#include "map/MapFiles.h"
+#include "map/MapPicture.h"
+#include "platform/Configuration.h"
+#include "support/ListEntries.h"
+#include "support/MainWindowDriver.h"
+#include "xls/XlsWorkbookOpener.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+const QString kTiny = QStringLiteral("tiny");
+const QString kAtStart = QStringLiteral("111 000 -- 0");
+const QStringList kPropaneTanker{"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kAverage, "Combo4=" + kTanker};
+
+// The control states, then each list's entry count and text.
+QStringList listStates(const MainWindowDriver &run)
+{
+    QStringList states{run.controlStates()};
+    for (const char *name : {"Combo1", "Combo2", "Combo21", "Combo8", "Combo9", "Combo5", "Combo4", "Combo6", "Combo7"})
+        states << QStringLiteral("%1: %2").arg(run.combo(name)->count()).arg(run.combo(name)->currentText());
+    return states;
+}
+QString quickPickOf(const char *code) { return findHazardClass(QLatin1String(code))->quickPickEntry; }
+QString notice(Error::Kind kind) { return QStringLiteral("notice: ") + Error(kind).message(); }
+
+// The entry the actions choose in a list.
+QString chosen(const QStringList &actions, const QString &list)
+{
+    return actions.filter(QRegularExpression(QLatin1Char('^') + list + QLatin1Char('='))).value(0).section(QLatin1Char('='), 1);
+}
+
+// The same choices through an estimate chain of the core on the same drive.
+Estimate coreEstimate(const TestDrive &drive, const QStringList &actions)
+{
+    const XlsWorkbookOpener opener{DrivePaths(drive.root())};
+    EstimateChain chain(opener);
+    const auto substance = chosen(actions, "Combo1").isEmpty() ? Catalogue::findByCas(chosen(actions, "Combo2"))
+                                                               : Catalogue::findByName(chosen(actions, "Combo1"));
+    (void)chain.lookUpClasses(substance);
+    chain.chooseClass(substance ? *ListTexts::classOfListEntry(chosen(actions, "Combo9"))
+                                : *ListTexts::classOfQuickPickEntry(chosen(actions, "Combo8")));
+    const auto offered = chain.chooseContainment(ListTexts::hypothesisOfEntry(chosen(actions, "Combo5")),
+                                                 *ListTexts::containmentOfEntry(chosen(actions, "Combo4")));
+    std::optional<std::size_t> range;
+    for (std::size_t i = 0; offered.ok() && i < offered.value().size(); ++i)
+        range = offered.value()[i].text() == chosen(actions, "Combo6") + chosen(actions, "Combo7") ? i : range;
+    return chain.estimate(range).ok() ? chain.estimate(range).value() : Estimate{};
+}
+
+
+const QString kRaster = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\");
+const QString kMap = QStringLiteral("esempio 1-5000.bmp");
+
+MapSurface *surface(const QWidget *window) { return window->findChild<MapSurface *>(); }
+
+// The controls shown, of those whose visibility makes up the window's state.
+QString shown(const QWidget *window)
+{
+    QStringList names;
+    for (const QString &name : QStringLiteral("Drive1 Dir1 File1 Combo2 Text1 Command1 Command2 Combo1 Label1 Command3 Command6 Command5 "
+                                              "output2 Text2 Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 "
+                                              "Frame3 Frame4").split(QLatin1Char(' ')))
+        if (window->findChild<QWidget *>(name)->isVisibleTo(window))
+            names << name;
+    return names.join(QLatin1Char(' '));
+}
+
+// The main window after the estimate, its map window open (with no printer).
+std::unique_ptr<MainWindowDriver> propaneEstimate()
+{
+    auto run = std::make_unique<MainWindowDriver>(kTiny);
+    QFile map(QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/") + kMap);
+    run->drive().writeFile(kRaster + kMap, map.open(QIODevice::ReadOnly) ? map.readAll() : QByteArray());
+    run->drive().writeFile(kRaster + QStringLiteral("rotta.bmp"), "BM questo non e' un bitmap");
+    run->drive().writeFile(kRaster + QStringLiteral("leggimi.txt"), "non una mappa");
+    if (!run->act({"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely, "Combo4=" + kBund, "Combo6= 50 -  200",
+                   "Command1"}))
+        qFatal("no estimate");
+    qobject_cast<MapWindow *>(run->map())->setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
+    return run;
+}
+
+// Actions on the map window besides those of MainWindowDriver::act ("map:BUTTON" clicks a button):
+// "file NAME", "scale ENTRY", "field NAME=TEXT" (typed), "press X,Y" or "drag X,Y X,Y ..." with the
+// left button (a press, moves, a release), "rpress X,Y" with the right one, "folder NAME", "close".
+bool act(MainWindowDriver &run, const QStringList &actions)
+{
+    for (const QString &action : actions) {
+        QWidget *window = run.map();
+        const QString verb = action.section(QLatin1Char(' '), 0, 0), what = action.section(QLatin1Char(' '), 1);
+        if (verb == QStringLiteral("file")) {
+            auto *files = window->findChild<QListWidget *>(QStringLiteral("File1"));
+            const QList<QListWidgetItem *> items = files->findItems(what, Qt::MatchExactly);
+            if (items.size() != 1)
+                return false;
+            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
+        } else if (verb == QStringLiteral("scale")) {
+            auto *scales = window->findChild<QComboBox *>(QStringLiteral("Combo2"));
+            if (!chooseEntry(scales, scales->findText(what)))
+                return false;
+        } else if (verb == QStringLiteral("field")) {
+            typeInto(window->findChild<QLineEdit *>(what.section(QLatin1Char('='), 0, 0)), what.section(QLatin1Char('='), 1));
+        } else if (verb == QStringLiteral("folder")) { // opened with Enter, as with a double click
+            auto *folders = window->findChild<QListWidget *>(QStringLiteral("Dir1"));
+            folders->setCurrentItem(folders->findItems(what, Qt::MatchEndsWith).value(0));
+            QTest::keyClick(folders, Qt::Key_Return);
+        } else if (verb == QStringLiteral("close")) {
+            window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        } else if (verb.endsWith(QStringLiteral("press")) || verb == QStringLiteral("drag")) {
+            const Qt::MouseButton button = verb == QStringLiteral("rpress") ? Qt::RightButton : Qt::LeftButton;
+            QList<QPoint> path;
+            for (const QString &point : what.split(QLatin1Char(' ')))
+                path << QPoint(point.section(QLatin1Char(','), 0, 0).toInt(), point.section(QLatin1Char(','), 1).toInt());
+            QTest::mousePress(surface(window), button, {}, path.first());
+            for (const QPoint at : path.mid(1))
+                QTest::mouseMove(surface(window), at);
+            QTest::mouseRelease(surface(window), button, {}, path.last());
+        } else if (!run.act({action})) {
+            return false;
+        }
+    }
+    return true;
+}
+const QStringList kShowMap{"file " + kMap, "scale scala 1:5000", "map:Command3"};
+const QStringList kDrawn = kShowMap + QStringList{"answer=No", "press 600,560"};
+
+} // namespace
+
+class WindowsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The start-up state; the progress of a class lookup; Reset's return to the start-up state after
+    // an estimate and after a quick pick.
+    void startUpStateAndReset()
+    {
+        MainWindowDriver run(kTiny);
+        QVERIFY(run.fake.messages.shown().isEmpty() && !run.fake.exit.hasEnded() && !run.combo("Combo21")->isVisible());
+        const QStringList atStart = listStates(run);
+        QCOMPARE(atStart, QStringList({kAtStart, "253: " + kNameListPrompt, "253: " + kCasListPrompt, "253: Combo3",
+                                       "7: " + kQuickPickListPrompt, "0: " + kClassListPrompt, "2: " + kHypothesisListPrompt,
+                                       "5: " + kContainmentListPrompt, "0: " + kQuantityListLoadText, "0: " + kDiameterListPrompt}));
+        QStringList names, cas;
+        for (const Substance &substance : Catalogue::substances())
+            names << substance.name, cas << substance.cas;
+        QCOMPARE(run.items("Combo1"), names);
+        SelectionCombo sorted; // a sorted list keeps its order and its prompt whatever the order items arrive in
+        sorted.setSorted(&ListCollation::nameLess);
+        sorted.setText(kNameListPrompt);
+        sorted.addItems(names.mid(100));
+        for (qsizetype i = 99; i >= 0; --i)
+            sorted.addItem(names.at(i));
+        QVERIFY(sorted.itemTexts() == names && sorted.text() == kNameListPrompt);
+        std::sort(cas.begin(), cas.end());
+        QCOMPARE(run.items("Combo2"), cas);
+        QCOMPARE(run.items("Combo8").first(), hazardClasses().front().quickPickEntry);
+        const auto *output = run.get<QPlainTextEdit>("Output");
+        QVERIFY(output->toPlainText().startsWith(QStringLiteral("Output")) && !output->isEnabled());
+        QSignalSpy progress(run.get<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged);
+        QVERIFY(run.act({"Combo1=Ammoniaca"}));
+        QList<int> steps; // through the eleven class tables, then back to 0
+        for (const QList<QVariant> &value : progress)
+            steps << value.first().toInt();
+        QCOMPARE(steps, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}));
+        QCOMPARE(run.items("Combo9"), QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
+        QVERIFY(run.act({"Combo9=" + entryOf("2_1_2"), "Combo5=" + kAverage, "Combo4=" + kTanker, "Command1", "Command5"}));
+        QCOMPARE(listStates(run), atStart);
+        // A quick pick fills the substance lists with its class's substances, the CAS list sorted
+        // whatever the order they arrive in.
+        QVERIFY(run.act({"Combo8=" + quickPickOf("2_2"), "Combo5=" + kAverage, "Combo4=" + kPipeline}));
+        names.clear(), cas = Catalogue::quickPickCas(*findHazardClass("2_2"));
+        for (const Substance &substance : Catalogue::quickPickSubstances(*findHazardClass("2_2")))
+            names << substance.name;
+        QVERIFY(!std::is_sorted(cas.begin(), cas.end()) && run.items("Combo1") == names);
+        std::sort(cas.begin(), cas.end());
+        QCOMPARE(run.items("Combo2"), cas);
+        QVERIFY(run.act({"Command5"}));
+        QCOMPARE(listStates(run), atStart);
+        QVERIFY(output->toPlainText().isEmpty() && run.fake.messages.shown().isEmpty());
+    }
+
+    // After the user's actions: the control states, texts the lists show, the messages ("notice: "
+    // for one without icon, "critical: " for a critical one), the command lines started.
+    void workflow_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("states");
+        QTest::addColumn<QStringList>("texts"); // "ComboN=text"
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("launched");
+        const QStringList byName{"Combo1=Propano"}, quickPick{"Combo8=" + quickPickOf("2_1_2")};
+        const QStringList hypothesis = byName + QStringList{"Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely};
+        const QString reader = QStringLiteral("xdg-open c:\\zefro\\"), quit = QStringLiteral("Do you want to continue ?");
+        const auto row = [](const char *name, const QStringList &actions, const char *states, const QStringList &texts = {},
+                            const QStringList &messages = {}, const QStringList &launched = {}) {
+            QTest::newRow(name) << actions << QString::fromLatin1(states) << texts << messages << launched;
+        };
+        row("name pick", byName, "000 100 -- 0", {"Combo2=74-98-6", "Combo9=" + kClassChoicePrompt});
+        row("CAS pick opens the hypothesis", {"Combo2=74-98-6"}, "000 110 -- 0", {"Combo1=Propano"});
+        row("CAS pick after a name pick and Reset", byName + QStringList{"Command5", "Combo2=74-98-6"}, "000 100 -- 0");
+        row("quick pick", quickPick, "000 010 -- 0", {"Combo1=" + kNameListPrompt, "Combo2=" + kCasListAfterQuickPick});
+        row("hypothesis", hypothesis, "000 001 -- 0");
+        row("fixed storage", hypothesis + QStringList{"Combo4=" + kBund}, "000 000 1- 0", {"Combo6=" + kQuantityListPrompt});
+        row("tanker", hypothesis + QStringList{"Combo4=" + kTanker}, "000 000 -- 1");
+        row("pipeline", hypothesis + QStringList{"Combo4=" + kPipeline}, "000 000 -1 0", {"Combo7=" + kDiameterListPrompt});
+        row("quick pick, storage", quickPick + QStringList{"Combo5=" + kAverage, "Combo4=" + kBund}, "000 000 1- 0",
+            {"Combo9=" + quickPickOf("2_1_2")});
+        row("compressed gas in a bund", {"Combo1=Metano", "Combo9=" + entryOf("2_3"), "Combo5=" + kLikely, "Combo4=" + kBund},
+            "000 000 -- 0", {}, {notice(Error::Kind::CompressedGasInBund)});
+        row("no class chosen: the class list opens again", {"Combo2=7782-50-5", "Combo5=" + kLikely, "Combo4=" + kNoBund},
+            "000 100 -- 0", {}, {notice(Error::Kind::ClassNotChosen)});
+        row("quantity typed", hypothesis + QStringList{"Combo4=" + kBund, "Combo6= 10 -  50", "type Combo6= 10 - 50", "Command1"},
+            "000 000 1- 1", {}, {notice(Error::Kind::QuantityNotOffered)});
+        row("diameter typed", hypothesis + QStringList{"Combo4=" + kPipeline, "Combo7= 12 -  24", "type Combo7=12", "Command1"},
+            "000 000 -1 1", {}, {notice(Error::Kind::DiameterNotOffered)});
+        row("quit, Yes goes on", {"answer=Yes", "Command2"}, "111 000 -- 0", {}, {quit});
+        row("quit, No ends the program", {"answer=No", "Command2"}, "111 000 -- 0", {}, {quit});
+        row("documents", {"Command3", "tutorial:Command1", "tutorial:Command3", "tutorial:Command2", "tutorial:Command4", "Command6"}, "",
+            {}, {}, {reader + "ms_hlp.pdf", reader + "ms_hlp2.pdf", reader + "ms_hlp3.pdf", reader + "ms_hlp4.pdf",
+                     reader + "ms_hlp6.pdf"});
+        row("reader that cannot start", {"Command6"}, "", {}, {"critical: " + launchFailure(reader + "ms_hlp6.pdf").message()},
+            {reader + "ms_hlp6.pdf"});
+        row("unsaved fields apply until Reset", {"Command7", "type Text1=c:\\pdf", "type Text2=d:\\intro", "type Text5=d:\\soglie",
+                                                 "Command3", "tutorial:Command1", "Command6", "Command5", "Command6"},
+            "", {}, {}, {"c:\\pdf d:\\intro", "c:\\pdf d:\\soglie", reader + "ms_hlp6.pdf"});
+    }
+    void workflow()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, states);
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, launched);
+        MainWindowDriver run(kTiny);
+        run.fake.launcher.failNext = QByteArray(QTest::currentDataTag()).contains("cannot start");
+        QVERIFY(run.act(actions));
+        QVERIFY(states.isEmpty() || run.controlStates() == states);
+        for (const QString &text : texts)
+            QCOMPARE(run.combo(qPrintable(text.section(QLatin1Char('='), 0, 0)))->currentText(), text.section(QLatin1Char('='), 1));
+        QCOMPARE(run.fake.messages.shown().size(), messages.size());
+        for (qsizetype i = 0; i < messages.size(); ++i) {
+            const QString kind = messages.at(i).section(QStringLiteral(": "), 0, 0), text = messages.at(i).section(QStringLiteral(": "), 1);
+            QCOMPARE(run.fake.messages.shown().at(i).text, text.isEmpty() ? kind : text);
+            const MessageIcon icon = kind == QStringLiteral("notice") ? MessageIcon::None : MessageIcon::Critical;
+            QVERIFY(text.isEmpty() || run.fake.messages.shown().at(i).icon == icon);
+        }
+        QCOMPARE(run.fake.launcher.attempted, launched);
+        QCOMPARE(run.fake.exit.hasEnded(), QByteArray(QTest::currentDataTag()).endsWith("ends the program"));
+    }
+
+    // Text typed into a list, confirmed with Enter or by leaving the field, raises no click.
+    void typingIntoAListRaisesNoClick()
+    {
+        MainWindowDriver run(kTiny);
+        run.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(run.window.get()));
+        for (QComboBox *combo : {run.combo("Combo1"), run.combo("Combo2")}) {
+            combo->setFocus();
+            QTest::keyClick(combo, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(combo, combo->itemText(7));
+            if (combo == run.combo("Combo1"))
+                QTest::keyClick(combo, Qt::Key_Return);
+            run.combo("Combo8")->setFocus();
+            QVERIFY(combo->currentText() == combo->itemText(7) && run.controlStates() == kAtStart && run.combo("Combo9")->count() == 0);
+        }
+    }
+
+    // Each kind of estimate: the lists' summary in Output, " Non applicabile" in the lists that do
+    // not apply, the map window with the core's report and panels, again at a second click; with
+    // no containment taken the map window opens with nothing to show.
+    void estimate_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::newRow("flammable liquid") << QStringList{"Combo1=Acido acetico", "Combo9=" + entryOf("1_1_1"), "Combo5=" + kLikely,
+                                                         "Combo4=" + kNoBund, "Combo6= 10 -  50"};
+        QTest::newRow("tanker") << kPropaneTanker;
+        QTest::newRow("pipeline") << QStringList{"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely,
+                                                 "Combo4=" + kPipeline, "Combo7= 12 -  24"};
+        QTest::newRow("quick pick") << QStringList{"Combo8=" + quickPickOf("2_1_2"), "Combo5=" + kAverage, "Combo4=" + kBund,
+                                                   "Combo6= 50 -  200"};
+        QTest::newRow("no containment") << QStringList{"Combo1=Propano", "Combo9=" + entryOf("2_1_2")};
+    }
+    void estimate()
+    {
+        QFETCH(QStringList, actions);
+        MainWindowDriver run(kTiny);
+        QVERIFY(run.act(actions));
+        if (chosen(actions, "Combo4").isEmpty()) // as if the containment step had been skipped
+            run.get<QPushButton>("Command1")->setEnabled(true);
+        QVERIFY(run.act({"Command1"}) && run.map() && run.map()->isVisible());
+        if (chosen(actions, "Combo4").isEmpty()) {
+            QCOMPARE(run.fake.messages.texts(), QStringList{Error(Error::Kind::ContainmentNotChosen).message()});
+            QVERIFY(run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty() && !run.onMap<QPushButton>("Command5")->isVisible());
+            return;
+        }
+        QVERIFY2(run.fake.messages.shown().isEmpty(), qPrintable(run.fake.messages.texts().join(QLatin1Char('|'))));
+        const Estimate core = coreEstimate(run.drive(), actions);
+        QCOMPARE(run.get<QPlainTextEdit>("Output")->toPlainText().split(QLatin1Char('\n')),
+                 QStringList({"sostanza prescelta: " + (core.substance ? core.substance->name : kNameListPrompt),
+                              "#CAS = " + (core.substance ? core.substance->cas : kCasListAfterQuickPick),
+                              "classe cui appartiene la sostanza: " + chosen(actions, "Combo9") + chosen(actions, "Combo8"),
+                              chosen(actions, "Combo5")}));
+        for (const char *list : {"Combo6", "Combo7"})
+            QCOMPARE(run.combo(list)->currentText(), chosen(actions, list).isEmpty() ? kNotApplicable : chosen(actions, list));
+        QVERIFY(run.onMap<QPushButton>("Command5")->isVisible());
+        QCOMPARE(run.onMap<QPlainTextEdit>("output2")->toPlainText(), ReportBoxLines(core).join(QLatin1Char('\n')));
+        QCOMPARE(run.onMap<QLabel>("Label3")->text(), DataLabelLines(core).join(QLatin1Char('\n')));
+        QCOMPARE(run.onMap<QLabel>("Label4")->text(), ResultsLabelLines(core).join(QLatin1Char('\n')));
+        run.onMap<QPlainTextEdit>("output2")->clear();
+        QVERIFY(run.act({"Command1"}) && run.fake.messages.shown().isEmpty());
+        QCOMPARE(run.onMap<QPlainTextEdit>("output2")->toPlainText(), ReportBoxLines(core).join(QLatin1Char('\n')));
+    }
+
+    // "Salva report su file" appends the report of the estimate shown, even after Reset, under the
+    // output prefix read at start or at the last Reset, then offers the editor; a report that
+    // cannot be written keeps the button.
+    void savingTheReport_data()
+    {
+        QTest::addColumn<QString>("prefix"); // written to the configuration, read at Reset
+        QTest::addColumn<QStringList>("actions");
+        QTest::newRow("No editor") << kTestOutputFolder << QStringList{"answer=No"};
+        QTest::newRow("after Reset, the prefix read again, the editor") << "c:\\zefro\\rapporti " << QStringList{"Command5", "answer=Yes"};
+        QTest::newRow("output folder missing") << "c:\\inesistente\\" << QStringList{"Command5"};
+    }
+    void savingTheReport()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(QStringList, actions);
+        MainWindowDriver run(kTiny);
+        Configuration configuration = loadConfigurationFile(run.fake.platform.drives).value();
+        configuration.setEntry(8, prefix);
+        QVERIFY(run.act(kPropaneTanker + QStringList{"Command1"}) && saveConfigurationFile(run.fake.platform.drives, configuration).ok());
+        QVERIFY(run.act(actions << "map:Command5"));
+        const QString file = reportFileName(prefix, run.fake.platform.now(), "Propano");
+        QCOMPARE(run.fake.messages.shown().size(), 1);
+        const MessageRequest said = run.fake.messages.shown().first();
+        if (prefix.contains(QStringLiteral("inesistente"))) {
+            QVERIFY(said.text.startsWith(QStringLiteral("Impossibile scrivere")) && said.icon == MessageIcon::Critical);
+            QVERIFY(run.onMap<QPushButton>("Command5")->isVisible() && run.fake.launcher.attempted.isEmpty());
+            return;
+        }
+        QVERIFY(said.text == ReportSavedQuestion(file) && said.title == kReportSavedTitle && said.buttons == MessageButtons::YesNo);
+        QCOMPARE(run.fake.launcher.attempted, actions.contains("answer=Yes") ? QStringList{"notepad " + file} : QStringList());
+        QVERIFY(!run.onMap<QPushButton>("Command5")->isVisible());
+        QByteArray lines;
+        for (const QString &line : ReportFileLines(coreEstimate(run.drive(), kPropaneTanker)))
+            lines += line.toLatin1() + "\r\n";
+        QCOMPARE(run.drive().readFile(file), lines);
+    }
+
+    // A workbook missing or damaged where a step reads it: one critical message naming it, the
+    // chain locked until Reset, nothing written; once the file is back the same steps work.
+    void badWorkbooks_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("replacement"); // a file of tests/data/workbooks in its place, "" none
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("states");
+        const QStringList chlorine{"Combo1=Cloro", "Combo9=" + entryOf("51"), "Combo5=" + kAverage, "Combo4=" + kBund};
+        const QStringList acrylonitrile{"Combo2=107-13-1", "Combo9=" + entryOf("4"), "Combo5=" + kLikely, "Combo4=" + kNoBund};
+        const QStringList estimate{"Combo6= 0 -  10", "Command1"};
+        const QString missing = QStringLiteral("non esiste"), locked = QStringLiteral("000 000 -- 0");
+        QTest::newRow("class table") << chlorine.mid(0, 1) << "23.xls" << "" << missing << locked;
+        QTest::newRow("class table at a quick pick") << QStringList{"Combo8=" + quickPickOf("1_2")} << "111.xls" << "" << missing << locked;
+        QTest::newRow("correspondence") << chlorine << "corrispondenza coppie tossici.xls" << "" << missing << locked;
+        QTest::newRow("distances") << chlorine + estimate << "516.xls" << "" << missing << "000 000 1- 1";
+        QTest::newRow("distances with too few worksheets") << acrylonitrile + estimate << "43.xls" << "one-sheet.xls" << "foglio 2"
+                                                           << "000 000 1- 1";
+    }
+    void badWorkbooks()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, file);
+        QFETCH(QString, replacement);
+        QFETCH(QString, what);
+        QFETCH(QString, states);
+        MainWindowDriver run(kTiny);
+        const QString path = run.drive().local(kDataFolder + file);
+        QVERIFY(QFile::rename(path, path + QStringLiteral(".kept")));
+        QVERIFY(replacement.isEmpty() || QFile::copy(QStringLiteral(ZEFRO_TEST_DATA "/workbooks/") + replacement, path));
+        QVERIFY(run.act(actions));
+        QVERIFY(run.fake.messages.shown().size() == 1 && run.fake.messages.shown().first().icon == MessageIcon::Critical);
+        const QString text = run.fake.messages.texts().first();
+        QVERIFY2(text.contains(kDataFolder + file) && text.contains(what), qPrintable(text));
+        QCOMPARE(run.controlStates(), states);
+        QVERIFY(!run.map() || run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty()); // no estimate to show
+        QVERIFY(!run.fake.exit.hasEnded() && QDir(run.drive().local(kTestOutputFolder)).entryList(QDir::Files).isEmpty());
+        QVERIFY((QFile::remove(path) || replacement.isEmpty()) && QFile::rename(path + QStringLiteral(".kept"), path));
+        run.fake.messages.clear();
+        QVERIFY(run.act(QStringList{"Command5"} + actions));
+        QVERIFY2(run.fake.messages.shown().isEmpty(), qPrintable(run.fake.messages.texts().join(QLatin1Char('|'))));
+    }
+
+    // A configuration file that cannot be read ends the program, at start and at Reset.
+    void configurationErrorsEndTheProgram()
+    {
+        const TestDrive drive;
+        QVERIFY(QFile::remove(drive.local(Configuration::filePath())));
+        MainWindowDriver atStart(drive);
+        drive.writeFile(Configuration::filePath(), crlfLines({"1", "2", "3", "4", "5", "6", "7", "8"}));
+        MainWindowDriver atReset(drive);
+        QVERIFY(!atReset.fake.exit.hasEnded() && atReset.fake.messages.shown().isEmpty());
+        drive.writeFile(Configuration::filePath(), crlfLines({"1", "2", "3", "4", "5", "6", "7"}));
+        QVERIFY(atReset.act({"Command5"}));
+        for (const MainWindowDriver *run : {&atStart, &atReset}) {
+            QVERIFY(run->fake.exit.calls() == 1 && run->fake.messages.shown().size() == 1);
+            QVERIFY(run->fake.messages.shown().first().icon == MessageIcon::Critical);
+            QVERIFY(run->fake.messages.texts().first().contains(Configuration::filePath()));
+        }
+        QVERIFY(atStart.fake.messages.texts().first().contains(QStringLiteral("Impossibile leggere")));
+        QVERIFY(atReset.fake.messages.texts().first().contains(QStringLiteral("contiene 7 righe")));
+    }
+
+    // The fields show the file's entries top to bottom in file order (entries 5, 6, 7 in Text6, Text7,
+    // Text5) beside their labels. A failed "OK" is reported and keeps the program, the box and the
+    // edits (the focus on a field the file cannot hold); the next "OK" writes them and hides the box.
+    void configurationBox_data()
+    {
+        QTest::addColumn<QString>("obstacle"); // "folder": the file's folder missing; else a letter added to Text7
+        QTest::newRow("folder missing") << "folder";
+        QTest::newRow("a letter Latin-1 cannot hold") << "€";
+    }
+    void configurationBox()
+    {
+        QFETCH(QString, obstacle);
+        const TestDrive drive;
+        drive.writeFile(Configuration::filePath(), crlfLines({"e1", "e2", "e3", "e4", "e5", "e6", "e7", "e8", "ninth line"}));
+        MainWindowDriver run(drive);
+        auto fields = run.window->configBox().findChildren<QLineEdit *>();
+        std::sort(fields.begin(), fields.end(), [](const QLineEdit *a, const QLineEdit *b) { return a->y() < b->y(); });
+        QStringList shown;
+        for (const QLineEdit *field : fields)
+            shown << field->objectName() + QLatin1Char('=') + field->text();
+        QCOMPARE(shown, QStringList({"Text1=e1", "Text2=e2", "Text3=e3", "Text4=e4", "Text6=e5", "Text7=e6", "Text5=e7", "Text8=e8"}));
+        for (int n = 1; n <= 8; ++n) {
+            const QLabel *label = run.window->configBox().findChild<QLabel *>(QStringLiteral("Label%1").arg(n));
+            QVERIFY(label->buddy() == run.configField(n) && label->y() == label->buddy()->y() && label->text() == ConfigBox::labelText(n));
+        }
+        const QString folder = QFileInfo(drive.local(Configuration::filePath())).path();
+        const QString edited = QStringLiteral("c:\\parte 2.pdf") + (obstacle == QStringLiteral("€") ? obstacle : QString());
+        QVERIFY(run.act({"Command7", "type Text2=c:\\guida è più.pdf", "type Text7=" + edited}));
+        QVERIFY((obstacle != QStringLiteral("folder") || QDir(folder).removeRecursively()) && run.act({"config:Command1"}));
+        QVERIFY(run.fake.messages.shown().size() == 1 && run.fake.messages.shown().first().icon == MessageIcon::Critical);
+        QVERIFY(run.window->configBox().isVisible() && !run.fake.exit.hasEnded() && run.configField(7)->text() == edited);
+        QCOMPARE(run.window->configBox().focusWidget() == run.configField(7), obstacle == QStringLiteral("€"));
+        run.fake.messages.clear();
+        QVERIFY(QDir().mkpath(folder) && run.act({"type Text7=c:\\parte 2.pdf", "config:Command1"}));
+        QVERIFY(run.fake.messages.shown().isEmpty() && !run.window->configBox().isVisible());
+        QCOMPARE(drive.readFile(Configuration::filePath()),
+                 crlfLines({"e1", "c:\\guida \xe8 pi\xf9.pdf", "e3", "e4", "e5", "c:\\parte 2.pdf", "e7", "e8"}));
+    }
+
+    // The tutorial window is made once and kept; the credits box is made afresh at each opening.
+    void tutorialAndCredits()
+    {
+        MainWindowDriver run(kTiny);
+        QVERIFY(run.act({"Command3", "Command3"}) && !run.act({"tutorial:Command5"})); // Part II is not there yet
+        const QList<TutorialWindow *> tutorials = run.window->findChildren<TutorialWindow *>();
+        QVERIFY(tutorials.size() == 1 && tutorials.first()->isVisible());
+        run.window->hide();
+        QVERIFY(run.act({"tutorial:CmdOK"}) && !tutorials.first()->isVisible() && run.window->isVisible());
+        QVERIFY(run.act({"Command3"}) && run.window->findChildren<TutorialWindow *>() == tutorials && tutorials.first()->isVisible());
+        QVERIFY(run.act({"Command4", "Command4"})); // still open: brought forward, not doubled
+        const QPointer<CreditsBox> first = run.window->findChild<CreditsBox *>();
+        QVERIFY(run.window->findChildren<CreditsBox *>().size() == 1 && first->isVisible() && run.act({"credits:cmdOK"}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull() && run.act({"Command4"}) && run.window->findChildren<CreditsBox *>().size() == 1);
+        QVERIFY(run.window->findChild<CreditsBox *>()->isVisible());
+    }
+
+    // "System Info...": the program the registry names, else MSINFO32.EXE in its tools folder, else
+    // the first desktop program on the path; none, or one that cannot start, is reported.
+    void systemInformation_data()
+    {
+        QTest::addColumn<QStringList>("registry"); // PATH value, MSINFO folder; null: not in the registry
+        QTest::addColumn<QStringList>("found");    // files that exist and programs on the path
+        QTest::addColumn<QString>("program");      // "" = none found
+        const QString tools = QStringLiteral("C:\\Shared\\MSInfo");
+        QTest::newRow("registry path") << QStringList{"C:\\msinfo32.exe", tools} << QStringList{"hardinfo"} << "C:\\msinfo32.exe";
+        QTest::newRow("tools folder, the path empty") << QStringList{"", tools} << QStringList{tools + "\\MSINFO32.EXE", "hardinfo"}
+                                      << tools + "\\MSINFO32.EXE";
+        QTest::newRow("tools folder without it, desktop programs in order") << QStringList{QString(), tools}
+            << QStringList{"xfce4-taskmanager", "gnome-system-monitor"} << "/usr/bin/gnome-system-monitor";
+        QTest::newRow("program that cannot start") << QStringList{QString(), QString()} << QStringList{"hardinfo"} << "/usr/bin/hardinfo";
+        QTest::newRow("nothing anywhere") << QStringList{QString(), QString()} << QStringList() << "";
+    }
+    void systemInformation()
+    {
+        QFETCH(QStringList, registry);
+        QFETCH(QStringList, found);
+        QFETCH(QString, program);
+        const bool starts = !QByteArray(QTest::currentDataTag()).contains("cannot start");
+        QStringList started;
+        const SysInfoEnvironment environment{
+            [&](RegistryRoot, const QString &key, const QString &value) {
+                const QString data = registry.value(key == kSysInfoKey && value == kSysInfoValue ? 0 : 1);
+                return RegistryValue{!data.isNull(), data};
+            },
+            [&](const QString &file) { return found.contains(file); },
+            [&](const QString &name) { return found.contains(name) ? "/usr/bin/" + name : QString(); }, knownSysInfoPrograms(),
+            [&](const QString &name) { started << name; return starts; }};
+        FakePlatform fake(QDir::tempPath());
+        CreditsBox box(fake.platform, environment);
+        box.show();
+        QTest::mouseClick(box.findChild<QPushButton *>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
+        QCOMPARE(started, program.isEmpty() ? QStringList() : QStringList{program});
+        const QString message = program.isEmpty() ? kSysInfoUnavailable : starts ? QString() : launchFailure(program).message();
+        QCOMPARE(fake.messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
+    // The map window after the actions: the controls shown, the messages (their beginnings), whether
+    // a red circle passes a point of the map (a 50 m area: 47 pixels at 1:5000) or the rubber band
+    // does, the files in the output folder; its file lists show the two bitmaps of the raster folder on c:.
+    void mapWindow_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("controls");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("circle"); // "red X,Y", "no red X,Y", "line X,Y" (the map's pixel inverted) or ""
+        QTest::addColumn<QStringList>("files");
+        const QString chooser = QStringLiteral("Drive1 Dir1 File1"), scales = chooser + " Combo2 Text1 Command1 Command2 Combo1";
+        const QString scaleChosen = scales + QStringLiteral(" Label1 Command3 Command6 Command5 output2");
+        const QString drawn = QStringLiteral("Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 Frame3 Frame4");
+        const QStringList userScale{"file " + kMap, "scale scala definita dall'utente"};
+        const QStringList rescale = kDrawn + QStringList{"map:Command10", "drag 100,650 400,500 572,650"}; // 472 pixels
+        const QString cancel = QStringLiteral("Done! Do you want to cancel? ");
+        const QDateTime now = FakePlatform(QString()).platform.now();
+        const QString bmp = map::MapFileName(QString(), now, QStringLiteral("Propano"));
+        const QString pdf = map::mapPageFileName(QString(), now, QStringLiteral("Propano"));
+        const auto row = [](const char *name, const QStringList &actions, const QString &controls, const QStringList &messages = {},
+                            const QString &circle = {}, const QStringList &files = {}) {
+            QTest::newRow(name) << actions << controls << messages << circle << files;
+        };
+        row("estimate shown", {}, chooser + " Command5 output2");
+        row("file chosen", {"file " + kMap}, scales + " Command3 Command5 output2");
+        row("user-defined scale", userScale, scaleChosen);
+        row("areas drawn", kDrawn, drawn, {cancel}, "red 647,560");
+        row("areas at a typed scale", userScale + QStringList{"field Text1=1:2000", "map:Command3", "answer=No", "press 600,560"}, drawn,
+            {cancel}, "red 718,560");
+        row("areas cancelled", kShowMap + QStringList{"answer=Yes", "press 600,560"}, drawn, {cancel}, "no red 647,560");
+        row("right button", kShowMap + QStringList{"rpress 600,560"}, "Text2", {}, "no red 647,560");
+        row("map change", kDrawn + QStringList{"map:Command7"}, chooser + " Command10 Command11 Command12 Frame1 Frame2 Frame3 Frame4",
+            {cancel});
+        row("folder opened again, no file chosen: a cancel loads the map", kDrawn + QStringList{"map:Command7", "folder raster",
+            "answer=Yes", "press 600,560"}, drawn, {cancel, cancel}, "no red 647,560");
+        row("user scale 1:", userScale + QStringList{"field Text1=1:", "map:Command3"}, scaleChosen,
+            {"La scala definita dall'utente \"1:\" non è valida"});
+        row("a file that is no bitmap", {"file rotta.bmp", "scale scala 1:2000", "map:Command3"}, scaleChosen,
+            {"Il file \"rotta.bmp\" non è una mappa"});
+        row("rubber band", rescale, "Text2 " + drawn, {cancel}, "line 200,650");
+        row("rescale: 472 pixels are 250 m", rescale + QStringList{"field Text2=250", "map:Command11", "answer=No", "press 600,560"},
+            "Text2 " + drawn, {cancel, cancel}, "red 694,560");
+        row("rescale: zero-length segment", kDrawn + QStringList{"map:Command10", "drag 100,650", "field Text2=50", "map:Command11"},
+            "Text2 " + drawn, {cancel, "Il segmento tracciato ha lunghezza nulla"});
+        row("rescale: length below 0", rescale + QStringList{"field Text2=-50", "map:Command11"}, "Text2 " + drawn,
+            {cancel, "La lunghezza del segmento deve essere"});
+        row("after Reset: radius 0", QStringList{"Command5"} + kDrawn, drawn, {cancel}, "no red 647,560");
+        row("after a failed estimate: the estimate shown", QStringList{"type Combo6= 50 - 200", "Command1"} + kDrawn, drawn,
+            {Error(Error::Kind::QuantityNotOffered).message(), cancel}, "red 647,560");
+        row("made anew with the rescale pending", kDrawn + QStringList{"map:Command10", "close", "Command1", "file " + kMap, "map:Command3",
+                                                                       "drag 100,100 572,100"}, "Text2", {cancel});
+        row("map saved after Reset", kDrawn + QStringList{"Command5", "map:Command12"}, drawn,
+            {cancel, "Done! I've saved " + kTestOutputFolder + bmp}, {}, {bmp});
+        row("map not saved", kDrawn + QStringList{"Command7", "type Text8=c:\\no\\", "config:Command1", "Command5", "map:Command12"}, drawn,
+            {cancel, "Impossibile salvare la mappa nel file \"c:\\no\\" + bmp});
+        row("no printer, no page", kDrawn + QStringList{"answer=No", "map:Command4"}, drawn, {cancel, "Nessuna stampante installata"});
+        row("no printer, a PDF page", kDrawn + QStringList{"answer=Yes", "map:Command4"}, drawn,
+            {cancel, "Nessuna stampante installata", "Done! I've saved " + kTestOutputFolder + pdf}, {}, {pdf});
+        row("quit, No: the program ends", kDrawn + QStringList{"answer=No", "map:Command8"}, drawn, {cancel, "Do you want to continue ?"});
+    }
+    void mapWindow()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, controls);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, circle);
+        QFETCH(QStringList, files);
+        const auto run = propaneEstimate();
+        QVERIFY(act(*run, actions));
+        QCOMPARE(shown(run->map()), controls);
+        const QStringList said = run->fake.messages.texts();
+        QCOMPARE(said.size(), messages.size());
+        for (qsizetype i = 0; i < messages.size(); ++i)
+            QVERIFY2(said.at(i).startsWith(messages.at(i)), qPrintable(said.at(i)));
+        const QStringList at = circle.section(QLatin1Char(' '), -1).split(QLatin1Char(','));
+        const QPoint point(at.value(0).toInt(), at.value(1).toInt());
+        const QImage image = surface(run->map())->image(), original(run->drive().local(kRaster + kMap));
+        bool red = false;
+        for (int dy = -1; !circle.isEmpty() && dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                red = red || image.pixel(point + QPoint(dx, dy)) == qRgb(255, 0, 0);
+        QVERIFY(circle.startsWith(QStringLiteral("line")) ? image.pixel(point) != original.pixel(point)
+                                                          : red == circle.startsWith(QStringLiteral("red")));
+        const QDir output(run->drive().local(kTestOutputFolder));
+        QCOMPARE(output.entryList(QDir::Files), files);
+        for (const QString &file : files.filter(QStringLiteral(".bmp"))) // the whole window in a frame
+            QCOMPARE(QImage(output.filePath(file)).size(),
+                     run->map()->size() + QSize(2 * map::kFrameBorder, map::kTitleBarHeight + 2 * map::kFrameBorder));
+        QVERIFY(run->onMap<QComboBox>("Drive1")->currentText() == "c:" && run->onMap<QListWidget>("File1")->count() == 2);
+        QCOMPARE(run->fake.exit.hasEnded(), QByteArray(QTest::currentDataTag()).endsWith("the program ends"));
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "ui_windows.moc"
