@@ -45,7 +45,7 @@ public:
 class NoExit final : public ProgramExit
 {
 public:
-    void endProgram() override {}
+    void endProgram() override { }
     [[nodiscard]] bool hasEnded() const override { return false; }
 };
 
@@ -77,9 +77,9 @@ bool writeLargeBmp(const QString &path)
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {
             const bool street = x % 400 < 12 || y % 400 < 12;
-            row[3 * x] = char(street ? 255 : 180 + (x / 64) % 60);     // blue
+            row[3 * x] = char(street ? 255 : 180 + (x / 64) % 60); // blue
             row[3 * x + 1] = char(street ? 255 : 200 + (y / 64) % 50); // green
-            row[3 * x + 2] = char(street ? 255 : 210);                 // red
+            row[3 * x + 2] = char(street ? 255 : 210); // red
         }
         if (file.write(row) != row.size())
             return false;
@@ -162,4 +162,8 @@ void BM_LargeMapShowDrawGrab(benchmark::State &bench)
 
 } // namespace
 
-BENCHMARK(BM_LargeMapShowDrawGrab)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LargeMapShowDrawGrab)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);

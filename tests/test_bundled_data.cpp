@@ -13,7 +13,10 @@ namespace {
 
 const QString kCorrespondence = QStringLiteral("corrispondenza coppie tossici.xls");
 
-QString subclassFile(const HazardClass &c, int k) { return c.listCode + QString::number(k) + ".xls"; }
+QString subclassFile(const HazardClass &c, int k)
+{
+    return c.listCode + QString::number(k) + ".xls";
+}
 
 // The checked data folder, each workbook opened once (also for the estimate chain), and its problems.
 class Data final : public WorkbookOpener
@@ -32,12 +35,16 @@ public:
     CellValue cell(const QString &file, int sheet, int column, int row) const
     {
         const Outcome<WorkbookHandle> book = open(kDataFolder + file);
-        const Outcome<CellValue> value = book.ok() ? book.value()->readCell(sheet, cellAddress(columnLetters(column), row)) : book.error();
+        const Outcome<CellValue> value
+            = book.ok() ? book.value()->readCell(sheet, cellAddress(columnLetters(column), row)) : book.error();
         if (!value.ok())
             problems << value.error().message();
         return value.ok() ? value.value() : CellValue();
     }
-    QString report() const { return QString::number(problems.size()) + " problem(s):\n" + problems.mid(0, 40).join('\n'); }
+    QString report() const
+    {
+        return QString::number(problems.size()) + " problem(s):\n" + problems.mid(0, 40).join('\n');
+    }
 
 private:
     XlsWorkbookOpener m_opener{DrivePaths(qEnvironmentVariable("ZEFRO_CHECK_DRIVE_ROOT", ZEFRO_BUNDLED_TREE))};
@@ -55,7 +62,8 @@ private slots:
     void everyWorkbookSaysItHoldsExampleData()
     {
         const Data data;
-        QList<std::tuple<QString, int, QPoint>> books{{kCorrespondence, 5, {8, 1}}}; // file, worksheets, note (column, row)
+        QList<std::tuple<QString, int, QPoint>> books{
+            {kCorrespondence, 5, {8, 1}}}; // file, worksheets, note (column, row)
         for (const HazardClass &c : hazardClasses()) {
             books.append({c.workbookFile, c.isToxic() ? 2 : 6, c.isToxic() ? QPoint(5, 1) : QPoint(1, 12)});
             for (int k = 1; k <= 6 && c.isToxic(); ++k)
@@ -63,10 +71,12 @@ private slots:
         }
         for (const auto &[file, sheets, at] : books) {
             const Outcome<WorkbookHandle> book = data.open(kDataFolder + file);
-            const QString note = data.cell(file, 1, at.x(), at.y()).toText(), how = data.cell(file, 1, at.x(), at.y() + 1).toText();
+            const QString note = data.cell(file, 1, at.x(), at.y()).toText(),
+                          how = data.cell(file, 1, at.x(), at.y() + 1).toText();
             if (!book.ok() || book.value()->sheetCount() != sheets)
                 data.problems << file + ": not the worksheets the program reads";
-            else if (!note.startsWith("DATI DI ESEMPIO / EXAMPLE DATA") || !note.contains("NOT official values") || !how.contains("replace"))
+            else if (!note.startsWith("DATI DI ESEMPIO / EXAMPLE DATA") || !note.contains("NOT official values")
+                     || !how.contains("replace"))
                 data.problems << file + ": no example-data note";
         }
         QVERIFY2(data.problems.isEmpty(), qPrintable(data.report()));
@@ -83,10 +93,12 @@ private slots:
             if (quickPick.size() > c.lastRow || c.isToxic() != quickPick.isEmpty())
                 data.problems << c.listCode + ": quick-pick list against the searched rows";
             for (int row = 1; row <= c.lastRow + 5; ++row) {
-                const CellValue cas = data.cell(c.workbookFile, c.worksheet, c.isToxic() ? 3 : 1, row), name = data.cell(c.workbookFile, c.worksheet, 2, row);
+                const CellValue cas = data.cell(c.workbookFile, c.worksheet, c.isToxic() ? 3 : 1, row),
+                                name = data.cell(c.workbookFile, c.worksheet, 2, row);
                 const CellValue zone = c.isToxic() ? data.cell(c.workbookFile, 1, 1, row) : CellValue();
                 const std::optional<Substance> known = Catalogue::findByCas(cas.toText());
-                const bool named = known ? name == CellValue::text(known->name) : name.isText() && !name.toText().isEmpty();
+                const bool named
+                    = known ? name == CellValue::text(known->name) : name.isText() && !name.toText().isEmpty();
                 const double z = zone.toNumber();
                 bool fits = false;
                 if (!c.isToxic())
@@ -94,15 +106,21 @@ private slots:
                 else if (row < c.firstRow || row > c.lastRow)
                     fits = !known && !zone.isNumber();
                 else
-                    fits = (cas.isEmpty() && zone.isEmpty()) || (known && named && zone.isNumber() && z == std::floor(z) && z >= 1 && z <= 72);
+                    fits = (cas.isEmpty() && zone.isEmpty())
+                        || (known && named && zone.isNumber() && z == std::floor(z) && z >= 1 && z <= 72);
                 if (!fits)
-                    data.problems << QStringLiteral("%1 row %2: %3 %4 zone %5").arg(c.workbookFile).arg(row).arg(cas.toText(), name.toText()).arg(z);
+                    data.problems << QStringLiteral("%1 row %2: %3 %4 zone %5")
+                                         .arg(c.workbookFile)
+                                         .arg(row)
+                                         .arg(cas.toText(), name.toText())
+                                         .arg(z);
             }
         }
         for (int sheet = 1; sheet <= 5; ++sheet)
             for (int row = 25; row <= 30; ++row)
                 if (!data.cell(kCorrespondence, sheet, 1, row).isEmpty())
-                    data.problems << QStringLiteral("correspondence sheet %1 row %2: below the rows read").arg(sheet).arg(row);
+                    data.problems
+                        << QStringLiteral("correspondence sheet %1 row %2: below the rows read").arg(sheet).arg(row);
         QVERIFY2(data.problems.isEmpty(), qPrintable(data.report()));
     }
 
@@ -117,7 +135,8 @@ private slots:
                     const int sheet = worksheetOf(containment);
                     const Outcome<WorkbookHandle> book = data.open(kDataFolder + file);
                     const Outcome<RangeTable> table = book.ok() ? readRangeTable(*book.value(), sheet) : book.error();
-                    const auto offered = table.ok() ? offeredRanges(table.value(), containment, c.gas, file, sheet) : table.error();
+                    const auto offered
+                        = table.ok() ? offeredRanges(table.value(), containment, c.gas, file, sheet) : table.error();
                     std::set<int> pairs{0};
                     for (const RangeEntry &entry : offered.ok() ? offered.value() : std::vector<RangeEntry>())
                         pairs.insert(entry.pair);
@@ -125,8 +144,12 @@ private slots:
                         for (const int row : {0, 2, 3, 4, 5, 6, 7, 8, 9})
                             for (const int column : {2 * pair, 2 * pair + 1})
                                 if (!offered.ok() || !table.value()[row][column].isNumber())
-                                    data.problems << file + QStringLiteral(" sheet %1 %2: ").arg(sheet).arg(rangeTableAddress(row, column))
-                                                         + (offered.ok() ? QStringLiteral("not a number") : offered.error().message());
+                                    data.problems << file
+                                            + QStringLiteral(" sheet %1 %2: ")
+                                                  .arg(sheet)
+                                                  .arg(rangeTableAddress(row, column))
+                                            + (offered.ok() ? QStringLiteral("not a number")
+                                                            : offered.error().message());
                 }
             }
         }
@@ -147,14 +170,21 @@ private slots:
                 chain.chooseClass(*c);
                 for (const Hypothesis hypothesis : {Hypothesis::MostLikely, Hypothesis::Average}) {
                     for (const Containment containment : kContainments) {
-                        const QString what = QStringLiteral("%1 in %2, %3, %4: ").arg(substance.name, c->listCode, containmentName(containment), hypothesisName(hypothesis));
+                        const QString what = QStringLiteral("%1 in %2, %3, %4: ")
+                                                 .arg(substance.name, c->listCode, containmentName(containment),
+                                                      hypothesisName(hypothesis));
                         const auto offered = chain.chooseContainment(hypothesis, containment);
-                        // A compressed gas in a bund is refused; every other containment but tankers and ships offers entries.
+                        // A compressed gas in a bund is refused; every other containment but tankers and ships offers
+                        // entries.
                         const bool refusal = containment == Containment::BundedStorage && c->isCompressedGas();
                         if (refusal ? offered.ok() || offered.error().kind != Error::Kind::CompressedGasInBund
-                                    : !offered.ok() || offered.value().empty() != (rangeKindOf(containment) == RangeKind::None))
-                            data.problems << what + (offered.ok() ? "entries against the containment" : offered.error().message());
-                        for (std::size_t entry = 0; offered.ok() && entry < std::max<std::size_t>(offered.value().size(), 1); ++entry, ++estimates) {
+                                    : !offered.ok()
+                                    || offered.value().empty() != (rangeKindOf(containment) == RangeKind::None))
+                            data.problems << what
+                                    + (offered.ok() ? "entries against the containment" : offered.error().message());
+                        for (std::size_t entry = 0;
+                             offered.ok() && entry < std::max<std::size_t>(offered.value().size(), 1);
+                             ++entry, ++estimates) {
                             const Outcome<Estimate> estimate = chain.estimate(entry);
                             if (!estimate.ok())
                                 data.problems << what + estimate.error().message();
@@ -162,7 +192,11 @@ private slots:
                                 const DamageDistance &d = estimate.value().distances[slot];
                                 const bool due = thresholdOf(slot) == 1 || (c->isToxic() && thresholdOf(slot) == 3);
                                 if (d.notAvailable || (due && d.metres < 5))
-                                    data.problems << what + QStringLiteral("entry %1 slot %2: %3 m").arg(entry).arg(slot).arg(d.metres);
+                                    data.problems << what
+                                            + QStringLiteral("entry %1 slot %2: %3 m")
+                                                  .arg(entry)
+                                                  .arg(slot)
+                                                  .arg(d.metres);
                                 lowerBounds += d.lowerBound;
                             }
                         }

@@ -14,8 +14,10 @@ private slots:
         QCOMPARE(rows.front(), (Substance{"Acetaldeide", "75-07-0"}));
         QCOMPARE(rows.at(192), (Substance{"Metil-terz-butil etere", "1634-04-4"}));
         QCOMPARE(rows.back(), (Substance{"Zolfo cloruro", "10025-67-9"}));
-        QVERIFY(Catalogue::findByName("Acetilene") == Substance({"Acetilene", "74-86-2"}) && Catalogue::findByCas("10025-67-9") == rows.back());
-        for (const QString text : {"Acetilene ", "acetilene", " 74-86-2", "74-86-2 ", "127-19-5", ""}) // neither a name nor a CAS number
+        QVERIFY(Catalogue::findByName("Acetilene") == Substance({"Acetilene", "74-86-2"})
+                && Catalogue::findByCas("10025-67-9") == rows.back());
+        for (const QString text :
+             {"Acetilene ", "acetilene", " 74-86-2", "74-86-2 ", "127-19-5", ""}) // neither a name nor a CAS number
             QVERIFY2(!Catalogue::findByName(text) && !Catalogue::findByCas(text), qPrintable(text));
     }
 
@@ -23,56 +25,75 @@ private slots:
     {
         const QStringList cas = Catalogue::quickPickCas(classOf("1_1_1"));
         const std::vector<Substance> picked = Catalogue::quickPickSubstances(classOf("1_1_1"));
-        QCOMPARE(QStringList({QString::number(cas.size()), cas.first(), cas.last()}), QStringList({"70", "64-19-7", "106-42-3"}));
+        QCOMPARE(QStringList({QString::number(cas.size()), cas.first(), cas.last()}),
+                 QStringList({"70", "64-19-7", "106-42-3"}));
         // 127-19-5 has no catalogue row; the names come in catalogue order.
         QCOMPARE(QStringList({QString::number(picked.size()), picked.front().name, picked.back().name}),
                  QStringList({"69", "Acido acetico", "Xilene(p-)"}));
         auto previous = Catalogue::substances().begin();
         for (const Substance &substance : picked) {
             previous = std::find(previous, Catalogue::substances().end(), substance);
-            QVERIFY2(previous != Catalogue::substances().end() && cas.contains(substance.cas), qPrintable(substance.name));
+            QVERIFY2(previous != Catalogue::substances().end() && cas.contains(substance.cas),
+                     qPrintable(substance.name));
         }
-        QVERIFY(Catalogue::quickPickCas(classOf("2_2")).size() == 36 && Catalogue::quickPickSubstances(classOf("2_2")).size() == 36);
-        QVERIFY(Catalogue::quickPickCas(classOf("51")).isEmpty() && Catalogue::quickPickSubstances(classOf("51")).empty());
+        QVERIFY(Catalogue::quickPickCas(classOf("2_2")).size() == 36
+                && Catalogue::quickPickSubstances(classOf("2_2")).size() == 36);
+        QVERIFY(Catalogue::quickPickCas(classOf("51")).isEmpty()
+                && Catalogue::quickPickSubstances(classOf("51")).empty());
     }
 
     void lookup_data()
     {
         QTest::addColumn<QString>("rows"); // "class:row[:zone]": the table rows holding `cell`
-        QTest::addColumn<CellValue>("cell"); QTest::addColumn<QString>("searched"); // "-": a quick pick, which names no substance
+        QTest::addColumn<CellValue>("cell");
+        QTest::addColumn<QString>("searched"); // "-": a quick pick, which names no substance
         QTest::addColumn<QString>("found"); // the class of each row found, with the zone index of a toxic one
         const CellValue cas = CellValue::text("50-00-0");
         QTest::newRow("table order, a class twice") << "52:9:14 2_1_2:2 51:5:2 1_2:23 51:25:7" << cas << "50-00-0"
                                                     << "1_2 2_1_2 51:2 51:7 52:14";
         QTest::newRow("first and last searched rows")
-            << "1_1_1:1 1_1_1:80 1_1_2:72 1_2:23 2_1_1:12 2_1_2:20 2_2:36 2_3:37 4:4:1 4:75:2 51:25:3 52:28:4 53:4:5 53:28:6" << cas
-            << "50-00-0" << "1_1_1 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3 4:1 4:2 51:3 52:4 53:5 53:6";
+            << "1_1_1:1 1_1_1:80 1_1_2:72 1_2:23 2_1_1:12 2_1_2:20 2_2:36 2_3:37 4:4:1 4:75:2 51:25:3 52:28:4 53:4:5 "
+               "53:28:6"
+            << cas << "50-00-0"
+            << "1_1_1 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3 4:1 4:2 51:3 52:4 53:5 53:6";
         QTest::newRow("rows outside the searched ones")
-            << "1_1_1:81 1_1_2:73 1_2:24 2_1_1:13 2_1_2:21 2_2:37 2_3:38 4:3 4:76 51:26 52:29 53:3 53:29" << cas << "50-00-0" << "";
-        QTest::newRow("blank more in the cell") << "1_1_2:10 53:10" << CellValue::text("50-00-0 ") << "50-00-0" << "";
-        QTest::newRow("CAS held as a number") << "1_1_2:10 53:10" << CellValue::number(50000) << "50000" << "";
-        QTest::newRow("empty CAS, empty cells") << "1_1_2:10 53:10" << CellValue() << "" << "";
-        QTest::newRow("quick pick, cell \"CAS\"") << "1_1_2:10 53:10" << CellValue::text("CAS") << "-" << "";
+            << "1_1_1:81 1_1_2:73 1_2:24 2_1_1:13 2_1_2:21 2_2:37 2_3:38 4:3 4:76 51:26 52:29 53:3 53:29" << cas
+            << "50-00-0"
+            << "";
+        QTest::newRow("blank more in the cell") << "1_1_2:10 53:10" << CellValue::text("50-00-0 ") << "50-00-0"
+                                                << "";
+        QTest::newRow("CAS held as a number") << "1_1_2:10 53:10" << CellValue::number(50000) << "50000"
+                                              << "";
+        QTest::newRow("empty CAS, empty cells") << "1_1_2:10 53:10" << CellValue() << ""
+                                                << "";
+        QTest::newRow("quick pick, cell \"CAS\"") << "1_1_2:10 53:10" << CellValue::text("CAS") << "-"
+                                                  << "";
     }
     void lookup()
     {
-        QFETCH(QString, rows); QFETCH(CellValue, cell); QFETCH(QString, searched); QFETCH(QString, found);
+        QFETCH(QString, rows);
+        QFETCH(CellValue, cell);
+        QFETCH(QString, searched);
+        QFETCH(QString, found);
         EstimateWorkbooks data;
         for (const QString &row : rows.split(QLatin1Char(' '))) {
             const QStringList parts = row.split(QLatin1Char(':'));
             data.put(parts[0], parts[1].toInt(), parts.value(2, QStringLiteral("1")).toInt(), cell);
         }
         QList<int> progress; // each number given before its table is opened
-        const auto lookup = lookUpSubstanceClasses(data.opener, searched == "-" ? std::nullopt : std::optional(Substance{"Formaldeide", searched}),
-                                                   [&](int table) { progress << table - int(data.opener.opened().size()); });
+        const auto lookup = lookUpSubstanceClasses(
+            data.opener, searched == "-" ? std::nullopt : std::optional(Substance{"Formaldeide", searched}),
+            [&](int table) { progress << table - int(data.opener.opened().size()); });
         QStringList classes;
         for (const ClassMatch &match : lookup.value().matches)
-            classes << match.hazard->listCode + (match.hazard->isToxic() ? QStringLiteral(":%1").arg(match.zone.toNumber()) : QString());
+            classes << match.hazard->listCode
+                    + (match.hazard->isToxic() ? QStringLiteral(":%1").arg(match.zone.toNumber()) : QString());
         QCOMPARE(classes.join(QLatin1Char(' ')), found);
         QCOMPARE(progress, QList<int>(11, 1));
         for (const HazardClass &hazard : hazardClasses()) // in table order
             QCOMPARE(data.opener.opened().at(int(hazard.index())), kDataFolder + hazard.workbookFile);
-        QCOMPARE(data.totalReads(), 280 + 2 * 144); // each CAS cell of the flammable tables, CAS and zone of the toxic ones
+        QCOMPARE(data.totalReads(),
+                 280 + 2 * 144); // each CAS cell of the flammable tables, CAS and zone of the toxic ones
     }
 
     void failureStopsTheLookup()

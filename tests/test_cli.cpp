@@ -20,7 +20,11 @@
 
 namespace {
 
-struct Run { int exitCode = -1; QString out, err; };
+struct Run
+{
+    int exitCode = -1;
+    QString out, err;
+};
 
 // The program, with ZEFRO_DRIVE_ROOT as given here (never as in the caller's environment).
 Run run(const QStringList &arguments, const QString &driveRootVariable = {})
@@ -33,7 +37,8 @@ Run run(const QStringList &arguments, const QString &driveRootVariable = {})
     process.setProcessEnvironment(environment);
     process.start(ZEFRO_ESTIMATE_PROGRAM, arguments);
     const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 // Every file under a folder with its size, to see that nothing was written.
@@ -55,7 +60,8 @@ QByteArray contents(const QString &path)
 }
 
 // 1500 x 1100 pixels at 4724 pixels per metre: 31.75 x 23.29 cm of sheet.
-const QString kSampleMap = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\esempio 1-5000.bmp");
+const QString kSampleMap
+    = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\esempio 1-5000.bmp");
 const QStringList kAcetic{"--name", "Acido acetico", "--hypothesis", "1"}; // on the tiny drive: class 1_1_1 only
 
 } // namespace
@@ -68,61 +74,96 @@ class CliTest : public QObject
     std::unique_ptr<TestDrive> m_bundled = testDriveWith();
     const QString m_map = m_bundled->local(kSampleMap);
 
-    QStringList on(const TestDrive &drive, const QStringList &arguments) const { return QStringList{"--drive-root", drive.root()} + arguments; }
+    QStringList on(const TestDrive &drive, const QStringList &arguments) const
+    {
+        return QStringList{"--drive-root", drive.root()} + arguments;
+    }
 
 private slots:
     // A usage error (status 2: what is wrong, then the hint) or a data error (status 1: the windows'
     // message), met with --report-file and a map to draw to see that a late failure writes nothing.
     void failuresWriteNothing_data()
     {
-        QTest::addColumn<QString>("damage"); QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message"); // of a usage error, after "zefro-estimate: "
-        const QStringList chlorine{"--name", "Cloro", "--hypothesis", "1", "--containment", "3"}, tanker = kAcetic + QStringList{"--containment", "3"};
-        const QStringList onMap = tanker + QStringList{"--map", m_map, "--out", "o.bmp"}, stored = chlorine.mid(0, 5) + QStringList{"1", "--range", "1"};
-        const QString offMap = ": il punto è fuori dalla mappa, che misura 31.75 x 23.29 cm", oneSubstance = "indicare la sostanza con una sola fra --name, --cas e --quick-pick";
-        const auto row = [](const char *name, const QStringList &arguments, const QString &message) { QTest::newRow(name) << QString() << arguments << message; };
+        const QStringList chlorine{"--name", "Cloro", "--hypothesis", "1", "--containment", "3"},
+            tanker = kAcetic + QStringList{"--containment", "3"};
+        const QStringList onMap = tanker + QStringList{"--map", m_map, "--out", "o.bmp"},
+                          stored = chlorine.mid(0, 5) + QStringList{"1", "--range", "1"};
+        const QString offMap = ": il punto è fuori dalla mappa, che misura 31.75 x 23.29 cm",
+                      oneSubstance = "indicare la sostanza con una sola fra --name, --cas e --quick-pick";
+        const auto row = [](const char *name, const QStringList &arguments, const QString &message) {
+            QTest::newRow(name) << QString() << arguments << message;
+        };
         row("unknown option", chlorine + QStringList{"--colour", "red"}, "opzione sconosciuta: colour");
         row("value missing", {"--name"}, "argomenti non validi (Missing value after '--name'.)");
-        row("option twice", chlorine + QStringList{"--hypothesis", "2"}, "l'opzione --hypothesis è data più di una volta");
+        row("option twice", chlorine + QStringList{"--hypothesis", "2"},
+            "l'opzione --hypothesis è data più di una volta");
         row("no substance", chlorine.mid(2), oneSubstance);
         row("two substances", chlorine + QStringList{"--cas", "7782-50-5"}, oneSubstance);
         row("no hypothesis", {"--name", "Cloro", "--containment", "3"}, "manca --hypothesis 1|2");
-        row("no quantity", kAcetic + QStringList{"--containment", "1"}, "manca --range N: la tipologia 1 chiede la quantità");
-        row("range for a tanker", tanker + QStringList{"--range", "1"}, "--range non si usa con --containment 3: autobotti e navi non chiedono la quantità");
-        row("range 0", kAcetic + QStringList{"--containment", "2", "--range", "0"}, "--range 0: un numero intero da 1 in su");
-        row("unknown class", chlorine + QStringList{"--class", "5"}, "--class 5: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3 4 51 52 53)");
-        row("unknown quick pick", {"--quick-pick", "4"}, "--quick-pick 4: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3)");
-        row("class with a quick pick", {"--quick-pick", "2_2", "--class", "2_2"}, "--class non si usa con --quick-pick: la classe è quella scelta");
+        row("no quantity", kAcetic + QStringList{"--containment", "1"},
+            "manca --range N: la tipologia 1 chiede la quantità");
+        row("range for a tanker", tanker + QStringList{"--range", "1"},
+            "--range non si usa con --containment 3: autobotti e navi non chiedono la quantità");
+        row("range 0", kAcetic + QStringList{"--containment", "2", "--range", "0"},
+            "--range 0: un numero intero da 1 in su");
+        row("unknown class", chlorine + QStringList{"--class", "5"},
+            "--class 5: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3 4 51 52 53)");
+        row("unknown quick pick", {"--quick-pick", "4"},
+            "--quick-pick 4: codice sconosciuto (codici: 1_1_1 1_1_2 1_2 2_1_1 2_1_2 2_2 2_3)");
+        row("class with a quick pick", {"--quick-pick", "2_2", "--class", "2_2"},
+            "--class non si usa con --quick-pick: la classe è quella scelta");
         row("classes of a quick pick", {"--classes", "--quick-pick", "2_2"}, "--classes vuole --name o --cas");
-        row("classes and a hypothesis", {"--classes", "--name", "Cloro", "--hypothesis", "1"}, "--classes non si combina con --hypothesis");
-        row("map without point", onMap + QStringList{"--scale", "5000"}, "per disegnare su una mappa servono --map, --point e --out (manca --point)");
-        row("map without scale", onMap + QStringList{"--point", "1,2"}, "per disegnare su una mappa serve una fra --scale e --segment");
-        row("point not X,Y", onMap + QStringList{"--point", "1;2", "--scale", "5000"}, "--point 1;2: scrivere X,Y (numeri, punto decimale)");
-        row("scale 0", onMap + QStringList{"--point", "1,2", "--scale", "0"}, "--scale 0: il denominatore N di 1:N, maggiore di 0");
-        row("segment of 0 m", onMap + QStringList{"--point", "1,2", "--segment", "0,0,1,1,0"}, "--segment: la lunghezza reale in metri deve essere maggiore di 0");
-        row("segment of no length", onMap + QStringList{"--point", "1,2", "--segment", "2,3,2,3,50"}, "--segment: il segmento ha lunghezza nulla");
+        row("classes and a hypothesis", {"--classes", "--name", "Cloro", "--hypothesis", "1"},
+            "--classes non si combina con --hypothesis");
+        row("map without point", onMap + QStringList{"--scale", "5000"},
+            "per disegnare su una mappa servono --map, --point e --out (manca --point)");
+        row("map without scale", onMap + QStringList{"--point", "1,2"},
+            "per disegnare su una mappa serve una fra --scale e --segment");
+        row("point not X,Y", onMap + QStringList{"--point", "1;2", "--scale", "5000"},
+            "--point 1;2: scrivere X,Y (numeri, punto decimale)");
+        row("scale 0", onMap + QStringList{"--point", "1,2", "--scale", "0"},
+            "--scale 0: il denominatore N di 1:N, maggiore di 0");
+        row("segment of 0 m", onMap + QStringList{"--point", "1,2", "--segment", "0,0,1,1,0"},
+            "--segment: la lunghezza reale in metri deve essere maggiore di 0");
+        row("segment of no length", onMap + QStringList{"--point", "1,2", "--segment", "2,3,2,3,50"},
+            "--segment: il segmento ha lunghezza nulla");
         row("name not in the catalogue", {"--name", "cloro", "--hypothesis", "1", "--containment", "3"},
-            "la sostanza \"cloro\" non è nel catalogo (il nome va scritto come nell'elenco dei nomi, maiuscole e spazi compresi)");
-        row("CAS not in the catalogue", {"--cas", "7782-50-5 ", "--hypothesis", "1", "--containment", "3"}, "il CAS \"7782-50-5 \" non è nel catalogo");
-        row("several classes, none chosen", {"--name", "Ammoniaca", "--hypothesis", "1", "--containment", "3"}, "la sostanza appartiene a più classi: indicare --class fra 2_1_2, 2_3, 51");
-        row("class not found", tanker + QStringList{"--class", "4"}, "--class 4: la sostanza non è stata trovata in questa classe (classi trovate: 1_1_1)");
+            "la sostanza \"cloro\" non è nel catalogo (il nome va scritto come nell'elenco dei nomi, maiuscole e spazi "
+            "compresi)");
+        row("CAS not in the catalogue", {"--cas", "7782-50-5 ", "--hypothesis", "1", "--containment", "3"},
+            "il CAS \"7782-50-5 \" non è nel catalogo");
+        row("several classes, none chosen", {"--name", "Ammoniaca", "--hypothesis", "1", "--containment", "3"},
+            "la sostanza appartiene a più classi: indicare --class fra 2_1_2, 2_3, 51");
+        row("class not found", tanker + QStringList{"--class", "4"},
+            "--class 4: la sostanza non è stata trovata in questa classe (classi trovate: 1_1_1)");
         row("quantity beyond the list", kAcetic + QStringList{"--containment", "2", "--range", "4"},
             "--range 4: l'elenco delle quantità offre 3 voci: 1 = \" 0 -  10\"; 2 = \" 10 -  50\"; 3 = \" 50 -  200\"");
-        row("point right of the map", onMap + QStringList{"--point", "31.76,1", "--scale", "5000", "--report-file"}, "--point 31.76,1" + offMap);
+        row("point right of the map", onMap + QStringList{"--point", "31.76,1", "--scale", "5000", "--report-file"},
+            "--point 31.76,1" + offMap);
         QTest::newRow("configuration missing") << "config.txt" << stored << QString();
         QTest::newRow("class workbook missing") << "111.xls" << stored << QString();
-        QTest::newRow("compressed gas in a bund") << "" << QStringList{"--name", "Metano", "--hypothesis", "2", "--containment", "1", "--range", "1"} << QString();
-        QTest::newRow("substance in no class table") << "" << QStringList{"--cas", "67-64-1", "--hypothesis", "2", "--containment", "3"} << QString();
+        QTest::newRow("compressed gas in a bund")
+            << "" << QStringList{"--name", "Metano", "--hypothesis", "2", "--containment", "1", "--range", "1"}
+            << QString();
+        QTest::newRow("substance in no class table")
+            << "" << QStringList{"--cas", "67-64-1", "--hypothesis", "2", "--containment", "3"} << QString();
         QTest::newRow("map not a bitmap") << "piccola.bmp" << stored << QString();
         QTest::newRow("report folder missing") << "output" << stored << QString();
     }
     void failuresWriteNothing()
     {
-        QFETCH(QString, damage); QFETCH(QStringList, arguments); QFETCH(QString, message);
+        QFETCH(QString, damage);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
         const auto drive = testDriveWith("tiny");
-        const QString map = damage.endsWith(".bmp") ? drive->local("c:\\piccola.bmp") : m_map; // a file that is no bitmap, or the sample map
+        const QString map = damage.endsWith(".bmp") ? drive->local("c:\\piccola.bmp")
+                                                    : m_map; // a file that is no bitmap, or the sample map
         QString expected = "zefro-estimate: " + message + '\n' + estimateUsageHint() + '\n';
-        if (damage == "config.txt" && QFile::remove(drive->local("c:\\revisione metodo speditivo\\ms&zefro\\config.txt")))
+        if (damage == "config.txt"
+            && QFile::remove(drive->local("c:\\revisione metodo speditivo\\ms&zefro\\config.txt")))
             expected = loadConfigurationFile(DrivePaths(drive->root())).error().message();
         else if (damage == "111.xls" && QFile::remove(drive->local(kDataFolder + damage)))
             expected = XlsWorkbookOpener(DrivePaths(drive->root())).open(kDataFolder + damage).error().message();
@@ -133,9 +174,11 @@ private slots:
         else if (arguments.contains("Metano"))
             expected = Error(Error::Kind::CompressedGasInBund).message();
         else if (arguments.contains("67-64-1"))
-            expected = "La sostanza Acetone (CAS 67-64-1) non compare in nessuna tabella delle classi: nessuna stima è possibile.";
+            expected = "La sostanza Acetone (CAS 67-64-1) non compare in nessuna tabella delle classi: nessuna stima è "
+                       "possibile.";
         if (message.isEmpty())
-            arguments << QStringList{"--report-file", "--map", map, "--point", "2,1.5", "--scale", "10000", "--out", "c:\\con aree.bmp"};
+            arguments << QStringList{"--report-file", "--map", map,     "--point",         "2,1.5",
+                                     "--scale",       "10000", "--out", "c:\\con aree.bmp"};
         const QStringList before = filesUnder(drive->root());
         const Run result = run(on(*drive, arguments));
         QCOMPARE(result.exitCode, message.isEmpty() ? 1 : 2);
@@ -146,22 +189,37 @@ private slots:
     // Report lines that the choices decide, and the JSON object against the report.
     void reportAndJson_data()
     {
-        QTest::addColumn<bool>("tiny"); QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("tiny");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("shown"); // lines of the report
-        QTest::newRow("toxic, above 10000 m") << false << QStringList{"--name", "Ammoniaca", "--class", "51", "--hypothesis", "2", "--containment", "1", "--range", "3"}
-            << QStringList{"Ipotesi media", "Range di quantità  [t]:  10 -  50", "soglia 1 D5 classe 5.1.3  distanza di danno =  515 m", "soglia 3 F2 classe 5.1.3  distanza di danno =  10000 > m"};
-        QTest::newRow("quick pick, flash fire") << false << QStringList{"--quick-pick", "2_2", "--hypothesis", "1", "--containment", "3"} << QStringList{
-            "Sostanza prescelta: inserire nome sostanza", "Tipologia di detenzione: Autobotti/Ferrocisterne", "soglia 3 D5  distanza di danno =  Non applicabile"};
-        QTest::newRow("gas pipeline, by CAS") << false << QStringList{"--cas", "74-98-6", "--class", "2_3", "--hypothesis", "2", "--containment", "5", "--range", "5"}
-            << QStringList{"#CAS: 74-98-6", "Classe: 2.3", "Diametro condotta [in]:  24 -  48", "soglia 4 F2  distanza di danno =  1080 m"};
-        QTest::newRow("toxic, not available") << true << QStringList{"--name", "Acrilonitrile", "--hypothesis", "1", "--containment", "3"}
+        QTest::newRow("toxic, above 10000 m")
+            << false << QStringList{"--name", "Ammoniaca",     "--class", "51",      "--hypothesis",
+                                    "2",      "--containment", "1",       "--range", "3"}
+            << QStringList{"Ipotesi media", "Range di quantità  [t]:  10 -  50",
+                           "soglia 1 D5 classe 5.1.3  distanza di danno =  515 m",
+                           "soglia 3 F2 classe 5.1.3  distanza di danno =  10000 > m"};
+        QTest::newRow("quick pick, flash fire")
+            << false << QStringList{"--quick-pick", "2_2", "--hypothesis", "1", "--containment", "3"}
+            << QStringList{"Sostanza prescelta: inserire nome sostanza",
+                           "Tipologia di detenzione: Autobotti/Ferrocisterne",
+                           "soglia 3 D5  distanza di danno =  Non applicabile"};
+        QTest::newRow("gas pipeline, by CAS")
+            << false << QStringList{"--cas", "74-98-6",       "--class", "2_3",     "--hypothesis",
+                                    "2",     "--containment", "5",       "--range", "5"}
+            << QStringList{"#CAS: 74-98-6", "Classe: 2.3", "Diametro condotta [in]:  24 -  48",
+                           "soglia 4 F2  distanza di danno =  1080 m"};
+        QTest::newRow("toxic, not available")
+            << true << QStringList{"--name", "Acrilonitrile", "--hypothesis", "1", "--containment", "3"}
             << QStringList{"soglia 1 D5               distanza di danno =  Non disponibile"};
-        QTest::newRow("toxic, a lower bound") << true << QStringList{"--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "1"}
+        QTest::newRow("toxic, a lower bound")
+            << true << QStringList{"--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "1"}
             << QStringList{"soglia 3 F2 classe 5.1.6  distanza di danno =  7785 > m"};
     }
     void reportAndJson()
     {
-        QFETCH(bool, tiny); QFETCH(QStringList, arguments); QFETCH(QStringList, shown);
+        QFETCH(bool, tiny);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, shown);
         arguments = on(tiny ? *m_tiny : *m_bundled, arguments);
         const Run plain = run(arguments), json = run(arguments + QStringList{"--json"});
         QVERIFY(plain.exitCode == 0 && json.exitCode == 0);
@@ -174,17 +232,24 @@ private slots:
         const HazardClass *hazard = findHazardClass(field("class"));
         QVERIFY(hazard && object.value("toxic").toBool() == hazard->isToxic());
         QCOMPARE(field("classEntry"), arguments.contains("--quick-pick") ? hazard->quickPickEntry : hazard->listEntry);
-        const QStringList fields{"substance", "cas", "classLabel", "containment", "hypothesis", "quantity", "diameter", "scenario"};
+        const QStringList fields{"substance",  "cas",      "classLabel", "containment",
+                                 "hypothesis", "quantity", "diameter",   "scenario"};
         for (int i = 0; i < 8; ++i) // each line ends with the choice it names; a toxic class is named by sub-class
-            QVERIFY2(report[i].endsWith(i == 2 && hazard->isToxic() ? QString("Classe: ") : field(qPrintable(fields[i]))), qPrintable(report[i]));
+            QVERIFY2(
+                report[i].endsWith(i == 2 && hazard->isToxic() ? QString("Classe: ") : field(qPrintable(fields[i]))),
+                qPrintable(report[i]));
         const QJsonArray distances = object.value("distances").toArray();
         QCOMPARE(distances.size(), 8);
         for (int slot = 0; slot < 8; ++slot) {
             const QJsonObject entry = distances.at(slot).toObject();
-            const QString text = entry.value("text").toString(), start = QStringLiteral("soglia %1 %2 ").arg(slot % 4 + 1).arg(slot < 4 ? "D5" : "F2");
+            const QString text = entry.value("text").toString(),
+                          start = QStringLiteral("soglia %1 %2 ").arg(slot % 4 + 1).arg(slot < 4 ? "D5" : "F2");
             const QJsonValue distance = entry.value("distance"), subclass = entry.value("subclass");
             const bool greaterThan = entry.value("greaterThan").toBool();
-            QCOMPARE(start, QStringLiteral("soglia %1 %2 ").arg(entry.value("threshold").toInt()).arg(entry.value("weather").toString()));
+            QCOMPARE(start,
+                     QStringLiteral("soglia %1 %2 ")
+                         .arg(entry.value("threshold").toInt())
+                         .arg(entry.value("weather").toString()));
             QVERIFY(report[8 + slot].startsWith(start) && report[8 + slot].endsWith("distanza di danno = " + text));
             if (text == kNotApplicable || text == kNotAvailable)
                 QVERIFY(distance.isNull() && !greaterThan);
@@ -201,11 +266,15 @@ private slots:
     void helpAndClassListOnTheDefaultDriveRoot()
     {
         const QStringList arguments{"--classes", "--name", "Ammoniaca"};
-        const Run help = run(arguments + QStringList{"--help"}), byDefault = run(arguments), byVariable = run(arguments, m_tiny->root());
-        QVERIFY(help.exitCode == 0 && help.err.isEmpty() && help.out.startsWith("Uso:\n  zefro-estimate [--drive-root DIR]"));
+        const Run help = run(arguments + QStringList{"--help"}), byDefault = run(arguments),
+                  byVariable = run(arguments, m_tiny->root());
+        QVERIFY(help.exitCode == 0 && help.err.isEmpty()
+                && help.out.startsWith("Uso:\n  zefro-estimate [--drive-root DIR]"));
         QCOMPARE(byDefault.exitCode, 0);
-        QCOMPARE(byDefault.out.split('\n', Qt::SkipEmptyParts), QStringList({entryOf("2_1_2"), entryOf("2_2"), entryOf("2_3"), entryOf("51"), entryOf("52")}));
-        QCOMPARE(byVariable.out.split('\n', Qt::SkipEmptyParts), QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
+        QCOMPARE(byDefault.out.split('\n', Qt::SkipEmptyParts),
+                 QStringList({entryOf("2_1_2"), entryOf("2_2"), entryOf("2_3"), entryOf("51"), entryOf("52")}));
+        QCOMPARE(byVariable.out.split('\n', Qt::SkipEmptyParts),
+                 QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
     }
 
     // The README's example: 75, 100, 120 and 155 m on the 1:5000 sample map (4724 pixels per metre).
@@ -213,32 +282,42 @@ private slots:
     // when --out cannot take the map (a non-empty folder), the report file is left as it was.
     void reportFileAndMap_data()
     {
-        QTest::addColumn<bool>("existing"); QTest::addColumn<QString>("out"); // "folder": a non-empty folder; "report": the report file
-        QTest::addColumn<QStringList>("scale"); QTest::addColumn<double>("pixelsPerMetre"); // of ground distance
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("out"); // "folder": a non-empty folder; "report": the report file
+        QTest::addColumn<QStringList>("scale");
+        QTest::addColumn<double>("pixelsPerMetre"); // of ground distance
         const QStringList scale{"--scale", "5000"}; // 75 m = 1.5 cm = 71 px
         QTest::newRow("1:5000, report appended") << true << "file" << scale << 0.02 * 47.24;
-        QTest::newRow("segment 3 cm = 100 m, new report") << false << "file" << QStringList{"--segment", "1,1,1,4,100"} << 0.03 * 47.24;
+        QTest::newRow("segment 3 cm = 100 m, new report")
+            << false << "file" << QStringList{"--segment", "1,1,1,4,100"} << 0.03 * 47.24;
         QTest::newRow("map refused, new report") << false << "folder" << scale << 0.0;
         QTest::newRow("map refused, existing report") << true << "folder" << scale << 0.0;
         QTest::newRow("map on the report file") << true << "report" << scale << 0.0;
     }
     void reportFileAndMap()
     {
-        QFETCH(bool, existing); QFETCH(QString, out); QFETCH(QStringList, scale); QFETCH(double, pixelsPerMetre);
+        QFETCH(bool, existing);
+        QFETCH(QString, out);
+        QFETCH(QStringList, scale);
+        QFETCH(double, pixelsPerMetre);
         const auto drive = testDriveWith();
         QTemporaryDir folder;
         while (QTime::currentTime().second() >= 55) // the run is to end within the minute its report file names
             QTest::qWait(500);
-        const QString path = drive->local(reportFileName(kTestOutputFolder, QDateTime::currentDateTime(), "inserire nome sostanza"));
+        const QString path
+            = drive->local(reportFileName(kTestOutputFolder, QDateTime::currentDateTime(), "inserire nome sostanza"));
         const QString kind = out;
-        out = kind == "report" ? QFileInfo(path).path() + "/./" + QFileInfo(path).fileName() : folder.filePath("incendio.bmp");
+        out = kind == "report" ? QFileInfo(path).path() + "/./" + QFileInfo(path).fileName()
+                               : folder.filePath("incendio.bmp");
         if (kind == "folder")
             QVERIFY(QDir().mkpath(out) && TextFile::appendLines(out + "/altro.txt", {"x"}).ok());
         if (existing)
             QVERIFY(TextFile::appendLines(path, {"earlier"}).ok());
         const QByteArray before = contents(path);
-        const QStringList arguments = on(*drive, {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2", "--range", "4"});
-        const Run result = run(arguments + QStringList{"--report-file", "--map", kSampleMap, "--point", "16,11.5", "--out", out} + scale);
+        const QStringList arguments
+            = on(*drive, {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2", "--range", "4"});
+        const Run result = run(
+            arguments + QStringList{"--report-file", "--map", kSampleMap, "--point", "16,11.5", "--out", out} + scale);
         if (kind != "file") {
             QCOMPARE(result.exitCode, 1);
             QVERIFY2(result.err.startsWith("Impossibile salvare la mappa \"" + out + '"'), qPrintable(result.err));
@@ -249,9 +328,11 @@ private slots:
         }
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, path + '\n');
-        const BatchOutcome batch = RunBatchEstimate(DrivePaths(drive->root()), XlsWorkbookOpener(DrivePaths(drive->root())),
-                                                    *parseEstimateCommandLine(QStringList{"zefro-estimate"} + arguments).request);
-        QCOMPARE(contents(path), (existing ? before : QByteArray()) + TextFile::encodeLines(ReportFileLines(*batch.estimate)));
+        const BatchOutcome batch
+            = RunBatchEstimate(DrivePaths(drive->root()), XlsWorkbookOpener(DrivePaths(drive->root())),
+                               *parseEstimateCommandLine(QStringList{"zefro-estimate"} + arguments).request);
+        QCOMPARE(contents(path),
+                 (existing ? before : QByteArray()) + TextFile::encodeLines(ReportFileLines(*batch.estimate)));
 
         const QImage original(drive->local(kSampleMap)), drawn(out);
         QCOMPARE(drawn.size(), original.size());
@@ -262,7 +343,8 @@ private slots:
             const double offset = x - 755, onGround = std::round(std::abs(offset) / pixelsPerMetre / 5) * 5;
             if (drawn.pixel(x, 543) == original.pixel(x, 543))
                 continue;
-            QVERIFY2(std::abs(std::abs(offset) - onGround * pixelsPerMetre) <= 1.0 && QList<double>({75, 100, 120, 155}).contains(onGround),
+            QVERIFY2(std::abs(std::abs(offset) - onGround * pixelsPerMetre) <= 1.0
+                         && QList<double>({75, 100, 120, 155}).contains(onGround),
                      qPrintable(QStringLiteral("pixel changed at %1").arg(offset)));
             metres << std::copysign(onGround, offset);
         }

@@ -19,7 +19,8 @@ struct Case
     EstimateWorkbooks data;
     EstimateChain chain{data.opener};
 
-    Case(const QString &classes, const QString &chosen, Containment containment, const QList<double> &bounds, bool choose = true)
+    Case(const QString &classes, const QString &chosen, Containment containment, const QList<double> &bounds,
+         bool choose = true)
     {
         const QStringList listed = classes.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (int row = 1; row <= listed.size(); ++row)
@@ -43,19 +44,26 @@ class EstimateTest : public QObject
 private slots:
     void texts()
     {
-        const QList<QPair<CellValue, QString>> signedTexts{{CellValue::number(350), " 350"}, {CellValue::number(-0.0), " 0"},
-            {CellValue(), " 0"}, {CellValue::text("12"), " 0"}, {CellValue::number(-2.5), "-2.5"},
-            {CellValue::number(1e6), " 1000000"}, {CellValue::number(0.1 + 0.2), " 0.30000000000000004"}};
+        const QList<QPair<CellValue, QString>> signedTexts{{CellValue::number(350), " 350"},
+                                                           {CellValue::number(-0.0), " 0"},
+                                                           {CellValue(), " 0"},
+                                                           {CellValue::text("12"), " 0"},
+                                                           {CellValue::number(-2.5), "-2.5"},
+                                                           {CellValue::number(1e6), " 1000000"},
+                                                           {CellValue::number(0.1 + 0.2), " 0.30000000000000004"}};
         for (const auto &[value, text] : signedTexts)
             QCOMPARE(SignedNumberText(value), text);
-        const QList<QPair<QString, double>> leading{{" 0 -  10", 0}, {" 10 -  50", 10}, {"\t7", 7}, {"  2.5 t", 2.5}, {".75", 0.75},
-            {"5.", 5}, {"-3", -3}, {"+4x", 4}, {"- 5", 0}, {".", 0}, {"abc", 0}, {"", 0}, {"2.5e3t", 2500}, {"1E-2", 0.01},
-            {"12e", 12}, {"12e+", 12}, {"\u0663", 0}};
+        const QList<QPair<QString, double>> leading{
+            {" 0 -  10", 0},  {" 10 -  50", 10}, {"\t7", 7},  {"  2.5 t", 2.5}, {".75", 0.75}, {"5.", 5},
+            {"-3", -3},       {"+4x", 4},        {"- 5", 0},  {".", 0},         {"abc", 0},    {"", 0},
+            {"2.5e3t", 2500}, {"1E-2", 0.01},    {"12e", 12}, {"12e+", 12},     {"\u0663", 0}};
         for (const auto &[text, value] : leading)
             QVERIFY2(LeadingNumber(text) == value, qPrintable(text));
-        const QList<std::tuple<std::size_t, double, QString, QString>> distances{ // slot, metres, n(ot available), l(ower bound)
-            {4, 0, "", " 0 m"}, {1, 0, "", kNotApplicable}, {7, 0, "l", kNotApplicable}, {3, 10001, "", " 10000 > m"},
-            {3, 10000, "", " 10000 m"}, {6, 400, "l", " 400 > m"}, {0, 0, "n", kNotAvailable}};
+        const QList<std::tuple<std::size_t, double, QString, QString>> distances{
+            // slot, metres, n(ot available), l(ower bound)
+            {4, 0, "", " 0 m"},           {1, 0, "", kNotApplicable}, {7, 0, "l", kNotApplicable},
+            {3, 10001, "", " 10000 > m"}, {3, 10000, "", " 10000 m"}, {6, 400, "l", " 400 > m"},
+            {0, 0, "n", kNotAvailable}};
         for (const auto &[slot, metres, marks, text] : distances)
             QCOMPARE(distanceText({metres, marks == "n", marks == "l", {}}, slot), text);
     }
@@ -63,7 +71,8 @@ private slots:
     void refusals_data()
     {
         QTest::addColumn<QString>("code"); // none: no class chosen
-        QTest::addColumn<Containment>("containment"); QTest::addColumn<int>("entry"); // -1: none
+        QTest::addColumn<Containment>("containment");
+        QTest::addColumn<int>("entry"); // -1: none
         QTest::addColumn<QString>("text"); // the class workbook's cell holding a text
         QTest::addColumn<Error::Kind>("kind");
         using K = Error::Kind;
@@ -78,7 +87,10 @@ private slots:
     }
     void refusals()
     {
-        QFETCH(QString, code); QFETCH(Containment, containment); QFETCH(int, entry); QFETCH(QString, text);
+        QFETCH(QString, code);
+        QFETCH(Containment, containment);
+        QFETCH(int, entry);
+        QFETCH(QString, text);
         QFETCH(Error::Kind, kind);
         const QString listed = code.isEmpty() ? QStringLiteral("1_2") : code;
         Case c(listed, listed, containment, {0, 10, 0, 50, 50, 200}, !code.isEmpty());
@@ -91,13 +103,18 @@ private slots:
         const auto offered = c.chain.chooseContainment(kAverage, containment);
         const auto estimate = c.chain.estimate(entry < 0 ? std::nullopt : std::optional<std::size_t>(entry));
 
-        QCOMPARE(estimate.error().kind, offered.ok() ? kind : Error::Kind::ContainmentNotChosen); // nothing left by a failed step
+        QCOMPARE(estimate.error().kind,
+                 offered.ok() ? kind : Error::Kind::ContainmentNotChosen); // nothing left by a failed step
         const Error &error = offered.ok() ? estimate.error() : offered.error();
         if (!offered.ok() && text.isEmpty()) // refused before reading anything
             QVERIFY(c.data.totalReads() == reads && c.data.opener.opened() == opened);
         const QString file = text.isEmpty() ? QString() : kDataFolder + classOf(code).workbookFile;
         QCOMPARE(QString::number(int(error.kind)) + '|' + whereOf(error),
-                 QStringLiteral("%1|%2|%3|%4|").arg(int(kind)).arg(file).arg(text.isEmpty() ? 0 : worksheetOf(containment)).arg(text));
+                 QStringLiteral("%1|%2|%3|%4|")
+                     .arg(int(kind))
+                     .arg(file)
+                     .arg(text.isEmpty() ? 0 : worksheetOf(containment))
+                     .arg(text));
     }
 
     void fiveDiametersForAGasClass()
@@ -113,24 +130,40 @@ private slots:
     void flammableDistances_data()
     {
         QTest::addColumn<QString>("classes"); // listing the substance, the chosen one first
-        QTest::addColumn<Containment>("containment"); QTest::addColumn<Hypothesis>("hypothesis");
-        QTest::addColumn<QList<double>>("bounds"); QTest::addColumn<int>("entry");
-        QTest::addColumn<QStringList>("offered"); QTest::addColumn<QString>("scenario"); // text/pair
+        QTest::addColumn<Containment>("containment");
+        QTest::addColumn<Hypothesis>("hypothesis");
+        QTest::addColumn<QList<double>>("bounds");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<QString>("scenario"); // text/pair
         const QList<double> diameters{0, 2, 2, 6, 6, 12, 12, 24, 24, 48};
         const QStringList four{" 0 -  2/0", " 2 -  6/1", " 6 -  12/2", " 12 -  24/3"};
-        QTest::newRow("the first range always") << "1_1_2" << kNoBund << kLikely << QList<double>{} << 0 << QStringList{" 0 -  0/0"} << "Pool Fire";
-        QTest::newRow("after a skipped range") << "1_1_1" << kBund << kLikely << QList<double>{0, 10, 0, 0, 20, 30, -1, 0} << 1
-                                               << QStringList{" 0 -  10/0", " 20 -  30/2", "-1 -  0/3"} << "Pool Fire";
-        QTest::newRow("eighth range, average") << "1_2" << kNoBund << kAverage << QList<double>{1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9}
-            << 7 << QStringList{" 1 -  2/0", " 2 -  3/1", " 3 -  4/2", " 4 -  5/3", " 5 -  6/4", " 6 -  7/5", " 7 -  8/6", " 8 -  9/7"} << "Pool Fire";
-        QTest::newRow("tanker: entry ignored") << "2_1_2" << Containment::Tanker << kLikely << diameters << 2 << QStringList{} << "Flash Fire";
-        QTest::newRow("ship, average") << "2_1_1" << Containment::Ship << kAverage << diameters << 0 << QStringList{} << "VCE";
-        QTest::newRow("liquid listed with a gas: four") << "1_2 2_3" << kPipeline << kAverage << diameters << 3 << four << "Pool Fire";
+        QTest::newRow("the first range always")
+            << "1_1_2" << kNoBund << kLikely << QList<double>{} << 0 << QStringList{" 0 -  0/0"} << "Pool Fire";
+        QTest::newRow("after a skipped range")
+            << "1_1_1" << kBund << kLikely << QList<double>{0, 10, 0, 0, 20, 30, -1, 0} << 1
+            << QStringList{" 0 -  10/0", " 20 -  30/2", "-1 -  0/3"} << "Pool Fire";
+        QTest::newRow("eighth range, average")
+            << "1_2" << kNoBund << kAverage << QList<double>{1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9} << 7
+            << QStringList{" 1 -  2/0", " 2 -  3/1", " 3 -  4/2", " 4 -  5/3",
+                           " 5 -  6/4", " 6 -  7/5", " 7 -  8/6", " 8 -  9/7"}
+            << "Pool Fire";
+        QTest::newRow("tanker: entry ignored")
+            << "2_1_2" << Containment::Tanker << kLikely << diameters << 2 << QStringList{} << "Flash Fire";
+        QTest::newRow("ship, average") << "2_1_1" << Containment::Ship << kAverage << diameters << 0 << QStringList{}
+                                       << "VCE";
+        QTest::newRow("liquid listed with a gas: four")
+            << "1_2 2_3" << kPipeline << kAverage << diameters << 3 << four << "Pool Fire";
     }
     void flammableDistances()
     {
-        QFETCH(QString, classes); QFETCH(Containment, containment); QFETCH(Hypothesis, hypothesis);
-        QFETCH(QList<double>, bounds); QFETCH(int, entry); QFETCH(QStringList, offered); QFETCH(QString, scenario);
+        QFETCH(QString, classes);
+        QFETCH(Containment, containment);
+        QFETCH(Hypothesis, hypothesis);
+        QFETCH(QList<double>, bounds);
+        QFETCH(int, entry);
+        QFETCH(QStringList, offered);
+        QFETCH(QString, scenario);
         const QString code = classes.section(QLatin1Char(' '), 0, 0);
         Case c(classes, code, containment, bounds);
         const auto ranges = c.chain.chooseContainment(hypothesis, containment);
@@ -147,7 +180,8 @@ private slots:
             found << distance.metres - 100 * pair - 10 * int(hypothesis);
         QCOMPARE(found, QList<double>({0, 1, 2, 3, 4, 5, 6, 7}));
         QCOMPARE(e.range ? e.range->text() : QString(), offered.value(entry).section(QLatin1Char('/'), 0, 0));
-        QVERIFY(e.substance == kTestSubstance && e.hazardClass == &classOf(code) && e.hypothesis == hypothesis && e.containment == containment);
+        QVERIFY(e.substance == kTestSubstance && e.hazardClass == &classOf(code) && e.hypothesis == hypothesis
+                && e.containment == containment);
         QCOMPARE(e.scenario + ' ' + e.classLabel, scenario + ' ' + QString(code).replace('_', '.'));
     }
 };

@@ -32,16 +32,23 @@ QByteArray bmp(const QImage &image, qint32 ppmX = 3780, qint32 ppmY = 3780, qint
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     height = height ? height : image.height();
-    out << quint16(0x4D42) << quint64(0) << 54 << 40 << (width ? width : image.width()) << height << quint16(1) << quint16(24) << quint64(0) << ppmX << ppmY << quint64(0);
+    out << quint16(0x4D42) << quint64(0) << 54 << 40 << (width ? width : image.width()) << height << quint16(1)
+        << quint16(24) << quint64(0) << ppmX << ppmY << quint64(0);
     for (int row = 0; row < image.height(); ++row) {
         for (int x = 0; x < image.width(); ++x)
-            out.writeRawData(reinterpret_cast<const char *>(image.constScanLine(height < 0 ? row : image.height() - 1 - row)) + 4 * x, 3);
+            out.writeRawData(
+                reinterpret_cast<const char *>(image.constScanLine(height < 0 ? row : image.height() - 1 - row))
+                    + 4 * x,
+                3);
         out.writeRawData("\0\0\0", (4 - image.width() * 3 % 4) % 4);
     }
     return bytes;
 }
 
-DamageDistance distance(double metres, bool notAvailable = false) { return {metres, notAvailable, false, {}}; }
+DamageDistance distance(double metres, bool notAvailable = false)
+{
+    return {metres, notAvailable, false, {}};
+}
 
 } // namespace
 
@@ -54,10 +61,13 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stepped"); // increased, decreased
-        QTest::addColumn<double>("factor");   // 0: refused
-        QTest::newRow("start") << "1:1" << "1: 2 1: 0" << 1.0;
-        QTest::newRow("zero") << "1: 0" << "1: 1 1:-1" << 0.0;
-        QTest::newRow("blanks, then a letter") << "1:   5000m" << "1: 5001 1: 4999" << 1 / 5000.0;
+        QTest::addColumn<double>("factor"); // 0: refused
+        QTest::newRow("start") << "1:1"
+                               << "1: 2 1: 0" << 1.0;
+        QTest::newRow("zero") << "1: 0"
+                              << "1: 1 1:-1" << 0.0;
+        QTest::newRow("blanks, then a letter") << "1:   5000m"
+                                               << "1: 5001 1: 4999" << 1 / 5000.0;
     }
     void scales()
     {
@@ -71,9 +81,12 @@ private slots:
     void scaleList()
     {
         const QStringList entries = scaleListEntries(); // the user's scale, then 1:1, 1:2, 1:5 ... 1:100000
-        QCOMPARE(QStringList({entries[0], entries[1], entries[3], entries[16], QString::number(entries.size())}), QStringList({kUserDefinedScaleEntry, "scala 1:1", "scala 1:5", "scala 1:100000", "17"}));
-        QCOMPARE(scaleFactorForEntry(entries[0]).value_or(0) + scaleFactorForEntry(entries[16]).value_or(0), 1 + 1.0 / 100000);
-        QVERIFY(!scaleFactorForEntry(QStringLiteral("scala 1:3")) && !scaleFactorForEntry(QStringLiteral("scala 1:5000 ")));
+        QCOMPARE(QStringList({entries[0], entries[1], entries[3], entries[16], QString::number(entries.size())}),
+                 QStringList({kUserDefinedScaleEntry, "scala 1:1", "scala 1:5", "scala 1:100000", "17"}));
+        QCOMPARE(scaleFactorForEntry(entries[0]).value_or(0) + scaleFactorForEntry(entries[16]).value_or(0),
+                 1 + 1.0 / 100000);
+        QVERIFY(!scaleFactorForEntry(QStringLiteral("scala 1:3"))
+                && !scaleFactorForEntry(QStringLiteral("scala 1:5000 ")));
     }
 
     void radii_data()
@@ -82,8 +95,10 @@ private slots:
         QTest::addColumn<double>("factor");
         QTest::addColumn<float>("radius"); // -1: not drawn
         QTest::newRow("1:1000, 150 m") << distance(150) << 1.0 / 1000 << 15.0f;
-        QTest::newRow("200 units drawn for 50 m") << distance(150) << scaleFactorFromSegment({10, 20}, {210, 20}, 50.0) << 600.0f;
-        QTest::newRow("120-160-200 drawn backwards for 2 m") << distance(1.5) << scaleFactorFromSegment({130, 170}, {10, 10}, 2.0) << 150.0f;
+        QTest::newRow("200 units drawn for 50 m")
+            << distance(150) << scaleFactorFromSegment({10, 20}, {210, 20}, 50.0) << 600.0f;
+        QTest::newRow("120-160-200 drawn backwards for 2 m")
+            << distance(1.5) << scaleFactorFromSegment({130, 170}, {10, 10}, 2.0) << 150.0f;
         QTest::newRow("a press without a move") << distance(150) << scaleFactorFromSegment({5, 5}, {5, 5}, 9.0) << 0.0f;
         QTest::newRow("not available") << distance(150, true) << 1.0 / 1000 << -1.0f;
         QTest::newRow("negative distance") << distance(-5) << 1.0 / 1000 << -1.0f;
@@ -110,8 +125,10 @@ private slots:
         QCOMPARE(image.pixel(200 + 189, 200), QColor(64, 64, 64).rgb());
         // 10001 m at 1:1000 is 38000 px: beyond the surface, counted but not drawn; 2 m is 7.56 px.
         image.fill(Qt::white);
-        QCOMPARE(drawDamageCircles(image, units, units.toUnits({150, 150}), {distance(10001), distance(2)}, 1.0 / 1000), 8);
-        QCOMPARE(QList<QRgb>({image.pixel(157, 150), image.pixel(150, 142)}), QList<QRgb>(2, damageAreaColours()[1].rgb()));
+        QCOMPARE(drawDamageCircles(image, units, units.toUnits({150, 150}), {distance(10001), distance(2)}, 1.0 / 1000),
+                 8);
+        QCOMPARE(QList<QRgb>({image.pixel(157, 150), image.pixel(150, 142)}),
+                 QList<QRgb>(2, damageAreaColours()[1].rgb()));
         QVERIFY(!image.convertToFormat(QImage::Format_Indexed8).colorTable().contains(damageAreaColours()[0].rgb()));
         // Centred off the surface, a big circle still crosses it: 10 units, 378 px.
         drawDamageCircles(image, units, units.toUnits({-200, 150}), {distance(10)}, 1.0 / 100);
@@ -150,7 +167,7 @@ private slots:
     void loadingMaps_data()
     {
         QTest::addColumn<QByteArray>("bytes"); // "none": no file
-        QTest::addColumn<QString>("loaded");   // size and pixels per drawing unit, or the error
+        QTest::addColumn<QString>("loaded"); // size and pixels per drawing unit, or the error
         const QImage small = noise(4, 2);
         QTest::newRow("axes differ") << bmp(small, 11811, 5906) << "4x2 118.11 59.06";
         QTest::newRow("only x") << bmp(small, 3780, 0) << "4x2 37.8 37.8";
@@ -162,12 +179,15 @@ private slots:
         QTest::newRow("rows padded") << bmp(noise(37, 23)) << "37x23 37.8 37.8";
         QTest::newRow("rows padded, top-down") << bmp(noise(37, 23), 3780, 3780, 37, -23) << "37x23 37.8 37.8";
         QTest::newRow("rows not padded") << bmp(noise(40, 23)) << "40x23 37.8 37.8";
-        const QString raster = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/");
-        QTest::newRow("bundled palette 1:5000") << fileBytes(raster + QStringLiteral("esempio 1-5000.bmp")) << "1500x1100 47.24 47.24";
+        const QString raster
+            = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/");
+        QTest::newRow("bundled palette 1:5000")
+            << fileBytes(raster + QStringLiteral("esempio 1-5000.bmp")) << "1500x1100 47.24 47.24";
         QTest::newRow("missing") << QByteArray("none") << "MapUnopenable";
         QTest::newRow("not a bitmap") << QByteArray("questo non è un bitmap\r\n").repeated(20) << "MapUnreadable";
         QTest::newRow("truncated") << bmp(small).chopped(1) << "MapUnreadable: file troncato";
-        QTest::newRow("claims 100000 x 100000") << bmp({}, 0, 0, 100000, 100000) + QByteArray(64, '\0') << "MapUnreadable: immagine troppo grande";
+        QTest::newRow("claims 100000 x 100000")
+            << bmp({}, 0, 0, 100000, 100000) + QByteArray(64, '\0') << "MapUnreadable: immagine troppo grande";
     }
     void loadingMaps()
     {
@@ -184,10 +204,16 @@ private slots:
             return;
         }
         const auto &[image, units] = map.value();
-        QCOMPARE(QStringLiteral("%1x%2 %3 %4").arg(image.width()).arg(image.height()).arg(units.pixelsPerUnitX()).arg(units.pixelsPerUnitY()), loaded);
+        QCOMPARE(QStringLiteral("%1x%2 %3 %4")
+                     .arg(image.width())
+                     .arg(image.height())
+                     .arg(units.pixelsPerUnitX())
+                     .arg(units.pixelsPerUnitY()),
+                 loaded);
         // Plain 24-bit maps stay 24-bit, others become 32-bit; the pixels are those the image reader gives.
         QCOMPARE(image.format(), bytes.at(28) == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32);
-        QCOMPARE(image.convertToFormat(QImage::Format_RGB32), QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(image.convertToFormat(QImage::Format_RGB32),
+                 QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32));
     }
 
     void savedPicturesAndFailuresThatKeepTheOldFile()
@@ -197,7 +223,8 @@ private slots:
         const Picture picture = BitmapToPicture(noise(120, 80));
         QVERIFY(savePictureAsBmp(picture, path).ok());
         QCOMPARE(QImageReader(path).format(), QByteArray("bmp"));
-        for (const auto &[failing, where] : {std::pair(Picture{}, path), std::pair(picture, dir.filePath(QStringLiteral("manca/x.bmp")))}) {
+        for (const auto &[failing, where] :
+             {std::pair(Picture{}, path), std::pair(picture, dir.filePath(QStringLiteral("manca/x.bmp")))}) {
             const Status saved = savePictureAsBmp(failing, where);
             QCOMPARE(saved.ok() ? Error::Kind::MissingWorkbook : saved.error().kind, Error::Kind::MapNotSaved);
             QCOMPARE(saved.error().file, where);
@@ -210,17 +237,22 @@ private slots:
         const QImage client = noise(300, 200), whole = drawWindowFrame(client, QStringLiteral("Finestra di prova"));
         QCOMPARE(whole.copy(kFrameBorder, kFrameBorder + kTitleBarHeight, 300, 200), client);
         // Relatively taller than the printable area, a picture fills its height, else its width.
-        QCOMPARE(QList<QSizeF>({fittedPrintSize({1024, 768}, {2000, 1000}), fittedPrintSize({500, 500}, {800, 1000}), fittedPrintSize({0, 5}, {8, 8})}),
+        QCOMPARE(QList<QSizeF>({fittedPrintSize({1024, 768}, {2000, 1000}), fittedPrintSize({500, 500}, {800, 1000}),
+                                fittedPrintSize({0, 5}, {8, 8})}),
                  QList<QSizeF>({QSizeF(4000 / 3.0, 1000), QSizeF(800, 800), QSizeF()}));
-        QVERIFY(orientationForPicture({501, 500}) == PageOrientation::Landscape && orientationForPicture({500, 500}) == PageOrientation::Portrait);
+        QVERIFY(orientationForPicture({501, 500}) == PageOrientation::Landscape
+                && orientationForPicture({500, 500}) == PageOrientation::Portrait);
     }
 
     void mapFilePathsAndNames()
     {
-        QCOMPARE(mapFilePath("c:\\dati", "a.bmp") + ' ' + mapFilePath("c:\\", "a.bmp"), QStringLiteral("c:\\dati\\a.bmp c:\\a.bmp"));
-        QCOMPARE(mapFilePath("/drive/c/maps", "mappa 1.bmp") + ' ' + mapFilePath("/", "a.bmp"), QStringLiteral("/drive/c/maps/mappa 1.bmp /a.bmp"));
+        QCOMPARE(mapFilePath("c:\\dati", "a.bmp") + ' ' + mapFilePath("c:\\", "a.bmp"),
+                 QStringLiteral("c:\\dati\\a.bmp c:\\a.bmp"));
+        QCOMPARE(mapFilePath("/drive/c/maps", "mappa 1.bmp") + ' ' + mapFilePath("/", "a.bmp"),
+                 QStringLiteral("/drive/c/maps/mappa 1.bmp /a.bmp"));
         const QDateTime when(QDate(2006, 12, 4), QTime(9, 5, 30));
-        QCOMPARE(mapPageFileName(QStringLiteral("c:\\t\\"), when, QStringLiteral("GPL")), QStringLiteral("c:\\t\\ZEFRO  map 20061204 ore 09_05 GPL.pdf"));
+        QCOMPARE(mapPageFileName(QStringLiteral("c:\\t\\"), when, QStringLiteral("GPL")),
+                 QStringLiteral("c:\\t\\ZEFRO  map 20061204 ore 09_05 GPL.pdf"));
     }
 };
 

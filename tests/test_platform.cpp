@@ -17,7 +17,8 @@ namespace {
 const QString kConfig = Configuration::filePath(), kOutput = QStringLiteral("c:\\zefro\\output\\");
 const QDateTime kWhen(QDate(2006, 12, 4), QTime(9, 5, 30));
 const QByteArray kEightLines = crlfLines({"1", "2", "3", "4", "5", "6", "7", "8"});
-const QString kNoFolder = QStringLiteral("Percorso non trovato: la cartella non esiste."), kFolder = QStringLiteral("Al posto del file c'è una cartella.");
+const QString kNoFolder = QStringLiteral("Percorso non trovato: la cartella non esiste."),
+              kFolder = QStringLiteral("Al posto del file c'è una cartella.");
 
 Error error(Error::Kind kind, const QString &file, const QString &detail, int sheet = 0, const QString &cell = {})
 {
@@ -28,7 +29,9 @@ Error error(Error::Kind kind, const QString &file, const QString &detail, int sh
 
 QString shown(const Error &error) // a configuration error in short
 {
-    return QStringList{"unreadable", "too short", "unwritable", "not storable"}.value(int(error.kind) - int(Error::Kind::ConfigurationUnreadable)) + ": " + error.detail;
+    return QStringList{"unreadable", "too short", "unwritable", "not storable"}.value(
+               int(error.kind) - int(Error::Kind::ConfigurationUnreadable))
+        + ": " + error.detail;
 }
 
 // An installed tree, its files read only as a package leaves them.
@@ -62,14 +65,23 @@ private slots:
         QTest::addColumn<Error>("error");
         QTest::addColumn<QStringList>("pieces"); // all in the message, the last one ending it
         using K = Error::Kind;
-        QTest::newRow("sheet, cell, detail") << error(K::NoSuchSheet, "c:\\d\\41.xls", "ha 4 fogli", 5, "BY12")
-                                             << QStringList{"Il foglio di lavoro richiesto non esiste:\nc:\\d\\41.xls\nfoglio 5, cella BY12\n(ha 4 fogli)"};
-        QTest::newRow("file only") << error(K::MissingWorkbook, "c:\\d\\1.xls", {}) << QStringList{"Il file di dati non esiste:\nc:\\d\\1.xls"};
-        QTest::newRow("detail in the words") << error(K::TooManyCorrespondenceRows, "c:\\d\\c.xls", "41", 1) << QStringList{"più di 10 righe per la classe 41:\nc:\\d\\c.xls\nfoglio 1"};
-        QTest::newRow("label in the words") << error(K::UnknownSubclass, "c:\\d\\41.xls", "9.9", 1, "B7") << QStringList{"sconosciuta 9.9:\nc:\\d\\41.xls\nfoglio 1, cella B7"};
-        QTest::newRow("configuration") << error(K::ConfigurationTooShort, {}, "7") << QStringList{kConfig + "\ncontiene 7 righe: ne servono 8", "chiuso."};
-        QTest::newRow("map") << error(K::MapUnreadable, "a.bmp", "troncato") << QStringList{"\"a.bmp\" non è una mappa bitmap leggibile (troncato)."};
-        QTest::newRow("notice") << error(K::ContainmentNotChosen, {}, {}) << QStringList{"campo vuoto: scegliere tipologia di detenzione dalla combo box"};
+        QTest::newRow("sheet, cell, detail")
+            << error(K::NoSuchSheet, "c:\\d\\41.xls", "ha 4 fogli", 5, "BY12")
+            << QStringList{
+                   "Il foglio di lavoro richiesto non esiste:\nc:\\d\\41.xls\nfoglio 5, cella BY12\n(ha 4 fogli)"};
+        QTest::newRow("file only") << error(K::MissingWorkbook, "c:\\d\\1.xls", {})
+                                   << QStringList{"Il file di dati non esiste:\nc:\\d\\1.xls"};
+        QTest::newRow("detail in the words")
+            << error(K::TooManyCorrespondenceRows, "c:\\d\\c.xls", "41", 1)
+            << QStringList{"più di 10 righe per la classe 41:\nc:\\d\\c.xls\nfoglio 1"};
+        QTest::newRow("label in the words") << error(K::UnknownSubclass, "c:\\d\\41.xls", "9.9", 1, "B7")
+                                            << QStringList{"sconosciuta 9.9:\nc:\\d\\41.xls\nfoglio 1, cella B7"};
+        QTest::newRow("configuration") << error(K::ConfigurationTooShort, {}, "7")
+                                       << QStringList{kConfig + "\ncontiene 7 righe: ne servono 8", "chiuso."};
+        QTest::newRow("map") << error(K::MapUnreadable, "a.bmp", "troncato")
+                             << QStringList{"\"a.bmp\" non è una mappa bitmap leggibile (troncato)."};
+        QTest::newRow("notice") << error(K::ContainmentNotChosen, {}, {})
+                                << QStringList{"campo vuoto: scegliere tipologia di detenzione dalla combo box"};
     }
     void errorMessages()
     {
@@ -78,23 +90,31 @@ private slots:
         for (const QString &piece : pieces)
             QVERIFY2(error.message().contains(piece), qPrintable(error.message()));
         QVERIFY2(error.message().endsWith(pieces.last()), qPrintable(error.message()));
-        QCOMPARE(error.isNotice(), QTest::currentDataTag() == QByteArray("notice")); // the answer to a choice, not a failure
+        QCOMPARE(error.isNotice(),
+                 QTest::currentDataTag() == QByteArray("notice")); // the answer to a choice, not a failure
     }
 
     void systemPathsMapUnderTheRoot()
     {
         const DrivePaths drives(QStringLiteral("/r"));
-        QCOMPARE(drives.toLocal(QStringLiteral("C:\\Revisione metodo\\ms&zefro\\a.txt")), QStringLiteral("/r/c/Revisione metodo/ms&zefro/a.txt"));
-        QCOMPARE(drives.toLocal(QStringLiteral("d:")) + ' ' + drives.toLocal(QStringLiteral("c:zefro")), QStringLiteral("/r/d/ /r/c/zefro"));
-        for (const QString &unchanged : {QStringLiteral("xdg-open"), QStringLiteral("1:\\a"), QStringLiteral("è:\\a")}) // no drive letter
+        QCOMPARE(drives.toLocal(QStringLiteral("C:\\Revisione metodo\\ms&zefro\\a.txt")),
+                 QStringLiteral("/r/c/Revisione metodo/ms&zefro/a.txt"));
+        QCOMPARE(drives.toLocal(QStringLiteral("d:")) + ' ' + drives.toLocal(QStringLiteral("c:zefro")),
+                 QStringLiteral("/r/d/ /r/c/zefro"));
+        for (const QString &unchanged :
+             {QStringLiteral("xdg-open"), QStringLiteral("1:\\a"), QStringLiteral("è:\\a")}) // no drive letter
             QCOMPARE(drives.toLocal(unchanged), unchanged);
     }
 
     void whereTheRootIs()
     {
         const QTemporaryDir prefix;
-        const QString bin = prefix.path() + "/bin", user = prefix.path() + "/home/drive", tree = prefix.path() + "/share/zefro/drive";
-        const auto found = [&] { return DrivePaths::locateRootForProgramIn(bin, user).root + '|' + DrivePaths::locateRootForProgramIn(bin, user).installedTree; };
+        const QString bin = prefix.path() + "/bin", user = prefix.path() + "/home/drive",
+                      tree = prefix.path() + "/share/zefro/drive";
+        const auto found = [&] {
+            return DrivePaths::locateRootForProgramIn(bin, user).root + '|'
+                + DrivePaths::locateRootForProgramIn(bin, user).installedTree;
+        };
         QVERIFY(QDir().mkpath(bin));
         QCOMPARE(found(), tree + QLatin1Char('|')); // nothing installed
         QVERIFY(QDir().mkpath(tree));
@@ -102,7 +122,8 @@ private slots:
         QVERIFY(QDir().mkpath(bin + QStringLiteral("/drive")));
         QCOMPARE(found(), bin + QStringLiteral("/drive|")); // a build tree
         QVERIFY(!QFileInfo::exists(prefix.path() + QStringLiteral("/home"))); // locating creates nothing
-        QVERIFY(QDir().mkpath(prefix.path() + "/d") && QDir().mkpath(prefix.path() + "/c") && QDir().mkpath(prefix.path() + "/B"));
+        QVERIFY(QDir().mkpath(prefix.path() + "/d") && QDir().mkpath(prefix.path() + "/c")
+                && QDir().mkpath(prefix.path() + "/B"));
         // Not "bin" nor "share", nor "B": "b:\" is looked for in the folder "b".
         QCOMPARE(DrivePaths(prefix.path()).driveLetters(), QStringList({"c", "d"}));
     }
@@ -112,29 +133,38 @@ private slots:
         const QTemporaryDir prefix;
         const QString tree = installedTree(prefix), root = prefix.path() + QStringLiteral("/home/drive");
         QCOMPARE(UserDrive::setUp({root, tree}).value(), root);
-        const QFileInfo config(root + QStringLiteral("/c/ms/config.txt")), workbook(root + QStringLiteral("/c/dati/111.xls"));
+        const QFileInfo config(root + QStringLiteral("/c/ms/config.txt")),
+            workbook(root + QStringLiteral("/c/dati/111.xls"));
         QVERIFY(config.isFile() && !config.isSymLink() && config.permission(QFile::WriteOwner));
         QCOMPARE(workbook.symLinkTarget(), tree + QStringLiteral("/c/dati/111.xls"));
-        QVERIFY(QFileInfo(root + QStringLiteral("/c/zefro/output")).isDir() && QFileInfo(root).permission(QFile::ExeOther));
-        QCOMPARE(QDir(prefix.path() + QStringLiteral("/home")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"drive"});
+        QVERIFY(QFileInfo(root + QStringLiteral("/c/zefro/output")).isDir()
+                && QFileInfo(root).permission(QFile::ExeOther));
+        QCOMPARE(QDir(prefix.path() + QStringLiteral("/home"))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"drive"});
 
         // What the user changed stays so at later starts, and the installation is untouched.
         QVERIFY(TextFile::writeLines(config.filePath(), {QStringLiteral("mio")}).ok());
         QVERIFY(QFile::remove(workbook.filePath()) && writeBytes(workbook.filePath(), "mia"));
-        QVERIFY(UserDrive::setUp({root, tree}).ok() && UserDrive::prepare(prefix.path() + QStringLiteral("/nowhere"), root).ok());
-        QCOMPARE(fileBytes(config.filePath()) + fileBytes(workbook.filePath()) + fileBytes(tree + "/c/ms/config.txt"), QByteArray("mio\r\nmiainstallato"));
+        QVERIFY(UserDrive::setUp({root, tree}).ok()
+                && UserDrive::prepare(prefix.path() + QStringLiteral("/nowhere"), root).ok());
+        QCOMPARE(fileBytes(config.filePath()) + fileBytes(workbook.filePath()) + fileBytes(tree + "/c/ms/config.txt"),
+                 QByteArray("mio\r\nmiainstallato"));
     }
-
 
     void rootsThatCannotBePrepared()
     {
         const QTemporaryDir prefix;
         const QString tree = installedTree(prefix), blocked = tree + QStringLiteral("/c/ms/config.txt/drive");
         const Error failed = UserDrive::setUp({blocked, tree}).error();
-        QCOMPARE(QStringList({QString::number(int(failed.kind)), failed.file, failed.localPath}), QStringList({QString::number(int(Error::Kind::DriveRootNotPrepared)), blocked, tree}));
+        QCOMPARE(QStringList({QString::number(int(failed.kind)), failed.file, failed.localPath}),
+                 QStringList({QString::number(int(Error::Kind::DriveRootNotPrepared)), blocked, tree}));
         const QString fresh = prefix.path() + QStringLiteral("/fresh");
-        QVERIFY(UserDrive::prepare(prefix.path() + QStringLiteral("/nowhere"), fresh).error().detail.contains(QStringLiteral("/nowhere")));
-        QVERIFY(UserDrive::setUp({fresh, {}}).value() == fresh && !QFileInfo::exists(fresh)); // no installed tree: taken as it is
+        QVERIFY(UserDrive::prepare(prefix.path() + QStringLiteral("/nowhere"), fresh)
+                    .error()
+                    .detail.contains(QStringLiteral("/nowhere")));
+        QVERIFY(UserDrive::setUp({fresh, {}}).value() == fresh
+                && !QFileInfo::exists(fresh)); // no installed tree: taken as it is
     }
 
     void commandLines_data()
@@ -145,9 +175,11 @@ private slots:
         const QString report = QStringLiteral("notepad c:\\zefro\\ZEFRO  run 20061204 ore 09_05 Cloro.doc");
         QTest::newRow("split at blanks, no quoting") << "c:\\bin\\lettore  c:\\manuale utente.pdf" << false
                                                      << QStringList{"/r/c/bin/lettore", "/r/c/manuale", "utente.pdf"};
-        QTest::newRow("no notepad: the whole file to the opener") << report << false
-                                                                  << QStringList{"xdg-open", "/r/c/zefro/ZEFRO  run 20061204 ore 09_05 Cloro.doc"};
-        QTest::newRow("notepad installed") << report << true << QStringList{"notepad", "/r/c/zefro/ZEFRO", "run", "20061204", "ore", "09_05", "Cloro.doc"};
+        QTest::newRow("no notepad: the whole file to the opener")
+            << report << false << QStringList{"xdg-open", "/r/c/zefro/ZEFRO  run 20061204 ore 09_05 Cloro.doc"};
+        QTest::newRow("notepad installed")
+            << report << true
+            << QStringList{"notepad", "/r/c/zefro/ZEFRO", "run", "20061204", "ore", "09_05", "Cloro.doc"};
         QTest::newRow("blanks only") << "   " << false << QStringList{""};
     }
     void commandLines()
@@ -165,7 +197,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("CR LF, blank lines") << QByteArray("a b\r\n\r\nc,d\r\n\r\n") << QStringList{"a b", "", "c,d", ""};
+        QTest::newRow("CR LF, blank lines")
+            << QByteArray("a b\r\n\r\nc,d\r\n\r\n") << QStringList{"a b", "", "c,d", ""};
         QTest::newRow("LF only, no final end") << QByteArray("a\nb\nc") << QStringList{"a", "b", "c"};
         QTest::newRow("Latin-1") << QByteArray("perch\xe9 \xff\r\n") << QStringList{QStringLiteral("perché ÿ")};
     }
@@ -184,24 +217,34 @@ private slots:
 
     void configurationFiles_data()
     {
-        QTest::addColumn<QByteArray>("bytes"); // "-": no folder, "+": a folder without the file, "/": a folder in its place
-        QTest::addColumn<QString>("loaded");   // entry 5 (in field 6) and the prefix, or the error
-        QTest::addColumn<QString>("saved");    // the file after saving what was read (eight lines when nothing was), or the error
+        QTest::addColumn<QByteArray>(
+            "bytes"); // "-": no folder, "+": a folder without the file, "/": a folder in its place
+        QTest::addColumn<QString>("loaded"); // entry 5 (in field 6) and the prefix, or the error
+        QTest::addColumn<QString>(
+            "saved"); // the file after saving what was read (eight lines when nothing was), or the error
         const QString same = QStringLiteral("the same bytes"), eight = QString::fromLatin1(kEightLines);
-        QTest::newRow("a line is one entry") << crlfLines({"r", "2", "3", "4", " five, with comma ", "6", "7", "c:\\o\\"}) << " five, with comma |c:\\o\\" << same;
+        QTest::newRow("a line is one entry")
+            << crlfLines({"r", "2", "3", "4", " five, with comma ", "6", "7", "c:\\o\\"})
+            << " five, with comma |c:\\o\\" << same;
         // A pair of quotes around a line is taken off; an entry that has them itself is written with one more.
-        QTest::newRow("quoted line") << crlfLines({"1", "2", "3", "4", "\"c:\\a b.pdf\"", "6", "7", "8"}) << "c:\\a b.pdf|8" << QString(eight).replace("5", "c:\\a b.pdf");
-        QTest::newRow("entry in quotes") << crlfLines({"1", "2", "3", "4", "\"\"q\"\"", "6", "7", "\""}) << "\"q\"|\"" << same;
-        QTest::newRow("quote at one end only") << crlfLines({"1", "2", "3", "4", "\"q", "6", "7", "q\""}) << "\"q|q\"" << same;
+        QTest::newRow("quoted line") << crlfLines({"1", "2", "3", "4", "\"c:\\a b.pdf\"", "6", "7", "8"})
+                                     << "c:\\a b.pdf|8" << QString(eight).replace("5", "c:\\a b.pdf");
+        QTest::newRow("entry in quotes") << crlfLines({"1", "2", "3", "4", "\"\"q\"\"", "6", "7", "\""}) << "\"q\"|\""
+                                         << same;
+        QTest::newRow("quote at one end only")
+            << crlfLines({"1", "2", "3", "4", "\"q", "6", "7", "q\""}) << "\"q|q\"" << same;
         QTest::newRow("ninth line") << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\nnove") << "5|8" << eight;
-        QTest::newRow("very long lines") << QByteArray(200000, 'x').append("\r\n").repeated(8) << QString(200000, 'x') + '|' + QString(200000, 'x') << same;
-        QTest::newRow("bytes that are not text") << QByteArray("\x00\x01\xfe\x1b[2J\r\n", 9).repeated(8)
-                                                 << QString::fromLatin1("\x00\x01\xfe\x1b[2J|\x00\x01\xfe\x1b[2J", 15) << same;
+        QTest::newRow("very long lines") << QByteArray(200000, 'x').append("\r\n").repeated(8)
+                                         << QString(200000, 'x') + '|' + QString(200000, 'x') << same;
+        QTest::newRow("bytes that are not text")
+            << QByteArray("\x00\x01\xfe\x1b[2J\r\n", 9).repeated(8)
+            << QString::fromLatin1("\x00\x01\xfe\x1b[2J|\x00\x01\xfe\x1b[2J", 15) << same;
         QTest::newRow("seven lines") << QByteArray("a\r\n").repeated(7) << "too short: 7" << eight;
         QTest::newRow("empty") << QByteArray() << "too short: 0" << eight;
         QTest::newRow("missing folder") << QByteArray("-") << "unreadable: " + kNoFolder << "unwritable: " + kNoFolder;
         QTest::newRow("missing file") << QByteArray("+") << "unreadable: File non trovato." << eight;
-        QTest::newRow("a folder in its place") << QByteArray("/") << "unreadable: " + kFolder << "unwritable: " + kFolder;
+        QTest::newRow("a folder in its place")
+            << QByteArray("/") << "unreadable: " + kFolder << "unwritable: " + kFolder;
     }
     void configurationFiles()
     {
@@ -215,9 +258,14 @@ private slots:
         else if (bytes != "-")
             drive.writeFile(kConfig, bytes);
         const Outcome<Configuration> load = loadConfigurationFile(drives);
-        QCOMPARE(load.ok() ? load.value().field(6) + QLatin1Char('|') + load.value().outputPrefix() : shown(load.error()), loaded);
-        const Status written = saveConfigurationFile(drives, load.ok() ? load.value() : *Configuration::fromLines(QString::fromLatin1(kEightLines).split("\r\n")));
-        QCOMPARE(written.ok() ? QString::fromLatin1(drive.readFile(kConfig)) : shown(written.error()), saved == "the same bytes" ? QString::fromLatin1(bytes) : saved);
+        QCOMPARE(load.ok() ? load.value().field(6) + QLatin1Char('|') + load.value().outputPrefix()
+                           : shown(load.error()),
+                 loaded);
+        const Status written = saveConfigurationFile(
+            drives,
+            load.ok() ? load.value() : *Configuration::fromLines(QString::fromLatin1(kEightLines).split("\r\n")));
+        QCOMPARE(written.ok() ? QString::fromLatin1(drive.readFile(kConfig)) : shown(written.error()),
+                 saved == "the same bytes" ? QString::fromLatin1(bytes) : saved);
     }
 
     void textsThatCannotBeStoredKeepTheFile()
@@ -228,9 +276,11 @@ private slots:
         configuration.setField(3, QStringLiteral("c:\\città ÿ \"x\""));
         QCOMPARE(configuration.unstorableField(), std::nullopt);
         for (const auto &[field, text] : {std::pair(8, QStringLiteral("Ā")), {7, "€"}, {6, "a\nb"}, {5, "a\rb"}}) {
-            configuration.setField(field, text); // each before the one set earlier: the first field that cannot be stored is named
+            configuration.setField(
+                field, text); // each before the one set earlier: the first field that cannot be stored is named
             QCOMPARE(configuration.unstorableField(), std::optional<int>(field));
-            QCOMPARE(shown(saveConfigurationFile(DrivePaths(drive.root()), configuration).error()), "not storable: " + text);
+            QCOMPARE(shown(saveConfigurationFile(DrivePaths(drive.root()), configuration).error()),
+                     "not storable: " + text);
         }
         QCOMPARE(drive.readFile(kConfig), kEightLines);
     }
@@ -242,12 +292,15 @@ private slots:
         const QString folder = drive.local(reportFileName(kOutput, kWhen, QStringLiteral("Cartella")));
         QVERIFY(QDir().mkpath(folder));
         // No output folder, a folder in place of the file, a name longer than the file system takes.
-        for (const auto &[prefix, substance] : {std::pair(QStringLiteral("q:\\uscita\\"), QStringLiteral("Cloro")), {kOutput, "Cartella"}, {kOutput, QString(300, 'x')}}) {
+        for (const auto &[prefix, substance] : {std::pair(QStringLiteral("q:\\uscita\\"), QStringLiteral("Cloro")),
+                                                {kOutput, "Cartella"},
+                                                {kOutput, QString(300, 'x')}}) {
             const Outcome<QString> written = appendReport(drives, prefix, substance);
             QCOMPARE(written.ok() ? Error::Kind::MissingWorkbook : written.error().kind, Error::Kind::FileUnwritable);
             QCOMPARE(written.error().file, drives.toLocal(reportFileName(prefix, kWhen, substance)));
         }
-        QCOMPARE(QDir(drive.local(kOutput)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QFileInfo(folder).fileName()});
+        QCOMPARE(QDir(drive.local(kOutput)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(folder).fileName()});
     }
 
     // The configuration in a folder an ordinary user cannot write to (the file itself writable), and a
@@ -256,20 +309,24 @@ private slots:
     {
         const TestDrive drive(TestDrive::Contents::Empty);
         const DrivePaths drives(drive.root());
-        const QString config = drive.local(kConfig), report = drive.local(reportFileName(kOutput, kWhen, QStringLiteral("Cloro")));
+        const QString config = drive.local(kConfig),
+                      report = drive.local(reportFileName(kOutput, kWhen, QStringLiteral("Cloro")));
         QVERIFY(writeBytes(config, kEightLines) && writeBytes(report, kEightLines));
         const auto folders = [&](int permissions) {
             for (const QString &file : {config, report})
-                for (QString folder = QFileInfo(file).path(); folder.size() >= drive.root().size(); folder = QFileInfo(folder).path())
+                for (QString folder = QFileInfo(file).path(); folder.size() >= drive.root().size();
+                     folder = QFileInfo(folder).path())
                     QFile::setPermissions(folder, QFile::Permissions(permissions));
         };
         folders(0x5555); // r-x for everyone
-        QVERIFY(QFile::setPermissions(config, QFile::Permissions(0x6606)) && QFile::setPermissions(report, QFile::Permissions(0x4404)));
+        QVERIFY(QFile::setPermissions(config, QFile::Permissions(0x6606))
+                && QFile::setPermissions(report, QFile::Permissions(0x4404)));
         const int result = runWithoutPrivileges([&] {
             if (!QFile(config).open(QIODevice::ReadWrite) || !QFile(report).open(QIODevice::ReadOnly))
                 return 1; // the files must be within reach
             const Status saved = saveConfigurationFile(drives, Configuration::initial());
-            if (saved.ok() || !saved.error().detail.startsWith(QStringLiteral("Impossibile scrivere il file\n") + config))
+            if (saved.ok()
+                || !saved.error().detail.startsWith(QStringLiteral("Impossibile scrivere il file\n") + config))
                 return 2;
             const Outcome<QString> appended = appendReport(drives, kOutput, QStringLiteral("Cloro"));
             return !appended.ok() && appended.error().kind == Error::Kind::FileUnwritable ? 0 : 3;

@@ -8,15 +8,35 @@
 
 namespace {
 
-DamageDistance m(double metres) { return {metres, false, false, {}}; }
+DamageDistance m(double metres)
+{
+    return {metres, false, false, {}};
+}
 
 // A tanker of propane under the average hypothesis; unbunded storage of 10 to 50 t of acrylonitrile.
-const Estimate kFlammable{Substance{"Propano", "74-98-6"}, &classOf("2_1_2"), Hypothesis::Average, Containment::Tanker, std::nullopt,
-                          {{m(120), m(155), m(210), m(10001), m(430), m(500), m(0), m(895)}}, "2.1.2", "VCE"};
-const Estimate kToxic{Substance{"Acrilonitrile", "107-13-1"}, &classOf("4"), Hypothesis::MostLikely, Containment::UnbundedStorage,
+const Estimate kFlammable{Substance{"Propano", "74-98-6"},
+                          &classOf("2_1_2"),
+                          Hypothesis::Average,
+                          Containment::Tanker,
+                          std::nullopt,
+                          {{m(120), m(155), m(210), m(10001), m(430), m(500), m(0), m(895)}},
+                          "2.1.2",
+                          "VCE"};
+const Estimate kToxic{Substance{"Acrilonitrile", "107-13-1"},
+                      &classOf("4"),
+                      Hypothesis::MostLikely,
+                      Containment::UnbundedStorage,
                       RangeEntry{CellValue::number(10), CellValue::number(50), 1},
-                      {{{49, false, false, "4.3  "}, {}, {289, false, true, "4.3  "}, {}, {400, false, false, "4.6  "}, {}, {0, true, false, {}}, {}}},
-                      "4.6  ", "Nube Tossica"};
+                      {{{49, false, false, "4.3  "},
+                        {},
+                        {289, false, true, "4.3  "},
+                        {},
+                        {400, false, false, "4.6  "},
+                        {},
+                        {0, true, false, {}},
+                        {}}},
+                      "4.6  ",
+                      "Nube Tossica"};
 const QString kDistance = QStringLiteral("distanza di danno =  ");
 
 } // namespace
@@ -28,39 +48,63 @@ class ReportTest : public QObject
 private slots:
     void reportBoxAndPanelLines()
     {
-        QCOMPARE(ReportBoxLines(kFlammable), QStringList({"Sostanza prescelta: Propano", "#CAS: 74-98-6", "Classe: 2.1.2",
-            "Tipologia di detenzione: Autobotti/Ferrocisterne", "Ipotesi media", "Range di quantità  [t]:  Non applicabile",
-            "Diametro condotta [in]:  Non applicabile", "Scenario incidentale:             VCE", "soglia 1 D5  " + kDistance + "120 m",
-            "soglia 2 D5  " + kDistance + "155 m", "soglia 3 D5  " + kDistance + "210 m", "soglia 4 D5  " + kDistance + "10000 > m",
-            "soglia 1 F2  " + kDistance + "430 m", "soglia 2 F2  " + kDistance + "500 m", "soglia 3 F2  " + kDistance + "Non applicabile",
-            "soglia 4 F2  " + kDistance + "895 m"}));
-        QCOMPARE(ReportBoxLines(kToxic), QStringList({"Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1", "Classe: ",
-            "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento", "Ipotesi più probabile",
-            "Range di quantità  [t]:  10 -  50", "Diametro condotta [in]:  Non applicabile",
-            "Scenario incidentale:                          Nube Tossica", "soglia 1 D5 classe 4.3    " + kDistance + "49 m",
-            "soglia 2 D5               " + kDistance + "Non applicabile", "soglia 3 D5 classe 4.3    " + kDistance + "289 > m",
-            "soglia 4 D5               " + kDistance + "Non applicabile", "soglia 1 F2 classe 4.6    " + kDistance + "400 m",
-            "soglia 2 F2               " + kDistance + "Non applicabile", "soglia 3 F2               " + kDistance + "Non disponibile",
-            "soglia 4 F2               " + kDistance + "Non applicabile"}));
-        QCOMPARE(DataLabelLines(kToxic), QStringList({"Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1", "Classe: 4.6  ",
-            "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento", "Ipotesi più probabile",
-            "Scenario incidentale: Nube Tossica"}));
-        QCOMPARE(ResultsLabelLines(kFlammable).mid(6), QStringList({"soglia 3 F2 " + kDistance + "Non applicabile", "soglia 4 F2 " + kDistance + "895 m"}));
+        QCOMPARE(ReportBoxLines(kFlammable),
+                 QStringList({"Sostanza prescelta: Propano", "#CAS: 74-98-6", "Classe: 2.1.2",
+                              "Tipologia di detenzione: Autobotti/Ferrocisterne", "Ipotesi media",
+                              "Range di quantità  [t]:  Non applicabile", "Diametro condotta [in]:  Non applicabile",
+                              "Scenario incidentale:             VCE", "soglia 1 D5  " + kDistance + "120 m",
+                              "soglia 2 D5  " + kDistance + "155 m", "soglia 3 D5  " + kDistance + "210 m",
+                              "soglia 4 D5  " + kDistance + "10000 > m", "soglia 1 F2  " + kDistance + "430 m",
+                              "soglia 2 F2  " + kDistance + "500 m", "soglia 3 F2  " + kDistance + "Non applicabile",
+                              "soglia 4 F2  " + kDistance + "895 m"}));
+        QCOMPARE(ReportBoxLines(kToxic),
+                 QStringList({"Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1",
+                              "Classe: ", "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento",
+                              "Ipotesi più probabile", "Range di quantità  [t]:  10 -  50",
+                              "Diametro condotta [in]:  Non applicabile",
+                              "Scenario incidentale:                          Nube Tossica",
+                              "soglia 1 D5 classe 4.3    " + kDistance + "49 m",
+                              "soglia 2 D5               " + kDistance + "Non applicabile",
+                              "soglia 3 D5 classe 4.3    " + kDistance + "289 > m",
+                              "soglia 4 D5               " + kDistance + "Non applicabile",
+                              "soglia 1 F2 classe 4.6    " + kDistance + "400 m",
+                              "soglia 2 F2               " + kDistance + "Non applicabile",
+                              "soglia 3 F2               " + kDistance + "Non disponibile",
+                              "soglia 4 F2               " + kDistance + "Non applicabile"}));
+        QCOMPARE(DataLabelLines(kToxic),
+                 QStringList({"Sostanza prescelta: Acrilonitrile", "#CAS: 107-13-1", "Classe: 4.6  ",
+                              "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento",
+                              "Ipotesi più probabile", "Scenario incidentale: Nube Tossica"}));
+        QCOMPARE(ResultsLabelLines(kFlammable).mid(6),
+                 QStringList({"soglia 3 F2 " + kDistance + "Non applicabile", "soglia 4 F2 " + kDistance + "895 m"}));
     }
 
     void reportFileLines()
     {
-        QStringList expected{"ZEFRO", "ver. 2.0.b", "MEtodo Quillaro per la valutazione delle conseguenze di incidenti rilevanti"};
+        QStringList expected{"ZEFRO", "ver. 2.0.b",
+                             "MEtodo Quillaro per la valutazione delle conseguenze di incidenti rilevanti"};
         for (const QString &line : reportOrganisationLines())
             expected << line;
-        expected << "" << "Sostanza prescelta: Acrilonitrile" << "#CAS = 107-13-1" << "Classe: "
-                 << "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento" << "Ipotesi più probabile"
-                 << "Range di quantità  [t]:  10 -  50" << "Diametro condotta [in]:  Non applicabile" << ""
-                 << "Scenario incidentale: Nube Tossica" << "" << "  SOGLIA    METEO   CLASSE           DISTANZA DI DANNO        "
-                 << "    1        D5     4.3            49 m" << "    2        D5                    Non applicabile"
-                 << "    3        D5     4.3            289 > m" << "    4        D5                    Non applicabile"
-                 << "    1        F2     4.6            400 m" << "    2        F2                    Non applicabile"
-                 << "    3        F2                    Non disponibile" << "    4        F2                    Non applicabile"
+        expected << ""
+                 << "Sostanza prescelta: Acrilonitrile"
+                 << "#CAS = 107-13-1"
+                 << "Classe: "
+                 << "Tipologia di detenzione: Stoccaggi fissi senza bacino di contenimento"
+                 << "Ipotesi più probabile"
+                 << "Range di quantità  [t]:  10 -  50"
+                 << "Diametro condotta [in]:  Non applicabile"
+                 << ""
+                 << "Scenario incidentale: Nube Tossica"
+                 << ""
+                 << "  SOGLIA    METEO   CLASSE           DISTANZA DI DANNO        "
+                 << "    1        D5     4.3            49 m"
+                 << "    2        D5                    Non applicabile"
+                 << "    3        D5     4.3            289 > m"
+                 << "    4        D5                    Non applicabile"
+                 << "    1        F2     4.6            400 m"
+                 << "    2        F2                    Non applicabile"
+                 << "    3        F2                    Non disponibile"
+                 << "    4        F2                    Non applicabile"
                  << " " + QString(65, QLatin1Char('_')) << " Si rimanda al Manuale Utente e agli help in linea "
                  << " per informazioni riguardanti le ipotesi incidentali, le soglie e "
                  << " le coppie categoria di stabilità atmosferica/velocità del vento.";
@@ -68,7 +112,8 @@ private slots:
         // A flammable estimate has a table of the same length without the class column.
         const QStringList flammable = ReportFileLines(kFlammable);
         QCOMPARE(flammable.size(), expected.size());
-        QCOMPARE(flammable.mid(20, 2), QStringList({"  SOGLIA    METEO           DISTANZA DI DANNO", "    1        D5 120 m"}));
+        QCOMPARE(flammable.mid(20, 2),
+                 QStringList({"  SOGLIA    METEO           DISTANZA DI DANNO", "    1        D5 120 m"}));
     }
 
     void reportedChoices()
@@ -82,7 +127,8 @@ private slots:
         QCOMPARE(reportedQuantity(estimate), kNotApplicable);
         estimate = kFlammable; // a quick pick names no substance
         estimate.substance.reset();
-        QCOMPARE(ReportFileLines(estimate).mid(10, 2), QStringList({"Sostanza prescelta: inserire nome sostanza", "#CAS = CAS"}));
+        QCOMPARE(ReportFileLines(estimate).mid(10, 2),
+                 QStringList({"Sostanza prescelta: inserire nome sostanza", "#CAS = CAS"}));
     }
 
     void fileNames()
@@ -91,7 +137,8 @@ private slots:
                  QStringLiteral("c:\\temp\\ZEFRO  map 20061204 ore 09_05 Cloro.bmp"));
         QCOMPARE(reportFileName("c:\\out", QDateTime(QDate(987, 10, 31), QTime(23, 0)), "Propano"),
                  QStringLiteral("c:\\outZEFRO  run 09871031 ore 23_00 Propano.doc"));
-        QCOMPARE(ReportSavedQuestion("c:\\a.doc"), "Done! c:\\a.doc." + QString(49, ' ') + "Do you want to edit & print the file? ");
+        QCOMPARE(ReportSavedQuestion("c:\\a.doc"),
+                 "Done! c:\\a.doc." + QString(49, ' ') + "Do you want to edit & print the file? ");
     }
 
     void appendReportFile()

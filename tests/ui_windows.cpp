@@ -34,7 +34,8 @@ namespace {
 
 const QString kTiny = QStringLiteral("tiny");
 const QString kAtStart = QStringLiteral("111 000 -- 0");
-const QStringList kPropaneTanker{"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kAverage, "Combo4=" + kTanker};
+const QStringList kPropaneTanker{"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kAverage,
+                                 "Combo4=" + kTanker};
 
 // The control states, then each list's entry count and text.
 QStringList listStates(const MainWindowDriver &run)
@@ -44,13 +45,21 @@ QStringList listStates(const MainWindowDriver &run)
         states << QStringLiteral("%1: %2").arg(run.combo(name)->count()).arg(run.combo(name)->currentText());
     return states;
 }
-QString quickPickOf(const char *code) { return findHazardClass(QLatin1String(code))->quickPickEntry; }
-QString notice(Error::Kind kind) { return QStringLiteral("notice: ") + Error(kind).message(); }
+QString quickPickOf(const char *code)
+{
+    return findHazardClass(QLatin1String(code))->quickPickEntry;
+}
+QString notice(Error::Kind kind)
+{
+    return QStringLiteral("notice: ") + Error(kind).message();
+}
 
 // The entry the actions choose in a list.
 QString chosen(const QStringList &actions, const QString &list)
 {
-    return actions.filter(QRegularExpression(QLatin1Char('^') + list + QLatin1Char('='))).value(0).section(QLatin1Char('='), 1);
+    return actions.filter(QRegularExpression(QLatin1Char('^') + list + QLatin1Char('=')))
+        .value(0)
+        .section(QLatin1Char('='), 1);
 }
 
 // The same choices through an estimate chain of the core on the same drive.
@@ -71,19 +80,23 @@ Estimate coreEstimate(const TestDrive &drive, const QStringList &actions)
     return chain.estimate(range).ok() ? chain.estimate(range).value() : Estimate{};
 }
 
-
 const QString kRaster = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\");
 const QString kMap = QStringLiteral("esempio 1-5000.bmp");
 
-MapSurface *surface(const QWidget *window) { return window->findChild<MapSurface *>(); }
+MapSurface *surface(const QWidget *window)
+{
+    return window->findChild<MapSurface *>();
+}
 
 // The controls shown, of those whose visibility makes up the window's state.
 QString shown(const QWidget *window)
 {
     QStringList names;
-    for (const QString &name : QStringLiteral("Drive1 Dir1 File1 Combo2 Text1 Command1 Command2 Combo1 Label1 Command3 Command6 Command5 "
-                                              "output2 Text2 Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 "
-                                              "Frame3 Frame4").split(QLatin1Char(' ')))
+    for (const QString &name :
+         QStringLiteral("Drive1 Dir1 File1 Combo2 Text1 Command1 Command2 Combo1 Label1 Command3 Command6 Command5 "
+                        "output2 Text2 Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 "
+                        "Frame3 Frame4")
+             .split(QLatin1Char(' ')))
         if (window->findChild<QWidget *>(name)->isVisibleTo(window))
             names << name;
     return names.join(QLatin1Char(' '));
@@ -97,8 +110,8 @@ std::unique_ptr<MainWindowDriver> propaneEstimate()
     run->drive().writeFile(kRaster + kMap, map.open(QIODevice::ReadOnly) ? map.readAll() : QByteArray());
     run->drive().writeFile(kRaster + QStringLiteral("rotta.bmp"), "BM questo non e' un bitmap");
     run->drive().writeFile(kRaster + QStringLiteral("leggimi.txt"), "non una mappa");
-    if (!run->act({"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely, "Combo4=" + kBund, "Combo6= 50 -  200",
-                   "Command1"}))
+    if (!run->act({"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely, "Combo4=" + kBund,
+                   "Combo6= 50 -  200", "Command1"}))
         qFatal("no estimate");
     qobject_cast<MapWindow *>(run->map())->setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
     return run;
@@ -123,7 +136,8 @@ bool act(MainWindowDriver &run, const QStringList &actions)
             if (!chooseEntry(scales, scales->findText(what)))
                 return false;
         } else if (verb == QStringLiteral("field")) {
-            typeInto(window->findChild<QLineEdit *>(what.section(QLatin1Char('='), 0, 0)), what.section(QLatin1Char('='), 1));
+            typeInto(window->findChild<QLineEdit *>(what.section(QLatin1Char('='), 0, 0)),
+                     what.section(QLatin1Char('='), 1));
         } else if (verb == QStringLiteral("folder")) { // opened with Enter, as with a double click
             auto *folders = window->findChild<QListWidget *>(QStringLiteral("Dir1"));
             folders->setCurrentItem(folders->findItems(what, Qt::MatchEndsWith).value(0));
@@ -135,7 +149,8 @@ bool act(MainWindowDriver &run, const QStringList &actions)
             const Qt::MouseButton button = verb == QStringLiteral("rpress") ? Qt::RightButton : Qt::LeftButton;
             QList<QPoint> path;
             for (const QString &point : what.split(QLatin1Char(' ')))
-                path << QPoint(point.section(QLatin1Char(','), 0, 0).toInt(), point.section(QLatin1Char(','), 1).toInt());
+                path << QPoint(point.section(QLatin1Char(','), 0, 0).toInt(),
+                               point.section(QLatin1Char(','), 1).toInt());
             QTest::mousePress(surface(window), button, {}, path.first());
             for (const QPoint at : path.mid(1))
                 QTest::mouseMove(surface(window), at);
@@ -163,9 +178,11 @@ private slots:
         MainWindowDriver run(kTiny);
         QVERIFY(run.fake.messages.shown().isEmpty() && !run.fake.exit.hasEnded() && !run.combo("Combo21")->isVisible());
         const QStringList atStart = listStates(run);
-        QCOMPARE(atStart, QStringList({kAtStart, "253: " + kNameListPrompt, "253: " + kCasListPrompt, "253: Combo3",
-                                       "7: " + kQuickPickListPrompt, "0: " + kClassListPrompt, "2: " + kHypothesisListPrompt,
-                                       "5: " + kContainmentListPrompt, "0: " + kQuantityListLoadText, "0: " + kDiameterListPrompt}));
+        QCOMPARE(
+            atStart,
+            QStringList({kAtStart, "253: " + kNameListPrompt, "253: " + kCasListPrompt, "253: Combo3",
+                         "7: " + kQuickPickListPrompt, "0: " + kClassListPrompt, "2: " + kHypothesisListPrompt,
+                         "5: " + kContainmentListPrompt, "0: " + kQuantityListLoadText, "0: " + kDiameterListPrompt}));
         QStringList names, cas;
         for (const Substance &substance : Catalogue::substances())
             names << substance.name, cas << substance.cas;
@@ -189,7 +206,8 @@ private slots:
             steps << value.first().toInt();
         QCOMPARE(steps, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}));
         QCOMPARE(run.items("Combo9"), QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
-        QVERIFY(run.act({"Combo9=" + entryOf("2_1_2"), "Combo5=" + kAverage, "Combo4=" + kTanker, "Command1", "Command5"}));
+        QVERIFY(
+            run.act({"Combo9=" + entryOf("2_1_2"), "Combo5=" + kAverage, "Combo4=" + kTanker, "Command1", "Command5"}));
         QCOMPARE(listStates(run), atStart);
         // A quick pick fills the substance lists with its class's substances, the CAS list sorted
         // whatever the order they arrive in.
@@ -216,38 +234,50 @@ private slots:
         QTest::addColumn<QStringList>("launched");
         const QStringList byName{"Combo1=Propano"}, quickPick{"Combo8=" + quickPickOf("2_1_2")};
         const QStringList hypothesis = byName + QStringList{"Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely};
-        const QString reader = QStringLiteral("xdg-open c:\\zefro\\"), quit = QStringLiteral("Do you want to continue ?");
-        const auto row = [](const char *name, const QStringList &actions, const char *states, const QStringList &texts = {},
-                            const QStringList &messages = {}, const QStringList &launched = {}) {
-            QTest::newRow(name) << actions << QString::fromLatin1(states) << texts << messages << launched;
-        };
+        const QString reader = QStringLiteral("xdg-open c:\\zefro\\"),
+                      quit = QStringLiteral("Do you want to continue ?");
+        const auto row
+            = [](const char *name, const QStringList &actions, const char *states, const QStringList &texts = {},
+                 const QStringList &messages = {}, const QStringList &launched = {}) {
+                  QTest::newRow(name) << actions << QString::fromLatin1(states) << texts << messages << launched;
+              };
         row("name pick", byName, "000 100 -- 0", {"Combo2=74-98-6", "Combo9=" + kClassChoicePrompt});
         row("CAS pick opens the hypothesis", {"Combo2=74-98-6"}, "000 110 -- 0", {"Combo1=Propano"});
         row("CAS pick after a name pick and Reset", byName + QStringList{"Command5", "Combo2=74-98-6"}, "000 100 -- 0");
         row("quick pick", quickPick, "000 010 -- 0", {"Combo1=" + kNameListPrompt, "Combo2=" + kCasListAfterQuickPick});
         row("hypothesis", hypothesis, "000 001 -- 0");
-        row("fixed storage", hypothesis + QStringList{"Combo4=" + kBund}, "000 000 1- 0", {"Combo6=" + kQuantityListPrompt});
+        row("fixed storage", hypothesis + QStringList{"Combo4=" + kBund}, "000 000 1- 0",
+            {"Combo6=" + kQuantityListPrompt});
         row("tanker", hypothesis + QStringList{"Combo4=" + kTanker}, "000 000 -- 1");
-        row("pipeline", hypothesis + QStringList{"Combo4=" + kPipeline}, "000 000 -1 0", {"Combo7=" + kDiameterListPrompt});
+        row("pipeline", hypothesis + QStringList{"Combo4=" + kPipeline}, "000 000 -1 0",
+            {"Combo7=" + kDiameterListPrompt});
         row("quick pick, storage", quickPick + QStringList{"Combo5=" + kAverage, "Combo4=" + kBund}, "000 000 1- 0",
             {"Combo9=" + quickPickOf("2_1_2")});
-        row("compressed gas in a bund", {"Combo1=Metano", "Combo9=" + entryOf("2_3"), "Combo5=" + kLikely, "Combo4=" + kBund},
-            "000 000 -- 0", {}, {notice(Error::Kind::CompressedGasInBund)});
-        row("no class chosen: the class list opens again", {"Combo2=7782-50-5", "Combo5=" + kLikely, "Combo4=" + kNoBund},
-            "000 100 -- 0", {}, {notice(Error::Kind::ClassNotChosen)});
-        row("quantity typed", hypothesis + QStringList{"Combo4=" + kBund, "Combo6= 10 -  50", "type Combo6= 10 - 50", "Command1"},
+        row("compressed gas in a bund",
+            {"Combo1=Metano", "Combo9=" + entryOf("2_3"), "Combo5=" + kLikely, "Combo4=" + kBund}, "000 000 -- 0", {},
+            {notice(Error::Kind::CompressedGasInBund)});
+        row("no class chosen: the class list opens again",
+            {"Combo2=7782-50-5", "Combo5=" + kLikely, "Combo4=" + kNoBund}, "000 100 -- 0", {},
+            {notice(Error::Kind::ClassNotChosen)});
+        row("quantity typed",
+            hypothesis + QStringList{"Combo4=" + kBund, "Combo6= 10 -  50", "type Combo6= 10 - 50", "Command1"},
             "000 000 1- 1", {}, {notice(Error::Kind::QuantityNotOffered)});
-        row("diameter typed", hypothesis + QStringList{"Combo4=" + kPipeline, "Combo7= 12 -  24", "type Combo7=12", "Command1"},
+        row("diameter typed",
+            hypothesis + QStringList{"Combo4=" + kPipeline, "Combo7= 12 -  24", "type Combo7=12", "Command1"},
             "000 000 -1 1", {}, {notice(Error::Kind::DiameterNotOffered)});
         row("quit, Yes goes on", {"answer=Yes", "Command2"}, "111 000 -- 0", {}, {quit});
         row("quit, No ends the program", {"answer=No", "Command2"}, "111 000 -- 0", {}, {quit});
-        row("documents", {"Command3", "tutorial:Command1", "tutorial:Command3", "tutorial:Command2", "tutorial:Command4", "Command6"}, "",
-            {}, {}, {reader + "ms_hlp.pdf", reader + "ms_hlp2.pdf", reader + "ms_hlp3.pdf", reader + "ms_hlp4.pdf",
-                     reader + "ms_hlp6.pdf"});
-        row("reader that cannot start", {"Command6"}, "", {}, {"critical: " + launchFailure(reader + "ms_hlp6.pdf").message()},
-            {reader + "ms_hlp6.pdf"});
-        row("unsaved fields apply until Reset", {"Command7", "type Text1=c:\\pdf", "type Text2=d:\\intro", "type Text5=d:\\soglie",
-                                                 "Command3", "tutorial:Command1", "Command6", "Command5", "Command6"},
+        row("documents",
+            {"Command3", "tutorial:Command1", "tutorial:Command3", "tutorial:Command2", "tutorial:Command4",
+             "Command6"},
+            "", {}, {},
+            {reader + "ms_hlp.pdf", reader + "ms_hlp2.pdf", reader + "ms_hlp3.pdf", reader + "ms_hlp4.pdf",
+             reader + "ms_hlp6.pdf"});
+        row("reader that cannot start", {"Command6"}, "", {},
+            {"critical: " + launchFailure(reader + "ms_hlp6.pdf").message()}, {reader + "ms_hlp6.pdf"});
+        row("unsaved fields apply until Reset",
+            {"Command7", "type Text1=c:\\pdf", "type Text2=d:\\intro", "type Text5=d:\\soglie", "Command3",
+             "tutorial:Command1", "Command6", "Command5", "Command6"},
             "", {}, {}, {"c:\\pdf d:\\intro", "c:\\pdf d:\\soglie", reader + "ms_hlp6.pdf"});
     }
     void workflow()
@@ -262,10 +292,12 @@ private slots:
         QVERIFY(run.act(actions));
         QVERIFY(states.isEmpty() || run.controlStates() == states);
         for (const QString &text : texts)
-            QCOMPARE(run.combo(qPrintable(text.section(QLatin1Char('='), 0, 0)))->currentText(), text.section(QLatin1Char('='), 1));
+            QCOMPARE(run.combo(qPrintable(text.section(QLatin1Char('='), 0, 0)))->currentText(),
+                     text.section(QLatin1Char('='), 1));
         QCOMPARE(run.fake.messages.shown().size(), messages.size());
         for (qsizetype i = 0; i < messages.size(); ++i) {
-            const QString kind = messages.at(i).section(QStringLiteral(": "), 0, 0), text = messages.at(i).section(QStringLiteral(": "), 1);
+            const QString kind = messages.at(i).section(QStringLiteral(": "), 0, 0),
+                          text = messages.at(i).section(QStringLiteral(": "), 1);
             QCOMPARE(run.fake.messages.shown().at(i).text, text.isEmpty() ? kind : text);
             const MessageIcon icon = kind == QStringLiteral("notice") ? MessageIcon::None : MessageIcon::Critical;
             QVERIFY(text.isEmpty() || run.fake.messages.shown().at(i).icon == icon);
@@ -287,7 +319,8 @@ private slots:
             if (combo == run.combo("Combo1"))
                 QTest::keyClick(combo, Qt::Key_Return);
             run.combo("Combo8")->setFocus();
-            QVERIFY(combo->currentText() == combo->itemText(7) && run.controlStates() == kAtStart && run.combo("Combo9")->count() == 0);
+            QVERIFY(combo->currentText() == combo->itemText(7) && run.controlStates() == kAtStart
+                    && run.combo("Combo9")->count() == 0);
         }
     }
 
@@ -297,13 +330,13 @@ private slots:
     void estimate_data()
     {
         QTest::addColumn<QStringList>("actions");
-        QTest::newRow("flammable liquid") << QStringList{"Combo1=Acido acetico", "Combo9=" + entryOf("1_1_1"), "Combo5=" + kLikely,
-                                                         "Combo4=" + kNoBund, "Combo6= 10 -  50"};
+        QTest::newRow("flammable liquid") << QStringList{"Combo1=Acido acetico", "Combo9=" + entryOf("1_1_1"),
+                                                         "Combo5=" + kLikely, "Combo4=" + kNoBund, "Combo6= 10 -  50"};
         QTest::newRow("tanker") << kPropaneTanker;
         QTest::newRow("pipeline") << QStringList{"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely,
                                                  "Combo4=" + kPipeline, "Combo7= 12 -  24"};
-        QTest::newRow("quick pick") << QStringList{"Combo8=" + quickPickOf("2_1_2"), "Combo5=" + kAverage, "Combo4=" + kBund,
-                                                   "Combo6= 50 -  200"};
+        QTest::newRow("quick pick") << QStringList{"Combo8=" + quickPickOf("2_1_2"), "Combo5=" + kAverage,
+                                                   "Combo4=" + kBund, "Combo6= 50 -  200"};
         QTest::newRow("no containment") << QStringList{"Combo1=Propano", "Combo9=" + entryOf("2_1_2")};
     }
     void estimate()
@@ -316,18 +349,21 @@ private slots:
         QVERIFY(run.act({"Command1"}) && run.map() && run.map()->isVisible());
         if (chosen(actions, "Combo4").isEmpty()) {
             QCOMPARE(run.fake.messages.texts(), QStringList{Error(Error::Kind::ContainmentNotChosen).message()});
-            QVERIFY(run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty() && !run.onMap<QPushButton>("Command5")->isVisible());
+            QVERIFY(run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty()
+                    && !run.onMap<QPushButton>("Command5")->isVisible());
             return;
         }
         QVERIFY2(run.fake.messages.shown().isEmpty(), qPrintable(run.fake.messages.texts().join(QLatin1Char('|'))));
         const Estimate core = coreEstimate(run.drive(), actions);
-        QCOMPARE(run.get<QPlainTextEdit>("Output")->toPlainText().split(QLatin1Char('\n')),
-                 QStringList({"sostanza prescelta: " + (core.substance ? core.substance->name : kNameListPrompt),
-                              "#CAS = " + (core.substance ? core.substance->cas : kCasListAfterQuickPick),
-                              "classe cui appartiene la sostanza: " + chosen(actions, "Combo9") + chosen(actions, "Combo8"),
-                              chosen(actions, "Combo5")}));
+        QCOMPARE(
+            run.get<QPlainTextEdit>("Output")->toPlainText().split(QLatin1Char('\n')),
+            QStringList({"sostanza prescelta: " + (core.substance ? core.substance->name : kNameListPrompt),
+                         "#CAS = " + (core.substance ? core.substance->cas : kCasListAfterQuickPick),
+                         "classe cui appartiene la sostanza: " + chosen(actions, "Combo9") + chosen(actions, "Combo8"),
+                         chosen(actions, "Combo5")}));
         for (const char *list : {"Combo6", "Combo7"})
-            QCOMPARE(run.combo(list)->currentText(), chosen(actions, list).isEmpty() ? kNotApplicable : chosen(actions, list));
+            QCOMPARE(run.combo(list)->currentText(),
+                     chosen(actions, list).isEmpty() ? kNotApplicable : chosen(actions, list));
         QVERIFY(run.onMap<QPushButton>("Command5")->isVisible());
         QCOMPARE(run.onMap<QPlainTextEdit>("output2")->toPlainText(), ReportBoxLines(core).join(QLatin1Char('\n')));
         QCOMPARE(run.onMap<QLabel>("Label3")->text(), DataLabelLines(core).join(QLatin1Char('\n')));
@@ -345,7 +381,8 @@ private slots:
         QTest::addColumn<QString>("prefix"); // written to the configuration, read at Reset
         QTest::addColumn<QStringList>("actions");
         QTest::newRow("No editor") << kTestOutputFolder << QStringList{"answer=No"};
-        QTest::newRow("after Reset, the prefix read again, the editor") << "c:\\zefro\\rapporti " << QStringList{"Command5", "answer=Yes"};
+        QTest::newRow("after Reset, the prefix read again, the editor")
+            << "c:\\zefro\\rapporti " << QStringList{"Command5", "answer=Yes"};
         QTest::newRow("output folder missing") << "c:\\inesistente\\" << QStringList{"Command5"};
     }
     void savingTheReport()
@@ -355,7 +392,8 @@ private slots:
         MainWindowDriver run(kTiny);
         Configuration configuration = loadConfigurationFile(run.fake.platform.drives).value();
         configuration.setEntry(8, prefix);
-        QVERIFY(run.act(kPropaneTanker + QStringList{"Command1"}) && saveConfigurationFile(run.fake.platform.drives, configuration).ok());
+        QVERIFY(run.act(kPropaneTanker + QStringList{"Command1"})
+                && saveConfigurationFile(run.fake.platform.drives, configuration).ok());
         QVERIFY(run.act(actions << "map:Command5"));
         const QString file = reportFileName(prefix, run.fake.platform.now(), "Propano");
         QCOMPARE(run.fake.messages.shown().size(), 1);
@@ -365,8 +403,10 @@ private slots:
             QVERIFY(run.onMap<QPushButton>("Command5")->isVisible() && run.fake.launcher.attempted.isEmpty());
             return;
         }
-        QVERIFY(said.text == ReportSavedQuestion(file) && said.title == kReportSavedTitle && said.buttons == MessageButtons::YesNo);
-        QCOMPARE(run.fake.launcher.attempted, actions.contains("answer=Yes") ? QStringList{"notepad " + file} : QStringList());
+        QVERIFY(said.text == ReportSavedQuestion(file) && said.title == kReportSavedTitle
+                && said.buttons == MessageButtons::YesNo);
+        QCOMPARE(run.fake.launcher.attempted,
+                 actions.contains("answer=Yes") ? QStringList{"notepad " + file} : QStringList());
         QVERIFY(!run.onMap<QPushButton>("Command5")->isVisible());
         QByteArray lines;
         for (const QString &line : ReportFileLines(coreEstimate(run.drive(), kPropaneTanker)))
@@ -384,14 +424,21 @@ private slots:
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("states");
         const QStringList chlorine{"Combo1=Cloro", "Combo9=" + entryOf("51"), "Combo5=" + kAverage, "Combo4=" + kBund};
-        const QStringList acrylonitrile{"Combo2=107-13-1", "Combo9=" + entryOf("4"), "Combo5=" + kLikely, "Combo4=" + kNoBund};
+        const QStringList acrylonitrile{"Combo2=107-13-1", "Combo9=" + entryOf("4"), "Combo5=" + kLikely,
+                                        "Combo4=" + kNoBund};
         const QStringList estimate{"Combo6= 0 -  10", "Command1"};
         const QString missing = QStringLiteral("non esiste"), locked = QStringLiteral("000 000 -- 0");
-        QTest::newRow("class table") << chlorine.mid(0, 1) << "23.xls" << "" << missing << locked;
-        QTest::newRow("class table at a quick pick") << QStringList{"Combo8=" + quickPickOf("1_2")} << "111.xls" << "" << missing << locked;
-        QTest::newRow("correspondence") << chlorine << "corrispondenza coppie tossici.xls" << "" << missing << locked;
-        QTest::newRow("distances") << chlorine + estimate << "516.xls" << "" << missing << "000 000 1- 1";
-        QTest::newRow("distances with too few worksheets") << acrylonitrile + estimate << "43.xls" << "one-sheet.xls" << "foglio 2"
+        QTest::newRow("class table") << chlorine.mid(0, 1) << "23.xls"
+                                     << "" << missing << locked;
+        QTest::newRow("class table at a quick pick") << QStringList{"Combo8=" + quickPickOf("1_2")} << "111.xls"
+                                                     << "" << missing << locked;
+        QTest::newRow("correspondence") << chlorine << "corrispondenza coppie tossici.xls"
+                                        << "" << missing << locked;
+        QTest::newRow("distances") << chlorine + estimate << "516.xls"
+                                   << "" << missing << "000 000 1- 1";
+        QTest::newRow("distances with too few worksheets") << acrylonitrile + estimate << "43.xls"
+                                                           << "one-sheet.xls"
+                                                           << "foglio 2"
                                                            << "000 000 1- 1";
     }
     void badWorkbooks()
@@ -404,14 +451,17 @@ private slots:
         MainWindowDriver run(kTiny);
         const QString path = run.drive().local(kDataFolder + file);
         QVERIFY(QFile::rename(path, path + QStringLiteral(".kept")));
-        QVERIFY(replacement.isEmpty() || QFile::copy(QStringLiteral(ZEFRO_TEST_DATA "/workbooks/") + replacement, path));
+        QVERIFY(replacement.isEmpty()
+                || QFile::copy(QStringLiteral(ZEFRO_TEST_DATA "/workbooks/") + replacement, path));
         QVERIFY(run.act(actions));
-        QVERIFY(run.fake.messages.shown().size() == 1 && run.fake.messages.shown().first().icon == MessageIcon::Critical);
+        QVERIFY(run.fake.messages.shown().size() == 1
+                && run.fake.messages.shown().first().icon == MessageIcon::Critical);
         const QString text = run.fake.messages.texts().first();
         QVERIFY2(text.contains(kDataFolder + file) && text.contains(what), qPrintable(text));
         QCOMPARE(run.controlStates(), states);
         QVERIFY(!run.map() || run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty()); // no estimate to show
-        QVERIFY(!run.fake.exit.hasEnded() && QDir(run.drive().local(kTestOutputFolder)).entryList(QDir::Files).isEmpty());
+        QVERIFY(!run.fake.exit.hasEnded()
+                && QDir(run.drive().local(kTestOutputFolder)).entryList(QDir::Files).isEmpty());
         QVERIFY((QFile::remove(path) || replacement.isEmpty()) && QFile::rename(path + QStringLiteral(".kept"), path));
         run.fake.messages.clear();
         QVERIFY(run.act(QStringList{"Command5"} + actions));
@@ -451,24 +501,32 @@ private slots:
     {
         QFETCH(QString, obstacle);
         const TestDrive drive;
-        drive.writeFile(Configuration::filePath(), crlfLines({"e1", "e2", "e3", "e4", "e5", "e6", "e7", "e8", "ninth line"}));
+        drive.writeFile(Configuration::filePath(),
+                        crlfLines({"e1", "e2", "e3", "e4", "e5", "e6", "e7", "e8", "ninth line"}));
         MainWindowDriver run(drive);
         auto fields = run.window->configBox().findChildren<QLineEdit *>();
         std::sort(fields.begin(), fields.end(), [](const QLineEdit *a, const QLineEdit *b) { return a->y() < b->y(); });
         QStringList shown;
         for (const QLineEdit *field : fields)
             shown << field->objectName() + QLatin1Char('=') + field->text();
-        QCOMPARE(shown, QStringList({"Text1=e1", "Text2=e2", "Text3=e3", "Text4=e4", "Text6=e5", "Text7=e6", "Text5=e7", "Text8=e8"}));
+        QCOMPARE(shown,
+                 QStringList(
+                     {"Text1=e1", "Text2=e2", "Text3=e3", "Text4=e4", "Text6=e5", "Text7=e6", "Text5=e7", "Text8=e8"}));
         for (int n = 1; n <= 8; ++n) {
             const QLabel *label = run.window->configBox().findChild<QLabel *>(QStringLiteral("Label%1").arg(n));
-            QVERIFY(label->buddy() == run.configField(n) && label->y() == label->buddy()->y() && label->text() == ConfigBox::labelText(n));
+            QVERIFY(label->buddy() == run.configField(n) && label->y() == label->buddy()->y()
+                    && label->text() == ConfigBox::labelText(n));
         }
         const QString folder = QFileInfo(drive.local(Configuration::filePath())).path();
-        const QString edited = QStringLiteral("c:\\parte 2.pdf") + (obstacle == QStringLiteral("€") ? obstacle : QString());
+        const QString edited
+            = QStringLiteral("c:\\parte 2.pdf") + (obstacle == QStringLiteral("€") ? obstacle : QString());
         QVERIFY(run.act({"Command7", "type Text2=c:\\guida è più.pdf", "type Text7=" + edited}));
-        QVERIFY((obstacle != QStringLiteral("folder") || QDir(folder).removeRecursively()) && run.act({"config:Command1"}));
-        QVERIFY(run.fake.messages.shown().size() == 1 && run.fake.messages.shown().first().icon == MessageIcon::Critical);
-        QVERIFY(run.window->configBox().isVisible() && !run.fake.exit.hasEnded() && run.configField(7)->text() == edited);
+        QVERIFY((obstacle != QStringLiteral("folder") || QDir(folder).removeRecursively())
+                && run.act({"config:Command1"}));
+        QVERIFY(run.fake.messages.shown().size() == 1
+                && run.fake.messages.shown().first().icon == MessageIcon::Critical);
+        QVERIFY(run.window->configBox().isVisible() && !run.fake.exit.hasEnded()
+                && run.configField(7)->text() == edited);
         QCOMPARE(run.window->configBox().focusWidget() == run.configField(7), obstacle == QStringLiteral("€"));
         run.fake.messages.clear();
         QVERIFY(QDir().mkpath(folder) && run.act({"type Text7=c:\\parte 2.pdf", "config:Command1"}));
@@ -486,10 +544,12 @@ private slots:
         QVERIFY(tutorials.size() == 1 && tutorials.first()->isVisible());
         run.window->hide();
         QVERIFY(run.act({"tutorial:CmdOK"}) && !tutorials.first()->isVisible() && run.window->isVisible());
-        QVERIFY(run.act({"Command3"}) && run.window->findChildren<TutorialWindow *>() == tutorials && tutorials.first()->isVisible());
+        QVERIFY(run.act({"Command3"}) && run.window->findChildren<TutorialWindow *>() == tutorials
+                && tutorials.first()->isVisible());
         QVERIFY(run.act({"Command4", "Command4"})); // still open: brought forward, not doubled
         const QPointer<CreditsBox> first = run.window->findChild<CreditsBox *>();
-        QVERIFY(run.window->findChildren<CreditsBox *>().size() == 1 && first->isVisible() && run.act({"credits:cmdOK"}));
+        QVERIFY(run.window->findChildren<CreditsBox *>().size() == 1 && first->isVisible()
+                && run.act({"credits:cmdOK"}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull() && run.act({"Command4"}) && run.window->findChildren<CreditsBox *>().size() == 1);
         QVERIFY(run.window->findChild<CreditsBox *>()->isVisible());
@@ -500,15 +560,18 @@ private slots:
     void systemInformation_data()
     {
         QTest::addColumn<QStringList>("registry"); // PATH value, MSINFO folder; null: not in the registry
-        QTest::addColumn<QStringList>("found");    // files that exist and programs on the path
-        QTest::addColumn<QString>("program");      // "" = none found
+        QTest::addColumn<QStringList>("found"); // files that exist and programs on the path
+        QTest::addColumn<QString>("program"); // "" = none found
         const QString tools = QStringLiteral("C:\\Shared\\MSInfo");
-        QTest::newRow("registry path") << QStringList{"C:\\msinfo32.exe", tools} << QStringList{"hardinfo"} << "C:\\msinfo32.exe";
-        QTest::newRow("tools folder, the path empty") << QStringList{"", tools} << QStringList{tools + "\\MSINFO32.EXE", "hardinfo"}
-                                      << tools + "\\MSINFO32.EXE";
-        QTest::newRow("tools folder without it, desktop programs in order") << QStringList{QString(), tools}
-            << QStringList{"xfce4-taskmanager", "gnome-system-monitor"} << "/usr/bin/gnome-system-monitor";
-        QTest::newRow("program that cannot start") << QStringList{QString(), QString()} << QStringList{"hardinfo"} << "/usr/bin/hardinfo";
+        QTest::newRow("registry path") << QStringList{"C:\\msinfo32.exe", tools} << QStringList{"hardinfo"}
+                                       << "C:\\msinfo32.exe";
+        QTest::newRow("tools folder, the path empty")
+            << QStringList{"", tools} << QStringList{tools + "\\MSINFO32.EXE", "hardinfo"} << tools + "\\MSINFO32.EXE";
+        QTest::newRow("tools folder without it, desktop programs in order")
+            << QStringList{QString(), tools} << QStringList{"xfce4-taskmanager", "gnome-system-monitor"}
+            << "/usr/bin/gnome-system-monitor";
+        QTest::newRow("program that cannot start")
+            << QStringList{QString(), QString()} << QStringList{"hardinfo"} << "/usr/bin/hardinfo";
         QTest::newRow("nothing anywhere") << QStringList{QString(), QString()} << QStringList() << "";
     }
     void systemInformation()
@@ -524,14 +587,20 @@ private slots:
                 return RegistryValue{!data.isNull(), data};
             },
             [&](const QString &file) { return found.contains(file); },
-            [&](const QString &name) { return found.contains(name) ? "/usr/bin/" + name : QString(); }, knownSysInfoPrograms(),
-            [&](const QString &name) { started << name; return starts; }};
+            [&](const QString &name) { return found.contains(name) ? "/usr/bin/" + name : QString(); },
+            knownSysInfoPrograms(),
+            [&](const QString &name) {
+                started << name;
+                return starts;
+            }};
         FakePlatform fake(QDir::tempPath());
         CreditsBox box(fake.platform, environment);
         box.show();
         QTest::mouseClick(box.findChild<QPushButton *>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
         QCOMPARE(started, program.isEmpty() ? QStringList() : QStringList{program});
-        const QString message = program.isEmpty() ? kSysInfoUnavailable : starts ? QString() : launchFailure(program).message();
+        const QString message = program.isEmpty() ? kSysInfoUnavailable
+            : starts                              ? QString()
+                                                  : launchFailure(program).message();
         QCOMPARE(fake.messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     }
 
@@ -545,55 +614,69 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("circle"); // "red X,Y", "no red X,Y", "line X,Y" (the map's pixel inverted) or ""
         QTest::addColumn<QStringList>("files");
-        const QString chooser = QStringLiteral("Drive1 Dir1 File1"), scales = chooser + " Combo2 Text1 Command1 Command2 Combo1";
+        const QString chooser = QStringLiteral("Drive1 Dir1 File1"),
+                      scales = chooser + " Combo2 Text1 Command1 Command2 Combo1";
         const QString scaleChosen = scales + QStringLiteral(" Label1 Command3 Command6 Command5 output2");
-        const QString drawn = QStringLiteral("Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 Frame3 Frame4");
+        const QString drawn
+            = QStringLiteral("Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 Frame3 Frame4");
         const QStringList userScale{"file " + kMap, "scale scala definita dall'utente"};
         const QStringList rescale = kDrawn + QStringList{"map:Command10", "drag 100,650 400,500 572,650"}; // 472 pixels
         const QString cancel = QStringLiteral("Done! Do you want to cancel? ");
         const QDateTime now = FakePlatform(QString()).platform.now();
         const QString bmp = map::MapFileName(QString(), now, QStringLiteral("Propano"));
         const QString pdf = map::mapPageFileName(QString(), now, QStringLiteral("Propano"));
-        const auto row = [](const char *name, const QStringList &actions, const QString &controls, const QStringList &messages = {},
-                            const QString &circle = {}, const QStringList &files = {}) {
-            QTest::newRow(name) << actions << controls << messages << circle << files;
-        };
+        const auto row
+            = [](const char *name, const QStringList &actions, const QString &controls,
+                 const QStringList &messages = {}, const QString &circle = {}, const QStringList &files = {}) {
+                  QTest::newRow(name) << actions << controls << messages << circle << files;
+              };
         row("estimate shown", {}, chooser + " Command5 output2");
         row("file chosen", {"file " + kMap}, scales + " Command3 Command5 output2");
         row("user-defined scale", userScale, scaleChosen);
         row("areas drawn", kDrawn, drawn, {cancel}, "red 647,560");
-        row("areas at a typed scale", userScale + QStringList{"field Text1=1:2000", "map:Command3", "answer=No", "press 600,560"}, drawn,
+        row("areas at a typed scale",
+            userScale + QStringList{"field Text1=1:2000", "map:Command3", "answer=No", "press 600,560"}, drawn,
             {cancel}, "red 718,560");
-        row("areas cancelled", kShowMap + QStringList{"answer=Yes", "press 600,560"}, drawn, {cancel}, "no red 647,560");
+        row("areas cancelled", kShowMap + QStringList{"answer=Yes", "press 600,560"}, drawn, {cancel},
+            "no red 647,560");
         row("right button", kShowMap + QStringList{"rpress 600,560"}, "Text2", {}, "no red 647,560");
-        row("map change", kDrawn + QStringList{"map:Command7"}, chooser + " Command10 Command11 Command12 Frame1 Frame2 Frame3 Frame4",
-            {cancel});
-        row("folder opened again, no file chosen: a cancel loads the map", kDrawn + QStringList{"map:Command7", "folder raster",
-            "answer=Yes", "press 600,560"}, drawn, {cancel, cancel}, "no red 647,560");
+        row("map change", kDrawn + QStringList{"map:Command7"},
+            chooser + " Command10 Command11 Command12 Frame1 Frame2 Frame3 Frame4", {cancel});
+        row("folder opened again, no file chosen: a cancel loads the map",
+            kDrawn + QStringList{"map:Command7", "folder raster", "answer=Yes", "press 600,560"}, drawn,
+            {cancel, cancel}, "no red 647,560");
         row("user scale 1:", userScale + QStringList{"field Text1=1:", "map:Command3"}, scaleChosen,
             {"La scala definita dall'utente \"1:\" non è valida"});
         row("a file that is no bitmap", {"file rotta.bmp", "scale scala 1:2000", "map:Command3"}, scaleChosen,
             {"Il file \"rotta.bmp\" non è una mappa"});
         row("rubber band", rescale, "Text2 " + drawn, {cancel}, "line 200,650");
-        row("rescale: 472 pixels are 250 m", rescale + QStringList{"field Text2=250", "map:Command11", "answer=No", "press 600,560"},
-            "Text2 " + drawn, {cancel, cancel}, "red 694,560");
-        row("rescale: zero-length segment", kDrawn + QStringList{"map:Command10", "drag 100,650", "field Text2=50", "map:Command11"},
-            "Text2 " + drawn, {cancel, "Il segmento tracciato ha lunghezza nulla"});
+        row("rescale: 472 pixels are 250 m",
+            rescale + QStringList{"field Text2=250", "map:Command11", "answer=No", "press 600,560"}, "Text2 " + drawn,
+            {cancel, cancel}, "red 694,560");
+        row("rescale: zero-length segment",
+            kDrawn + QStringList{"map:Command10", "drag 100,650", "field Text2=50", "map:Command11"}, "Text2 " + drawn,
+            {cancel, "Il segmento tracciato ha lunghezza nulla"});
         row("rescale: length below 0", rescale + QStringList{"field Text2=-50", "map:Command11"}, "Text2 " + drawn,
             {cancel, "La lunghezza del segmento deve essere"});
         row("after Reset: radius 0", QStringList{"Command5"} + kDrawn, drawn, {cancel}, "no red 647,560");
-        row("after a failed estimate: the estimate shown", QStringList{"type Combo6= 50 - 200", "Command1"} + kDrawn, drawn,
-            {Error(Error::Kind::QuantityNotOffered).message(), cancel}, "red 647,560");
-        row("made anew with the rescale pending", kDrawn + QStringList{"map:Command10", "close", "Command1", "file " + kMap, "map:Command3",
-                                                                       "drag 100,100 572,100"}, "Text2", {cancel});
+        row("after a failed estimate: the estimate shown", QStringList{"type Combo6= 50 - 200", "Command1"} + kDrawn,
+            drawn, {Error(Error::Kind::QuantityNotOffered).message(), cancel}, "red 647,560");
+        row("made anew with the rescale pending",
+            kDrawn
+                + QStringList{"map:Command10", "close", "Command1", "file " + kMap, "map:Command3",
+                              "drag 100,100 572,100"},
+            "Text2", {cancel});
         row("map saved after Reset", kDrawn + QStringList{"Command5", "map:Command12"}, drawn,
             {cancel, "Done! I've saved " + kTestOutputFolder + bmp}, {}, {bmp});
-        row("map not saved", kDrawn + QStringList{"Command7", "type Text8=c:\\no\\", "config:Command1", "Command5", "map:Command12"}, drawn,
-            {cancel, "Impossibile salvare la mappa nel file \"c:\\no\\" + bmp});
-        row("no printer, no page", kDrawn + QStringList{"answer=No", "map:Command4"}, drawn, {cancel, "Nessuna stampante installata"});
+        row("map not saved",
+            kDrawn + QStringList{"Command7", "type Text8=c:\\no\\", "config:Command1", "Command5", "map:Command12"},
+            drawn, {cancel, "Impossibile salvare la mappa nel file \"c:\\no\\" + bmp});
+        row("no printer, no page", kDrawn + QStringList{"answer=No", "map:Command4"}, drawn,
+            {cancel, "Nessuna stampante installata"});
         row("no printer, a PDF page", kDrawn + QStringList{"answer=Yes", "map:Command4"}, drawn,
             {cancel, "Nessuna stampante installata", "Done! I've saved " + kTestOutputFolder + pdf}, {}, {pdf});
-        row("quit, No: the program ends", kDrawn + QStringList{"answer=No", "map:Command8"}, drawn, {cancel, "Do you want to continue ?"});
+        row("quit, No: the program ends", kDrawn + QStringList{"answer=No", "map:Command8"}, drawn,
+            {cancel, "Do you want to continue ?"});
     }
     void mapWindow()
     {
@@ -623,7 +706,8 @@ private slots:
         for (const QString &file : files.filter(QStringLiteral(".bmp"))) // the whole window in a frame
             QCOMPARE(QImage(output.filePath(file)).size(),
                      run->map()->size() + QSize(2 * map::kFrameBorder, map::kTitleBarHeight + 2 * map::kFrameBorder));
-        QVERIFY(run->onMap<QComboBox>("Drive1")->currentText() == "c:" && run->onMap<QListWidget>("File1")->count() == 2);
+        QVERIFY(run->onMap<QComboBox>("Drive1")->currentText() == "c:"
+                && run->onMap<QListWidget>("File1")->count() == 2);
         QCOMPARE(run->fake.exit.hasEnded(), QByteArray(QTest::currentDataTag()).endsWith("the program ends"));
     }
 };

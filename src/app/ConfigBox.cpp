@@ -13,8 +13,8 @@ namespace {
 // Fields from top to bottom, by their N of TextN: the file order.
 constexpr std::array<int, Configuration::kEntryCount> kFieldsOnScreen{1, 2, 3, 4, 6, 7, 5, 8};
 
-const QString kManualLabel = QStringLiteral("Path+nomefile del file .pdf contenente")
-                             + QString(29, QLatin1Char(' ')) + QStringLiteral("il manuale utente parte %1");
+const QString kManualLabel = QStringLiteral("Path+nomefile del file .pdf contenente") + QString(29, QLatin1Char(' '))
+    + QStringLiteral("il manuale utente parte %1");
 
 // A long label is set in a smaller type rather than cut off at the next field's label.
 void fitLabel(QLabel *label)
@@ -22,8 +22,8 @@ void fitLabel(QLabel *label)
     QFont font = label->font();
     const QRect room(QPoint(0, 0), label->size());
     const auto fits = [&](const QFont &candidate) {
-        const QRect needed = QFontMetrics(candidate).boundingRect(
-            QRect(0, 0, room.width(), 10 * room.height()), Qt::TextWordWrap, label->text());
+        const QRect needed = QFontMetrics(candidate).boundingRect(QRect(0, 0, room.width(), 10 * room.height()),
+                                                                  Qt::TextWordWrap, label->text());
         return needed.height() <= room.height();
     };
     while (font.pointSizeF() > 6.0 && !fits(font))
@@ -38,8 +38,10 @@ QString ConfigBox::labelText(int n)
     switch (n) {
     case 1: return QStringLiteral("Path+nomefile di Acrobat Reader");
     case 2: return QStringLiteral("Path+nomefile del file more help .pdf ");
-    case 3: return QStringLiteral("Path+nomefile del file .pdf contenente la lista delle sostanze in ordine alfabetico");
-    case 4: return QStringLiteral("Path+nomefile del file .pdf contenente la lista delle sostanze suddivise per classe");
+    case 3:
+        return QStringLiteral("Path+nomefile del file .pdf contenente la lista delle sostanze in ordine alfabetico");
+    case 4:
+        return QStringLiteral("Path+nomefile del file .pdf contenente la lista delle sostanze suddivise per classe");
     case 5:
         return QStringLiteral("Path+nomefile del file .pdf contenente informazioni sulle soglie di danno dei "
                               "diversi scenari  e sulle classi   (VCE, pool fire, nube tossica etc.)");

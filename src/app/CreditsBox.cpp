@@ -63,8 +63,7 @@ CreditsBox::CreditsBox(Platform &platform, SysInfoEnvironment sysInfo, QWidget *
              {16, 128, kClientWidth - 32, 30});
     addLabel(this, "lblAgreement", QStringLiteral("Convenzione tecnica n. 14/2005 sul rischio di incidente rilevante"),
              {16, 158, 250, 30});
-    addLabel(this, "lblContact", QStringLiteral("Contatti: zefro-assistenza@example.org"),
-             {16, 188, 250, 16});
+    addLabel(this, "lblContact", QStringLiteral("Contatti: zefro-assistenza@example.org"), {16, 188, 250, 16});
 
     addLabel(this, "lblDisclaimer",
              QStringLiteral("Avviso: uso riservato alla Pubblica Amministrazione.") + QString(6, QLatin1Char(' ')),

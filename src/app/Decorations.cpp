@@ -59,8 +59,8 @@ QPixmap emblem()
 
     // Damage rings around the source, outermost first.
     const QPointF centre(54.5, 54.0);
-    const QColor rings[] = {QColor(0x4c, 0xaf, 0x50), QColor(0xff, 0xd5, 0x4f), QColor(0xff, 0x98, 0x00),
-                            QColor(0xd3, 0x2f, 0x2f)};
+    const QColor rings[]
+        = {QColor(0x4c, 0xaf, 0x50), QColor(0xff, 0xd5, 0x4f), QColor(0xff, 0x98, 0x00), QColor(0xd3, 0x2f, 0x2f)};
     qreal radius = 50.0;
     for (const QColor &colour : rings) {
         QColor fill = colour;

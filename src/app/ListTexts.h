@@ -15,12 +15,12 @@ inline const QString kNameListPrompt = QStringLiteral("inserire nome sostanza");
 inline const QString kCasListPrompt = QStringLiteral("inserire CAS");
 // What the CAS list shows after a quick pick.
 inline const QString kCasListAfterQuickPick = QStringLiteral("CAS");
-inline const QString kQuickPickListPrompt =
-    QStringLiteral("visionare elenco classi di interesse (solo per sostanze infiammabili)");
+inline const QString kQuickPickListPrompt
+    = QStringLiteral("visionare elenco classi di interesse (solo per sostanze infiammabili)");
 inline const QString kClassListPrompt = QStringLiteral("visionare elenco classi cui appartiene la sostanza prescelta");
 // What the class list shows once the class lookup has run.
-inline const QString kClassChoicePrompt =
-    QStringLiteral("visionare le classi cui può appartenere la sostanza prescelta + scelta");
+inline const QString kClassChoicePrompt
+    = QStringLiteral("visionare le classi cui può appartenere la sostanza prescelta + scelta");
 inline const QString kHypothesisListPrompt = QStringLiteral("scelta dell'ipotesi più probabile o dell'ipotesi media");
 inline const QString kContainmentListPrompt = QStringLiteral("inserire tipologia di detenzione");
 // What the quantity list shows after the load handler (the diameter list then shows

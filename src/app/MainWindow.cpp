@@ -75,8 +75,8 @@ MainWindow::MainWindow(Platform &platform, QWidget *parent)
 
 MainWindow::~MainWindow() = default;
 
-SelectionCombo *MainWindow::addCombo(const char *name, const QString &designText, const QString &toolTip,
-                                     int left, int top, int width)
+SelectionCombo *MainWindow::addCombo(const char *name, const QString &designText, const QString &toolTip, int left,
+                                     int top, int width)
 {
     auto *combo = new SelectionCombo(m_frame);
     combo->setObjectName(QString::fromLatin1(name));
@@ -86,8 +86,8 @@ SelectionCombo *MainWindow::addCombo(const char *name, const QString &designText
     return combo;
 }
 
-WrappingButton *MainWindow::addButton(const char *name, const QString &caption, const QString &toolTip,
-                                      int left, int top, int width, int height)
+WrappingButton *MainWindow::addButton(const char *name, const QString &caption, const QString &toolTip, int left,
+                                      int top, int width, int height)
 {
     auto *button = new WrappingButton(caption, m_frame);
     button->setObjectName(QString::fromLatin1(name));
@@ -122,9 +122,9 @@ void MainWindow::buildControls()
                                        "casella oppure il CAS (nella seconda casella)  oppure ancora scegliere una "
                                        "sostanza tipica per ciascuna classe di infiammabili in questa casella"),
                         120, 4560, 9135);
-    m_combo9 = addCombo("Combo9",
-                        QStringLiteral("visionare le classi cui può appartenenere la sostanza prescelta + scelta"),
-                        QString(), 120, 5040, 9135);
+    m_combo9
+        = addCombo("Combo9", QStringLiteral("visionare le classi cui può appartenenere la sostanza prescelta + scelta"),
+                   QString(), 120, 5040, 9135);
     m_combo5 = addCombo("Combo5", kHypothesisListPrompt, QString(), 120, 5640, 4455);
     m_combo5->addItems({hypothesisName(Hypothesis::MostLikely), hypothesisName(Hypothesis::Average)});
     m_combo5->setEnabled(false);
@@ -145,16 +145,17 @@ void MainWindow::buildControls()
                            QStringLiteral("Premere per ottenere una stima delle distanze di danno e per visualizzarli "
                                           "su di una mappa"),
                            240, 8400, 2055, 735);
-    m_command6 = addButton("Command6", QStringLiteral("Visualizza soglie, classi e scenari incidentali"),
-                           QStringLiteral("Visualizza le soglie di danno ex Decreti e le classi cui possono appartenere "
-                                          "le sostanze"),
-                           2400, 8400, 2055, 735);
-    m_command3 = addButton("Command3", QStringLiteral("&Help"), QStringLiteral("Per accedere all'ambiente help"),
-                           4560, 8400, 1095, 735);
+    m_command6
+        = addButton("Command6", QStringLiteral("Visualizza soglie, classi e scenari incidentali"),
+                    QStringLiteral("Visualizza le soglie di danno ex Decreti e le classi cui possono appartenere "
+                                   "le sostanze"),
+                    2400, 8400, 2055, 735);
+    m_command3 = addButton("Command3", QStringLiteral("&Help"), QStringLiteral("Per accedere all'ambiente help"), 4560,
+                           8400, 1095, 735);
     m_command4 = addButton("Command4", QStringLiteral("&Credits"), QStringLiteral("Informazioni supplementari sul SW"),
                            5760, 8400, 1095, 735);
-    m_command5 = addButton("Command5", QStringLiteral("Reset"), QStringLiteral("Azzera tutte le box per un nuovo calcolo"),
-                           6960, 8400, 1095, 735);
+    m_command5 = addButton("Command5", QStringLiteral("Reset"),
+                           QStringLiteral("Azzera tutte le box per un nuovo calcolo"), 6960, 8400, 1095, 735);
     m_command2 = addButton("Command2", QStringLiteral("Esci"), QStringLiteral("Quit"), 8160, 8400, 1095, 735);
     m_command7 = addButton("Command7", QStringLiteral("Configurazione"),
                            QStringLiteral("Modifica il path dei file help e dati"), 6720, 3840, 2535, 375);
@@ -173,8 +174,8 @@ void MainWindow::buildControls()
                                     "coinvolgenti sostanze\npericolose ai sensi del\nD.Lgs.334/99  e s.m.i."));
     m_title->setAlignment(Qt::AlignCenter);
     QFont titleFont(QStringLiteral("Times New Roman"));
-    titleFont.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                           QStringLiteral("DejaVu Serif")});
+    titleFont.setFamilies(
+        {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
     titleFont.setStyleHint(QFont::Serif);
     titleFont.setBold(true);
     titleFont.setPointSize(15);
@@ -413,8 +414,8 @@ void MainWindow::Combo4_Click()
     if (m_classFromQuickPick)
         m_combo9->setText(m_chain->chosenClass()->quickPickEntry);
 
-    const Outcome<std::vector<RangeEntry>> offered =
-        m_chain->chooseContainment(ListTexts::hypothesisOfEntry(m_combo5->text()), *containment);
+    const Outcome<std::vector<RangeEntry>> offered
+        = m_chain->chooseContainment(ListTexts::hypothesisOfEntry(m_combo5->text()), *containment);
     if (!offered.ok()) {
         m_combo6->hide();
         m_combo7->hide();
@@ -490,10 +491,9 @@ void MainWindow::Command1_Click()
     map.beginEstimate(kRasterFolder, m_combo1->text());
     map.show();
 
-    m_output->setPlainText(QStringList{QStringLiteral("sostanza prescelta: ") + m_combo1->text(),
-                                       QStringLiteral("#CAS = ") + m_combo2->text(),
-                                       QStringLiteral("classe cui appartiene la sostanza: ") + m_combo9->text(),
-                                       m_combo5->text()}
+    m_output->setPlainText(QStringList{
+        QStringLiteral("sostanza prescelta: ") + m_combo1->text(), QStringLiteral("#CAS = ") + m_combo2->text(),
+        QStringLiteral("classe cui appartiene la sostanza: ") + m_combo9->text(), m_combo5->text()}
                                .join(QLatin1Char('\n')));
     const Outcome<Estimate> estimate = m_chain->estimate(chosenRange());
     if (!estimate.ok()) {
@@ -511,7 +511,8 @@ void MainWindow::Command3_Click()
 {
     // The tutorial window is created on first use and afterwards only shown, so it keeps its state.
     if (!m_tutorial)
-        m_tutorial = new TutorialWindow(m_platform, [this](int n) { return m_configBox->fieldText(n); }, this);
+        m_tutorial = new TutorialWindow(
+            m_platform, [this](int n) { return m_configBox->fieldText(n); }, this);
     m_tutorial->show();
     m_tutorial->raise();
     m_tutorial->activateWindow();
@@ -530,7 +531,8 @@ void MainWindow::Command4_Click()
 void MainWindow::Command6_Click()
 {
     // Document entry 7 lives in field Text5; the fields are read now, unsaved edits included.
-    OpenDocument(m_platform, [this](int n) { return m_configBox->fieldText(n); }, 5);
+    OpenDocument(
+        m_platform, [this](int n) { return m_configBox->fieldText(n); }, 5);
 }
 
 void MainWindow::Command7_Click()

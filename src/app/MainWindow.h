@@ -75,10 +75,10 @@ private slots:
 
 private:
     void buildControls();
-    SelectionCombo *addCombo(const char *name, const QString &designText, const QString &toolTip,
-                             int left, int top, int width);
-    WrappingButton *addButton(const char *name, const QString &caption, const QString &toolTip,
-                              int left, int top, int width, int height);
+    SelectionCombo *addCombo(const char *name, const QString &designText, const QString &toolTip, int left, int top,
+                             int width);
+    WrappingButton *addButton(const char *name, const QString &caption, const QString &toolTip, int left, int top,
+                              int width, int height);
 
     void Form_Load();
     [[nodiscard]] bool LoadConfiguration();
@@ -101,19 +101,19 @@ private:
     Platform &m_platform;
     ConfigBox *m_configBox = nullptr;
     TutorialWindow *m_tutorial = nullptr; // created by the first "&Help", then kept
-    QPointer<CreditsBox> m_credits;       // the open credits box, if any
+    QPointer<CreditsBox> m_credits; // the open credits box, if any
     std::unique_ptr<WorkbookOpener> m_workbooks; // the data workbooks, through the drive paths
-    QPointer<MapWindow> m_map;                   // created by the estimate, deleted when closed
-    QString m_outputPrefix;                      // configuration entry 8, read at start and Reset
+    QPointer<MapWindow> m_map; // created by the estimate, deleted when closed
+    QString m_outputPrefix; // configuration entry 8, read at start and Reset
 
     std::unique_ptr<EstimateChain> m_chain; // the substance being estimated
     // How the substance was chosen, for the enabling at the end of the class lookup: a name pick
     // keeps the hypothesis locked until a class is chosen. Reset leaves it as it was.
     enum class SelectionMode { None, ByName, ByQuickPick };
     SelectionMode m_selectionMode = SelectionMode::None;
-    bool m_classFromQuickPick = false;          // the chain's class came from the quick pick
-    std::optional<Containment> m_containment;   // once the containment has been taken
-    map::ScaleState m_mapScale;                 // outlives the map window
+    bool m_classFromQuickPick = false; // the chain's class came from the quick pick
+    std::optional<Containment> m_containment; // once the containment has been taken
+    map::ScaleState m_mapScale; // outlives the map window
 
     QGroupBox *m_frame = nullptr;
     SelectionCombo *m_combo1 = nullptr;

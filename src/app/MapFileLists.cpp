@@ -45,9 +45,8 @@ MapFileLists::MapFileLists(const DrivePaths &drives, QWidget *window)
     m_driveRoots << QStringLiteral("/");
 
     connect(m_driveList, &QComboBox::activated, this, &MapFileLists::chooseDrive);
-    connect(m_folderList, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        setFolder(item->data(kPathRole).toString());
-    });
+    connect(m_folderList, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem *item) { setFolder(item->data(kPathRole).toString()); });
     connect(m_fileList, &QListWidget::itemClicked, this, &MapFileLists::fileChosen);
     connect(m_fileList, &QListWidget::itemActivated, this, &MapFileLists::fileChosen);
 
@@ -60,8 +59,8 @@ QString MapFileLists::driveRootOf(const QString &localFolder) const
     qsizetype best = -1;
     for (qsizetype i = 0; i < m_driveRoots.size(); ++i) {
         const QString &root = m_driveRoots.at(i);
-        const bool holds = root == QLatin1String("/") || localFolder == root
-            || localFolder.startsWith(root + QLatin1Char('/'));
+        const bool holds
+            = root == QLatin1String("/") || localFolder == root || localFolder.startsWith(root + QLatin1Char('/'));
         if (holds && (best < 0 || root.size() > m_driveRoots.at(best).size()))
             best = i;
     }
@@ -117,8 +116,8 @@ void MapFileLists::fillFolders()
 void MapFileLists::fillFiles()
 {
     m_fileList->clear();
-    m_fileList->addItems(QDir(m_folder).entryList({QStringLiteral("*.bmp")}, QDir::Files,
-                                                  QDir::Name | QDir::IgnoreCase));
+    m_fileList->addItems(
+        QDir(m_folder).entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 
 QString MapFileLists::chosenFile() const

@@ -26,10 +26,9 @@ namespace {
 
 const QString kCaption = QStringLiteral("ZEFRO ver. 3.0fe : visualizzazione raggi di danno su mappa");
 const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento disegnato in metri");
-const QString kCredits = QStringLiteral(
-    "ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
-    "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
-    "uso riservato alle pubbliche amministrazioni");
+const QString kCredits = QStringLiteral("ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
+                                        "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
+                                        "uso riservato alle pubbliche amministrazioni");
 
 // The controls keep the sizes the window has always had; captions get the largest font (up to the
 // window's own) that fits them, whatever fonts the machine offers.
@@ -51,16 +50,15 @@ void fitWrappedFont(QLabel *label)
     const int largest = QFontInfo(font).pixelSize();
     for (int pixels = largest; pixels >= 8; --pixels) {
         font.setPixelSize(pixels);
-        const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, label->width(), 10000),
-                                                             Qt::TextWordWrap, label->text());
+        const QRect needed
+            = QFontMetrics(font).boundingRect(QRect(0, 0, label->width(), 10000), Qt::TextWordWrap, label->text());
         if (needed.height() <= label->height())
             break;
     }
     label->setFont(font);
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &tip,
-                        QRect geometry)
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &tip, QRect geometry)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
@@ -190,9 +188,9 @@ void MapWindow::buildControls()
     m_lengthBox->setCursorPosition(0);
     m_lengthBox->installEventFilter(this);
 
-    m_startRescale = makeButton(s, "Command10", QStringLiteral("Riscalatura manuale della mappa"),
-                                QStringLiteral("Riscala la mappa attraverso un segmento di lunghezza nota"),
-                                {728, 304, 177, 25});
+    m_startRescale
+        = makeButton(s, "Command10", QStringLiteral("Riscalatura manuale della mappa"),
+                     QStringLiteral("Riscala la mappa attraverso un segmento di lunghezza nota"), {728, 304, 177, 25});
     connect(m_startRescale, &QPushButton::clicked, this, &MapWindow::startRescale);
     m_applyRescale = makeButton(s, "Command11", QStringLiteral("Riscala"),
                                 QStringLiteral("Dopo avere premuto il pulsante Riscalatura ed inserito il valore "
@@ -246,16 +244,16 @@ void MapWindow::buildControls()
 
     // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
     for (QWidget *hidden : std::initializer_list<QWidget *>{
-             m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap,
-             m_printerSetup, m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_print})
+             m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap, m_printerSetup,
+             m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_print})
         hidden->hide();
     m_files->setVisible(true);
 }
 
 void MapWindow::beginEstimate(const QString &systemFolder, const QString &substanceName)
 {
-    for (QWidget *hidden : std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit,
-                                                            m_panelLabels[3]})
+    for (QWidget *hidden :
+         std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit, m_panelLabels[3]})
         hidden->hide();
     m_substanceName = substanceName;
     m_files->setFolder(m_platform.drives.toLocal(systemFolder));
@@ -350,8 +348,7 @@ bool MapWindow::showMap()
     const QString path = chosen.isEmpty() ? m_shownMapPath : map::mapFilePath(m_files->folder(), chosen);
     if (path.isEmpty()) {
         m_platform.messages.show({QStringLiteral("Nessun file mappa scelto: selezionare un file .bmp nell'elenco."),
-                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning,
-                                  MessageAnswer::Ok});
+                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return false;
     }
     Outcome<map::MapBitmap> loaded = map::loadMapBitmap(path);
@@ -365,10 +362,10 @@ bool MapWindow::showMap()
     if (userFactor)
         m_scale.factor = *userFactor;
     for (QWidget *hidden : std::initializer_list<QWidget *>{
-             m_print, m_panels[0], m_panels[1], m_panels[2], m_panels[3], m_panelLabels[0], m_panelLabels[1],
-             m_panelLabels[2], m_panelLabels[3], m_userScale, m_lengthBox, m_increase, m_decrease, m_showMap,
-             m_saveReport, m_startRescale, m_applyRescale, m_saveMap, m_instructions, m_shapeList, m_scaleList,
-             m_report})
+             m_print,          m_panels[0],      m_panels[1],      m_panels[2],    m_panels[3],    m_panelLabels[0],
+             m_panelLabels[1], m_panelLabels[2], m_panelLabels[3], m_userScale,    m_lengthBox,    m_increase,
+             m_decrease,       m_showMap,        m_saveReport,     m_startRescale, m_applyRescale, m_saveMap,
+             m_instructions,   m_shapeList,      m_scaleList,      m_report})
         hidden->hide();
     m_files->setVisible(false);
     m_surface->setMap(std::move(loaded.value()));
@@ -408,9 +405,9 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
     map::drawDamageCircles(m_surface->image(), m_surface->units(), position, m_areas, m_scale.factor);
     m_surface->refresh();
     m_gestureDrewAreas = true;
-    const MessageAnswer answer =
-        m_platform.messages.show({QStringLiteral("Done! Do you want to cancel? "), QStringLiteral("Save figure"),
-                                  MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});
+    const MessageAnswer answer
+        = m_platform.messages.show({QStringLiteral("Done! Do you want to cancel? "), QStringLiteral("Save figure"),
+                                    MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});
     if (answer == MessageAnswer::Yes)
         showMap();
     m_surface->unsetCursor();
@@ -419,8 +416,8 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
 
 void MapWindow::showAreasDrawnControls()
 {
-    for (QWidget *shown : std::initializer_list<QWidget *>{m_print, m_changeMap, m_quit, m_startRescale,
-                                                           m_applyRescale, m_saveMap})
+    for (QWidget *shown :
+         std::initializer_list<QWidget *>{m_print, m_changeMap, m_quit, m_startRescale, m_applyRescale, m_saveMap})
         shown->show();
     for (int i = 0; i < 4; ++i) {
         m_panels[i]->show();
@@ -484,9 +481,9 @@ void MapWindow::saveReport()
         m_platform.messages.notify(saved.error().message(), MessageIcon::Critical);
         return;
     }
-    const MessageAnswer answer =
-        m_platform.messages.show({ReportSavedQuestion(saved.value()), kReportSavedTitle, MessageButtons::YesNo,
-                                  MessageIcon::Information, MessageAnswer::Yes});
+    const MessageAnswer answer
+        = m_platform.messages.show({ReportSavedQuestion(saved.value()), kReportSavedTitle, MessageButtons::YesNo,
+                                    MessageIcon::Information, MessageAnswer::Yes});
     if (answer == MessageAnswer::Yes)
         m_platform.launch(QStringLiteral("notepad ") + saved.value());
     m_saveReport->hide(); // one report per estimate
@@ -500,8 +497,8 @@ void MapWindow::saveMap()
     if (!saved.ok()) {
         Error error = saved.error();
         error.file = systemName;
-        m_platform.messages.show({error.message(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical,
-                                  MessageAnswer::Ok});
+        m_platform.messages.show(
+            {error.message(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical, MessageAnswer::Ok});
         return;
     }
     m_platform.messages.notify(QStringLiteral("Done! I've saved ") + systemName);

@@ -83,31 +83,31 @@ private:
     map::ScaleState &m_scale;
     std::function<std::unique_ptr<QPrinter>()> m_printer;
     QString m_outputPrefix;
-    QString m_substanceName;              // for the names of saved maps and pages
-    std::optional<Estimate> m_estimate;   // the estimate whose report is shown, for the report file
-    map::DamageAreas m_areas{};           // what a press on the map draws
+    QString m_substanceName; // for the names of saved maps and pages
+    std::optional<Estimate> m_estimate; // the estimate whose report is shown, for the report file
+    map::DamageAreas m_areas{}; // what a press on the map draws
 
     MapFileLists *m_files = nullptr;
     MapSurface *m_surface = nullptr;
-    QComboBox *m_scaleList = nullptr;   // Combo2
-    QComboBox *m_shapeList = nullptr;   // Combo1
-    QLineEdit *m_userScale = nullptr;   // Text1
-    QLineEdit *m_lengthBox = nullptr;   // Text2
-    QLabel *m_instructions = nullptr;   // Label1
+    QComboBox *m_scaleList = nullptr; // Combo2
+    QComboBox *m_shapeList = nullptr; // Combo1
+    QLineEdit *m_userScale = nullptr; // Text1
+    QLineEdit *m_lengthBox = nullptr; // Text2
+    QLabel *m_instructions = nullptr; // Label1
     QPlainTextEdit *m_report = nullptr; // output2
-    QPushButton *m_increase = nullptr;  // Command1
-    QPushButton *m_decrease = nullptr;  // Command2
-    QPushButton *m_showMap = nullptr;   // Command3
-    QPushButton *m_print = nullptr;     // Command4
-    QPushButton *m_saveReport = nullptr;   // Command5
+    QPushButton *m_increase = nullptr; // Command1
+    QPushButton *m_decrease = nullptr; // Command2
+    QPushButton *m_showMap = nullptr; // Command3
+    QPushButton *m_print = nullptr; // Command4
+    QPushButton *m_saveReport = nullptr; // Command5
     QPushButton *m_printerSetup = nullptr; // Command6
-    QPushButton *m_changeMap = nullptr;    // Command7
-    QPushButton *m_quit = nullptr;         // Command8
+    QPushButton *m_changeMap = nullptr; // Command7
+    QPushButton *m_quit = nullptr; // Command8
     QPushButton *m_startRescale = nullptr; // Command10
     QPushButton *m_applyRescale = nullptr; // Command11
-    QPushButton *m_saveMap = nullptr;      // Command12
-    QGroupBox *m_panels[4] = {};           // Frame1..Frame4
-    QLabel *m_panelLabels[4] = {};         // Label2..Label5
+    QPushButton *m_saveMap = nullptr; // Command12
+    QGroupBox *m_panels[4] = {}; // Frame1..Frame4
+    QLabel *m_panelLabels[4] = {}; // Label2..Label5
 
     // The press that started the present gesture drew damage areas: its drag and release belong to
     // it and neither draw a rubber band nor show the length box.

@@ -25,8 +25,7 @@ MessageAnswer QtMessageBoxes::show(const MessageRequest &request)
                     QApplication::activeWindow());
     if (request.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(request.defaultButton == MessageAnswer::Yes ? QMessageBox::Yes
-                                                                         : QMessageBox::No);
+        box.setDefaultButton(request.defaultButton == MessageAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);

@@ -55,9 +55,8 @@ RegistryValue GetKeyValue(RegistryRoot root, const QString &keyName, const QStri
 
 QStringList knownSysInfoPrograms()
 {
-    return {QStringLiteral("hardinfo"), QStringLiteral("gnome-system-monitor"),
-            QStringLiteral("plasma-systemmonitor"), QStringLiteral("ksysguard"),
-            QStringLiteral("xfce4-taskmanager")};
+    return {QStringLiteral("hardinfo"), QStringLiteral("gnome-system-monitor"), QStringLiteral("plasma-systemmonitor"),
+            QStringLiteral("ksysguard"), QStringLiteral("xfce4-taskmanager")};
 }
 
 SysInfoEnvironment systemSysInfoEnvironment()
@@ -80,8 +79,8 @@ QString findSysInfoProgram(const SysInfoEnvironment &environment)
         if (path.found && !path.value.isEmpty())
             return path.value;
 
-        const RegistryValue folder =
-            environment.readRegistry(RegistryRoot::LocalMachine, kSysInfoLocationKey, kSysInfoLocationValue);
+        const RegistryValue folder
+            = environment.readRegistry(RegistryRoot::LocalMachine, kSysInfoLocationKey, kSysInfoLocationValue);
         if (folder.found) {
             const QString program = folder.value + QStringLiteral("\\MSINFO32.EXE");
             if (environment.fileExists && environment.fileExists(program))

@@ -44,8 +44,8 @@ inline const QString kSysInfoValue = QStringLiteral("PATH");
 inline const QString kSysInfoLocationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 inline const QString kSysInfoLocationValue = QStringLiteral("MSINFO");
 
-inline const QString kSysInfoUnavailable =
-    QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
+inline const QString kSysInfoUnavailable
+    = QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
 
 // The program to start for the system information, or an empty string when there is none: the path
 // the registry names; else the registry's tools folder with MSINFO32.EXE when that file exists;

@@ -35,8 +35,8 @@ protected:
         painter.drawControl(QStyle::CE_PushButton, option);
 
         const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
-        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
-                             isEnabled(), caption, QPalette::ButtonText);
+        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(), isEnabled(),
+                             caption, QPalette::ButtonText);
     }
 };
 

@@ -14,14 +14,18 @@ QString tutorialUsageText()
         + crlf + fiveBlanks + crlf;
     text += QStringLiteral("1) per tutte le sostanze infiammabili e/o tossiche:") + crlf;
     text += item + QStringLiteral("scegliere la sostanza o, in alternativa, il CAS;") + crlf;
-    text += item + QStringLiteral("visionare le classi cui può appartenere la sostanza e scegliere quella desiderata;") + crlf;
-    text += item + QStringLiteral("scegliere una delle ipotesi incidentali (ipotesi più probabile o ipotesi media);") + crlf;
+    text += item + QStringLiteral("visionare le classi cui può appartenere la sostanza e scegliere quella desiderata;")
+        + crlf;
+    text += item + QStringLiteral("scegliere una delle ipotesi incidentali (ipotesi più probabile o ipotesi media);")
+        + crlf;
     text += item + QStringLiteral("inserire la tipologia di detenzione (ad es.: stoccaggio, autobotte etc.);") + crlf;
     text += item + QStringLiteral("selezionare la quantità stoccata oppure il diametro della condotta;") + crlf;
-    text += item + QStringLiteral("lanciare il run del programma premendo il bottone in basso a sinistra: viene visualizzata")
+    text += item
+        + QStringLiteral("lanciare il run del programma premendo il bottone in basso a sinistra: viene visualizzata")
         + QString(10, QLatin1Char(' ')) + QStringLiteral("la maschera dei risultati;") + crlf;
     text += item + QStringLiteral("se desiderato effettuare il salvataggio su file") + crlf;
-    text += item + QStringLiteral("se desiderato visualizzare i cerchi di danno sulla mappa da file immagine; è possibile")
+    text += item
+        + QStringLiteral("se desiderato visualizzare i cerchi di danno sulla mappa da file immagine; è possibile")
         + QString(16, QLatin1Char(' ')) + QStringLiteral("stampare la mappa ") + crlf + fiveBlanks + crlf;
     text += QStringLiteral("2) per le sostanze infiammabili è possibile anche selezionare direttamente una classe di "
                            "interesse (ad esempio: 2.2 - gas infiammabili liquefatti per refrigerazione); "

@@ -18,8 +18,7 @@ class QWidget;
 
 // A rectangle of the window: of its client area only, or of the whole window with its frame.
 // Parts of the rectangle outside the window come out black.
-[[nodiscard]] map::Picture GrabWindowImage(QWidget &window, bool clientOnly, int left, int top, int width,
-                                           int height);
+[[nodiscard]] map::Picture GrabWindowImage(QWidget &window, bool clientOnly, int left, int top, int width, int height);
 
 // Prints a picture on one page: landscape for a picture wider than tall, else portrait; drawn from
 // the top-left corner of the printable area, as large as it fits with its proportions kept. Ends

@@ -5,8 +5,7 @@
 
 WrappingButton::WrappingButton(const QString &caption, QWidget *parent)
     : QPushButton(caption, parent)
-{
-}
+{ }
 
 void WrappingButton::paintEvent(QPaintEvent *)
 {
@@ -18,8 +17,7 @@ void WrappingButton::paintEvent(QPaintEvent *)
     painter.drawControl(QStyle::CE_PushButton, option);
 
     option.text = caption;
-    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this)
-                           .adjusted(2, 0, -2, 0);
-    style()->drawItemText(&painter, area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
-                          palette(), isEnabled(), caption, QPalette::ButtonText);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
+    style()->drawItemText(&painter, area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), caption, QPalette::ButtonText);
 }

@@ -23,8 +23,7 @@ std::vector<QStringList> dataLines(const char *text)
     return rows;
 }
 
-template <typename Matches>
-std::optional<Substance> lastRowWhere(Matches matches)
+template <typename Matches> std::optional<Substance> lastRowWhere(Matches matches)
 {
     const auto &rows = Catalogue::substances();
     const auto found = std::find_if(rows.rbegin(), rows.rend(), matches);

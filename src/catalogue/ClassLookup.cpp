@@ -36,7 +36,8 @@ Outcome<ClassLookup> lookUpSubstanceClasses(const WorkbookOpener &opener, const 
                 return casCell.error();
             CellValue zone;
             if (hazard.isToxic()) {
-                const Outcome<CellValue> zoneCell = book.readCell(hazard.worksheet, cellAddress(hazard.zoneColumn, row));
+                const Outcome<CellValue> zoneCell
+                    = book.readCell(hazard.worksheet, cellAddress(hazard.zoneColumn, row));
                 if (!zoneCell.ok())
                     return zoneCell.error();
                 zone = zoneCell.value();

@@ -9,17 +9,17 @@
 // seven flammable classes (1_x liquids, 2_x gases), then four toxic ones (4 liquids, 51 to 53 gases).
 struct HazardClass
 {
-    QString listCode;       // "1_1_1" ... "2_3", "4", "51", "52", "53"
-    QString listEntry;      // the class as the class list names it
+    QString listCode; // "1_1_1" ... "2_3", "4", "51", "52", "53"
+    QString listEntry; // the class as the class list names it
     QString quickPickEntry; // a flammable class as the quick pick names it (spaced otherwise); empty for toxic ones
-    int classCode;          // 23 for 2_3, 4 / 51 / 52 / 53 for the toxic classes, else 0
+    int classCode; // 23 for 2_3, 4 / 51 / 52 / 53 for the toxic classes, else 0
     bool gas;
-    QString workbookFile;   // file name in the data folder
-    int worksheet;          // 1-based position of the substance table
+    QString workbookFile; // file name in the data folder
+    int worksheet; // 1-based position of the substance table
     int firstRow;
     int lastRow;
     QString casColumn;
-    QString zoneColumn;     // empty for the flammable classes
+    QString zoneColumn; // empty for the flammable classes
 
     [[nodiscard]] bool isToxic() const { return !zoneColumn.isEmpty(); }
     // "1.1.1" for "1_1_1": how reports write a flammable class.

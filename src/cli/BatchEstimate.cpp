@@ -36,8 +36,7 @@ QString numberedEntries(const std::vector<RangeEntry> &entries)
 
 // The class to estimate for among those found: the one asked for, or the only one.
 std::variant<const HazardClass *, BatchOutcome> chooseClass(const std::vector<const HazardClass *> &found,
-                                                            const EstimateRequest &request,
-                                                            const Substance &substance)
+                                                            const EstimateRequest &request, const Substance &substance)
 {
     std::vector<const HazardClass *> distinct;
     QStringList codes;

@@ -25,9 +25,9 @@ struct BatchFailure
 struct BatchOutcome
 {
     std::optional<BatchFailure> failure;
-    QString outputPrefix;              // configuration entry 8, for the report file
-    QStringList classEntries;          // --classes: the class-list entries found
-    std::optional<Estimate> estimate;  // otherwise: the estimate
+    QString outputPrefix; // configuration entry 8, for the report file
+    QStringList classEntries; // --classes: the class-list entries found
+    std::optional<Estimate> estimate; // otherwise: the estimate
 };
 
 // The estimate chain run from a request: the configuration file read as at start-up, the substance

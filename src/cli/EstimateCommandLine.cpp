@@ -146,9 +146,9 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     const QCommandLineOption scale(QStringLiteral("scale"), QString(), QStringLiteral("N"));
     const QCommandLineOption segment(QStringLiteral("segment"), QString(), QStringLiteral("X1,Y1,X2,Y2,METRI"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE.bmp"));
-    const QList<QCommandLineOption> all{help,       driveRoot,   name,  cas,  quickPick,  classes,   classOption,
-                                        hypothesis, containment, range, json, reportFile, mapOption, point,
-                                        scale,      segment,     out};
+    const QList<QCommandLineOption> all{help,        driveRoot,  name,        cas,     quickPick, classes,
+                                        classOption, hypothesis, containment, range,   json,      reportFile,
+                                        mapOption,   point,      scale,       segment, out};
     parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
@@ -199,8 +199,8 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     if (parser.isSet(classes)) {
         if (request.by == EstimateRequest::SubstanceBy::QuickPick)
             return usage(QStringLiteral("--classes vuole --name o --cas"));
-        for (const QCommandLineOption &option : {classOption, hypothesis, containment, range, json, reportFile,
-                                                 mapOption, point, scale, segment, out}) {
+        for (const QCommandLineOption &option :
+             {classOption, hypothesis, containment, range, json, reportFile, mapOption, point, scale, segment, out}) {
             if (parser.isSet(option))
                 return usage(QStringLiteral("--classes non si combina con --%1").arg(option.names().last()));
         }
@@ -274,7 +274,8 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
         if (parser.isSet(scale)) {
             const std::optional<double> denominator = parseNumber(parser.value(scale));
             if (!denominator || *denominator <= 0.0)
-                return usage(QStringLiteral("--scale %1: il denominatore N di 1:N, maggiore di 0").arg(parser.value(scale)));
+                return usage(
+                    QStringLiteral("--scale %1: il denominatore N di 1:N, maggiore di 0").arg(parser.value(scale)));
             drawing.scaleDenominator = *denominator;
         } else {
             const std::optional<QList<double>> numbers = parseNumbers(parser.value(segment), 5);

@@ -19,10 +19,10 @@ struct EstimateRequest
 
     bool listClasses = false; // --classes: only the class-list entries the lookup finds
 
-    QString classCode;   // --class list code, empty when not given
-    int hypothesis = 0;  // 1 "Ipotesi più probabile", 2 "Ipotesi media"
+    QString classCode; // --class list code, empty when not given
+    int hypothesis = 0; // 1 "Ipotesi più probabile", 2 "Ipotesi media"
     int containment = 0; // 1..5 in the containment list's order
-    int range = 0;       // 1-based entry of the quantity or diameter list; 0 when not given
+    int range = 0; // 1-based entry of the quantity or diameter list; 0 when not given
     bool json = false;
     bool reportFile = false;
 
@@ -39,7 +39,7 @@ struct EstimateRequest
         QString mapFile; // local path, or a path with a drive letter (through the drive root)
         QPointF point;
         std::optional<double> scaleDenominator; // --scale N
-        std::optional<Segment> segment;         // --segment X1,Y1,X2,Y2,METRES
+        std::optional<Segment> segment; // --segment X1,Y1,X2,Y2,METRES
         QString outFile;
     };
     std::optional<MapDrawing> map;
@@ -49,7 +49,7 @@ struct EstimateRequest
 struct CommandLineOutcome
 {
     std::optional<EstimateRequest> request;
-    QString helpText;   // --help was asked for: print it and end with status 0
+    QString helpText; // --help was asked for: print it and end with status 0
     QString usageError; // one Italian line saying what is wrong
 };
 

@@ -53,7 +53,8 @@ QJsonObject EstimateJson(const Estimate &estimate)
     object.insert(QStringLiteral("toxic"), estimate.toxic());
     object.insert(QStringLiteral("hypothesis"), hypothesisName(estimate.hypothesis));
     object.insert(QStringLiteral("containment"), containmentName(estimate.containment));
-    object.insert(QStringLiteral("range"), textOrNull(estimate.range ? std::optional(estimate.range->text()) : std::nullopt));
+    object.insert(QStringLiteral("range"),
+                  textOrNull(estimate.range ? std::optional(estimate.range->text()) : std::nullopt));
     object.insert(QStringLiteral("quantity"), reportedQuantity(estimate));
     object.insert(QStringLiteral("diameter"), reportedDiameter(estimate));
     object.insert(QStringLiteral("scenario"), estimate.scenario);

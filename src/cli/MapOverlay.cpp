@@ -32,8 +32,8 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
     }
 
     if (drawing.segment) {
-        overlay.scaleFactor =
-            map::scaleFactorFromSegment(drawing.segment->start, drawing.segment->end, drawing.segment->metres);
+        overlay.scaleFactor
+            = map::scaleFactorFromSegment(drawing.segment->start, drawing.segment->end, drawing.segment->metres);
     } else {
         const std::optional<double> factor = map::scaleFactorForDenominator(drawing.scaleDenominator.value_or(0.0));
         if (!factor) {
@@ -54,7 +54,8 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
     QImageWriter writer(&buffer, "bmp");
     if (!writer.write(image)) {
         overlay.bmp.clear();
-        overlay.error = QStringLiteral("Impossibile preparare la mappa con le aree di danno: %1.").arg(writer.errorString());
+        overlay.error
+            = QStringLiteral("Impossibile preparare la mappa con le aree di danno: %1.").arg(writer.errorString());
     }
     return overlay;
 }

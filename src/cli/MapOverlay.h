@@ -14,10 +14,10 @@ class DrivePaths;
 // map with its circles is kept, not the window around it.
 struct MapOverlay
 {
-    QByteArray bmp;      // the finished map as a BMP file, ready to be written
-    int circles = 0;     // circles drawn (areas that are not applicable have radius 0 and count)
+    QByteArray bmp; // the finished map as a BMP file, ready to be written
+    int circles = 0; // circles drawn (areas that are not applicable have radius 0 and count)
     double scaleFactor = 0.0;
-    QString error;       // Italian; empty on success
+    QString error; // Italian; empty on success
     bool usageError = false; // the point lies off the map
 
     [[nodiscard]] bool ok() const { return error.isEmpty(); }

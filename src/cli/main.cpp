@@ -40,8 +40,8 @@ void write(std::FILE *stream, const QString &text)
 
 int usageError(const QString &message)
 {
-    write(stderr, QStringLiteral("zefro-estimate: ") + message + QLatin1Char('\n') + estimateUsageHint()
-                      + QLatin1Char('\n'));
+    write(stderr,
+          QStringLiteral("zefro-estimate: ") + message + QLatin1Char('\n') + estimateUsageHint() + QLatin1Char('\n'));
     return kUsageError;
 }
 
@@ -59,9 +59,10 @@ struct FileBefore
     qint64 size = 0;
 
     explicit FileBefore(const QString &localPath)
-        : path(localPath), existed(QFileInfo::exists(localPath)), size(QFileInfo(localPath).size())
-    {
-    }
+        : path(localPath)
+        , existed(QFileInfo::exists(localPath))
+        , size(QFileInfo(localPath).size())
+    { }
     void restore() const
     {
         if (!existed)
@@ -127,9 +128,9 @@ int main(int argc, char *argv[])
     }
 
     const Estimate &estimate = *outcome.estimate;
-    const QString standardOutput =
-        request.json ? QString::fromUtf8(QJsonDocument(EstimateJson(estimate)).toJson(QJsonDocument::Indented))
-                     : ReportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n');
+    const QString standardOutput = request.json
+        ? QString::fromUtf8(QJsonDocument(EstimateJson(estimate)).toJson(QJsonDocument::Indented))
+        : ReportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n');
 
     // The report file is named after the time of the run; an existing one is only ever appended to.
     const QDateTime now = QDateTime::currentDateTime();

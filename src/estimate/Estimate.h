@@ -26,10 +26,10 @@ inline constexpr std::size_t kDistanceSlots = 8;
 // One damage distance as the tables give it.
 struct DamageDistance
 {
-    double metres = 0.0;       // 0 = not applicable (shown so from threshold 2 on); 10001 = more than 10000 m
+    double metres = 0.0; // 0 = not applicable (shown so from threshold 2 on); 10001 = more than 10000 m
     bool notAvailable = false; // toxic: no table gives this distance for the choices made
-    bool lowerBound = false;   // toxic: read from the sub-class below the last of its family (" >")
-    QString subclass;          // toxic thresholds 1 and 3: the sub-class label of the table row ("4.3  ", "5.2.1")
+    bool lowerBound = false; // toxic: read from the sub-class below the last of its family (" >")
+    QString subclass; // toxic thresholds 1 and 3: the sub-class label of the table row ("4.3  ", "5.2.1")
 };
 
 inline const QString kNotApplicable = QStringLiteral(" Non applicabile");

@@ -24,8 +24,7 @@ int containmentGroup(Containment containment, const HazardClass &hazard)
 
 EstimateChain::EstimateChain(const WorkbookOpener &workbooks)
     : m_workbooks(workbooks)
-{
-}
+{ }
 
 Outcome<std::vector<const HazardClass *>> EstimateChain::lookUpClasses(const std::optional<Substance> &substance,
                                                                        const ClassLookupProgress &progress)
@@ -59,8 +58,9 @@ Outcome<std::vector<RangeEntry>> EstimateChain::chooseContainment(Hypothesis hyp
     if (containment == Containment::BundedStorage && hazard.isCompressedGas())
         return notice(Error::Kind::CompressedGasInBund);
 
-    Tables tables{hypothesis, containment, containmentGroup(containment, hazard),
-                  m_lookup->workbooks[hazard.index()], {}, {}, {}};
+    Tables tables{
+        hypothesis, containment, containmentGroup(containment, hazard), m_lookup->workbooks[hazard.index()], {},
+        {},         {}};
     const int sheet = worksheetOf(containment);
     if (!hazard.isToxic()) {
         Outcome<RangeTable> table = readRangeTable(*tables.classWorkbook, sheet);
@@ -77,8 +77,8 @@ Outcome<std::vector<RangeEntry>> EstimateChain::chooseContainment(Hypothesis hyp
         tables.pairs = std::move(pairs.value());
         tables.rangeTable = rangeTableOfPairs(tables.pairs);
     }
-    Outcome<std::vector<RangeEntry>> offered =
-        offeredRanges(tables.rangeTable, containment, hazard.gas, tables.classWorkbook->name(), sheet);
+    Outcome<std::vector<RangeEntry>> offered
+        = offeredRanges(tables.rangeTable, containment, hazard.gas, tables.classWorkbook->name(), sheet);
     if (!offered.ok())
         return offered.error();
     tables.offered = offered.value();
@@ -101,7 +101,8 @@ Outcome<Estimate> EstimateChain::estimate(std::optional<std::size_t> entry) cons
     const RangeKind kind = rangeKindOf(tables.containment);
     if (kind != RangeKind::None) {
         if (!entry || *entry >= tables.offered.size())
-            return notice(kind == RangeKind::Quantity ? Error::Kind::QuantityNotOffered : Error::Kind::DiameterNotOffered);
+            return notice(kind == RangeKind::Quantity ? Error::Kind::QuantityNotOffered
+                                                      : Error::Kind::DiameterNotOffered);
         estimate.range = tables.offered[*entry];
     }
     estimate.scenario = scenarioName(hazard, tables.hypothesis);

@@ -46,10 +46,10 @@ private:
     {
         Hypothesis hypothesis;
         Containment containment;
-        int group;                   // containment group of the toxic sub-class matrix: 1 or 2
+        int group; // containment group of the toxic sub-class matrix: 1 or 2
         WorkbookHandle classWorkbook;
-        RangeTable rangeTable;       // flammable classes
-        std::vector<PairRow> pairs;  // toxic classes: the range correspondence
+        RangeTable rangeTable; // flammable classes
+        std::vector<PairRow> pairs; // toxic classes: the range correspondence
         std::vector<RangeEntry> offered;
     };
 

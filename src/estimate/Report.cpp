@@ -8,9 +8,9 @@ namespace {
 
 const char *const kThresholdLabels[kDistanceSlots] = {"soglia 1 D5", "soglia 2 D5", "soglia 3 D5", "soglia 4 D5",
                                                       "soglia 1 F2", "soglia 2 F2", "soglia 3 F2", "soglia 4 F2"};
-const char *const kTableLabels[kDistanceSlots] = {"    1        D5", "    2        D5", "    3        D5",
-                                                  "    4        D5", "    1        F2", "    2        F2",
-                                                  "    3        F2", "    4        F2"};
+const char *const kTableLabels[kDistanceSlots]
+    = {"    1        D5", "    2        D5", "    3        D5", "    4        D5",
+       "    1        F2", "    2        F2", "    3        F2", "    4        F2"};
 
 QString textOf(const Estimate &estimate, std::size_t slot)
 {
@@ -68,13 +68,13 @@ QStringList ReportBoxLines(const Estimate &estimate)
         lines << QStringLiteral("Scenario incidentale:             ") + estimate.scenario;
         for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
             lines << QLatin1String(kThresholdLabels[slot]) + QStringLiteral("  distanza di danno = ")
-                         + textOf(estimate, slot);
+                    + textOf(estimate, slot);
         return lines;
     }
     lines << QStringLiteral("Scenario incidentale:                          ") + estimate.scenario;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
         lines << QLatin1String(kThresholdLabels[slot]) + QLatin1Char(' ') + subclassColumn(estimate, slot)
-                     + QStringLiteral("  distanza di danno = ") + textOf(estimate, slot);
+                + QStringLiteral("  distanza di danno = ") + textOf(estimate, slot);
     return lines;
 }
 
@@ -92,14 +92,16 @@ QStringList ResultsLabelLines(const Estimate &estimate)
 {
     QStringList lines;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
-        lines << QLatin1String(kThresholdLabels[slot]) + QStringLiteral(" distanza di danno = ") + textOf(estimate, slot);
+        lines << QLatin1String(kThresholdLabels[slot]) + QStringLiteral(" distanza di danno = ")
+                + textOf(estimate, slot);
     return lines;
 }
 
 QStringList LegendLabelLines()
 {
-    return {QStringLiteral("Rosso"),   QStringLiteral("Blu"),     QStringLiteral("Cyan"),    QStringLiteral("Giallo"),
-            QStringLiteral("Verde"),   QStringLiteral("Magenta"), QStringLiteral("Grigio "), QStringLiteral("Antracite ")};
+    return {QStringLiteral("Rosso"),   QStringLiteral("Blu"),       QStringLiteral("Cyan"),
+            QStringLiteral("Giallo"),  QStringLiteral("Verde"),     QStringLiteral("Magenta"),
+            QStringLiteral("Grigio "), QStringLiteral("Antracite ")};
 }
 
 QStringList ReportFileLines(const Estimate &estimate)
@@ -141,7 +143,7 @@ QStringList ReportFileLines(const Estimate &estimate)
 QString ReportSavedQuestion(const QString &reportFileName)
 {
     return QStringLiteral("Done! ") + reportFileName + QLatin1Char('.') + QString(49, QLatin1Char(' '))
-           + QStringLiteral("Do you want to edit & print the file? ");
+        + QStringLiteral("Do you want to edit & print the file? ");
 }
 
 Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives, const QDateTime &when,

@@ -109,8 +109,8 @@ Outcome<ToxicDistances> lookUpToxicDistances(const WorkbookOpener &opener, const
     }
     if (!pair)
         return found; // no row of the correspondence: every toxic distance stays not available
-    const CellValue pairCode = input.hypothesis == Hypothesis::MostLikely ? pair->pairCodeMostLikely
-                                                                          : pair->pairCodeAverage;
+    const CellValue pairCode
+        = input.hypothesis == Hypothesis::MostLikely ? pair->pairCodeMostLikely : pair->pairCodeAverage;
 
     const double zone = input.zone.toNumber();
     if (!input.zone.isNumber() || zone != std::floor(zone) || zone < 1 || zone > kMaxZone) {
@@ -126,8 +126,8 @@ Outcome<ToxicDistances> lookUpToxicDistances(const WorkbookOpener &opener, const
     for (int row = kFirstMatrixRow; row <= kLastMatrixRow && used < kMaxUsedRows; ++row) {
         std::array<CellValue, 4> cells; // group, pair code, threshold, weather (A .. D)
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            const Outcome<CellValue> cell =
-                matrix.readCell(kMatrixSheet, cellAddress(QString(QLatin1Char(char('A' + i))), row));
+            const Outcome<CellValue> cell
+                = matrix.readCell(kMatrixSheet, cellAddress(QString(QLatin1Char(char('A' + i))), row));
             if (!cell.ok())
                 return cell.error();
             cells[i] = cell.value();
@@ -151,8 +151,8 @@ Outcome<ToxicDistances> lookUpToxicDistances(const WorkbookOpener &opener, const
         const Outcome<CellValue> labelCell = matrix.readCell(kMatrixSheet, labelAddress);
         if (!labelCell.ok())
             return labelCell.error();
-        const std::optional<SubclassLabel> label =
-            labelCell.value().isText() ? NormaliseSubclassLabel(labelCell.value().toText()) : std::nullopt;
+        const std::optional<SubclassLabel> label
+            = labelCell.value().isText() ? NormaliseSubclassLabel(labelCell.value().toText()) : std::nullopt;
         if (!label) {
             Error error{Error::Kind::UnknownSubclass};
             error.file = matrix.name();

@@ -25,13 +25,13 @@ struct SubclassLabel
 // What the toxic part of an estimate reads from.
 struct ToxicLookupInput
 {
-    const Workbook &zoneWorkbook;  // the class's zone workbook; worksheet 2 is the sub-class matrix
-    CellValue zone;                // the substance's zone index in the class table
-    int containmentGroup = 1;      // 1 or 2
+    const Workbook &zoneWorkbook; // the class's zone workbook; worksheet 2 is the sub-class matrix
+    CellValue zone; // the substance's zone index in the class table
+    int containmentGroup = 1; // 1 or 2
     Containment containment = Containment::BundedStorage;
     Hypothesis hypothesis = Hypothesis::MostLikely;
     const std::vector<PairRow> &pairs; // the class's rows of the range correspondence
-    double lowerBound = 0.0;       // of the chosen range; 0 for tankers and ships
+    double lowerBound = 0.0; // of the chosen range; 0 for tankers and ships
 };
 
 struct ToxicDistances

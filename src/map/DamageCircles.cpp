@@ -9,8 +9,8 @@ namespace map {
 const std::array<QColor, kDistanceSlots> &damageAreaColours()
 {
     static const std::array<QColor, kDistanceSlots> colours{
-        QColor(255, 0, 0),     QColor(0, 0, 255),   QColor(0, 255, 255),   QColor(255, 255, 0),
-        QColor(0, 255, 0),     QColor(255, 0, 255), QColor(192, 192, 192), QColor(64, 64, 64)};
+        QColor(255, 0, 0), QColor(0, 0, 255),   QColor(0, 255, 255),   QColor(255, 255, 0),
+        QColor(0, 255, 0), QColor(255, 0, 255), QColor(192, 192, 192), QColor(64, 64, 64)};
     return colours;
 }
 

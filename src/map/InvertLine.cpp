@@ -12,9 +12,7 @@ void invertPixel(QImage &image, int x, int y)
         return;
     switch (image.format()) {
     case QImage::Format_RGB32:
-    case QImage::Format_ARGB32:
-        reinterpret_cast<QRgb *>(image.scanLine(y))[x] ^= 0x00FFFFFFu;
-        break;
+    case QImage::Format_ARGB32: reinterpret_cast<QRgb *>(image.scanLine(y))[x] ^= 0x00FFFFFFu; break;
     case QImage::Format_RGB888:
     case QImage::Format_BGR888: {
         uchar *pixel = image.scanLine(y) + 3 * x;

@@ -15,8 +15,7 @@ namespace map {
 
 // The saved map picture and, when no printer is installed, the page saved instead of printing.
 [[nodiscard]] QString MapFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance);
-[[nodiscard]] QString mapPageFileName(const QString &outputPrefix, const QDateTime &when,
-                                      const QString &substance);
+[[nodiscard]] QString mapPageFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance);
 
 // A map ready for the surface: its pixels (24-bit for a plain 24-bit BMP, else 32-bit) and its
 // drawing unit.

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr int kPredefinedDenominators[] = {1,   2,    5,    10,   20,    50,    100,   200,
-                                           500, 1000, 2000, 5000, 10000, 20000, 50000, 100000};
+constexpr int kPredefinedDenominators[]
+    = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000, 50000, 100000};
 
 const QString kEntryPrefix = QStringLiteral("scala 1:");
 

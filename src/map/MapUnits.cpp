@@ -35,8 +35,7 @@ std::optional<SheetResolution> bmpHeaderResolution(const QByteArray &fileStart)
 MapUnits::MapUnits(double pixelsPerMetreX, double pixelsPerMetreY)
     : m_pixelsPerUnitX(pixelsPerMetreX / 100.0)
     , m_pixelsPerUnitY(pixelsPerMetreY / 100.0)
-{
-}
+{ }
 
 MapUnits MapUnits::fromResolution(const SheetResolution &stated)
 {

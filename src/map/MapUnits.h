@@ -20,7 +20,7 @@ struct SheetResolution
 [[nodiscard]] std::optional<SheetResolution> bmpHeaderResolution(const QByteArray &fileStart);
 
 // Screens and scanners work between these; a header outside them is taken as not stated.
-inline constexpr double kMinPixelsPerMetre = 1000.0;   // about 25 dpi
+inline constexpr double kMinPixelsPerMetre = 1000.0; // about 25 dpi
 inline constexpr double kMaxPixelsPerMetre = 100000.0; // about 2540 dpi
 inline constexpr double kDefaultPixelsPerMetre = 96.0 / 0.0254; // 96 dpi
 

@@ -8,8 +8,7 @@
 
 DrivePaths::DrivePaths(QString driveRoot)
     : m_root(std::move(driveRoot))
-{
-}
+{ }
 
 DrivePaths::Location DrivePaths::locateDefaultRoot()
 {
@@ -17,8 +16,8 @@ DrivePaths::Location DrivePaths::locateDefaultRoot()
     if (!fromEnvironment.isEmpty())
         return {fromEnvironment, {}};
 
-    const QString programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                            : QDir::currentPath();
+    const QString programDir
+        = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     return locateRootForProgramIn(programDir, UserDrive::location());
 }
 
@@ -35,8 +34,7 @@ DrivePaths::Location DrivePaths::locateRootForProgramIn(const QString &programDi
 
 bool DrivePaths::hasDriveLetter(const QString &path)
 {
-    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter()
-        && path.at(0).unicode() < 128;
+    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() && path.at(0).unicode() < 128;
 }
 
 QString DrivePaths::toLocal(const QString &systemPath) const

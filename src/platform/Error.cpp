@@ -32,9 +32,9 @@ QString Error::message() const
     case K::RangeBoundNotANumber: return located(QStringLiteral("Il limite di un range non è un numero"), *this);
     case K::DistanceNotANumber: return located(QStringLiteral("Il valore della distanza non è un numero"), *this);
     case K::TooManyCorrespondenceRows:
-        return located(QStringLiteral("La tabella di corrispondenza dei range ha più di 10 righe per la classe %1")
-                           .arg(detail),
-                       *this, false);
+        return located(
+            QStringLiteral("La tabella di corrispondenza dei range ha più di 10 righe per la classe %1").arg(detail),
+            *this, false);
     case K::BadZoneIndex:
         return QStringLiteral("Indice di zona non valido per la sostanza scelta: %1\n"
                               "(deve essere un numero intero da 1 a 72, colonna A della tabella della classe)")
@@ -43,16 +43,21 @@ QString Error::message() const
         return located(QStringLiteral("Sottoclasse tossica sconosciuta %1").arg(detail), *this, false);
     case K::CompressedGasInBund: return QStringLiteral("Scelta non valida per i gas compressi");
     case K::ClassNotChosen:
-        return QStringLiteral("Classe non determinata: scegliere prima la classe della sostanza dall'elenco delle classi.");
-    case K::ContainmentNotChosen: return QStringLiteral("campo vuoto: scegliere tipologia di detenzione dalla combo box");
+        return QStringLiteral(
+            "Classe non determinata: scegliere prima la classe della sostanza dall'elenco delle classi.");
+    case K::ContainmentNotChosen:
+        return QStringLiteral("campo vuoto: scegliere tipologia di detenzione dalla combo box");
     case K::QuantityNotOffered:
-        return QStringLiteral("La quantità indicata non è tra quelle dell'elenco: sceglierne una dall'elenco delle quantità.");
+        return QStringLiteral(
+            "La quantità indicata non è tra quelle dell'elenco: sceglierne una dall'elenco delle quantità.");
     case K::DiameterNotOffered:
-        return QStringLiteral("Il diametro indicato non è tra quelli dell'elenco: sceglierne uno dall'elenco dei diametri.");
+        return QStringLiteral(
+            "Il diametro indicato non è tra quelli dell'elenco: sceglierne uno dall'elenco dei diametri.");
     case K::FileUnreadable: return QStringLiteral("Impossibile leggere il file\n%1\n(%2)").arg(file, detail);
     case K::FileUnwritable: return QStringLiteral("Impossibile scrivere il file\n%1\n(%2)").arg(file, detail);
     case K::ConfigurationUnreadable:
-        return QStringLiteral("Impossibile leggere il file di configurazione\n%1\n\n%2\n(%3)\n\nIl programma verrà chiuso.")
+        return QStringLiteral(
+                   "Impossibile leggere il file di configurazione\n%1\n\n%2\n(%3)\n\nIl programma verrà chiuso.")
             .arg(Configuration::filePath(), detail, localPath);
     case K::ConfigurationTooShort:
         return QStringLiteral("Il file di configurazione\n%1\ncontiene %2 righe: ne servono 8 "
@@ -78,11 +83,13 @@ QString Error::message() const
                               "essere salvata e i report non potranno essere scritti nella cartella di uscita.")
             .arg(file, detail, localPath);
     case K::MapUnopenable: return QStringLiteral("Impossibile aprire il file mappa \"%1\": %2.").arg(file, detail);
-    case K::MapUnreadable: return QStringLiteral("Il file \"%1\" non è una mappa bitmap leggibile (%2).").arg(file, detail);
+    case K::MapUnreadable:
+        return QStringLiteral("Il file \"%1\" non è una mappa bitmap leggibile (%2).").arg(file, detail);
     case K::MapNotSaved:
-        return QStringLiteral("Impossibile salvare la mappa nel file \"%1\" (%2). Controllare che la cartella di uscita "
-                              "indicata nella configurazione esista e sia scrivibile e che il nome della sostanza non "
-                              "contenga caratteri non ammessi nei nomi di file.")
+        return QStringLiteral(
+                   "Impossibile salvare la mappa nel file \"%1\" (%2). Controllare che la cartella di uscita "
+                   "indicata nella configurazione esista e sia scrivibile e che il nome della sostanza non "
+                   "contenga caratteri non ammessi nei nomi di file.")
             .arg(file, detail);
     }
     return {};

@@ -23,8 +23,8 @@ struct Error
         RangeBoundNotANumber,
         DistanceNotANumber,
         TooManyCorrespondenceRows, // detail: the class code
-        BadZoneIndex,              // detail: the zone cell as read
-        UnknownSubclass,           // detail: the label cell as read
+        BadZoneIndex, // detail: the zone cell as read
+        UnknownSubclass, // detail: the label cell as read
         // The estimate cannot take the analyst's choice (notices).
         CompressedGasInBund,
         ClassNotChosen,
@@ -32,27 +32,29 @@ struct Error
         QuantityNotOffered,
         DiameterNotOffered,
         // Files of the installation and outputs.
-        FileUnreadable,            // file: local path; detail: the reason
-        FileUnwritable,            // file: local path; detail: the reason
-        ConfigurationUnreadable,   // detail: the reason
-        ConfigurationTooShort,     // detail: the number of lines found
-        ConfigurationUnwritable,   // detail: the reason
-        ConfigurationNotStorable,  // detail: the text that cannot be stored
-        LaunchFailed,              // detail: the command line
-        DriveRootNotPrepared,      // file: the user's drive root; detail: the reason
-        MapUnopenable,             // file: the map's file name; detail: the reason
-        MapUnreadable,             // file: the map's file name; detail: the reason
-        MapNotSaved,               // file: the saved map's name; detail: the reason
+        FileUnreadable, // file: local path; detail: the reason
+        FileUnwritable, // file: local path; detail: the reason
+        ConfigurationUnreadable, // detail: the reason
+        ConfigurationTooShort, // detail: the number of lines found
+        ConfigurationUnwritable, // detail: the reason
+        ConfigurationNotStorable, // detail: the text that cannot be stored
+        LaunchFailed, // detail: the command line
+        DriveRootNotPrepared, // file: the user's drive root; detail: the reason
+        MapUnopenable, // file: the map's file name; detail: the reason
+        MapUnreadable, // file: the map's file name; detail: the reason
+        MapNotSaved, // file: the saved map's name; detail: the reason
     };
 
     Error() = default;
-    explicit Error(Kind errorKind) : kind(errorKind) {}
+    explicit Error(Kind errorKind)
+        : kind(errorKind)
+    { }
 
     Kind kind = Kind::MissingWorkbook;
-    QString file;      // as the system names it ("c:\...\111.xls"), unless said otherwise above
-    int sheet = 0;     // 1-based worksheet position, 0 when not about a worksheet
-    QString cell;      // A1 address, empty when not about a cell
-    QString detail;    // more words from the reader or the file layer, may be empty
+    QString file; // as the system names it ("c:\...\111.xls"), unless said otherwise above
+    int sheet = 0; // 1-based worksheet position, 0 when not about a worksheet
+    QString cell; // A1 address, empty when not about a cell
+    QString detail; // more words from the reader or the file layer, may be empty
     QString localPath; // where the file is on this computer, when that tells the analyst more
 
     // One Italian text for a message box or the terminal.
@@ -62,12 +64,15 @@ struct Error
 };
 
 // A value, or the Error that prevented it.
-template <typename T>
-class Outcome
+template <typename T> class Outcome
 {
 public:
-    Outcome(T value) : m_data(std::move(value)) {}             // NOLINT: implicit on purpose
-    Outcome(Error error) : m_data(std::move(error)) {}         // NOLINT: implicit on purpose
+    Outcome(T value)
+        : m_data(std::move(value))
+    { } // NOLINT: implicit on purpose
+    Outcome(Error error)
+        : m_data(std::move(error))
+    { } // NOLINT: implicit on purpose
 
     [[nodiscard]] bool ok() const { return std::holds_alternative<T>(m_data); }
     [[nodiscard]] const T &value() const { return std::get<T>(m_data); }

@@ -12,16 +12,14 @@ QString mapPiece(const QString &piece, const DrivePaths &drives)
 
 } // namespace
 
-LaunchCommand splitCommandLine(const QString &commandLine, const DrivePaths &drives,
-                               bool notepadAvailable)
+LaunchCommand splitCommandLine(const QString &commandLine, const DrivePaths &drives, bool notepadAvailable)
 {
     const QStringList pieces = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (pieces.isEmpty())
         return {};
 
     if (!notepadAvailable && pieces.first().compare(QLatin1String("notepad"), Qt::CaseInsensitive) == 0) {
-        const qsizetype firstBlank = commandLine.indexOf(QLatin1Char(' '),
-                                                         commandLine.indexOf(pieces.first()));
+        const qsizetype firstBlank = commandLine.indexOf(QLatin1Char(' '), commandLine.indexOf(pieces.first()));
         const QString file = firstBlank < 0 ? QString() : commandLine.mid(firstBlank + 1);
         return {QStringLiteral("xdg-open"), {mapPiece(file, drives)}};
     }
@@ -42,8 +40,7 @@ Error launchFailure(const QString &commandLine)
 
 DetachedLauncher::DetachedLauncher(const DrivePaths &drives)
     : m_drives(drives)
-{
-}
+{ }
 
 Status DetachedLauncher::start(const QString &commandLine)
 {

@@ -20,8 +20,7 @@ bool isCopied(const QFileInfo &file)
 QString mirror(const QString &installedTree, const QString &target)
 {
     const QDir installed(installedTree);
-    QDirIterator it(installedTree, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(installedTree, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QFileInfo info = it.fileInfo();
@@ -32,8 +31,8 @@ QString mirror(const QString &installedTree, const QString &target)
         } else if (isCopied(info)) {
             if (!QFile::copy(source, destination))
                 return QStringLiteral("impossibile copiare %1").arg(source);
-            QFile::setPermissions(destination, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                                   | QFile::ReadOther);
+            QFile::setPermissions(destination,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         } else if (!QFile::link(info.absoluteFilePath(), destination)) {
             return QStringLiteral("impossibile collegare %1").arg(source);
         }
@@ -45,8 +44,7 @@ QString mirror(const QString &installedTree, const QString &target)
 
 QString location()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/zefro/drive");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zefro/drive");
 }
 
 Status prepare(const QString &installedTree, const QString &userRoot)
@@ -73,9 +71,9 @@ Status prepare(const QString &installedTree, const QString &userRoot)
     if (const QString problem = mirror(installedTree, aside.path()); !problem.isEmpty())
         return failed(problem);
     // Owner-only permissions of the temporary folder would carry over to the root.
-    QFile::setPermissions(aside.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                            | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
-                                            | QFile::ExeOther);
+    QFile::setPermissions(aside.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                              | QFile::ReadOther | QFile::ExeOther);
     if (QDir().rename(aside.path(), userRoot)) {
         aside.setAutoRemove(false);
         return Done{};

@@ -39,13 +39,11 @@ public:
 
 private:
     CellValue(Kind kind, double number, QString text)
-        : m_kind(kind), m_number(number), m_text(std::move(text))
-    {
-    }
-    [[nodiscard]] bool equalsEmpty() const
-    {
-        return m_kind == Kind::Number ? m_number == 0.0 : m_text.isEmpty();
-    }
+        : m_kind(kind)
+        , m_number(number)
+        , m_text(std::move(text))
+    { }
+    [[nodiscard]] bool equalsEmpty() const { return m_kind == Kind::Number ? m_number == 0.0 : m_text.isEmpty(); }
 
     Kind m_kind = Kind::Empty;
     double m_number = 0.0;

@@ -13,7 +13,7 @@ constexpr int kHeaderFatEntries = 109;
 constexpr qsizetype kDirectoryEntrySize = 128;
 constexpr qsizetype kNameLengthOffset = 0x40;
 constexpr quint16 kNameFieldBytes = 64; // 31 UTF-16 characters and the terminating zero
-constexpr qsizetype kLeftSiblingOffset = 0x44;  // then the right sibling and the child
+constexpr qsizetype kLeftSiblingOffset = 0x44; // then the right sibling and the child
 constexpr quint32 kNoEntry = 0xFFFFFFFF;
 
 using littleendian::u16;
@@ -30,9 +30,8 @@ QString compoundDirectoryProblem(QByteArrayView file)
         return QStringLiteral("dimensione dei settori non valida");
     const qsizetype sectorSize = qsizetype(1) << shift;
     const qsizetype sectorCount = file.size() / sectorSize - 1; // the header takes the first one
-    const auto present = [&](quint32 sector) {
-        return sector <= kLastRegularSector && qsizetype(sector) < sectorCount;
-    };
+    const auto present
+        = [&](quint32 sector) { return sector <= kLastRegularSector && qsizetype(sector) < sectorCount; };
     const auto offset = [&](quint32 sector) { return (qsizetype(sector) + 1) * sectorSize; };
 
     // The allocation table: its sectors are listed in the header, then in a chain of list sectors.

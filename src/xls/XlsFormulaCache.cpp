@@ -50,10 +50,10 @@ quint64 cellKey(quint32 sheet, quint16 row, quint16 column)
 // Windows-1252 for the one-byte texts of BIFF5 files (which name no other code page in practice).
 QChar windows1252(quint8 byte)
 {
-    static constexpr char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    static constexpr char16_t high[32]
+        = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+           0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+           0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     return byte >= 0x80 && byte < 0xA0 ? QChar(high[byte - 0x80]) : QChar(byte);
 }
 
@@ -83,9 +83,8 @@ bool holdsEverySector(QByteArrayView file)
         return false;
     const qsizetype sectorSize = qsizetype(1) << shift;
     const auto sectorOffset = [&](quint32 sector) { return (qsizetype(sector) + 1) * sectorSize; };
-    const auto sectorPresent = [&](quint32 sector) {
-        return sector < 0xFFFFFFFA && sectorOffset(sector) + sectorSize <= file.size();
-    };
+    const auto sectorPresent
+        = [&](quint32 sector) { return sector < 0xFFFFFFFA && sectorOffset(sector) + sectorSize <= file.size(); };
 
     // The sectors of the allocation table: 109 listed in the header, the rest in a chain of
     // list sectors. Never more than the file could hold.
@@ -123,9 +122,7 @@ bool holdsEverySector(QByteArrayView file)
     return lastUsed < 0 || sectorOffset(quint32(lastUsed)) + sectorSize <= file.size();
 }
 
-void ignoreLibraryMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer)
-{
-}
+void ignoreLibraryMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer) { }
 
 void initGsfOnce()
 {
@@ -147,7 +144,10 @@ void initGsfOnce()
 class XlsFormulaCache::Parser
 {
 public:
-    Parser(XlsFormulaCache &cache, QByteArrayView stream) : m_cache(cache), m_stream(stream) {}
+    Parser(XlsFormulaCache &cache, QByteArrayView stream)
+        : m_cache(cache)
+        , m_stream(stream)
+    { }
 
     void run()
     {
@@ -164,8 +164,7 @@ public:
             const QByteArrayView data = m_stream.sliced(m_pos + 4, length);
             m_pos += 4 + length;
 
-            if (m_pendingString && type != kString && type != kSharedFormula && type != kArray
-                && type != kTable) {
+            if (m_pendingString && type != kString && type != kSharedFormula && type != kArray && type != kTable) {
                 markUnreadable(*m_pendingString);
                 m_pendingString.reset();
             }
@@ -219,9 +218,7 @@ private:
                 return false;
             }
             break;
-        case kFormula:
-            formula(data);
-            break;
+        case kFormula: formula(data); break;
         case kBoolErr:
             // rw, col, ixfe, value, fError: only errors need a value of their own.
             if (inSheet() && data.size() >= 8 && quint8(data[7]) != 0)
@@ -233,8 +230,7 @@ private:
                 m_pendingString.reset();
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return true;
     }
@@ -279,26 +275,16 @@ private:
         const quint64 cell = key(data);
         if (u16(data, 12) != 0xFFFF) {
             const double number = f64(data, 6);
-            m_cache.m_entries.insert(cell, std::isfinite(number) ? Entry{true, CellValue::number(number)}
-                                                                  : Entry{false, CellValue()});
+            m_cache.m_entries.insert(
+                cell, std::isfinite(number) ? Entry{true, CellValue::number(number)} : Entry{false, CellValue()});
             return;
         }
         switch (quint8(data[6])) {
-        case 0:
-            m_pendingString = cell;
-            break;
-        case 1:
-            m_cache.m_entries.insert(cell, Entry{true, CellValue::number(quint8(data[8]) != 0 ? 1.0 : 0.0)});
-            break;
-        case 2:
-            m_cache.m_entries.insert(cell, Entry{true, CellValue()});
-            break;
-        case 3:
-            m_cache.m_entries.insert(cell, Entry{true, CellValue::text(QString())});
-            break;
-        default:
-            markUnreadable(cell);
-            break;
+        case 0: m_pendingString = cell; break;
+        case 1: m_cache.m_entries.insert(cell, Entry{true, CellValue::number(quint8(data[8]) != 0 ? 1.0 : 0.0)}); break;
+        case 2: m_cache.m_entries.insert(cell, Entry{true, CellValue()}); break;
+        case 3: m_cache.m_entries.insert(cell, Entry{true, CellValue::text(QString())}); break;
+        default: markUnreadable(cell); break;
         }
     }
 
@@ -396,8 +382,8 @@ XlsFormulaCache XlsFormulaCache::fromFileBytes(QByteArrayView fileBytes)
     }
     initGsfOnce();
     // The memory input only borrows the bytes; they outlive it here.
-    const InputPtr input(gsf_input_memory_new(reinterpret_cast<const guint8 *>(fileBytes.data()),
-                                              gsf_off_t(fileBytes.size()), FALSE));
+    const InputPtr input(
+        gsf_input_memory_new(reinterpret_cast<const guint8 *>(fileBytes.data()), gsf_off_t(fileBytes.size()), FALSE));
     GError *error = nullptr;
     const InfilePtr container(input ? gsf_infile_msole_new(input.get(), &error) : nullptr);
     if (error)

@@ -26,11 +26,11 @@ class XlsFormulaCache
 public:
     enum class Failure {
         None,
-        NoContainer,      // the bytes are not an OLE2 compound file
+        NoContainer, // the bytes are not an OLE2 compound file
         NoWorkbookStream, // a compound file without a "Workbook" or "Book" stream
-        Encrypted,        // the workbook is protected by a password
-        Damaged           // the stream ends inside a worksheet's records, or a worksheet's
-                          // bounds (DIMENSION) are repeated or impossible
+        Encrypted, // the workbook is protected by a password
+        Damaged // the stream ends inside a worksheet's records, or a worksheet's
+                // bounds (DIMENSION) are repeated or impossible
     };
 
     struct Entry

@@ -38,16 +38,17 @@ void FreeXlCloser::operator()(const void *handle) const
 }
 
 XlsWorkbook::XlsWorkbook(QString name, FreeXlHandle handle, int sheetCount, XlsFormulaCache formulas)
-    : m_name(std::move(name)), m_handle(std::move(handle)), m_sheetCount(sheetCount), m_formulas(std::move(formulas))
-{
-}
+    : m_name(std::move(name))
+    , m_handle(std::move(handle))
+    , m_sheetCount(sheetCount)
+    , m_formulas(std::move(formulas))
+{ }
 
 Outcome<CellValue> XlsWorkbook::readCell(int sheet, const QString &address) const
 {
     using Kind = Error::Kind;
     if (sheet < 1 || sheet > m_sheetCount)
-        return error(Kind::NoSuchSheet, sheet, address,
-                     QStringLiteral("la cartella ha %1 fogli").arg(m_sheetCount));
+        return error(Kind::NoSuchSheet, sheet, address, QStringLiteral("la cartella ha %1 fogli").arg(m_sheetCount));
     const auto position = parseCellAddress(address);
     if (!position)
         return error(Kind::BadCellAddress, sheet, address, {});
@@ -66,13 +67,11 @@ Outcome<CellValue> XlsWorkbook::readCell(int sheet, const QString &address) cons
         return error(Kind::UnreadableCell, sheet, address, freeXlCode(read));
 
     switch (cell.type) {
-    case FREEXL_CELL_NULL:
-        return formulaOr(CellValue(), sheet, position->row, position->column, address);
+    case FREEXL_CELL_NULL: return formulaOr(CellValue(), sheet, position->row, position->column, address);
     case FREEXL_CELL_INT:
         // Constant error cells come from FreeXL as whole numbers too.
         return formulaOr(CellValue::number(cell.value.int_value), sheet, position->row, position->column, address);
-    case FREEXL_CELL_DOUBLE:
-        return CellValue::number(cell.value.double_value);
+    case FREEXL_CELL_DOUBLE: return CellValue::number(cell.value.double_value);
     case FREEXL_CELL_TEXT:
     case FREEXL_CELL_SST_TEXT:
     case FREEXL_CELL_DATE:
@@ -144,14 +143,11 @@ Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString 
     const int opened = freexl_open(QFile::encodeName(localPath).constData(), &raw);
     FreeXlHandle handle(raw); // FreeXL wants its handle closed even after a failed open
     switch (opened) {
-    case FREEXL_OK:
-        break;
-    case FREEXL_FILE_NOT_FOUND:
-        return fileError(Kind::MissingWorkbook, systemName);
+    case FREEXL_OK: break;
+    case FREEXL_FILE_NOT_FOUND: return fileError(Kind::MissingWorkbook, systemName);
     case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
         return fileError(Kind::NotAWorkbook, systemName, QStringLiteral("nessun foglio di calcolo nel file"));
-    default:
-        return fileError(Kind::DamagedWorkbook, systemName, freeXlCode(opened));
+    default: return fileError(Kind::DamagedWorkbook, systemName, freeXlCode(opened));
     }
 
     unsigned int password = 0;
@@ -164,16 +160,13 @@ Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString 
         return fileError(Kind::DamagedWorkbook, systemName, freeXlCode(counted));
 
     switch (formulas.failure()) {
-    case XlsFormulaCache::Failure::None:
-        break;
+    case XlsFormulaCache::Failure::None: break;
     case XlsFormulaCache::Failure::NoWorkbookStream:
-    case XlsFormulaCache::Failure::Encrypted:
-        return fileError(Kind::NotAWorkbook, systemName, formulas.problem());
+    case XlsFormulaCache::Failure::Encrypted: return fileError(Kind::NotAWorkbook, systemName, formulas.problem());
     case XlsFormulaCache::Failure::NoContainer:
-    case XlsFormulaCache::Failure::Damaged:
-        return fileError(Kind::DamagedWorkbook, systemName, formulas.problem());
+    case XlsFormulaCache::Failure::Damaged: return fileError(Kind::DamagedWorkbook, systemName, formulas.problem());
     }
 
-    return WorkbookHandle(std::make_shared<const XlsWorkbook>(
-        systemName, FreeXlHandle(handle.release()), int(sheets), std::move(formulas)));
+    return WorkbookHandle(std::make_shared<const XlsWorkbook>(systemName, FreeXlHandle(handle.release()), int(sheets),
+                                                              std::move(formulas)));
 }

@@ -32,8 +32,7 @@ public:
     [[nodiscard]] Outcome<CellValue> readCell(int sheet, const QString &address) const override;
 
 private:
-    [[nodiscard]] Error error(Error::Kind kind, int sheet, const QString &address,
-                                      QString detail) const;
+    [[nodiscard]] Error error(Error::Kind kind, int sheet, const QString &address, QString detail) const;
     [[nodiscard]] Outcome<CellValue> formulaOr(CellValue plain, int sheet, int row, int column,
                                                const QString &address) const;
 

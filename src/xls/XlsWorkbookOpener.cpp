@@ -2,8 +2,7 @@
 
 XlsWorkbookOpener::XlsWorkbookOpener(DrivePaths drives)
     : m_drives(std::move(drives))
-{
-}
+{ }
 
 Outcome<WorkbookHandle> XlsWorkbookOpener::open(const QString &systemPath) const
 {

@@ -70,11 +70,13 @@ QString configurationInput(const QByteArray &bytes)
     // What was read is written and reads back the same; a lone carriage return in a line is refused on writing.
     const Status saved = saveConfigurationFile(drives, read.value());
     if (read.value().unstorableField())
-        return saved.ok() || saved.error().message().isEmpty() ? QStringLiteral("refused to write without a message") : QString();
+        return saved.ok() || saved.error().message().isEmpty() ? QStringLiteral("refused to write without a message")
+                                                               : QString();
     if (!saved.ok())
         return QStringLiteral("writing failed: ") + saved.error().message();
     const Outcome<Configuration> again = loadConfigurationFile(drives);
-    return again.ok() && again.value() == read.value() ? QString() : QStringLiteral("the written file reads back differently");
+    return again.ok() && again.value() == read.value() ? QString()
+                                                       : QStringLiteral("the written file reads back differently");
 }
 
 QString bitmapInput(const QByteArray &bytes)

@@ -9,7 +9,8 @@
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     static QCoreApplication application(*argc, *argv); // like the programs: image plugins found the usual way
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {}); // Qt warns at every damaged image
+    qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &) {}); // Qt warns at every damaged image
     return 0;
 }
 

@@ -17,8 +17,11 @@ private slots:
         for (const QString target : {"workbook", "configuration", "bitmap"}) {
             int seeds = 0;
             for (const QString folder : {"corpus", "regressions"}) {
-                for (QDirIterator it(QStringLiteral(ZEFRO_FUZZ_DIR "/%1/%2").arg(folder, target), QDir::Files | QDir::Hidden); it.hasNext(); ++seeds)
-                    QTest::addRow("%s/%s", qPrintable(folder), qPrintable(QFileInfo(it.next()).fileName())) << target << it.filePath();
+                for (QDirIterator it(QStringLiteral(ZEFRO_FUZZ_DIR "/%1/%2").arg(folder, target),
+                                     QDir::Files | QDir::Hidden);
+                     it.hasNext(); ++seeds)
+                    QTest::addRow("%s/%s", qPrintable(folder), qPrintable(QFileInfo(it.next()).fileName()))
+                        << target << it.filePath();
             }
             QVERIFY2(seeds >= 3, qPrintable(target)); // a corpus gone missing would pass on nothing
         }
@@ -30,7 +33,8 @@ private slots:
         QFile input(file);
         const QByteArray bytes = input.open(QIODevice::ReadOnly) ? input.readAll() : QByteArray("unreadable input");
         const QString problem = target == "workbook" ? fuzz::workbookInput(bytes)
-                                : target == "configuration" ? fuzz::configurationInput(bytes) : fuzz::bitmapInput(bytes);
+            : target == "configuration"              ? fuzz::configurationInput(bytes)
+                                                     : fuzz::bitmapInput(bytes);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };

@@ -11,7 +11,10 @@
 
 inline const Substance kTestSubstance{QStringLiteral("Ammoniaca"), QStringLiteral("7664-41-7")};
 
-inline const HazardClass &classOf(const QString &listCode) { return *findHazardClass(listCode); }
+inline const HazardClass &classOf(const QString &listCode)
+{
+    return *findHazardClass(listCode);
+}
 
 struct EstimateWorkbooks
 {
@@ -36,7 +39,8 @@ struct EstimateWorkbooks
     }
     [[nodiscard]] int totalReads() const
     {
-        return std::accumulate(classBooks.cbegin(), classBooks.cend(), 0, [](int sum, const auto &book) { return sum + book->reads(); });
+        return std::accumulate(classBooks.cbegin(), classBooks.cend(), 0,
+                               [](int sum, const auto &book) { return sum + book->reads(); });
     }
 };
 
@@ -53,4 +57,7 @@ inline void fillDistances(MemoryWorkbook &book, int sheet, int base = 0)
 }
 
 // Where an error is: "file|sheet|cell|detail".
-inline QString whereOf(const Error &error) { return QStringLiteral("%1|%2|%3|%4").arg(error.file).arg(error.sheet).arg(error.cell, error.detail); }
+inline QString whereOf(const Error &error)
+{
+    return QStringLiteral("%1|%2|%3|%4").arg(error.file).arg(error.sheet).arg(error.cell, error.detail);
+}

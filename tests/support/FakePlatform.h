@@ -51,7 +51,7 @@ public:
     }
 
     bool failNext = false;
-    QStringList started;   // command lines that "started"
+    QStringList started; // command lines that "started"
     QStringList attempted; // every command line asked for
 };
 
@@ -70,9 +70,9 @@ private:
 struct FakePlatform
 {
     explicit FakePlatform(const QString &driveRoot)
-        : platform{DrivePaths(driveRoot), messages, launcher, exit, [] { return QDateTime(QDate(2006, 12, 4), QTime(9, 5, 30)); }}
-    {
-    }
+        : platform{DrivePaths(driveRoot), messages, launcher, exit,
+                   [] { return QDateTime(QDate(2006, 12, 4), QTime(9, 5, 30)); }}
+    { }
 
     FakeMessageBoxes messages;
     FakeLauncher launcher;

@@ -14,4 +14,7 @@ inline const QString kTanker = QStringLiteral("Autobotti/Ferrocisterne");
 inline const QString kPipeline = QStringLiteral("Condotte");
 
 // The class-list entry of a class code such as "1_1_2"; empty for an unknown code.
-inline QString entryOf(const QString &code) { return findHazardClass(code) ? findHazardClass(code)->listEntry : QString(); }
+inline QString entryOf(const QString &code)
+{
+    return findHazardClass(code) ? findHazardClass(code)->listEntry : QString();
+}

@@ -8,7 +8,8 @@
 
 std::unique_ptr<TestDrive> testDriveWith(const QString &tree)
 {
-    auto drive = std::make_unique<TestDrive>(tree.isEmpty() ? TestDrive::Contents::BundledTree : TestDrive::Contents::Empty);
+    auto drive
+        = std::make_unique<TestDrive>(tree.isEmpty() ? TestDrive::Contents::BundledTree : TestDrive::Contents::Empty);
     if (!tree.isEmpty())
         copyTree(QStringLiteral(ZEFRO_TEST_DATA "/drives/") + tree, drive->root());
     QDir().mkpath(drive->local(kTestOutputFolder));
@@ -81,7 +82,9 @@ bool MainWindowDriver::act(const QStringList &actions)
         if (name == QStringLiteral("answer")) {
             fake.messages.queueAnswer(text == QStringLiteral("Yes") ? MessageAnswer::Yes : MessageAnswer::No);
         } else if (action.startsWith(QStringLiteral("type "))) {
-            typeInto(name.startsWith(QLatin1Char('T')) ? configField(name.mid(4).toInt()) : combo(qPrintable(name))->lineEdit(), text);
+            typeInto(name.startsWith(QLatin1Char('T')) ? configField(name.mid(4).toInt())
+                                                       : combo(qPrintable(name))->lineEdit(),
+                     text);
         } else if (action.contains(QLatin1Char('='))) {
             if (!choose(qPrintable(name), text))
                 return false;
@@ -89,10 +92,11 @@ bool MainWindowDriver::act(const QStringList &actions)
             const char *boxName = place == QStringLiteral("tutorial") ? "frmAboutBox" : "frmAbout";
             const QWidget *owner = place == QStringLiteral("config") ? &window->configBox()
                 : place == QStringLiteral("map")                     ? map()
-                                                                     : window->findChild<QWidget *>(QLatin1String(boxName));
+                                                 : window->findChild<QWidget *>(QLatin1String(boxName));
             const QString button = action.section(QLatin1Char(':'), 1);
             QPushButton *pushed = place == action ? get<QPushButton>(qPrintable(action))
-                                  : owner         ? owner->findChild<QPushButton *>(button) : nullptr;
+                : owner                           ? owner->findChild<QPushButton *>(button)
+                                                  : nullptr;
             if (!pushed || !pushed->isVisible() || !pushed->isEnabled())
                 return false;
             QTest::mouseClick(pushed, Qt::LeftButton);
@@ -104,7 +108,8 @@ bool MainWindowDriver::act(const QStringList &actions)
 QString MainWindowDriver::controlStates() const
 {
     QString states;
-    for (const char *name : {"Combo1", "Combo2", "Combo8", " ", "Combo9", "Combo5", "Combo4", " ", "Combo6", "Combo7", " ", "Command1"}) {
+    for (const char *name :
+         {"Combo1", "Combo2", "Combo8", " ", "Combo9", "Combo5", "Combo4", " ", "Combo6", "Combo7", " ", "Command1"}) {
         const QWidget *control = get<QWidget>(name);
         states += !control ? ' ' : !control->isVisible() ? '-' : control->isEnabled() ? '1' : '0';
     }

@@ -31,13 +31,12 @@ class MainWindowDriver
 {
 public:
     explicit MainWindowDriver(const TestDrive &drive); // the drive must outlive the driver
-    explicit MainWindowDriver(const QString &tree);    // on its own copy of a tree (see testDriveWith)
+    explicit MainWindowDriver(const QString &tree); // on its own copy of a tree (see testDriveWith)
 
     [[nodiscard]] const TestDrive &drive() const { return *m_drive; }
 
     // The main window's own controls, direct children of Frame1 (its windows reuse their names).
-    template <typename T = QComboBox>
-    [[nodiscard]] T *get(const char *name) const
+    template <typename T = QComboBox> [[nodiscard]] T *get(const char *name) const
     {
         auto *frame = window->findChild<QGroupBox *>(QStringLiteral("Frame1"), Qt::FindDirectChildrenOnly);
         return frame ? frame->findChild<T *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly) : nullptr;
@@ -58,8 +57,10 @@ public:
 
     // The map window, once an estimate has opened it, and its controls.
     [[nodiscard]] QWidget *map() const { return window->findChild<QWidget *>(QStringLiteral("map")); }
-    template <typename T>
-    [[nodiscard]] T *onMap(const char *name) const { return map() ? map()->findChild<T *>(QString::fromLatin1(name)) : nullptr; }
+    template <typename T> [[nodiscard]] T *onMap(const char *name) const
+    {
+        return map() ? map()->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+    }
 
 private:
     std::unique_ptr<TestDrive> m_ownDrive;

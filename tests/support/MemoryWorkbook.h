@@ -9,11 +9,21 @@
 // A cell as a test writes it: a number, a text or any CellValue.
 struct TestCell
 {
-    TestCell(int number) : value(CellValue::number(number)) {}
-    TestCell(double number) : value(CellValue::number(number)) {}
-    TestCell(const char *text) : value(CellValue::text(QString::fromUtf8(text))) {}
-    TestCell(const QString &text) : value(CellValue::text(text)) {}
-    TestCell(CellValue cell) : value(std::move(cell)) {}
+    TestCell(int number)
+        : value(CellValue::number(number))
+    { }
+    TestCell(double number)
+        : value(CellValue::number(number))
+    { }
+    TestCell(const char *text)
+        : value(CellValue::text(QString::fromUtf8(text)))
+    { }
+    TestCell(const QString &text)
+        : value(CellValue::text(text))
+    { }
+    TestCell(CellValue cell)
+        : value(std::move(cell))
+    { }
     CellValue value;
 };
 
@@ -22,7 +32,10 @@ struct TestCell
 class MemoryWorkbook final : public Workbook
 {
 public:
-    MemoryWorkbook(QString name, int sheetCount) : m_name(std::move(name)), m_sheets(sheetCount) {}
+    MemoryWorkbook(QString name, int sheetCount)
+        : m_name(std::move(name))
+        , m_sheets(sheetCount)
+    { }
 
     MemoryWorkbook &set(int sheet, const QString &address, const TestCell &cell)
     {

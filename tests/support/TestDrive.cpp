@@ -8,7 +8,8 @@
 
 bool copyTree(const QString &from, const QString &to)
 {
-    for (QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories); it.hasNext();) {
+    for (QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext();) {
         const QString source = it.next(), target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
         QFile::remove(target);
         if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
@@ -40,5 +41,7 @@ int runWithoutPrivileges(const std::function<int()> &body)
         ::_exit(body() & 0x7F);
     }
     int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 255
+        ? WEXITSTATUS(status)
+        : -1;
 }

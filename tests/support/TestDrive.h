@@ -26,7 +26,10 @@ public:
     }
 
     [[nodiscard]] QString root() const { return m_dir.path(); }
-    [[nodiscard]] QString local(const QString &systemPath) const { return DrivePaths(m_dir.path()).toLocal(systemPath); }
+    [[nodiscard]] QString local(const QString &systemPath) const
+    {
+        return DrivePaths(m_dir.path()).toLocal(systemPath);
+    }
     void writeFile(const QString &systemPath, const QByteArray &bytes) const { writeBytes(local(systemPath), bytes); }
     [[nodiscard]] QByteArray readFile(const QString &systemPath) const { return fileBytes(local(systemPath)); }
 
@@ -35,7 +38,10 @@ private:
 };
 
 // The bytes of a file holding these lines, each ended by CR LF.
-[[nodiscard]] inline QByteArray crlfLines(const QList<QByteArray> &lines) { return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n"; }
+[[nodiscard]] inline QByteArray crlfLines(const QList<QByteArray> &lines)
+{
+    return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
+}
 
 // Runs body in a child process (ended without destructors) as an ordinary user: as root, as "nobody"
 // (65534). Returns the body's result, 0 to 127, or -1 when the child could not be run so.

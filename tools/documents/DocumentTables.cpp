@@ -81,12 +81,11 @@ QString classList()
                         QStringLiteral("Tipo"), QStringLiteral("Tabella dati")},
                        {10, 15, 36, 17, 22});
     for (const HazardClass &hazardClass : hazardClasses()) {
-        const QString kind = QStringLiteral("%1, %2").arg(hazardClass.isToxic() ? QStringLiteral("tossica")
-                                                                                 : QStringLiteral("infiammabile"),
-                                                          hazardClass.gas ? QStringLiteral("gas")
-                                                                          : QStringLiteral("liquido"));
-        html += row({hazardClass.listCode, reportLabel(hazardClass), description(hazardClass), kind,
-                     hazardClass.workbookFile});
+        const QString kind = QStringLiteral("%1, %2").arg(
+            hazardClass.isToxic() ? QStringLiteral("tossica") : QStringLiteral("infiammabile"),
+            hazardClass.gas ? QStringLiteral("gas") : QStringLiteral("liquido"));
+        html += row(
+            {hazardClass.listCode, reportLabel(hazardClass), description(hazardClass), kind, hazardClass.workbookFile});
     }
     return html + QStringLiteral("</table>\n");
 }
@@ -118,8 +117,9 @@ QString substancesByClass(const QString &workbookFolder, QString *error)
         const QString nameColumn = QStringLiteral("B");
         QString table = tableStart();
         table += hazardClass.isToxic()
-            ? headingRow({QStringLiteral("N."), QStringLiteral("Sostanza"), QStringLiteral("CAS"), QStringLiteral("Zona")},
-                         {8, 57, 23, 12})
+            ? headingRow(
+                {QStringLiteral("N."), QStringLiteral("Sostanza"), QStringLiteral("CAS"), QStringLiteral("Zona")},
+                {8, 57, 23, 12})
             : headingRow({QStringLiteral("N."), QStringLiteral("Sostanza"), QStringLiteral("CAS")}, {8, 67, 25});
         int count = 0;
         for (int rowNumber = hazardClass.firstRow; rowNumber <= hazardClass.lastRow; ++rowNumber) {
@@ -135,7 +135,8 @@ QString substancesByClass(const QString &workbookFolder, QString *error)
                 continue;
             QStringList cells{QString::number(++count), cellText(name.value()), cellText(cas.value())};
             if (hazardClass.isToxic()) {
-                const Outcome<CellValue> zone = workbook->readCell(hazardClass.worksheet, hazardClass.zoneColumn + number);
+                const Outcome<CellValue> zone
+                    = workbook->readCell(hazardClass.worksheet, hazardClass.zoneColumn + number);
                 cells << (zone.ok() ? cellText(zone.value()) : QString());
             }
             table += row(cells);

@@ -26,8 +26,8 @@ struct Sheet
 {
     const char *fileName;
     int denominator;
-    int pixelsPerMetre;   // of the sheet, as the BMP header states it
-    double groundLeft;    // metres, world coordinates of the top-left corner
+    int pixelsPerMetre; // of the sheet, as the BMP header states it
+    double groundLeft; // metres, world coordinates of the top-left corner
     double groundTop;
     int width;
     int height;
@@ -62,7 +62,9 @@ const QColor kTitleBack(255, 255, 255);
 class Lcg
 {
 public:
-    explicit Lcg(quint32 seed) : m_state(seed) {}
+    explicit Lcg(quint32 seed)
+        : m_state(seed)
+    { }
     double next()
     {
         m_state = m_state * 1664525u + 1013904223u;
@@ -80,8 +82,7 @@ public:
         : p(painter)
         , s(sheet)
         , pixelsPerGroundMetre(double(sheet.pixelsPerMetre) / sheet.denominator)
-    {
-    }
+    { }
 
     [[nodiscard]] QPointF at(double x, double y) const
     {
@@ -175,8 +176,8 @@ public:
     void groundLabel(double x, double y, const QString &text, int pixelSize, bool bold = false,
                      const QColor &colour = kText, bool italic = false)
     {
-        label(at(x, y) - QPointF(150, pixelSize), QSizeF(300, 2 * pixelSize), text, pixelSize, bold,
-              Qt::AlignCenter, colour, italic);
+        label(at(x, y) - QPointF(150, pixelSize), QSizeF(300, 2 * pixelSize), text, pixelSize, bold, Qt::AlignCenter,
+              colour, italic);
     }
 
     QPainter &p;
@@ -309,8 +310,8 @@ void drawSheetFurniture(SheetPainter &m)
     p.setPen(QPen(kText, 1.0));
     p.setBrush(kTitleBack);
     p.drawRect(title);
-    m.label(title.topLeft() + QPointF(8, 4), QSizeF(350, 20), QStringLiteral("Distretto industriale di esempio"),
-            15, true);
+    m.label(title.topLeft() + QPointF(8, 4), QSizeF(350, 20), QStringLiteral("Distretto industriale di esempio"), 15,
+            true);
     m.label(title.topLeft() + QPointF(8, 24), QSizeF(350, 18),
             QStringLiteral("Carta immaginaria per ZEFRO - scala 1:%1").arg(s.denominator), 12, false);
     m.label(title.topLeft() + QPointF(8, 42), QSizeF(350, 18),
@@ -341,29 +342,31 @@ void drawSheetFurniture(SheetPainter &m)
         const QString tick = QString::number(qRound(s.scaleBarMetres * i / 5.0));
         m.label(origin + QPointF(barPixels * i / 5.0 - 30, -24), QSizeF(60, 18), tick, 11, false, Qt::AlignCenter);
     }
-    m.label(origin + QPointF(barPixels - 30, -24), QSizeF(90, 18),
-            QStringLiteral("%1 m").arg(qRound(s.scaleBarMetres)), 11, false, Qt::AlignCenter);
-    m.label(origin + QPointF(0, 10), QSizeF(barPixels, 14), QStringLiteral("scala 1:%1").arg(s.denominator), 10,
-            false, Qt::AlignCenter);
+    m.label(origin + QPointF(barPixels - 30, -24), QSizeF(90, 18), QStringLiteral("%1 m").arg(qRound(s.scaleBarMetres)),
+            11, false, Qt::AlignCenter);
+    m.label(origin + QPointF(0, 10), QSizeF(barPixels, 14), QStringLiteral("scala 1:%1").arg(s.denominator), 10, false,
+            Qt::AlignCenter);
 }
 
 QList<QRgb> mapPalette()
 {
     // The map colours, then grey and colour ramps for the smoothed edges of lines and text.
     QList<QRgb> palette;
-    for (const QColor &c : {kFields, kIndustrialGround, kVillageGround, kWater, kWaterEdge, kRoadCasing, kRoad,
-                            kMainRoad, kRail, kBuilding, kPlant, kTank, kTankEdge, kBund, kTrees, kText,
-                            kTitleBack, QColor(60, 100, 40)})
+    for (const QColor &c :
+         {kFields, kIndustrialGround, kVillageGround, kWater, kWaterEdge, kRoadCasing, kRoad, kMainRoad, kRail,
+          kBuilding, kPlant, kTank, kTankEdge, kBund, kTrees, kText, kTitleBack, QColor(60, 100, 40)})
         palette << c.rgb();
     for (int i = 0; i < 32; ++i) {
         const int v = i * 255 / 31;
         palette << qRgb(v, v, v);
     }
-    for (const QColor &base : {kFields, kIndustrialGround, kVillageGround, kWater, kMainRoad, kBuilding, kPlant, kTrees}) {
+    for (const QColor &base :
+         {kFields, kIndustrialGround, kVillageGround, kWater, kMainRoad, kBuilding, kPlant, kTrees}) {
         for (int i = 1; i < 8; ++i) {
             const double t = i / 8.0;
             for (const QColor &other : {kText, QColor(Qt::white), kRoadCasing, kWaterEdge, kTankEdge}) {
-                palette << qRgb(int(base.red() * (1 - t) + other.red() * t), int(base.green() * (1 - t) + other.green() * t),
+                palette << qRgb(int(base.red() * (1 - t) + other.red() * t),
+                                int(base.green() * (1 - t) + other.green() * t),
                                 int(base.blue() * (1 - t) + other.blue() * t));
             }
         }
