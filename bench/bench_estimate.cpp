@@ -82,6 +82,6 @@ void BM_FlammableEstimate(benchmark::State &state)
 {
     runFixedStorageEstimates(state, QStringLiteral("Ammoniaca"), QStringLiteral("2_1_2"), Hypothesis::MostLikely, 3);
 }
-BENCHMARK(BM_FlammableEstimate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlammableEstimate)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -109,11 +109,8 @@ private slots:
                     fits = (cas.isEmpty() && zone.isEmpty())
                         || (known && named && zone.isNumber() && z == std::floor(z) && z >= 1 && z <= 72);
                 if (!fits)
-                    data.problems << QStringLiteral("%1 row %2: %3 %4 zone %5")
-                                         .arg(c.workbookFile)
-                                         .arg(row)
-                                         .arg(cas.toText(), name.toText())
-                                         .arg(z);
+                    data.problems << QStringLiteral("%1 row %2: ").arg(c.workbookFile).arg(row) + cas.toText() + ' '
+                            + name.toText() + " zone " + QString::number(z);
             }
         }
         for (int sheet = 1; sheet <= 5; ++sheet)
@@ -144,11 +141,8 @@ private slots:
                         for (const int row : {0, 2, 3, 4, 5, 6, 7, 8, 9})
                             for (const int column : {2 * pair, 2 * pair + 1})
                                 if (!offered.ok() || !table.value()[row][column].isNumber())
-                                    data.problems << file
-                                            + QStringLiteral(" sheet %1 %2: ")
-                                                  .arg(sheet)
-                                                  .arg(rangeTableAddress(row, column))
-                                            + (offered.ok() ? QStringLiteral("not a number")
+                                    data.problems << file + " sheet " + QString::number(sheet) + ' '
+                                            + (offered.ok() ? rangeTableAddress(row, column)
                                                             : offered.error().message());
                 }
             }
@@ -170,12 +164,10 @@ private slots:
                 chain.chooseClass(*c);
                 for (const Hypothesis hypothesis : {Hypothesis::MostLikely, Hypothesis::Average}) {
                     for (const Containment containment : kContainments) {
-                        const QString what = QStringLiteral("%1 in %2, %3, %4: ")
-                                                 .arg(substance.name, c->listCode, containmentName(containment),
-                                                      hypothesisName(hypothesis));
+                        const QString what = substance.name + " in " + c->listCode + ", " + containmentName(containment)
+                            + ", " + hypothesisName(hypothesis) + ": ";
                         const auto offered = chain.chooseContainment(hypothesis, containment);
-                        // A compressed gas in a bund is refused; every other containment but tankers and ships offers
-                        // entries.
+                        // A compressed gas in a bund is refused; all but tankers and ships offer entries.
                         const bool refusal = containment == Containment::BundedStorage && c->isCompressedGas();
                         if (refusal ? offered.ok() || offered.error().kind != Error::Kind::CompressedGasInBund
                                     : !offered.ok()
@@ -192,11 +184,8 @@ private slots:
                                 const DamageDistance &d = estimate.value().distances[slot];
                                 const bool due = thresholdOf(slot) == 1 || (c->isToxic() && thresholdOf(slot) == 3);
                                 if (d.notAvailable || (due && d.metres < 5))
-                                    data.problems << what
-                                            + QStringLiteral("entry %1 slot %2: %3 m")
-                                                  .arg(entry)
-                                                  .arg(slot)
-                                                  .arg(d.metres);
+                                    data.problems << what + "entry " + QString::number(entry) + " slot "
+                                            + QString::number(slot) + ": " + QString::number(d.metres) + " m";
                                 lowerBounds += d.lowerBound;
                             }
                         }

