@@ -10,6 +10,10 @@
 
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(Error)
 
 namespace {
@@ -18,7 +22,8 @@ const QString kConfig = Configuration::filePath(), kOutput = QStringLiteral("c:\
 const QDateTime kWhen(QDate(2006, 12, 4), QTime(9, 5, 30));
 const QByteArray kEightLines = crlfLines({"1", "2", "3", "4", "5", "6", "7", "8"});
 const QString kNoFolder = QStringLiteral("Percorso non trovato: la cartella non esiste."),
-              kFolder = QStringLiteral("Al posto del file c'è una cartella.");
+              kFolder = QStringLiteral("Al posto del file c'è una cartella."),
+              kNotAFile = QStringLiteral("Non è un file normale (è un dispositivo, una FIFO o un socket).");
 
 Error error(Error::Kind kind, const QString &file, const QString &detail, int sheet = 0, const QString &cell = {})
 {
@@ -235,6 +240,15 @@ private slots:
             << crlfLines({"1", "2", "3", "4", "\"q", "6", "7", "q\""}) << "\"q|q\"" << same;
         QTest::newRow("ninth line") << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\nnove") << "5|8" << eight;
         QTest::newRow("seven lines") << QByteArray("a\r\n").repeated(7) << "too short: 7" << eight;
+        // A byte-order mark is dropped; a control character, a FIFO or a file of megabytes is refused unread.
+        QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + kEightLines << "5|8" << eight;
+        QTest::newRow("NUL in the prefix")
+            << crlfLines({"1", "2", "3", "4", "5", "6", "7", QByteArray("c:\\o\0x", 6)})
+            << "unreadable: La riga 8 contiene un carattere di controllo (non stampabile)." << eight;
+        QTest::newRow("a FIFO in its place")
+            << QByteArray("|") << "unreadable: " + kNotAFile << "unwritable: " + kNotAFile;
+        QTest::newRow("over a megabyte") << kEightLines + QByteArray(1024 * 1024, ' ')
+                                         << "unreadable: File troppo grande: 1.0 MB, al massimo 1.0 MB." << eight;
         QTest::newRow("missing folder") << QByteArray("-") << "unreadable: " + kNoFolder << "unwritable: " + kNoFolder;
         QTest::newRow("missing file") << QByteArray("+") << "unreadable: File non trovato." << eight;
         QTest::newRow("a folder in its place")
@@ -247,9 +261,11 @@ private slots:
         QFETCH(QString, saved);
         const TestDrive drive(TestDrive::Contents::Empty);
         const DrivePaths drives(drive.root());
-        if (bytes == "+" || bytes == "/")
+        if (bytes == "+" || bytes == "/" || bytes == "|")
             QVERIFY(QDir().mkpath(bytes == "/" ? drive.local(kConfig) : QFileInfo(drive.local(kConfig)).path()));
-        else if (bytes != "-")
+        if (bytes == "|")
+            QCOMPARE(::mkfifo(QFile::encodeName(drive.local(kConfig)).constData(), 0600), 0);
+        else if (bytes != "-" && bytes != "+" && bytes != "/")
             drive.writeFile(kConfig, bytes);
         const Outcome<Configuration> load = loadConfigurationFile(drives);
         QCOMPARE(load.ok() ? load.value().field(6) + QLatin1Char('|') + load.value().outputPrefix()
@@ -297,6 +313,34 @@ private slots:
                  QStringList{QFileInfo(folder).fileName()});
     }
 
+    // Writes cut short by the system (here a file-size limit; a full disk fails the same way): an append
+    // is taken back, a new file is not left behind, a replaced file keeps its bytes and no temporary
+    // file stays beside it.
+    void writesCutShortLeaveFilesAsTheyWere()
+    {
+        const QTemporaryDir dir;
+        const QString existing = dir.filePath("report.doc"), created = dir.filePath("new.doc"),
+                      replaced = dir.filePath("config.txt");
+        QVERIFY(writeBytes(existing, kEightLines) && writeBytes(replaced, kEightLines));
+        const QStringList tooMany(40, QStringLiteral("una riga di testo"));
+        const int result = runInChild(
+            [&] {
+                const Status appended = TextFile::appendLines(existing, tooMany);
+                const Status started = TextFile::appendLines(created, tooMany);
+                const Status written = TextFile::writeLines(replaced, tooMany);
+                const QString why = QStringLiteral("file troppo grande per il sistema");
+                return (appended.ok() || appended.error().detail != why) * 1 + started.ok() * 2 + written.ok() * 4;
+            },
+            [] {
+                ::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{200, 200};
+                return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+            });
+        QCOMPARE(result, 0);
+        QCOMPARE(fileBytes(existing) + fileBytes(replaced), kEightLines + kEightLines);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"config.txt", "report.doc"}));
+    }
+
     // The configuration in a folder an ordinary user cannot write to (the file itself writable), and a
     // read-only report, tried in a child process run as such a user: both keep their bytes.
     void whatTheUserMayNotChangeIsKept()
@@ -319,8 +363,7 @@ private slots:
             if (!QFile(config).open(QIODevice::ReadWrite) || !QFile(report).open(QIODevice::ReadOnly))
                 return 1; // the files must be within reach
             const Status saved = saveConfigurationFile(drives, Configuration::initial());
-            if (saved.ok()
-                || !saved.error().detail.startsWith(QStringLiteral("Impossibile scrivere il file\n") + config))
+            if (saved.ok() || saved.error().detail != QStringLiteral("Permesso negato."))
                 return 2;
             const Outcome<QString> appended = appendReport(drives, kOutput, QStringLiteral("Cloro"));
             return !appended.ok() && appended.error().kind == Error::Kind::FileUnwritable ? 0 : 3;

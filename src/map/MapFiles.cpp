@@ -2,6 +2,7 @@
 
 #include "estimate/OutputFileName.h"
 #include "platform/DrivePaths.h"
+#include "platform/SystemFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,6 +76,21 @@ QImage readPlainBmp(QFile &file, const PlainBmp &bmp, QString *problem)
     return image;
 }
 
+// Whether the decoded image and its 32-bit copy fit the allocation limit together: a small
+// compressed palette file can declare a sheet whose conversion alone would take gigabytes. Judged
+// from the header, before anything is decoded.
+bool fitsWithConversion(const QImageReader &reader)
+{
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return true; // the reader reports what it cannot tell
+    const qint64 pixels = qint64(size.width()) * size.height();
+    const QImage::Format format = reader.imageFormat();
+    const int decodedBits = format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    const qint64 bytes = pixels * decodedBits / 8 + (format == QImage::Format_RGB32 ? 0 : pixels * 4);
+    return bytes <= qint64(kMapAllocationLimitMb) * 1024 * 1024;
+}
+
 } // namespace
 
 QString mapFilePath(const QString &folder, const QString &fileName)
@@ -104,6 +120,9 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
         error.localPath = localPath;
         return error;
     };
+    // A FIFO or a device would block or never end.
+    if (const Status regular = SystemFile::checkRegular(localPath); !regular.ok())
+        return failed(Error::Kind::MapUnopenable, regular.error().detail);
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         return failed(Error::Kind::MapUnopenable, file.errorString());
@@ -116,8 +135,12 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
     } else {
         QImageReader reader(&file);
         reader.setAllocationLimit(kMapAllocationLimitMb);
-        image = reader.read();
-        problem = reader.errorString();
+        if (!fitsWithConversion(reader)) {
+            problem = QStringLiteral("immagine troppo grande");
+        } else {
+            image = reader.read();
+            problem = reader.errorString();
+        }
         // Palette and other formats are drawn on in 32-bit colour, so that the circles keep
         // their exact colours.
         if (!image.isNull() && image.format() != QImage::Format_RGB32)

@@ -1,9 +1,11 @@
 #include "map/MapPicture.h"
 
+#include "platform/SystemFile.h"
+
+#include <QBuffer>
 #include <QImageWriter>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace map {
 
@@ -59,16 +61,15 @@ Status savePictureAsBmp(const Picture &picture, const QString &localPath)
     };
     if (picture.isNull())
         return failed(QStringLiteral("immagine vuota"));
-    QSaveFile file(localPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(picture.bitmap)) {
-        file.cancelWriting();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(picture.bitmap))
         return failed(writer.errorString());
-    }
-    if (!file.commit())
-        return failed(file.errorString());
+    const Status written = SystemFile::replaceAll(localPath, bytes);
+    if (!written.ok())
+        return failed(written.error().detail);
     return Done{};
 }
 

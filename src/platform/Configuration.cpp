@@ -24,8 +24,8 @@ bool wrappedInQuotes(const QString &text)
 }
 
 // Why the file at `localPath` could not be read or written, in the user's words; the file layer's
-// own report when no plainer reason is found.
-QString fileProblem(const QString &localPath, const QString &fileLayerError)
+// reason when no plainer one is found.
+QString fileProblem(const QString &localPath, const QString &reason)
 {
     const QFileInfo file(localPath);
     if (!file.dir().exists())
@@ -34,7 +34,24 @@ QString fileProblem(const QString &localPath, const QString &fileLayerError)
         return QStringLiteral("Al posto del file c'è una cartella.");
     if (!file.exists())
         return QStringLiteral("File non trovato.");
-    return fileLayerError;
+    return reason.left(1).toUpper() + reason.mid(1) + QLatin1Char('.');
+}
+
+// A control character (a NUL, an escape ...) has no place in a path or a program name: an entry
+// holding one would send files elsewhere than the text shows. Tabs are kept.
+bool isControl(QChar c)
+{
+    return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F;
+}
+
+// The first of the entries' lines (1-based) holding a control character, if any.
+std::optional<int> lineWithControlCharacter(const QStringList &lines)
+{
+    for (int line = 0; line < std::min<int>(int(lines.size()), Configuration::kEntryCount); ++line) {
+        if (std::any_of(lines.at(line).cbegin(), lines.at(line).cend(), isControl))
+            return line + 1;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -127,9 +144,8 @@ std::optional<int> Configuration::unstorableField() const
 {
     for (int field = 1; field <= kEntryCount; ++field) {
         const QString text = this->field(field);
-        const bool storable = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-            return c.unicode() <= 0xFF && c != QLatin1Char('\n') && c != QLatin1Char('\r');
-        });
+        const bool storable
+            = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF && !isControl(c); });
         if (!storable)
             return field;
     }
@@ -139,13 +155,21 @@ std::optional<int> Configuration::unstorableField() const
 Outcome<Configuration> loadConfigurationFile(const DrivePaths &drives)
 {
     const QString localPath = drives.toLocal(Configuration::filePath());
-    const Outcome<QStringList> read = TextFile::readLines(localPath);
-    if (!read.ok()) {
+    Outcome<QStringList> read = TextFile::readLines(localPath);
+    const auto unreadable = [&](const QString &detail) {
         Error error{Error::Kind::ConfigurationUnreadable};
-        error.detail = fileProblem(localPath, read.error().message());
+        error.detail = detail;
         error.localPath = localPath;
         return error;
-    }
+    };
+    if (!read.ok())
+        return unreadable(fileProblem(localPath, read.error().detail));
+    // A byte-order mark left by an editor that saved the file as UTF-8 is not part of entry 1.
+    static const QString byteOrderMark = QStringLiteral("\u00EF\u00BB\u00BF");
+    if (!read.value().isEmpty() && read.value().first().startsWith(byteOrderMark))
+        read.value().first().remove(0, byteOrderMark.size());
+    if (const std::optional<int> line = lineWithControlCharacter(read.value()))
+        return unreadable(QStringLiteral("La riga %1 contiene un carattere di controllo (non stampabile).").arg(*line));
     std::optional<Configuration> configuration = Configuration::fromLines(read.value());
     if (!configuration) {
         Error error{Error::Kind::ConfigurationTooShort};
@@ -167,7 +191,7 @@ Status saveConfigurationFile(const DrivePaths &drives, const Configuration &conf
     const Status written = TextFile::writeLines(localPath, configuration.toLines());
     if (!written.ok()) {
         Error error{Error::Kind::ConfigurationUnwritable};
-        error.detail = fileProblem(localPath, written.error().message());
+        error.detail = fileProblem(localPath, written.error().detail);
         error.localPath = localPath;
         return error;
     }

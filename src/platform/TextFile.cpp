@@ -1,21 +1,8 @@
 #include "platform/TextFile.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/SystemFile.h"
 
 namespace TextFile {
-
-namespace {
-
-Error fileError(Error::Kind kind, const QString &path, const QString &reason)
-{
-    Error error{kind};
-    error.file = path;
-    error.detail = reason;
-    return error;
-}
-
-} // namespace
 
 QByteArray encodeLines(const QStringList &lines)
 {
@@ -27,16 +14,13 @@ QByteArray encodeLines(const QStringList &lines)
     return bytes;
 }
 
-Outcome<QStringList> readLines(const QString &localPath)
+Outcome<QStringList> readLines(const QString &localPath, qint64 maxBytes)
 {
-    QFile file(localPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return fileError(Error::Kind::FileUnreadable, localPath, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fileError(Error::Kind::FileUnreadable, localPath, file.errorString());
+    const Outcome<QByteArray> bytes = SystemFile::readRegular(localPath, maxBytes);
+    if (!bytes.ok())
+        return bytes.error();
 
-    QStringList lines = QString::fromLatin1(bytes).split(QLatin1Char('\n'));
+    QStringList lines = QString::fromLatin1(bytes.value()).split(QLatin1Char('\n'));
     for (QString &line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
@@ -49,19 +33,12 @@ Outcome<QStringList> readLines(const QString &localPath)
 
 Status writeLines(const QString &localPath, const QStringList &lines)
 {
-    QSaveFile file(localPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(encodeLines(lines)) < 0 || !file.commit())
-        return fileError(Error::Kind::FileUnwritable, localPath, file.errorString());
-    return Done{};
+    return SystemFile::replaceAll(localPath, encodeLines(lines));
 }
 
 Status appendLines(const QString &localPath, const QStringList &lines)
 {
-    QFile file(localPath);
-    const QByteArray bytes = encodeLines(lines);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() || !file.flush())
-        return fileError(Error::Kind::FileUnwritable, localPath, file.errorString());
-    return Done{};
+    return SystemFile::appendAll(localPath, encodeLines(lines));
 }
 
 } // namespace TextFile

@@ -32,11 +32,11 @@ bool writeBytes(const QString &localPath, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-int runWithoutPrivileges(const std::function<int()> &body)
+int runInChild(const std::function<int()> &body, const std::function<bool()> &prepare)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        if (prepare && !prepare())
             ::_exit(255);
         ::_exit(body() & 0x7F);
     }
@@ -44,4 +44,11 @@ int runWithoutPrivileges(const std::function<int()> &body)
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 255
         ? WEXITSTATUS(status)
         : -1;
+}
+
+int runWithoutPrivileges(const std::function<int()> &body)
+{
+    return runInChild(body, [] {
+        return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+    });
 }

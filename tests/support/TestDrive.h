@@ -43,6 +43,9 @@ private:
     return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
 }
 
-// Runs body in a child process (ended without destructors) as an ordinary user: as root, as "nobody"
-// (65534). Returns the body's result, 0 to 127, or -1 when the child could not be run so.
+// Runs body in a child process (ended without destructors), after prepare when there is one: its
+// limits and privileges stay in the child. Returns the body's result, 0 to 127, or -1 when the child
+// could not be run (prepare returned false).
+[[nodiscard]] int runInChild(const std::function<int()> &body, const std::function<bool()> &prepare = {});
+// The same as an ordinary user: as root, as "nobody" (65534).
 [[nodiscard]] int runWithoutPrivileges(const std::function<int()> &body);

@@ -1,0 +1,284 @@
+#include "platform/SystemFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SystemFile {
+
+namespace {
+
+// Owns a file descriptor.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    { }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    [[nodiscard]] int get() const { return m_fd; }
+    [[nodiscard]] bool valid() const { return m_fd >= 0; }
+    // Closes now, so that a failure of the close (a delayed write error) can be seen.
+    [[nodiscard]] bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+Error failure(Error::Kind kind, const QString &localPath, const QString &why)
+{
+    Error error{kind};
+    error.file = localPath;
+    error.detail = why;
+    return error;
+}
+
+QString kindOfNode(const struct stat &status)
+{
+    if (S_ISDIR(status.st_mode))
+        return QStringLiteral("è una cartella, non un file");
+    return QStringLiteral("non è un file normale (è un dispositivo, una FIFO o un socket)");
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
+}
+
+bool writeEverything(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+QString reason(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOENT: return QStringLiteral("il file o la cartella non esiste");
+    case EACCES:
+    case EPERM: return QStringLiteral("permesso negato");
+    case ENOSPC: return QStringLiteral("spazio esaurito sul disco");
+#ifdef EDQUOT
+    case EDQUOT: return QStringLiteral("spazio concesso all'utente esaurito sul disco");
+#endif
+    case EFBIG: return QStringLiteral("file troppo grande per il sistema");
+    case EROFS: return QStringLiteral("il disco è di sola lettura");
+    case EISDIR: return QStringLiteral("è una cartella, non un file");
+    case ENOTDIR: return QStringLiteral("una parte del percorso non è una cartella");
+    case ENAMETOOLONG: return QStringLiteral("nome troppo lungo");
+    case ELOOP: return QStringLiteral("troppi collegamenti simbolici nel percorso");
+    case EIO: return QStringLiteral("errore di lettura o scrittura del disco");
+    case ENXIO:
+    case ENODEV: return QStringLiteral("non è un file normale (è un dispositivo, una FIFO o un socket)");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("troppi file aperti");
+    case ENOMEM: return QStringLiteral("memoria insufficiente");
+    case EBUSY:
+    case ETXTBSY: return QStringLiteral("il file è in uso");
+    case EEXIST: return QStringLiteral("il file esiste già");
+    default:
+        return QStringLiteral("errore di sistema %1: %2")
+            .arg(errorNumber)
+            .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
+    }
+}
+
+Outcome<QByteArray> readRegular(const QString &localPath, qint64 maxBytes)
+{
+    const auto unreadable = [&](const QString &why) { return failure(Error::Kind::FileUnreadable, localPath, why); };
+    // Non-blocking, so that opening a FIFO does not wait for a writer; nothing is read before the
+    // kind and size of the file are known.
+    Descriptor fd(::open(QFile::encodeName(localPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid())
+        return unreadable(reason(errno));
+    struct stat status
+    {
+    };
+    if (::fstat(fd.get(), &status) != 0)
+        return unreadable(reason(errno));
+    if (!S_ISREG(status.st_mode))
+        return unreadable(kindOfNode(status));
+    if (status.st_size > maxBytes)
+        return unreadable(QStringLiteral("file troppo grande: %1, al massimo %2")
+                              .arg(megabytes(status.st_size), megabytes(maxBytes)));
+
+    QByteArray bytes;
+    bytes.resize(qsizetype(status.st_size));
+    qint64 filled = 0;
+    for (;;) {
+        // One byte more than the limit is asked for, to see a file that grew while it was read.
+        if (filled == bytes.size())
+            bytes.resize(qsizetype(std::min<qint64>(maxBytes + 1, filled + 65536)));
+        const ssize_t got = ::read(fd.get(), bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return unreadable(reason(errno));
+        if (got == 0)
+            break;
+        filled += got;
+        if (filled > maxBytes)
+            return unreadable(QStringLiteral("file troppo grande: oltre %1").arg(megabytes(maxBytes)));
+    }
+    bytes.resize(qsizetype(filled));
+    return bytes;
+}
+
+Status checkRegular(const QString &localPath)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(localPath).constData(), &status) != 0)
+        return failure(Error::Kind::FileUnreadable, localPath, reason(errno));
+    if (!S_ISREG(status.st_mode))
+        return failure(Error::Kind::FileUnreadable, localPath, kindOfNode(status));
+    return Done{};
+}
+
+Status checkTarget(const QString &localPath)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(localPath).constData(), &status) != 0) {
+        if (errno == ENOENT)
+            return Done{};
+        return failure(Error::Kind::FileUnwritable, localPath, reason(errno));
+    }
+    if (!S_ISREG(status.st_mode))
+        return failure(Error::Kind::FileUnwritable, localPath, kindOfNode(status));
+    return Done{};
+}
+
+Status appendAll(const QString &localPath, const QByteArray &bytes)
+{
+    const auto unwritable = [&](const QString &why) { return failure(Error::Kind::FileUnwritable, localPath, why); };
+    if (const Status target = checkTarget(localPath); !target.ok())
+        return target;
+    const QByteArray native = QFile::encodeName(localPath);
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    bool created = false;
+    int opened = ::open(native.constData(), kFlags);
+    if (opened < 0 && errno == ENOENT) {
+        created = true;
+        opened = ::open(native.constData(), kFlags | O_CREAT | O_EXCL, 0666);
+    }
+    Descriptor fd(opened);
+    if (!fd.valid())
+        return unwritable(reason(errno));
+    struct stat status
+    {
+    };
+    if (::fstat(fd.get(), &status) != 0)
+        return unwritable(reason(errno));
+    if (!S_ISREG(status.st_mode))
+        return unwritable(kindOfNode(status));
+
+    if (writeEverything(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close())
+        return Done{};
+    const int error = errno;
+    // Take the partial append back.
+    if (created) {
+        ::unlink(native.constData());
+    } else if (fd.valid()) {
+        (void)::ftruncate(fd.get(), status.st_size);
+    } else {
+        (void)::truncate(native.constData(), status.st_size);
+    }
+    return unwritable(reason(error));
+}
+
+Outcome<std::shared_ptr<Replacement>> Replacement::prepare(const QString &localPath, const QByteArray &bytes)
+{
+    const auto unwritable = [&](const QString &why) { return failure(Error::Kind::FileUnwritable, localPath, why); };
+    if (const Status target = checkTarget(localPath); !target.ok())
+        return target.error();
+    const QFileInfo info(localPath);
+    QByteArray temporary
+        = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.valid())
+        return unwritable(reason(errno));
+    // From here on the temporary file goes away unless it is committed.
+    auto replacement = std::make_shared<Replacement>(localPath, temporary);
+    struct stat existing
+    {
+    };
+    const mode_t mode
+        = ::stat(QFile::encodeName(localPath).constData(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
+    if (::fchmod(fd.get(), mode) != 0 || !writeEverything(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.close())
+        return unwritable(reason(errno));
+    return replacement;
+}
+
+Replacement::Replacement(QString target, QByteArray temporary)
+    : m_target(std::move(target))
+    , m_temporary(std::move(temporary))
+{ }
+
+Replacement::~Replacement()
+{
+    if (!m_temporary.isEmpty())
+        ::unlink(m_temporary.constData());
+}
+
+Status Replacement::commit()
+{
+    // The target may have become a folder or a device since the bytes were prepared.
+    if (const Status target = checkTarget(m_target); !target.ok())
+        return target;
+    if (::rename(m_temporary.constData(), QFile::encodeName(m_target).constData()) != 0)
+        return failure(Error::Kind::FileUnwritable, m_target, reason(errno));
+    m_temporary.clear();
+    return Done{};
+}
+
+Status replaceAll(const QString &localPath, const QByteArray &bytes)
+{
+    const Outcome<std::shared_ptr<Replacement>> prepared = Replacement::prepare(localPath, bytes);
+    if (!prepared.ok())
+        return prepared.error();
+    return prepared.value()->commit();
+}
+
+} // namespace SystemFile

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// Whole-file reads and writes that never hang, never grow without bound and never leave a file half
+// written. Paths are local paths. Failures are FileUnreadable / FileUnwritable errors whose file is
+// the local path and whose detail is the reason in Italian; callers that name files otherwise copy
+// the detail into their own error.
+namespace SystemFile {
+
+// Italian words for a system error number ("permesso negato", "spazio esaurito sul disco", ...).
+[[nodiscard]] QString reason(int errorNumber);
+
+// The bytes of a regular file of at most maxBytes. Anything else (a folder, a FIFO, a device such as
+// /dev/zero) is refused without being read, a larger file before a byte of it is read.
+[[nodiscard]] Outcome<QByteArray> readRegular(const QString &localPath, qint64 maxBytes);
+
+// Refuses a path that is missing or not a regular file (a folder, a device, a FIFO), for readers
+// that stream a file themselves.
+[[nodiscard]] Status checkRegular(const QString &localPath);
+
+// Refuses an existing path that is not a regular file: a folder, a device or a FIFO is never
+// replaced or appended to. A path that does not exist yet is fine.
+[[nodiscard]] Status checkTarget(const QString &localPath);
+
+// Appends all the bytes and makes sure they reached the disk, or leaves the file as it was: cut back
+// to its former size, or removed when this call created it.
+[[nodiscard]] Status appendAll(const QString &localPath, const QByteArray &bytes);
+
+// Replaces (or creates) the file with the bytes: they are written to a temporary file beside it,
+// flushed to the disk and renamed into place, so the old file stays whole until the new one is.
+[[nodiscard]] Status replaceAll(const QString &localPath, const QByteArray &bytes);
+
+// A replacement in two steps, for outputs that must all be written or none: prepare() writes and
+// flushes the temporary file, commit() renames it into place. One that is never committed removes
+// its temporary file.
+class Replacement
+{
+public:
+    [[nodiscard]] static Outcome<std::shared_ptr<Replacement>> prepare(const QString &localPath,
+                                                                       const QByteArray &bytes);
+    Replacement(QString target, QByteArray temporary);
+    Replacement(const Replacement &) = delete;
+    Replacement &operator=(const Replacement &) = delete;
+    ~Replacement();
+
+    [[nodiscard]] const QString &target() const { return m_target; }
+    [[nodiscard]] Status commit();
+
+private:
+    QString m_target;
+    QByteArray m_temporary; // local 8-bit path; empty once committed
+};
+
+} // namespace SystemFile
