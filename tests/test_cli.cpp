@@ -18,6 +18,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Run
@@ -26,10 +28,13 @@ struct Run
     QString out, err;
 };
 
-// The program, with ZEFRO_DRIVE_ROOT as given here (never as in the caller's environment).
-Run run(const QStringList &arguments, const QString &driveRootVariable = {})
+// The program, with ZEFRO_DRIVE_ROOT as given here (never as in the caller's environment), standard
+// output read or sent to a file.
+Run run(const QStringList &arguments, const QString &driveRootVariable = {}, const QString &outputFile = {})
 {
     QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("ZEFRO_DRIVE_ROOT");
     if (!driveRootVariable.isEmpty())
@@ -144,6 +149,8 @@ private slots:
             "--range 4: l'elenco delle quantità offre 3 voci: 1 = \" 0 -  10\"; 2 = \" 10 -  50\"; 3 = \" 50 -  200\"");
         row("point right of the map", onMap + QStringList{"--point", "31.76,1", "--scale", "5000", "--report-file"},
             "--point 31.76,1" + offMap);
+        row("point beyond any sheet", onMap + QStringList{"--point", "1e308,1", "--scale", "5000"},
+            "--point 1e308,1: coordinate fuori misura (al massimo 100000 cm)");
         // Data errors: the configuration read first, the class search's own, the map, the report file.
         QTest::newRow("configuration missing") << "config.txt" << stored << 1 << QString();
         QTest::newRow("substance in no class table")
@@ -152,6 +159,10 @@ private slots:
                "possibile.";
         QTest::newRow("map not a bitmap") << "piccola.bmp" << stored << 1 << QString();
         QTest::newRow("report folder missing") << "output" << stored << 1 << QString();
+        QTest::newRow("map onto a FIFO") << "fifo" << stored << 1 << QString();
+        QTest::newRow("standard output on a full disk") << "/dev/full" << stored << 1
+                                                        << "Impossibile scrivere sullo standard output: spazio "
+                                                           "esaurito sul disco.";
     }
     void failuresWriteNothing()
     {
@@ -168,15 +179,24 @@ private slots:
             expected = map::loadMapBitmap(map).error().message();
         else if (damage == "output" && QDir(drive->local(kTestOutputFolder)).removeRecursively())
             expected = "Impossibile scrivere il file\n" + drive->local(kTestOutputFolder) + "ZEFRO  run ";
+        else if (damage == "fifo"
+                 && ::mkfifo(QFile::encodeName(drive->local("c:\\con aree.bmp")).constData(), 0600) == 0)
+            expected
+                = "Impossibile salvare la mappa \"" + drive->local("c:\\con aree.bmp") + "\": non è un file normale";
         QVERIFY(!expected.isEmpty()); // the damage was done
         if (status == 1)
             arguments << QStringList{"--report-file", "--map", map,     "--point",         "2,1.5",
                                      "--scale",       "10000", "--out", "c:\\con aree.bmp"};
         const QStringList before = filesUnder(drive->root());
-        const Run result = run(on(*drive, arguments));
+        const Run result = run(on(*drive, arguments), {}, damage.startsWith("/dev/") ? damage : QString());
         QCOMPARE(result.exitCode, status);
         QVERIFY2(status == 1 ? result.err.startsWith(expected) : result.err == expected, qPrintable(result.err));
-        QCOMPARE(result.out + filesUnder(drive->root()).join('|'), before.join('|'));
+        // Standard output is written before the report file, so only that failure comes after it.
+        QCOMPARE(result.out.isEmpty(), damage != "output");
+        QCOMPARE(filesUnder(drive->root()), before);
+        if (damage == "fifo")
+            QVERIFY(QFileInfo(drive->local("c:\\con aree.bmp")).isFile() == false
+                    && QFileInfo::exists(drive->local("c:\\con aree.bmp")));
     }
 
     // Report lines that the choices decide, and the JSON object against the report.

@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -56,6 +57,16 @@ std::optional<double> parseNumber(const QString &text)
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+// Centimetres of a map sheet: a kilometre of paper is far beyond any sheet, and a coordinate of that
+// size still fits a pixel position at the finest resolution a map may state.
+constexpr double kFarthestCentimetre = 100000.0;
+
+bool onSomeSheet(const QList<double> &coordinates)
+{
+    return std::all_of(coordinates.cbegin(), coordinates.cend(),
+                       [](double value) { return std::abs(value) <= kFarthestCentimetre; });
 }
 
 // "a,b,c": exactly `count` numbers separated by commas.
@@ -270,6 +281,10 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
         const std::optional<QList<double>> at = parseNumbers(parser.value(point), 2);
         if (!at)
             return usage(QStringLiteral("--point %1: scrivere X,Y (numeri, punto decimale)").arg(parser.value(point)));
+        if (!onSomeSheet(*at))
+            return usage(QStringLiteral("--point %1: coordinate fuori misura (al massimo %2 cm)")
+                             .arg(parser.value(point))
+                             .arg(kFarthestCentimetre, 0, 'f', 0));
         drawing.point = QPointF(at->at(0), at->at(1));
         if (parser.isSet(scale)) {
             const std::optional<double> denominator = parseNumber(parser.value(scale));
@@ -281,6 +296,10 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
             const std::optional<QList<double>> numbers = parseNumbers(parser.value(segment), 5);
             if (!numbers)
                 return usage(QStringLiteral("--segment %1: scrivere X1,Y1,X2,Y2,METRI").arg(parser.value(segment)));
+            if (!onSomeSheet(numbers->mid(0, 4)))
+                return usage(QStringLiteral("--segment %1: coordinate fuori misura (al massimo %2 cm)")
+                                 .arg(parser.value(segment))
+                                 .arg(kFarthestCentimetre, 0, 'f', 0));
             EstimateRequest::Segment drawn{QPointF(numbers->at(0), numbers->at(1)),
                                            QPointF(numbers->at(2), numbers->at(3)), numbers->at(4)};
             if (drawn.metres <= 0.0)

@@ -2,9 +2,9 @@
 // The chain runs through the same core as the windows (cli/BatchEstimate); this file only reads the
 // command line, orders the outputs and turns failures into exit statuses: 0 success, 1 a data or
 // file error (the windows' Italian message on standard error), 2 a usage error (what is wrong and a
-// one-line hint). Either every output is written or none: the map and the report file are written
-// only once everything else has succeeded, and the report is taken back if the map cannot be put in
-// place after it.
+// one-line hint). Either every output is written or none: the map is prepared aside, standard output
+// is written and checked, the report file appended, and only then the map put in place; the report
+// is taken back if that last step fails.
 #include "cli/BatchEstimate.h"
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateJson.h"
@@ -13,6 +13,7 @@
 #include "estimate/Report.h"
 #include "xls/XlsWorkbookOpener.h"
 #include "platform/DrivePaths.h"
+#include "platform/SystemFile.h"
 #include "platform/UserDrive.h"
 
 #include <QCoreApplication>
@@ -21,8 +22,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -31,11 +32,13 @@ constexpr int kSuccess = 0;
 constexpr int kDataError = 1;
 constexpr int kUsageError = 2;
 
-void write(std::FILE *stream, const QString &text)
+// False when the text did not all arrive (a full disk behind a redirection, a closed pipe).
+bool write(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    const std::size_t written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    return std::fflush(stream) == 0 && written == static_cast<std::size_t>(bytes.size()) && !std::ferror(stream);
 }
 
 int usageError(const QString &message)
@@ -72,6 +75,17 @@ struct FileBefore
     }
 };
 
+int standardOutputFailed()
+{
+    return dataError(
+        QStringLiteral("Impossibile scrivere sullo standard output: %1.").arg(SystemFile::reason(errno ? errno : EIO)));
+}
+
+QString mapNotSaved(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Impossibile salvare la mappa \"%1\": %2.").arg(path, reason);
+}
+
 // Two local paths that name one file (through "..", or a link to an existing file).
 bool samePlace(const QString &a, const QString &b)
 {
@@ -105,8 +119,7 @@ int main(int argc, char *argv[])
 
     const CommandLineOutcome parsed = parseEstimateCommandLine(QCoreApplication::arguments());
     if (!parsed.helpText.isEmpty()) {
-        write(stdout, parsed.helpText);
-        return kSuccess;
+        return write(stdout, parsed.helpText) ? kSuccess : standardOutputFailed();
     }
     if (!parsed.request)
         return usageError(parsed.usageError);
@@ -123,8 +136,7 @@ int main(int argc, char *argv[])
         QString text;
         for (const QString &entry : outcome.classEntries)
             text += entry + QLatin1Char('\n');
-        write(stdout, text);
-        return kSuccess;
+        return write(stdout, text) ? kSuccess : standardOutputFailed();
     }
 
     const Estimate &estimate = *outcome.estimate;
@@ -138,45 +150,43 @@ int main(int argc, char *argv[])
         ? drives.toLocal(reportFileName(outcome.outputPrefix, now, reportedSubstanceName(estimate)))
         : QString();
 
-    // The map is drawn in memory and written aside; it replaces --out only once the report file,
-    // if asked for, has been written too.
-    std::optional<QSaveFile> mapFile;
+    // The map is drawn in memory and written aside; it replaces --out only once standard output and
+    // the report file, if asked for, have been written too.
+    std::shared_ptr<SystemFile::Replacement> mapFile;
     if (request.map) {
         const MapOverlay overlay = DrawMapOverlay(drives, *request.map, estimate.distances);
         if (!overlay.ok())
             return overlay.usageError ? usageError(overlay.error) : dataError(overlay.error);
         const QString outPath = drives.toLocal(request.map->outFile);
         if (!reportPath.isEmpty() && samePlace(outPath, reportPath))
-            return dataError(QStringLiteral("Impossibile salvare la mappa \"%1\": è il file del report, che non "
-                                            "viene mai sostituito.")
-                                 .arg(outPath));
-        mapFile.emplace(outPath);
-        if (!mapFile->open(QIODevice::WriteOnly) || mapFile->write(overlay.bmp) != overlay.bmp.size()) {
-            const QString reason = mapFile->errorString();
-            mapFile->cancelWriting();
-            return dataError(QStringLiteral("Impossibile salvare la mappa \"%1\": %2.").arg(outPath, reason));
-        }
+            return dataError(
+                mapNotSaved(outPath, QStringLiteral("è il file del report, che non viene mai sostituito")));
+        const Outcome<std::shared_ptr<SystemFile::Replacement>> prepared
+            = SystemFile::Replacement::prepare(outPath, overlay.bmp);
+        if (!prepared.ok())
+            return dataError(mapNotSaved(outPath, prepared.error().detail));
+        mapFile = prepared.value();
     }
+
+    if (!write(stdout, standardOutput))
+        return standardOutputFailed();
 
     std::optional<FileBefore> reportBefore;
     if (request.reportFile) {
         reportBefore.emplace(reportPath);
         const Outcome<QString> appended = AppendReportFile(outcome.outputPrefix, drives, now, estimate);
-        if (!appended.ok()) {
-            if (mapFile)
-                mapFile->cancelWriting();
+        if (!appended.ok())
             return dataError(appended.error().message());
+    }
+
+    if (mapFile) {
+        if (const Status committed = mapFile->commit(); !committed.ok()) {
+            if (reportBefore)
+                reportBefore->restore();
+            return dataError(mapNotSaved(mapFile->target(), committed.error().detail));
         }
     }
 
-    if (mapFile && !mapFile->commit()) {
-        if (reportBefore)
-            reportBefore->restore();
-        return dataError(QStringLiteral("Impossibile salvare la mappa \"%1\": %2.")
-                             .arg(mapFile->fileName(), mapFile->errorString()));
-    }
-
-    write(stdout, standardOutput);
     if (!reportPath.isEmpty())
         write(stderr, reportPath + QLatin1Char('\n'));
     return kSuccess;

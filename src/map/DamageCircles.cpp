@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <limits>
 
 namespace map {
 
@@ -19,7 +20,7 @@ std::optional<float> damageRadius(const DamageDistance &distance, double scaleFa
     if (distance.notAvailable)
         return std::nullopt;
     const double radius = distance.metres * scaleFactor * 100.0;
-    if (!std::isfinite(radius) || radius < 0.0)
+    if (!std::isfinite(radius) || radius < 0.0 || radius > std::numeric_limits<float>::max())
         return std::nullopt;
     return static_cast<float>(radius);
 }

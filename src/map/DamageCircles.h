@@ -19,7 +19,7 @@ namespace map {
 
 // The radius in drawing units of a damage distance in metres: metres x 100 x scaleFactor, computed
 // in double precision and kept in single precision. Nothing for a distance that is not available or
-// that gives a negative or non-finite radius: such an area is not drawn.
+// that gives a negative, non-finite or immeasurably large radius: such an area is not drawn.
 [[nodiscard]] std::optional<float> damageRadius(const DamageDistance &distance, double scaleFactor);
 
 using DamageAreas = std::array<DamageDistance, kDistanceSlots>;

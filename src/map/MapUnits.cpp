@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 
 namespace map {
@@ -57,8 +58,13 @@ QPointF MapUnits::toUnits(QPointF pixel) const
 
 QPoint MapUnits::toPixel(QPointF units) const
 {
-    return {static_cast<int>(std::floor(units.x() * m_pixelsPerUnitX + 1e-6)),
-            static_cast<int>(std::floor(units.y() * m_pixelsPerUnitY + 1e-6))};
+    // Far beyond any sheet, but inside what a pixel coordinate can hold (NaN counts as far left).
+    const auto pixel = [](double value) {
+        constexpr double kFar = 1e9;
+        value = std::floor(value + 1e-6);
+        return static_cast<int>(value > -kFar ? std::min(value, kFar) : -kFar);
+    };
+    return {pixel(units.x() * m_pixelsPerUnitX), pixel(units.y() * m_pixelsPerUnitY)};
 }
 
 } // namespace map
