@@ -11,6 +11,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <cmath>
 
 using namespace map;
@@ -188,6 +190,14 @@ private slots:
         QTest::newRow("truncated") << bmp(small).chopped(1) << "MapUnreadable: file troncato";
         QTest::newRow("claims 100000 x 100000")
             << bmp({}, 0, 0, 100000, 100000) + QByteArray(64, '\0') << "MapUnreadable: immagine troppo grande";
+        // 1 KB of palette and run-length codes whose 32-bit copy alone would take a gigabyte.
+        QByteArray rle8 = bmp({}, 0, 0, 16000, 16000).left(54) + QByteArray(1024, '\0') + QByteArray("\0\1", 2);
+        qToLittleEndian<quint32>(54 + 1024, rle8.data() + 10);
+        qToLittleEndian<quint16>(8, rle8.data() + 28);
+        qToLittleEndian<quint32>(1, rle8.data() + 30);
+        QTest::newRow("palette 16000 x 16000, run-length") << rle8 << "MapUnreadable: immagine troppo grande";
+        QTest::newRow("a FIFO") << QByteArray("fifo")
+                                << "MapUnopenable: non è un file normale (è un dispositivo, una FIFO o un socket)";
     }
     void loadingMaps()
     {
@@ -195,7 +205,10 @@ private slots:
         QFETCH(QString, loaded);
         const QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("zona industriale.bmp"));
-        QVERIFY(bytes == "none" || writeBytes(path, bytes));
+        if (bytes == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(bytes == "none" || writeBytes(path, bytes));
         const Outcome<MapBitmap> map = loadMapBitmap(path);
         if (!map.ok()) {
             QCOMPARE(map.error().file, QStringLiteral("zona industriale.bmp"));
