@@ -1,5 +1,6 @@
 // zefro-estimate run as a program: usage and data errors, which write nothing; the report lines and
 // the JSON object; the class list and the default drive root; the report file and the map it draws.
+#include "catalogue/HazardClass.h"
 #include "cli/BatchEstimate.h"
 #include "estimate/NumberText.h"
 #include "estimate/OutputFileName.h"
@@ -272,6 +273,28 @@ private slots:
             QCOMPARE(subclass.isNull(), !hazard->isToxic() || slot % 2 == 1 || text == kNotAvailable);
             QVERIFY(subclass.isNull() || report[8 + slot].startsWith(start + "classe " + subclass.toString() + ' '));
         }
+    }
+
+    // The bundled data ship sealed: a table changed afterwards stops every estimate, by name, until the
+    // data are sealed again; --check-data says how they stand.
+    void sealedData()
+    {
+        const auto drive = testDriveWith();
+        const QStringList ammonia{"--name", "Ammoniaca", "--class", "51", "--hypothesis", "1", "--containment", "3"};
+        const QString table = kDataFolder + "513.xls", sealFile = drive->local(kDataFolder + "sigillo.txt");
+        QVERIFY(run(on(*drive, {"--check-data"})).out.endsWith(": 36 tabelle sigillate, tutte conformi.\n"));
+        QVERIFY(writeBytes(drive->local(table), fileBytes(drive->local(table)) + "x"));
+        const Run refused = run(on(*drive, ammonia)), checked = run(on(*drive, {"--check-data"}));
+        QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(refused.err,
+                 "Le tabelle di dati non sono quelle sigillate (sigillo.txt):\n" + table
+                     + "\n(modificato dopo il sigillo)\n\nRimettere le tabelle approvate, oppure sigillare di nuovo "
+                       "quelle presenti con zefro-estimate --seal-data.\n");
+        QCOMPARE(checked.exitCode, 1);
+        QVERIFY2(checked.out.endsWith(": 36 tabelle sigillate.\n513.xls: modificata dopo il sigillo\n"),
+                 qPrintable(checked.out));
+        QCOMPARE(run(on(*drive, {"--seal-data"})).out, "Sigillate 36 tabelle di dati in " + sealFile + '\n');
+        QCOMPARE(run(on(*drive, ammonia)).exitCode, 0);
     }
 
     // The answers without an estimate: the help, before anything else; the class-list entries in table

@@ -3,6 +3,7 @@
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "platform/Configuration.h"
+#include "platform/DataSeal.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/TextFile.h"
 #include "platform/UserDrive.h"
@@ -311,6 +312,39 @@ private slots:
         }
         QCOMPARE(QDir(drive.local(kOutput)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{QFileInfo(folder).fileName()});
+    }
+
+    // A sealed folder: a workbook changed (same size), removed or added is named; other files do not
+    // count; the checker hashes again what changed since it last found the folder sound.
+    void sealedData()
+    {
+        const QTemporaryDir dir;
+        for (const char *name : {"a.xls", "b.XLS", "nota.txt"})
+            QVERIFY(writeBytes(dir.filePath(name), name));
+        QCOMPARE(DataSeal::readSeal(dir.path()).value(), std::nullopt);
+        const QDateTime when(QDate(2026, 12, 7), QTime(10, 15));
+        QCOMPARE(DataSeal::sealFolder(dir.path(), when).value().files.size(), std::size_t(2));
+        const std::optional<DataSeal::Seal> seal = DataSeal::readSeal(dir.path()).value();
+        QVERIFY(seal && seal->sealedAt == when);
+        QCOMPARE(
+            seal->files.front(),
+            (DataSeal::SealedFile{"a.xls", 5, QCryptographicHash::hash("a.xls", QCryptographicHash::Sha256).toHex()}));
+        DataSeal::Checker checker;
+        QCOMPARE(checker.check(dir.path()).value(), std::vector<DataSeal::Breach>{});
+
+        using K = DataSeal::Breach::Kind;
+        QVERIFY(writeBytes(dir.filePath("a.xls"), "A.xls") && QFile::remove(dir.filePath("b.XLS"))
+                && writeBytes(dir.filePath("c.xls"), "c") && writeBytes(dir.filePath("nota.txt"), "altro"));
+        QFile(dir.filePath("a.xls"))
+            .setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+        const std::vector<DataSeal::Breach> expected{
+            {K::Changed, "a.xls"}, {K::Missing, "b.XLS"}, {K::Unsealed, "c.xls"}};
+        QCOMPARE(checker.check(dir.path()).value(), expected);
+
+        QVERIFY(writeBytes(dir.filePath(DataSeal::kFileName),
+                           "# ZEFRO: tabelle di dati sigillate il 2026-12-07 10:15:00\na.xls\t5\n"));
+        QCOMPARE(DataSeal::readSeal(dir.path()).error().detail,
+                 "riga 2: servono nome, byte e somma SHA-256 separati da tabulazioni");
     }
 
     // Writes cut short by the system (here a file-size limit; a full disk fails the same way): an append

@@ -12,6 +12,7 @@
 #include "app/TutorialWindow.h"
 #include "app/WrappingButton.h"
 #include "catalogue/HazardClass.h"
+#include "catalogue/SealedWorkbookOpener.h"
 #include "estimate/EstimateChain.h"
 #include "estimate/Report.h"
 #include "platform/Configuration.h"
@@ -50,7 +51,8 @@ bool titleFits(const QFont &font, const QString &text, const QSize &area)
 MainWindow::MainWindow(Platform &platform, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
-    , m_workbooks(std::make_unique<XlsWorkbookOpener>(platform.drives))
+    , m_workbooks(std::make_unique<SealedWorkbookOpener>(std::make_unique<XlsWorkbookOpener>(platform.drives),
+                                                         platform.drives))
     , m_chain(std::make_unique<EstimateChain>(*m_workbooks))
 {
     setObjectName(QStringLiteral("Form1_ms"));

@@ -102,7 +102,7 @@ private:
     ConfigBox *m_configBox = nullptr;
     TutorialWindow *m_tutorial = nullptr; // created by the first "&Help", then kept
     QPointer<CreditsBox> m_credits; // the open credits box, if any
-    std::unique_ptr<WorkbookOpener> m_workbooks; // the data workbooks, through the drive paths
+    std::unique_ptr<WorkbookOpener> m_workbooks; // the data workbooks, through the drive paths and their seal
     QPointer<MapWindow> m_map; // created by the estimate, deleted when closed
     QString m_outputPrefix; // configuration entry 8, read at start and Reset
 

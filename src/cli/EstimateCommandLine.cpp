@@ -20,6 +20,7 @@ QString helpText()
         "                 [--report-file] [--json]\n"
         "                 [--map FILE.bmp --point X,Y (--scale N | --segment X1,Y1,X2,Y2,METRI) --out FILE.bmp]\n"
         "  zefro-estimate [--drive-root DIR] --classes (--name NOME | --cas CAS)\n"
+        "  zefro-estimate [--drive-root DIR] (--seal-data | --check-data)\n"
         "\n"
         "Stima le distanze di danno come il pulsante \"Stima distanza di danno e visualizzazione su mappa\"\n"
         "della finestra principale, sulle stesse tabelle, e scrive le sedici righe del report.\n"
@@ -45,6 +46,9 @@ QString helpText()
         "  --segment X1,Y1,X2,Y2,METRI  riscalatura: segmento sulla mappa e sua lunghezza reale in metri\n"
         "  --out FILE.bmp       dove salvare la mappa con le aree di danno\n"
         "  --classes            elenca le classi trovate per la sostanza, una per riga\n"
+        "  --seal-data          sigilla le tabelle di dati: nome, byte e somma SHA-256 di ciascuna in\n"
+        "                       sigillo.txt, nella loro cartella; da allora ogni stima le confronta con il sigillo\n"
+        "  --check-data         confronta le tabelle di dati con il loro sigillo e dice come stanno\n"
         "  -h, --help           questo aiuto\n"
         "\n"
         "Stato d'uscita: 0 riuscito, 1 errore dei dati o di un file, 2 errore d'uso.\n");
@@ -157,9 +161,11 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     const QCommandLineOption scale(QStringLiteral("scale"), QString(), QStringLiteral("N"));
     const QCommandLineOption segment(QStringLiteral("segment"), QString(), QStringLiteral("X1,Y1,X2,Y2,METRI"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE.bmp"));
-    const QList<QCommandLineOption> all{help,        driveRoot,  name,        cas,     quickPick, classes,
-                                        classOption, hypothesis, containment, range,   json,      reportFile,
-                                        mapOption,   point,      scale,       segment, out};
+    const QCommandLineOption sealData(QStringLiteral("seal-data"));
+    const QCommandLineOption checkData(QStringLiteral("check-data"));
+    const QList<QCommandLineOption> all{help,       driveRoot,   name,  cas,      quickPick,  classes,   classOption,
+                                        hypothesis, containment, range, json,     reportFile, mapOption, point,
+                                        scale,      segment,     out,   sealData, checkData};
     parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
@@ -188,6 +194,19 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     request.driveRoot = parser.value(driveRoot);
     if (parser.isSet(driveRoot) && request.driveRoot.isEmpty())
         return usage(QStringLiteral("--drive-root vuoto"));
+
+    if (parser.isSet(sealData) || parser.isSet(checkData)) {
+        const QString task = parser.isSet(sealData) ? QStringLiteral("--seal-data") : QStringLiteral("--check-data");
+        for (const QCommandLineOption &option : all) {
+            const bool allowed = option.names() == driveRoot.names()
+                || option.names() == (parser.isSet(sealData) ? sealData : checkData).names();
+            if (!allowed && parser.isSet(option))
+                return usage(QStringLiteral("%1 non si combina con --%2").arg(task, option.names().last()));
+        }
+        request.dataTask = parser.isSet(sealData) ? EstimateRequest::DataTask::Seal : EstimateRequest::DataTask::Check;
+        outcome.request = request;
+        return outcome;
+    }
 
     const int substanceOptions = int(parser.isSet(name)) + int(parser.isSet(cas)) + int(parser.isSet(quickPick));
     if (substanceOptions != 1)

@@ -19,6 +19,11 @@ struct EstimateRequest
 
     bool listClasses = false; // --classes: only the class-list entries the lookup finds
 
+    // --seal-data / --check-data: seal the data workbooks, or report how they stand against their
+    // seal, instead of an estimate.
+    enum class DataTask { None, Seal, Check };
+    DataTask dataTask = DataTask::None;
+
     QString classCode; // --class list code, empty when not given
     int hypothesis = 0; // 1 "Ipotesi più probabile", 2 "Ipotesi media"
     int containment = 0; // 1..5 in the containment list's order

@@ -5,6 +5,8 @@
 // one-line hint). Either every output is written or none: the map is prepared aside, standard output
 // is written and checked, the report file appended, and only then the map put in place; the report
 // is taken back if that last step fails.
+#include "catalogue/HazardClass.h"
+#include "catalogue/SealedWorkbookOpener.h"
 #include "cli/BatchEstimate.h"
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateJson.h"
@@ -12,6 +14,7 @@
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "xls/XlsWorkbookOpener.h"
+#include "platform/DataSeal.h"
 #include "platform/DrivePaths.h"
 #include "platform/SystemFile.h"
 #include "platform/UserDrive.h"
@@ -110,6 +113,47 @@ QString driveRoot(const EstimateRequest &request)
     return location.installedTree;
 }
 
+// --seal-data and --check-data on the data folder of the drive root.
+int runDataTask(const DrivePaths &drives, EstimateRequest::DataTask task)
+{
+    const QString folder = drives.toLocal(kDataFolder);
+    const QString sealFile = QDir(folder).filePath(QLatin1String(DataSeal::kFileName));
+    if (task == EstimateRequest::DataTask::Seal) {
+        const Outcome<DataSeal::Seal> sealed = DataSeal::sealFolder(folder, QDateTime::currentDateTime());
+        if (!sealed.ok())
+            return dataError(sealed.error().message());
+        return write(stdout,
+                     QStringLiteral("Sigillate %1 tabelle di dati in %2\n")
+                         .arg(sealed.value().files.size())
+                         .arg(sealFile))
+            ? kSuccess
+            : standardOutputFailed();
+    }
+    const Outcome<std::optional<DataSeal::Seal>> seal = DataSeal::readSeal(folder);
+    if (!seal.ok())
+        return dataError(seal.error().message());
+    if (!seal.value())
+        return write(stdout, QStringLiteral("Le tabelle di dati in %1 non sono sigillate.\n").arg(folder))
+            ? kSuccess
+            : standardOutputFailed();
+    const Outcome<std::vector<DataSeal::Breach>> breaches = DataSeal::checkFolder(folder, *seal.value());
+    if (!breaches.ok())
+        return dataError(breaches.error().message());
+    QString text = QStringLiteral("Sigillo %1 del %2: %3 tabelle sigillate")
+                       .arg(sealFile, seal.value()->sealedAt.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
+                       .arg(seal.value()->files.size());
+    text += breaches.value().empty() ? QStringLiteral(", tutte conformi.\n") : QStringLiteral(".\n");
+    for (const DataSeal::Breach &breach : breaches.value()) {
+        static const QStringList kinds{QStringLiteral("modificata dopo il sigillo"),
+                                       QStringLiteral("sigillata ma mancante"),
+                                       QStringLiteral("aggiunta dopo il sigillo")};
+        text += breach.name + QStringLiteral(": ") + kinds.at(int(breach.kind)) + QLatin1Char('\n');
+    }
+    if (!write(stdout, text))
+        return standardOutputFailed();
+    return breaches.value().empty() ? kSuccess : kDataError;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -126,7 +170,9 @@ int main(int argc, char *argv[])
     const EstimateRequest &request = *parsed.request;
 
     const DrivePaths drives(driveRoot(request));
-    const XlsWorkbookOpener opener(drives);
+    if (request.dataTask != EstimateRequest::DataTask::None)
+        return runDataTask(drives, request.dataTask);
+    const SealedWorkbookOpener opener(std::make_unique<XlsWorkbookOpener>(drives), drives);
     const BatchOutcome outcome = RunBatchEstimate(drives, opener, request);
     if (outcome.failure) {
         return outcome.failure->kind == BatchFailure::Kind::Usage ? usageError(outcome.failure->message)

@@ -26,9 +26,15 @@ QString Error::message() const
     case K::MissingWorkbook: return located(QStringLiteral("Il file di dati non esiste"), *this);
     case K::NotAWorkbook: return located(QStringLiteral("Il file di dati non è una cartella di lavoro .xls"), *this);
     case K::DamagedWorkbook: return located(QStringLiteral("Il file di dati è danneggiato o incompleto"), *this);
+    case K::EncryptedWorkbook:
+        return located(QStringLiteral("Il file di dati è una cartella protetta da password"), *this);
     case K::NoSuchSheet: return located(QStringLiteral("Il foglio di lavoro richiesto non esiste"), *this);
     case K::BadCellAddress: return located(QStringLiteral("Indirizzo di cella non valido"), *this);
     case K::UnreadableCell: return located(QStringLiteral("Impossibile leggere la cella"), *this);
+    case K::DataNotAsSealed:
+        return located(QStringLiteral("Le tabelle di dati non sono quelle sigillate (sigillo.txt)"), *this)
+            + QStringLiteral("\n\nRimettere le tabelle approvate, oppure sigillare di nuovo quelle presenti con "
+                             "zefro-estimate --seal-data.");
     case K::RangeBoundNotANumber: return located(QStringLiteral("Il limite di un range non è un numero"), *this);
     case K::DistanceNotANumber: return located(QStringLiteral("Il valore della distanza non è un numero"), *this);
     case K::TooManyCorrespondenceRows:

@@ -16,9 +16,13 @@ struct Error
         MissingWorkbook,
         NotAWorkbook,
         DamagedWorkbook,
+        EncryptedWorkbook, // protected by a password: it cannot be read without it
         NoSuchSheet,
         BadCellAddress,
         UnreadableCell,
+        // The data folder is sealed and a workbook differs from the seal. file: the workbook's system
+        // path; detail: changed, missing or not sealed.
+        DataNotAsSealed,
         // A table holds something the estimate cannot use.
         RangeBoundNotANumber,
         DistanceNotANumber,
