@@ -249,6 +249,10 @@ private slots:
     {
         const QImage client = noise(300, 200), whole = drawWindowFrame(client, QStringLiteral("Finestra di prova"));
         QCOMPARE(whole.copy(kFrameBorder, kFrameBorder + kTitleBarHeight, 300, 200), client);
+        QVERIFY(whole.pixel(0, 0) == qRgb(255, 255, 255) && whole.pixel(whole.width() - 1, 5) == qRgb(64, 64, 64));
+        // A palette image keeps its own colours when no palette is given.
+        const QImage indexed = client.convertToFormat(QImage::Format_Indexed8);
+        QCOMPARE(BitmapToPicture(indexed).bitmap.colorTable(), indexed.colorTable());
         // Relatively taller than the printable area, a picture fills its height, else its width.
         QCOMPARE(QList<QSizeF>({fittedPrintSize({1024, 768}, {2000, 1000}), fittedPrintSize({500, 500}, {800, 1000}),
                                 fittedPrintSize({0, 5}, {8, 8})}),

@@ -116,7 +116,7 @@ std::unique_ptr<MainWindowDriver> propaneEstimate()
 }
 
 // Actions on the map window besides those of MainWindowDriver::act ("map:BUTTON" clicks a button):
-// "file NAME", "scale ENTRY", "field NAME=TEXT" (typed), "press X,Y" or "drag X,Y X,Y ..." with the
+// "file NAME", "drive ENTRY", "scale ENTRY", "field NAME=TEXT" (typed), "press X,Y" or "drag X,Y X,Y ..." with the
 // left button (a press, moves, a release), "rpress X,Y" with the right one, "folder NAME", "close".
 bool act(MainWindowDriver &run, const QStringList &actions)
 {
@@ -129,6 +129,10 @@ bool act(MainWindowDriver &run, const QStringList &actions)
             if (items.size() != 1)
                 return false;
             QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
+        } else if (verb == QStringLiteral("drive")) {
+            auto *drives = window->findChild<QComboBox *>(QStringLiteral("Drive1"));
+            if (!chooseEntry(drives, drives->findText(what)))
+                return false;
         } else if (verb == QStringLiteral("scale")) {
             auto *scales = window->findChild<QComboBox *>(QStringLiteral("Combo2"));
             if (!chooseEntry(scales, scales->findText(what)))
@@ -592,6 +596,10 @@ private slots:
               };
         row("estimate shown", {}, chooser + " Command5 output2");
         row("file chosen", {"file " + kMap}, scales + " Command3 Command5 output2");
+        row("drive / and back to c:, down to the maps",
+            {"drive /", "drive c:", "folder revisione metodo speditivo", "folder dati", "folder cartografia",
+             "folder raster"},
+            chooser + " Command5 output2");
         row("user-defined scale", userScale, scaleChosen);
         row("areas drawn", kDrawn, drawn, {cancel}, "red 647,560");
         row("areas at a typed scale",
