@@ -24,7 +24,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://localhost/zefro")
-# The shared libraries (Qt 6, FreeXL, libgsf) are found by dpkg-shlibdeps; what is loaded or started
+# The shared libraries (Qt 6) are found by dpkg-shlibdeps; what is loaded or started
 # at run time is named here: Qt's platform plugins, the fonts the windows are laid out with, and
 # xdg-open, the configuration's PDF reader.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

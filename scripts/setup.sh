@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libfreexl-dev libgsf-1-dev
+  qt6-base-dev
   libgtest-dev libbenchmark-dev
   python3 python3-xlwt python3-xlrd
   xvfb xauth fonts-dejavu-core fonts-liberation2 poppler-utils xdg-utils

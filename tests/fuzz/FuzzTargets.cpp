@@ -3,7 +3,6 @@
 #include "map/MapFiles.h"
 #include "platform/Configuration.h"
 #include "platform/DrivePaths.h"
-#include "xls/XlsFormulaCache.h"
 #include "xls/XlsWorkbook.h"
 
 #include <QDir>
@@ -34,10 +33,6 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 QString workbookInput(const QByteArray &bytes)
 {
-    // The program's own reader of the stored formula results sees every file, FreeXL or not.
-    const XlsFormulaCache cache = XlsFormulaCache::fromFileBytes(bytes);
-    if (!cache.ok() && cache.problem().isEmpty())
-        return QStringLiteral("formula cache failed without a reason");
     const QString path = scratch() + QStringLiteral("/input.xls");
     if (!writeFile(path, bytes))
         return {};
