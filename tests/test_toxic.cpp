@@ -57,6 +57,8 @@ private slots:
                                          << L{failure(Error::Kind::TooManyCorrespondenceRows, file + "|51")};
         QTest::newRow("a pair code as text")
             << L{"3: 51 0 10 3 x"} << L{failure(Error::Kind::RangeBoundNotANumber, file + "E3|")};
+        QTest::newRow("a class code as text, which would drop its ranges") // 'x: the text x
+            << L{"3: '4 0 10 3 4", "4: 51 0 10 3 4"} << L{failure(Error::Kind::ClassCodeAsText, file + "A3|4")};
     }
     void correspondence()
     {
@@ -66,8 +68,9 @@ private slots:
         for (const QString &row : rows) {
             QList<TestCell> cells;
             for (const QString &cell : row.section(QStringLiteral(": "), 1).split(QLatin1Char(' ')))
-                cells << (cell.toDouble() != 0 || cell == QLatin1String("0") ? TestCell(cell.toDouble())
-                                                                             : TestCell(cell));
+                cells << (cell.startsWith(QLatin1Char('\''))                       ? TestCell(cell.mid(1))
+                              : cell.toDouble() != 0 || cell == QLatin1String("0") ? TestCell(cell.toDouble())
+                                                                                   : TestCell(cell));
             book.setRow(2, QStringLiteral("A") + row.section(QLatin1Char(':'), 0, 0), cells);
         }
         const auto pairs = readRangeCorrespondence(book, 2, 51);

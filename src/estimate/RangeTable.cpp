@@ -48,6 +48,19 @@ Outcome<std::vector<PairRow>> readRangeCorrespondence(const Workbook &book, int 
         const Outcome<CellValue> code = book.readCell(sheet, cellAddress(QStringLiteral("A"), row));
         if (!code.ok())
             return code.error();
+        // A code typed as text would never match, and its class would silently lose its ranges.
+        if (code.value().isText()) {
+            bool number = false;
+            code.value().toText().trimmed().toDouble(&number);
+            if (number) {
+                Error error{Error::Kind::ClassCodeAsText};
+                error.file = book.name();
+                error.sheet = sheet;
+                error.cell = cellAddress(QStringLiteral("A"), row);
+                error.detail = code.value().toText();
+                return error;
+            }
+        }
         if (!(code.value() == wanted))
             continue;
         if (rows.size() == kMaxPairRows) {

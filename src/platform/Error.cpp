@@ -36,6 +36,9 @@ QString Error::message() const
             + QStringLiteral("\n\nRimettere le tabelle approvate, oppure sigillare di nuovo quelle presenti con "
                              "zefro-estimate --seal-data.");
     case K::RangeBoundNotANumber: return located(QStringLiteral("Il limite di un range non è un numero"), *this);
+    case K::ClassCodeAsText:
+        return located(QStringLiteral("Il codice di classe \"%1\" è scritto come testo, non come numero").arg(detail),
+                       *this, false);
     case K::DistanceNotANumber: return located(QStringLiteral("Il valore della distanza non è un numero"), *this);
     case K::TooManyCorrespondenceRows:
         return located(

@@ -25,6 +25,7 @@ struct Error
         DataNotAsSealed,
         // A table holds something the estimate cannot use.
         RangeBoundNotANumber,
+        ClassCodeAsText, // a class code of the range correspondence typed as text; detail: the text
         DistanceNotANumber,
         TooManyCorrespondenceRows, // detail: the class code
         BadZoneIndex, // detail: the zone cell as read
