@@ -30,6 +30,8 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppr
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_SYMBOLIZER_PATH=/usr/bin/llvm-symbolizer-14
 export QT_QPA_PLATFORM=offscreen
+# A crash inside an image library must show its report: nothing of standard error is kept quiet.
+export ZEFRO_DEBUG=1
 
 failed=()
 for target in "${targets[@]}"; do

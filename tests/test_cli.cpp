@@ -12,6 +12,7 @@
 #include "support/MainWindowDriver.h"
 #include "xls/XlsWorkbookOpener.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -38,6 +39,7 @@ Run run(const QStringList &arguments, const QString &driveRootVariable = {}, con
         process.setStandardOutputFile(outputFile);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("ZEFRO_DRIVE_ROOT");
+    environment.remove("ZEFRO_DEBUG");
     if (!driveRootVariable.isEmpty())
         environment.insert("ZEFRO_DRIVE_ROOT", driveRootVariable);
     process.setProcessEnvironment(environment);
@@ -159,6 +161,7 @@ private slots:
             << "La sostanza Acetone (CAS 67-64-1) non compare in nessuna tabella delle classi: nessuna stima è "
                "possibile.";
         QTest::newRow("map not a bitmap") << "piccola.bmp" << stored << 1 << QString();
+        QTest::newRow("map a PNG cut short, whose library complains") << "png.bmp" << stored << 1 << QString();
         QTest::newRow("report folder missing") << "output" << stored << 1 << QString();
         QTest::newRow("map onto a FIFO") << "fifo" << stored << 1 << QString();
         QTest::newRow("standard output on a full disk") << "/dev/full" << stored << 1
@@ -176,7 +179,14 @@ private slots:
         QString expected = status == 2 ? "zefro-estimate: " + message + '\n' + estimateUsageHint() + '\n' : message;
         if (damage == "config.txt" && QFile::remove(drive->local(Configuration::filePath())))
             expected = loadConfigurationFile(DrivePaths(drive->root())).error().message();
-        else if (damage == "piccola.bmp" && QFile::copy(m_map, map) && QFile::resize(map, 30))
+        else if (damage == "png.bmp") {
+            QImage picture(64, 64, QImage::Format_RGB32);
+            picture.fill(Qt::darkGreen);
+            QByteArray png;
+            QBuffer buffer(&png);
+            if (buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG") && writeBytes(map, png.left(60)))
+                expected = map::loadMapBitmap(map).error().message() + '\n'; // and nothing from libpng
+        } else if (damage == "piccola.bmp" && QFile::copy(m_map, map) && QFile::resize(map, 30))
             expected = map::loadMapBitmap(map).error().message();
         else if (damage == "output" && QDir(drive->local(kTestOutputFolder)).removeRecursively())
             expected = "Impossibile scrivere il file\n" + drive->local(kTestOutputFolder) + "ZEFRO  run ";
@@ -191,7 +201,8 @@ private slots:
         const QStringList before = filesUnder(drive->root());
         const Run result = run(on(*drive, arguments), {}, damage.startsWith("/dev/") ? damage : QString());
         QCOMPARE(result.exitCode, status);
-        QVERIFY2(status == 1 ? result.err.startsWith(expected) : result.err == expected, qPrintable(result.err));
+        QVERIFY2(status == 1 && damage != "png.bmp" ? result.err.startsWith(expected) : result.err == expected,
+                 qPrintable(result.err));
         // Standard output is written before the report file, so only that failure comes after it.
         QCOMPARE(result.out.isEmpty(), damage != "output");
         QCOMPARE(filesUnder(drive->root()), before);

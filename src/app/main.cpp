@@ -1,6 +1,7 @@
 #include "app/ApplicationExit.h"
 #include "app/MainWindow.h"
 #include "app/QtMessageBoxes.h"
+#include "platform/LibraryMessages.h"
 #include "platform/Platform.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/UserDrive.h"
@@ -10,6 +11,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    keepLibraryMessagesQuiet();
     // The program ends through ApplicationExit (Quit answered No, a configuration error), not when
     // its last window happens to close.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -16,6 +16,7 @@
 #include "xls/XlsWorkbookOpener.h"
 #include "platform/DataSeal.h"
 #include "platform/DrivePaths.h"
+#include "platform/LibraryMessages.h"
 #include "platform/SystemFile.h"
 #include "platform/UserDrive.h"
 
@@ -159,6 +160,7 @@ int runDataTask(const DrivePaths &drives, EstimateRequest::DataTask task)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    keepLibraryMessagesQuiet();
     QCoreApplication::setApplicationName(QStringLiteral("zefro-estimate"));
 
     const CommandLineOutcome parsed = parseEstimateCommandLine(QCoreApplication::arguments());

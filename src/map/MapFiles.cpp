@@ -2,6 +2,7 @@
 
 #include "estimate/OutputFileName.h"
 #include "platform/DrivePaths.h"
+#include "platform/LibraryMessages.h"
 #include "platform/SystemFile.h"
 
 #include <QFile>
@@ -91,6 +92,18 @@ bool fitsWithConversion(const QImageReader &reader)
     return bytes <= qint64(kMapAllocationLimitMb) * 1024 * 1024;
 }
 
+// The image reader's failure in the analyst's words.
+QString readerProblem(QImageReader::ImageReaderError error)
+{
+    switch (error) {
+    case QImageReader::UnsupportedFormatError: return QStringLiteral("formato d'immagine non riconosciuto");
+    case QImageReader::InvalidDataError: return QStringLiteral("dati dell'immagine non validi o incompleti");
+    case QImageReader::DeviceError:
+    case QImageReader::FileNotFoundError: return QStringLiteral("errore di lettura del file");
+    default: return QStringLiteral("immagine illeggibile");
+    }
+}
+
 } // namespace
 
 QString mapFilePath(const QString &folder, const QString &fileName)
@@ -133,13 +146,15 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
     if (const std::optional<PlainBmp> plain = plainTwentyFourBitBmp(fileStart)) {
         image = readPlainBmp(file, *plain, &problem);
     } else {
+        const QuietStandardError quiet; // libpng and the like print their own lines
         QImageReader reader(&file);
         reader.setAllocationLimit(kMapAllocationLimitMb);
         if (!fitsWithConversion(reader)) {
             problem = QStringLiteral("immagine troppo grande");
         } else {
             image = reader.read();
-            problem = reader.errorString();
+            if (image.isNull())
+                problem = readerProblem(reader.error());
         }
         // Palette and other formats are drawn on in 32-bit colour, so that the circles keep
         // their exact colours.
