@@ -31,9 +31,16 @@ struct Run
 };
 
 // The program, with ZEFRO_DRIVE_ROOT as given here (never as in the caller's environment), standard
-// output read or sent to a file.
-Run run(const QStringList &arguments, const QString &driveRootVariable = {}, const QString &outputFile = {})
+// output read or sent to a file, "fsize=N" in place of a file: under a limit of N bytes per file written.
+Run run(QStringList arguments, const QString &driveRootVariable = {}, QString outputFile = {})
 {
+    QString program = ZEFRO_ESTIMATE_PROGRAM;
+    if (outputFile.startsWith("fsize=")) {
+        arguments.prepend(program);
+        arguments.prepend("--" + outputFile);
+        program = "prlimit";
+        outputFile.clear();
+    }
     QProcess process;
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
@@ -43,7 +50,7 @@ Run run(const QStringList &arguments, const QString &driveRootVariable = {}, con
     if (!driveRootVariable.isEmpty())
         environment.insert("ZEFRO_DRIVE_ROOT", driveRootVariable);
     process.setProcessEnvironment(environment);
-    process.start(ZEFRO_ESTIMATE_PROGRAM, arguments);
+    process.start(program, arguments);
     const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
@@ -164,6 +171,9 @@ private slots:
         QTest::newRow("map a PNG cut short, whose library complains") << "png.bmp" << stored << 1 << QString();
         QTest::newRow("report folder missing") << "output" << stored << 1 << QString();
         QTest::newRow("map onto a FIFO") << "fifo" << stored << 1 << QString();
+        // A file-size limit fails a write half way, as a full disk does.
+        QTest::newRow("map cut short") << "fsize=3000" << stored << 1 << QString();
+        QTest::newRow("report file cut short") << "fsize=100" << stored << 1 << QString();
         QTest::newRow("standard output on a full disk") << "/dev/full" << stored << 1
                                                         << "Impossibile scrivere sullo standard output: spazio "
                                                            "esaurito sul disco.";
@@ -190,21 +200,29 @@ private slots:
             expected = map::loadMapBitmap(map).error().message();
         else if (damage == "output" && QDir(drive->local(kTestOutputFolder)).removeRecursively())
             expected = "Impossibile scrivere il file\n" + drive->local(kTestOutputFolder) + "ZEFRO  run ";
+        else if (damage == "fsize=3000")
+            expected = "Impossibile salvare la mappa \"" + drive->local("c:\\con aree.bmp")
+                + "\": file troppo grande per il sistema.";
+        else if (damage == "fsize=100")
+            expected = "Impossibile scrivere il file\n" + drive->local(kTestOutputFolder) + "ZEFRO  run ";
         else if (damage == "fifo"
                  && ::mkfifo(QFile::encodeName(drive->local("c:\\con aree.bmp")).constData(), 0600) == 0)
             expected
                 = "Impossibile salvare la mappa \"" + drive->local("c:\\con aree.bmp") + "\": non è un file normale";
         QVERIFY(!expected.isEmpty()); // the damage was done
-        if (status == 1)
+        if (damage == "fsize=100") // the report file, alone, crosses the limit
+            arguments << "--report-file";
+        else if (status == 1)
             arguments << QStringList{"--report-file", "--map", map,     "--point",         "2,1.5",
                                      "--scale",       "10000", "--out", "c:\\con aree.bmp"};
         const QStringList before = filesUnder(drive->root());
-        const Run result = run(on(*drive, arguments), {}, damage.startsWith("/dev/") ? damage : QString());
+        const Run result = run(on(*drive, arguments), {},
+                               damage.startsWith("/dev/") || damage.startsWith("fsize") ? damage : QString());
         QCOMPARE(result.exitCode, status);
         QVERIFY2(status == 1 && damage != "png.bmp" ? result.err.startsWith(expected) : result.err == expected,
                  qPrintable(result.err));
         // Standard output is written before the report file, so only that failure comes after it.
-        QCOMPARE(result.out.isEmpty(), damage != "output");
+        QCOMPARE(result.out.isEmpty(), damage != "output" && damage != "fsize=100");
         QCOMPARE(filesUnder(drive->root()), before);
         if (damage == "fifo")
             QVERIFY(QFileInfo(drive->local("c:\\con aree.bmp")).isFile() == false

@@ -4,6 +4,7 @@
 #include "platform/LibraryMessages.h"
 #include "platform/Platform.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/SystemFile.h"
 #include "platform/UserDrive.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     keepLibraryMessagesQuiet();
+    SystemFile::failWritesBeyondTheSizeLimit();
     // The program ends through ApplicationExit (Quit answered No, a configuration error), not when
     // its last window happens to close.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -161,6 +161,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     keepLibraryMessagesQuiet();
+    SystemFile::failWritesBeyondTheSizeLimit();
     QCoreApplication::setApplicationName(QStringLiteral("zefro-estimate"));
 
     const CommandLineOutcome parsed = parseEstimateCommandLine(QCoreApplication::arguments());

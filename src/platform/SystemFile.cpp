@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -89,6 +90,11 @@ mode_t newFileMode()
 }
 
 } // namespace
+
+void failWritesBeyondTheSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 QString reason(int errorNumber)
 {

@@ -13,6 +13,10 @@
 // the detail into their own error.
 namespace SystemFile {
 
+// Under a file-size limit the system ends a program whose write crosses it; called once at start,
+// such a write fails with an error instead, so that the program can take it back and say so.
+void failWritesBeyondTheSizeLimit();
+
 // Italian words for a system error number ("permesso negato", "spazio esaurito sul disco", ...).
 [[nodiscard]] QString reason(int errorNumber);
 
