@@ -55,7 +55,7 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
     if (!writer.write(image)) {
         overlay.bmp.clear();
         overlay.error
-            = QStringLiteral("Impossibile preparare la mappa con le aree di danno: %1.").arg(writer.errorString());
+            = QStringLiteral("Impossibile preparare la mappa con le aree di danno: immagine non scrivibile come BMP.");
     }
     return overlay;
 }

@@ -70,7 +70,7 @@ QImage readPlainBmp(QFile &file, const PlainBmp &bmp, QString *problem)
     for (int row = 0; row < bmp.height; ++row) {
         const int y = bmp.topDown ? row : bmp.height - 1 - row;
         if (file.read(reinterpret_cast<char *>(image.scanLine(y)), rowBytes) != rowBytes) {
-            *problem = file.errorString();
+            *problem = QStringLiteral("errore di lettura del file");
             return {};
         }
     }
@@ -138,7 +138,9 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
         return failed(Error::Kind::MapUnopenable, regular.error().detail);
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
-        return failed(Error::Kind::MapUnopenable, file.errorString());
+        return failed(Error::Kind::MapUnopenable,
+                      file.error() == QFileDevice::PermissionsError ? QStringLiteral("permesso negato")
+                                                                    : QStringLiteral("il file non si apre"));
     const QByteArray fileStart = file.peek(64);
 
     QImage image;

@@ -66,7 +66,7 @@ Status savePictureAsBmp(const Picture &picture, const QString &localPath)
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "bmp");
     if (!writer.write(picture.bitmap))
-        return failed(writer.errorString());
+        return failed(QStringLiteral("immagine non scrivibile come BMP"));
     const Status written = SystemFile::replaceAll(localPath, bytes);
     if (!written.ok())
         return failed(written.error().detail);
