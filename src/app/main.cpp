@@ -11,8 +11,8 @@
 
 int main(int argc, char *argv[])
 {
+    keepLibraryMessagesQuiet(); // before the application, whose start-up has its own warnings
     QApplication application(argc, argv);
-    keepLibraryMessagesQuiet();
     SystemFile::failWritesBeyondTheSizeLimit();
     // The program ends through ApplicationExit (Quit answered No, a configuration error), not when
     // its last window happens to close.

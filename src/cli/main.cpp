@@ -159,8 +159,8 @@ int runDataTask(const DrivePaths &drives, EstimateRequest::DataTask task)
 
 int main(int argc, char *argv[])
 {
+    keepLibraryMessagesQuiet(); // before the application, whose start-up has its own warnings
     QCoreApplication application(argc, argv);
-    keepLibraryMessagesQuiet();
     SystemFile::failWritesBeyondTheSizeLimit();
     QCoreApplication::setApplicationName(QStringLiteral("zefro-estimate"));
 
