@@ -159,6 +159,10 @@ private slots:
             "--range 4: l'elenco delle quantità offre 3 voci: 1 = \" 0 -  10\"; 2 = \" 10 -  50\"; 3 = \" 50 -  200\"");
         row("point right of the map", onMap + QStringList{"--point", "31.76,1", "--scale", "5000", "--report-file"},
             "--point 31.76,1" + offMap);
+        const QString mapAgain = QFileInfo(m_map).path() + "/./" + QFileInfo(m_map).fileName();
+        row("out on the map, spelt otherwise",
+            tanker + QStringList{"--map", m_map, "--out", mapAgain, "--point", "1,1", "--scale", "5000"},
+            "--out " + mapAgain + ": è la mappa di partenza, che non viene mai sostituita");
         row("point beyond any sheet", onMap + QStringList{"--point", "1e308,1", "--scale", "5000"},
             "--point 1e308,1: coordinate fuori misura (al massimo 100000 cm)");
         // Data errors: the configuration read first, the class search's own, the map, the report file.

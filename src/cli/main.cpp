@@ -207,6 +207,9 @@ int main(int argc, char *argv[])
         if (!overlay.ok())
             return overlay.usageError ? usageError(overlay.error) : dataError(overlay.error);
         const QString outPath = drives.toLocal(request.map->outFile);
+        if (samePlace(outPath, drives.toLocal(request.map->mapFile)))
+            return usageError(QStringLiteral("--out %1: è la mappa di partenza, che non viene mai sostituita")
+                                  .arg(request.map->outFile));
         if (!reportPath.isEmpty() && samePlace(outPath, reportPath))
             return dataError(
                 mapNotSaved(outPath, QStringLiteral("è il file del report, che non viene mai sostituito")));
