@@ -188,6 +188,8 @@ private slots:
         QTest::newRow("missing") << QByteArray("none") << "MapUnopenable";
         QTest::newRow("not a bitmap") << QByteArray("questo non è un bitmap\r\n").repeated(20) << "MapUnreadable";
         QTest::newRow("truncated") << bmp(small).chopped(1) << "MapUnreadable: file troncato";
+        QTest::newRow("palette, truncated") // the image reader would leave the missing rows unfilled
+            << fileBytes(raster + QStringLiteral("esempio 1-5000.bmp")).chopped(1500) << "MapUnreadable: file troncato";
         QTest::newRow("claims 100000 x 100000")
             << bmp({}, 0, 0, 100000, 100000) + QByteArray(64, '\0') << "MapUnreadable: immagine troppo grande";
         // 1 KB of palette and run-length codes whose 32-bit copy alone would take a gigabyte.

@@ -49,6 +49,26 @@ std::optional<PlainBmp> plainTwentyFourBitBmp(const QByteArray &fileStart)
     return PlainBmp{offset, width, std::abs(height), height < 0};
 }
 
+// The bytes an uncompressed BMP of any depth says its pixels take from the start of the file, or
+// nullopt for other files (compressed ones cannot tell before they are decoded). A file shorter than
+// that would leave rows the image reader never fills, which show leftover memory.
+std::optional<qint64> uncompressedBmpEnd(const QByteArray &fileStart)
+{
+    if (fileStart.size() < 54 || !fileStart.startsWith("BM"))
+        return std::nullopt;
+    const auto *bytes = reinterpret_cast<const uchar *>(fileStart.constData());
+    const quint32 infoSize = qFromLittleEndian<quint32>(bytes + 14);
+    const qint64 width = qFromLittleEndian<qint32>(bytes + 18);
+    const qint64 height = std::abs(qint64(qFromLittleEndian<qint32>(bytes + 22)));
+    const quint16 bitCount = qFromLittleEndian<quint16>(bytes + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(bytes + 30);
+    const bool uncompressed = compression == 0 || compression == 3 || compression == 6; // RGB, bit fields
+    if (infoSize < 40 || !uncompressed || width <= 0 || height == 0 || bitCount == 0 || bitCount > 32)
+        return std::nullopt;
+    const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
+    return qint64(qFromLittleEndian<quint32>(bytes + 10)) + rowBytes * height;
+}
+
 // Reads the rows of a plain 24-bit BMP; a null image when the file is shorter than it claims.
 QImage readPlainBmp(QFile &file, const PlainBmp &bmp, QString *problem)
 {
@@ -145,8 +165,11 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
 
     QImage image;
     QString problem;
+    const std::optional<qint64> pixelsEnd = uncompressedBmpEnd(fileStart);
     if (const std::optional<PlainBmp> plain = plainTwentyFourBitBmp(fileStart)) {
         image = readPlainBmp(file, *plain, &problem);
+    } else if (pixelsEnd && file.size() < *pixelsEnd) {
+        problem = QStringLiteral("file troncato");
     } else {
         const QuietStandardError quiet; // libpng and the like print their own lines
         QImageReader reader(&file);
