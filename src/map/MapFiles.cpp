@@ -66,7 +66,11 @@ std::optional<qint64> uncompressedBmpEnd(const QByteArray &fileStart)
     if (infoSize < 40 || !uncompressed || width <= 0 || height == 0 || bitCount == 0 || bitCount > 32)
         return std::nullopt;
     const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
-    return qint64(qFromLittleEndian<quint32>(bytes + 10)) + rowBytes * height;
+    qint64 pixelBytes = 0;
+    // A header whose size cannot even be counted is left to the size limits.
+    if (__builtin_mul_overflow(rowBytes, height, &pixelBytes))
+        return std::nullopt;
+    return qint64(qFromLittleEndian<quint32>(bytes + 10)) + pixelBytes;
 }
 
 // Reads the rows of a plain 24-bit BMP; a null image when the file is shorter than it claims.
