@@ -31,46 +31,58 @@ struct PlainBmp
     bool topDown = false;
 };
 
-std::optional<PlainBmp> plainTwentyFourBitBmp(const QByteArray &fileStart)
+// The fields of a BMP header that say how its pixels are laid out; nullopt for other files.
+struct BmpHeader
+{
+    quint32 pixelOffset = 0;
+    quint32 infoSize = 0;
+    qint32 width = 0;
+    qint32 height = 0; // negative: rows top-down
+    quint16 planes = 0;
+    quint16 bitCount = 0;
+    quint32 compression = 0;
+};
+
+std::optional<BmpHeader> bmpHeader(const QByteArray &fileStart)
 {
     if (fileStart.size() < 54 || !fileStart.startsWith("BM"))
         return std::nullopt;
     const auto *bytes = reinterpret_cast<const uchar *>(fileStart.constData());
-    const quint32 infoSize = qFromLittleEndian<quint32>(bytes + 14);
-    const qint32 width = qFromLittleEndian<qint32>(bytes + 18);
-    const qint32 height = qFromLittleEndian<qint32>(bytes + 22);
-    const quint16 planes = qFromLittleEndian<quint16>(bytes + 26);
-    const quint16 bitCount = qFromLittleEndian<quint16>(bytes + 28);
-    const quint32 compression = qFromLittleEndian<quint32>(bytes + 30);
-    const quint32 offset = qFromLittleEndian<quint32>(bytes + 10);
-    if (infoSize < 40 || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height == 0
-        || height == std::numeric_limits<qint32>::min() || offset < 14 + infoSize)
+    return BmpHeader{qFromLittleEndian<quint32>(bytes + 10), qFromLittleEndian<quint32>(bytes + 14),
+                     qFromLittleEndian<qint32>(bytes + 18),  qFromLittleEndian<qint32>(bytes + 22),
+                     qFromLittleEndian<quint16>(bytes + 26), qFromLittleEndian<quint16>(bytes + 28),
+                     qFromLittleEndian<quint32>(bytes + 30)};
+}
+
+std::optional<PlainBmp> plainTwentyFourBitBmp(const std::optional<BmpHeader> &header)
+{
+    if (!header)
         return std::nullopt;
-    return PlainBmp{offset, width, std::abs(height), height < 0};
+    const BmpHeader &h = *header;
+    if (h.infoSize < 40 || h.planes != 1 || h.bitCount != 24 || h.compression != 0 || h.width <= 0 || h.height == 0
+        || h.height == std::numeric_limits<qint32>::min() || h.pixelOffset < 14 + h.infoSize)
+        return std::nullopt;
+    return PlainBmp{h.pixelOffset, h.width, std::abs(h.height), h.height < 0};
 }
 
 // The bytes an uncompressed BMP of any depth says its pixels take from the start of the file, or
 // nullopt for other files (compressed ones cannot tell before they are decoded). A file shorter than
 // that would leave rows the image reader never fills, which show leftover memory.
-std::optional<qint64> uncompressedBmpEnd(const QByteArray &fileStart)
+std::optional<qint64> uncompressedBmpEnd(const std::optional<BmpHeader> &header)
 {
-    if (fileStart.size() < 54 || !fileStart.startsWith("BM"))
+    if (!header)
         return std::nullopt;
-    const auto *bytes = reinterpret_cast<const uchar *>(fileStart.constData());
-    const quint32 infoSize = qFromLittleEndian<quint32>(bytes + 14);
-    const qint64 width = qFromLittleEndian<qint32>(bytes + 18);
-    const qint64 height = std::abs(qint64(qFromLittleEndian<qint32>(bytes + 22)));
-    const quint16 bitCount = qFromLittleEndian<quint16>(bytes + 28);
-    const quint32 compression = qFromLittleEndian<quint32>(bytes + 30);
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6; // RGB, bit fields
-    if (infoSize < 40 || !uncompressed || width <= 0 || height == 0 || bitCount == 0 || bitCount > 32)
+    const BmpHeader &h = *header;
+    const bool uncompressed = h.compression == 0 || h.compression == 3 || h.compression == 6; // RGB, bit fields
+    const qint64 height = std::abs(qint64(h.height));
+    if (h.infoSize < 40 || !uncompressed || h.width <= 0 || height == 0 || h.bitCount == 0 || h.bitCount > 32)
         return std::nullopt;
-    const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
+    const qint64 rowBytes = (qint64(h.width) * h.bitCount + 31) / 32 * 4;
     qint64 pixelBytes = 0;
     // A header whose size cannot even be counted is left to the size limits.
     if (__builtin_mul_overflow(rowBytes, height, &pixelBytes))
         return std::nullopt;
-    return qint64(qFromLittleEndian<quint32>(bytes + 10)) + pixelBytes;
+    return qint64(h.pixelOffset) + pixelBytes;
 }
 
 // Reads the rows of a plain 24-bit BMP; a null image when the file is shorter than it claims.
@@ -169,8 +181,9 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
 
     QImage image;
     QString problem;
-    const std::optional<qint64> pixelsEnd = uncompressedBmpEnd(fileStart);
-    if (const std::optional<PlainBmp> plain = plainTwentyFourBitBmp(fileStart)) {
+    const std::optional<BmpHeader> header = bmpHeader(fileStart);
+    const std::optional<qint64> pixelsEnd = uncompressedBmpEnd(header);
+    if (const std::optional<PlainBmp> plain = plainTwentyFourBitBmp(header)) {
         image = readPlainBmp(file, *plain, &problem);
     } else if (pixelsEnd && file.size() < *pixelsEnd) {
         problem = QStringLiteral("file troncato");
@@ -196,8 +209,8 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
         return failed(Error::Kind::MapUnreadable, problem);
 
     SheetResolution stated{static_cast<double>(image.dotsPerMeterX()), static_cast<double>(image.dotsPerMeterY())};
-    if (const auto header = bmpHeaderResolution(fileStart))
-        stated = *header; // a BMP says itself whether it states a resolution (0 = not stated)
+    if (const auto resolution = bmpHeaderResolution(fileStart))
+        stated = *resolution; // a BMP says itself whether it states a resolution (0 = not stated)
     return MapBitmap{std::move(image), MapUnits::fromResolution(stated)};
 }
 

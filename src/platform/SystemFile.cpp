@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,6 +57,16 @@ QString kindOfNode(const struct stat &status)
     if (S_ISDIR(status.st_mode))
         return QStringLiteral("è una cartella, non un file");
     return QStringLiteral("non è un file normale (è un dispositivo, una FIFO o un socket)");
+}
+
+// Why an open file may not be read or written whole: not a regular file, or the system's reason.
+std::optional<QString> notARegularFile(int fd, struct stat &status)
+{
+    if (::fstat(fd, &status) != 0)
+        return reason(errno);
+    if (!S_ISREG(status.st_mode))
+        return kindOfNode(status);
+    return std::nullopt;
 }
 
 QString megabytes(qint64 bytes)
@@ -139,10 +150,8 @@ Outcome<QByteArray> readRegular(const QString &localPath, qint64 maxBytes)
     struct stat status
     {
     };
-    if (::fstat(fd.get(), &status) != 0)
-        return unreadable(reason(errno));
-    if (!S_ISREG(status.st_mode))
-        return unreadable(kindOfNode(status));
+    if (const std::optional<QString> why = notARegularFile(fd.get(), status))
+        return unreadable(*why);
     if (status.st_size > maxBytes)
         return unreadable(QStringLiteral("file troppo grande: %1, al massimo %2")
                               .arg(megabytes(status.st_size), megabytes(maxBytes)));
@@ -215,10 +224,8 @@ Status appendAll(const QString &localPath, const QByteArray &bytes)
     struct stat status
     {
     };
-    if (::fstat(fd.get(), &status) != 0)
-        return unwritable(reason(errno));
-    if (!S_ISREG(status.st_mode))
-        return unwritable(kindOfNode(status));
+    if (const std::optional<QString> why = notARegularFile(fd.get(), status))
+        return unwritable(*why);
 
     if (writeEverything(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close())
         return Done{};
