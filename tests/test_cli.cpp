@@ -233,6 +233,46 @@ private slots:
                     && QFileInfo::exists(drive->local("c:\\con aree.bmp")));
     }
 
+    // A real full disk, where the machine lets a test mount a small file system of its own (user and
+    // mount namespaces): the map and the report file are whole or not there at all.
+    void fullDiskLeavesNothing_data()
+    {
+        QTest::addColumn<QString>("folder"); // where the small file system goes, filled up first
+        QTest::addColumn<QString>("message");
+        QTest::newRow("map") << "c:\\pieno\\"
+                             << "\": spazio esaurito sul disco.";
+        QTest::newRow("report file") << QString(kTestOutputFolder) << "(spazio esaurito sul disco)";
+    }
+    void fullDiskLeavesNothing()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        const auto drive = testDriveWith("tiny");
+        const QString full = drive->local(folder);
+        QVERIFY(QDir().mkpath(full));
+        const QTemporaryDir aside;
+        const QString listing = aside.filePath("listing");
+        const QString script = "dir=$1; listing=$2; shift 2; mount -t tmpfs -o size=64k zefro \"$dir\" || exit 77; "
+                               "head -c 65536 /dev/zero > \"$dir/riempito\" 2>/dev/null; \"$@\"; status=$?; ls -A "
+                               "\"$dir\" > \"$listing\"; exit $status";
+        QStringList arguments = on(*drive, kAcetic + QStringList{"--containment", "3", "--report-file"});
+        if (QTest::currentDataTag() == QByteArray("map"))
+            arguments << QStringList{"--map",   m_map,   "--point", "2,1.5",
+                                     "--scale", "10000", "--out",   folder + "con aree.bmp"};
+        const QStringList before = filesUnder(drive->root());
+        QProcess process;
+        process.start("unshare",
+                      QStringList{"-rm", "sh", "-c", script, "sh", full, listing, ZEFRO_ESTIMATE_PROGRAM} + arguments);
+        QVERIFY(process.waitForFinished(120000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        if (process.exitCode() == 77 || err.startsWith("unshare:"))
+            QSKIP("no small file system can be mounted here; the file-size limit rows stand in for it");
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QCOMPARE(contents(listing), QByteArray("riempito\n")); // nothing new on the full disk
+        QCOMPARE(filesUnder(drive->root()), before);
+    }
+
     // Report lines that the choices decide, and the JSON object against the report.
     void reportAndJson_data()
     {
@@ -321,7 +361,8 @@ private slots:
         QCOMPARE(refused.exitCode, 1);
         QCOMPARE(refused.err,
                  "Le tabelle di dati non sono quelle sigillate (sigillo.txt):\n" + table
-                     + "\n(modificato dopo il sigillo)\n\nRimettere le tabelle approvate, oppure sigillare di nuovo "
+                     + "\n(su questo computer: " + drive->local(table)
+                     + ")\n(modificato dopo il sigillo)\n\nRimettere le tabelle approvate, oppure sigillare di nuovo "
                        "quelle presenti con zefro-estimate --seal-data.\n");
         QCOMPARE(checked.exitCode, 1);
         QVERIFY2(checked.out.endsWith(": 36 tabelle sigillate.\n513.xls: modificata dopo il sigillo\n"),

@@ -33,6 +33,13 @@ Error error(Error::Kind kind, const QString &file, const QString &detail, int sh
     return made;
 }
 
+Error workbookError(Error::Kind kind, const QString &file, const QString &detail, int sheet, const QString &cell)
+{
+    Error made = error(kind, file, detail, sheet, cell);
+    made.localPath.clear(); // the reader names a workbook by its system path only
+    return made;
+}
+
 QString shown(const Error &error) // a configuration error in short
 {
     return QStringList{"unreadable", "too short", "unwritable", "not storable"}.value(
@@ -77,6 +84,10 @@ private slots:
                    "Il foglio di lavoro richiesto non esiste:\nc:\\d\\41.xls\nfoglio 5, cella BY12\n(ha 4 fogli)"};
         QTest::newRow("file only") << error(K::MissingWorkbook, "c:\\d\\1.xls", {})
                                    << QStringList{"Il file di dati non esiste:\nc:\\d\\1.xls"};
+        QTest::newRow("where on this computer")
+            << DrivePaths(QStringLiteral("/r")).locate(workbookError(K::DamagedWorkbook, "c:\\d\\1.xls", "x", 2, "A1"))
+            << QStringList{"danneggiato o incompleto:\nc:\\d\\1.xls\n(su questo computer: /r/c/d/1.xls)\nfoglio 2, "
+                           "cella A1\n(x)"};
         QTest::newRow("detail in the words")
             << error(K::TooManyCorrespondenceRows, "c:\\d\\c.xls", "41", 1)
             << QStringList{"più di 10 righe per la classe 41:\nc:\\d\\c.xls\nfoglio 1"};

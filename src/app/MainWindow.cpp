@@ -51,8 +51,8 @@ bool titleFits(const QFont &font, const QString &text, const QSize &area)
 MainWindow::MainWindow(Platform &platform, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
-    , m_workbooks(std::make_unique<SealedWorkbookOpener>(std::make_unique<XlsWorkbookOpener>(platform.drives),
-                                                         platform.drives))
+    , m_workbooks(
+          std::make_unique<SealedWorkbookOpener>(std::make_unique<XlsWorkbookOpener>(platform.drives), platform.drives))
     , m_chain(std::make_unique<EstimateChain>(*m_workbooks))
 {
     setObjectName(QStringLiteral("Form1_ms"));
@@ -370,7 +370,7 @@ bool MainWindow::LookupSubstanceClasses(const std::optional<Substance> &substanc
     // until Reset.
     m_combo5->setEnabled(false);
     m_combo9->setEnabled(false);
-    m_platform.messages.notify(found.error().message(), MessageIcon::Critical);
+    m_platform.messages.notify(m_platform.drives.locate(found.error()).message(), MessageIcon::Critical);
     return false;
 }
 
@@ -483,7 +483,8 @@ MapWindow &MainWindow::mapWindow()
 
 void MainWindow::showStepError(const Error &error)
 {
-    m_platform.messages.notify(error.message(), error.isNotice() ? MessageIcon::None : MessageIcon::Critical);
+    m_platform.messages.notify(m_platform.drives.locate(error).message(),
+                               error.isNotice() ? MessageIcon::None : MessageIcon::Critical);
 }
 
 void MainWindow::Command1_Click()

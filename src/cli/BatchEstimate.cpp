@@ -93,7 +93,7 @@ BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
     EstimateChain chain(opener);
     const Outcome<std::vector<const HazardClass *>> found = chain.lookUpClasses(substance);
     if (!found.ok())
-        return dataError(found.error().message());
+        return dataError(drives.locate(found.error()).message());
     if (request.listClasses) {
         BatchOutcome outcome;
         for (const HazardClass *hazard : found.value())
@@ -114,7 +114,7 @@ BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
     const Hypothesis hypothesis = request.hypothesis == 1 ? Hypothesis::MostLikely : Hypothesis::Average;
     const Outcome<std::vector<RangeEntry>> offered = chain.chooseContainment(hypothesis, containment);
     if (!offered.ok())
-        return dataError(offered.error().message());
+        return dataError(drives.locate(offered.error()).message());
 
     std::optional<std::size_t> entry;
     if (const RangeKind kind = rangeKindOf(containment); kind != RangeKind::None) {
@@ -131,7 +131,7 @@ BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
 
     const Outcome<Estimate> estimate = chain.estimate(entry);
     if (!estimate.ok())
-        return dataError(estimate.error().message());
+        return dataError(drives.locate(estimate.error()).message());
     BatchOutcome outcome;
     outcome.outputPrefix = configuration.value().outputPrefix();
     outcome.estimate = estimate.value();

@@ -63,3 +63,10 @@ QStringList DrivePaths::driveLetters() const
     }
     return letters;
 }
+
+Error DrivePaths::locate(Error error) const
+{
+    if (error.localPath.isEmpty() && hasDriveLetter(error.file))
+        error.localPath = toLocal(error.file);
+    return error;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +40,10 @@ public:
 
     // The drive letters available under the root (lower case, sorted), for the map file chooser.
     [[nodiscard]] QStringList driveLetters() const;
+
+    // The error with where its file is on this computer, for a file named by its system path (a data
+    // workbook): the analyst sees "c:\\...\\111.xls" and the folder to look in.
+    [[nodiscard]] Error locate(Error error) const;
 
 private:
     QString m_root;

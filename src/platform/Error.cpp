@@ -4,10 +4,13 @@
 
 namespace {
 
-// "<what>:\n<file>[\nfoglio N][, cella X][\n(<detail>)]": where in which workbook.
+// "<what>:\n<file>[\n(su questo computer: <local path>)][\nfoglio N][, cella X][\n(<detail>)]": where in
+// which workbook.
 QString located(const QString &what, const Error &error, bool withDetail = true)
 {
     QString text = what + QStringLiteral(":\n") + error.file;
+    if (!error.localPath.isEmpty() && error.localPath != error.file)
+        text += QStringLiteral("\n(su questo computer: %1)").arg(error.localPath);
     if (error.sheet > 0)
         text += QStringLiteral("\nfoglio %1").arg(error.sheet);
     if (!error.cell.isEmpty())
