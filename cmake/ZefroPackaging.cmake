@@ -29,5 +29,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://localhost/zefro")
 # xdg-open, the configuration's PDF reader.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, xdg-utils, fonts-dejavu-core, fonts-liberation2")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "evince | pdf-viewer")
+# A PDF viewer for xdg-open to hand the manuals to: without one the document buttons can only say so.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "evince | okular | mupdf | qpdfview")
 include(CPack)

@@ -7,6 +7,7 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/TextFile.h"
 #include "platform/UserDrive.h"
+#include "support/FakePlatform.h"
 #include "support/TestDrive.h"
 
 #include <QtTest>
@@ -65,6 +66,23 @@ Outcome<QString> appendReport(const DrivePaths &drives, const QString &prefix, c
     estimate.substance = Substance{substance, QStringLiteral("7664-41-7")};
     return AppendReportFile(prefix, drives, kWhen, estimate);
 }
+
+// The real launcher, counting the watches it has told.
+struct CountingLauncher final : ProgramLauncher
+{
+    explicit CountingLauncher(ProgramLauncher &launcher)
+        : real(launcher)
+    { }
+    Status start(const QString &commandLine, LaunchWatch watch) override
+    {
+        return real.start(commandLine, [this, watch](const LaunchResult &result) {
+            watch(result);
+            ++told;
+        });
+    }
+    ProgramLauncher &real;
+    int told = 0;
+};
 
 } // namespace
 
@@ -207,7 +225,50 @@ private slots:
         const LaunchCommand split = splitCommandLine(line, DrivePaths(QStringLiteral("/r")), notepadInstalled);
         QCOMPARE(QStringList{split.program} + split.arguments, command);
         if (!notepadInstalled && command.first() != "xdg-open") // nothing there to start
-            QCOMPARE(DetachedLauncher(DrivePaths(QStringLiteral("/r"))).start(line).error().detail, line);
+            QCOMPARE(DetachedLauncher(DrivePaths(QStringLiteral("/r"))).start(line, {}).error().detail, line);
+    }
+
+    // A reader that fails in its first seconds (xdg-open with no viewer) is reported, naming the
+    // document; one that ends well, or still runs when the watch ends (a viewer), is not, and is left
+    // running when the launcher goes.
+    void programsThatFailAtOnce_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("watchMs");
+        QTest::addColumn<QString>("said"); // in the message; empty for none
+        QTest::newRow("status 3") << "touch \"$0.ran\"; exit 3" << 10'000 << "(codice di uscita 3)";
+        QTest::newRow("killed") << "touch \"$0.ran\"; kill -KILL $$" << 10'000 << "si è interrotto";
+        QTest::newRow("status 0") << "touch \"$0.ran\"" << 10'000 << "";
+        QTest::newRow("running when the watch ends") << "sleep 1; touch \"$0.ran\"; exit 3" << 100 << "";
+    }
+    void programsThatFailAtOnce()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, watchMs);
+        QFETCH(QString, said);
+        const QTemporaryDir dir;
+        const DrivePaths drives(dir.path());
+        const QString reader = dir.filePath(QStringLiteral("lettore")), document = QStringLiteral("c:\\doc\\m.pdf");
+        QVERIFY(writeBytes(reader, "#!/bin/sh\n" + script.toUtf8() + '\n')
+                && QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner));
+        {
+            FakeMessageBoxes messages;
+            FakeExit exit;
+            DetachedLauncher real(drives, std::chrono::milliseconds(watchMs));
+            CountingLauncher launcher(real);
+            Platform platform{drives, messages, launcher, exit};
+            QVERIFY(platform.launch(reader + QLatin1Char(' ') + document));
+            QTRY_COMPARE(launcher.told, 1);
+            QCOMPARE(messages.shown().size(), said.isEmpty() ? 0 : 1);
+            const QString text = messages.texts().value(0);
+            QVERIFY2(said.isEmpty()
+                         || (text.contains(said) && messages.shown().first().icon == MessageIcon::Critical
+                             && text.startsWith("Impossibile aprire il file:\n" + document
+                                                + "\n(su questo computer: " + drives.toLocal(document) + ")")
+                             && text.contains("visualizzatore di PDF")),
+                     qPrintable(text));
+        }
+        QTRY_VERIFY(QFile::exists(reader + ".ran"));
     }
 
     void textFiles_data()

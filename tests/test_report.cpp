@@ -137,8 +137,9 @@ private slots:
                  QStringLiteral("c:\\temp\\ZEFRO  map 20061204 ore 09_05 Cloro.bmp"));
         QCOMPARE(reportFileName("c:\\out", QDateTime(QDate(987, 10, 31), QTime(23, 0)), "Propano"),
                  QStringLiteral("c:\\outZEFRO  run 09871031 ore 23_00 Propano.doc"));
-        QCOMPARE(ReportSavedQuestion("c:\\a.doc"),
-                 "Done! c:\\a.doc." + QString(49, ' ') + "Do you want to edit & print the file? ");
+        const QString question = "Done! c:\\a.doc." + QString(49, ' ') + "Do you want to edit & print the file? ";
+        QCOMPARE(QStringList({ReportSavedQuestion("c:\\a.doc"), ReportSavedQuestion("c:\\a.doc", "/home/u/c/a.doc")}),
+                 QStringList({question, question + "\n(su questo computer: /home/u/c/a.doc)"}));
     }
 
     void appendReportFile()

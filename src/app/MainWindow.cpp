@@ -23,6 +23,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -34,6 +35,27 @@ const QString kCaption = QStringLiteral("Metodo Quillaro ZEFRO rel. 3.0fe") + QS
 constexpr int kComboHeight = 315; // twips
 
 const QString kRasterFolder = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster");
+
+// The class list's text when a named substance is in none of the class tables: the list stays empty
+// and the chain locked, and this says why.
+const QString kNoClassPrompt
+    = QStringLiteral("Sostanza non presente in nessuna tabella delle classi: nessuna stima possibile");
+
+// The locked lists and the Output box show the choices made and the summary, which must stay
+// readable: the style's grey on grey (1.7:1) is not. Their locked text is the normal text toned a
+// third of the way towards the locked background (7:1 for black on #EFEFEF), still grey enough to
+// look locked.
+void keepReadableWhenLocked(QWidget &control)
+{
+    QPalette palette = control.palette();
+    const QColor text = palette.color(QPalette::Active, QPalette::Text),
+                 base = palette.color(QPalette::Disabled, QPalette::Base);
+    const auto toned = [](float from, float to) { return (2 * from + to) / 3; };
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     QColor::fromRgbF(toned(text.redF(), base.redF()), toned(text.greenF(), base.greenF()),
+                                      toned(text.blueF(), base.blueF())));
+    control.setPalette(palette);
+}
 
 bool titleFits(const QFont &font, const QString &text, const QSize &area)
 {
@@ -85,6 +107,7 @@ SelectionCombo *MainWindow::addCombo(const char *name, const QString &designText
     combo->setGeometry(twipsRect(left, top, width, kComboHeight));
     combo->setText(designText);
     combo->setToolTip(toolTip);
+    keepReadableWhenLocked(*combo);
     return combo;
 }
 
@@ -142,6 +165,7 @@ void MainWindow::buildControls()
     m_output->setGeometry(twipsRect(120, 6600, 9135, 1605));
     m_output->setPlainText(QStringLiteral("Output\r\n"));
     m_output->setEnabled(false);
+    keepReadableWhenLocked(*m_output);
 
     m_command1 = addButton("Command1", QStringLiteral("Stima distanza di danno e visualizzazione su mappa"),
                            QStringLiteral("Premere per ottenere una stima delle distanze di danno e per visualizzarli "
@@ -364,6 +388,8 @@ bool MainWindow::LookupSubstanceClasses(const std::optional<Substance> &substanc
             m_combo9->addItem(hazard->listEntry);
     }
     EndClassLookup();
+    if (found.ok() && found.value().empty() && substance)
+        m_combo9->setText(kNoClassPrompt);
     if (found.ok())
         return true;
     // A class list without all eleven tables could hide a class (a toxic one, say): nothing goes on

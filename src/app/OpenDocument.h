@@ -18,7 +18,8 @@ inline constexpr int kReaderField = 1;
 [[nodiscard]] QString documentCommandLine(const QString &reader, const QString &documentPath);
 
 // Starts the reader on the document without waiting for it. A reader that cannot be started is
-// reported in a message naming the command line, and the program goes on. Returns whether it started.
+// reported in a message naming the command line, one that fails in its first seconds (no viewer for
+// the document) in a message naming the document; the program goes on. Returns whether it started.
 bool OpenDocument(Platform &platform, const QString &reader, const QString &documentPath);
 
 // The same, with the reader and the document taken from the configuration fields.

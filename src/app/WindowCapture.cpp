@@ -40,6 +40,8 @@ std::optional<QRectF> PrintPictureFitted(QPrinter &printer, const map::Picture &
     // The printer's device size is its printable area.
     const QSizeF printable(printer.width(), printer.height());
     const QRectF target(QPointF(0, 0), map::fittedPrintSize(picture.bitmap.size(), printable));
+    // A PDF would otherwise hold the picture as JPEG, which blurs the one-pixel circles away.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.drawImage(target, picture.bitmap);
     painter.end();
     return target;

@@ -38,8 +38,9 @@ class DrivePaths;
 // Every line of one report in the report file: heading, body, table and notes.
 [[nodiscard]] QStringList ReportFileLines(const Estimate &estimate);
 
-// The question asked once the report file is written.
-[[nodiscard]] QString ReportSavedQuestion(const QString &reportFileName);
+// The question asked once the report file is written, naming it as the system does, then on a line
+// of its own where it is on this computer (localPath; no such line when it is empty or the same).
+[[nodiscard]] QString ReportSavedQuestion(const QString &reportFileName, const QString &localPath = {});
 inline const QString kReportSavedTitle = QStringLiteral("Save report");
 
 // Appends one report to the report file named after the substance and the time `when` (created when

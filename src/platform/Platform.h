@@ -17,10 +17,22 @@ struct Platform
     ProgramExit &exit;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
-    // Starts a command line; a failure is reported in a message box and the program goes on.
-    bool launch(const QString &commandLine)
+    // Starts a command line. A program that cannot be started, or that fails in its first seconds (a
+    // desktop opener with no viewer for the file), is reported in a message box and the program goes
+    // on. `opened` is the file the message names; by default what follows the command's first blank
+    // (the file of "notepad <file>"). Returns whether it started.
+    bool launch(const QString &commandLine, const QString &opened = {})
     {
-        const Status started = launcher.start(commandLine);
+        const QString file = opened.isEmpty() ? commandLine.trimmed().section(QLatin1Char(' '), 1) : opened;
+        const QString local = DrivePaths::hasDriveLetter(file) ? drives.toLocal(file) : file;
+        MessageBoxes &boxes = messages; // the windows' boxes outlive the launcher
+        const Status started
+            = launcher.start(commandLine, [&boxes, commandLine, file, local](const LaunchResult &result) {
+                  if (result.state == LaunchResult::State::NotStarted)
+                      boxes.notify(launchFailure(commandLine).message(), MessageIcon::Critical);
+                  else if (result.failed())
+                      boxes.notify(launchedProgramFailure(file, local, result), MessageIcon::Critical);
+              });
         if (!started.ok())
             messages.notify(started.error().message(), MessageIcon::Critical);
         return started.ok();

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <utility>
+#include <vector>
 
 // Message boxes that record every request and answer Yes/No boxes from a queue, else by default.
 class FakeMessageBoxes final : public MessageBoxes
@@ -37,22 +38,33 @@ private:
     QList<MessageRequest> m_shown;
 };
 
-// Records the command lines instead of starting them; can be told to fail.
+// Records the command lines instead of starting them; can be told to fail at the start, and makes
+// the programs "started" so far end when the test says, each watch told once.
 class FakeLauncher final : public ProgramLauncher
 {
 public:
-    Status start(const QString &commandLine) override
+    Status start(const QString &commandLine, LaunchWatch watch) override
     {
         attempted << commandLine;
         if (std::exchange(failNext, false))
             return launchFailure(commandLine);
         started << commandLine;
+        m_watches.push_back(std::move(watch));
         return Done{};
+    }
+    void endStarted(const LaunchResult &result)
+    {
+        for (const LaunchWatch &watch : std::exchange(m_watches, {}))
+            if (watch)
+                watch(result);
     }
 
     bool failNext = false;
     QStringList started; // command lines that "started"
     QStringList attempted; // every command line asked for
+
+private:
+    std::vector<LaunchWatch> m_watches;
 };
 
 class FakeExit final : public ProgramExit
