@@ -1,9 +1,9 @@
 // The map window on a large scanned map: an 8000 x 8000 pixel 24-bit BMP loaded by "Mostra mappa",
 // the eight damage areas drawn by a click, and the whole window grabbed as for saving or printing.
 // Besides the time, it reports the process's peak resident memory (getrusage) against the decoded
-// image as the surface holds it (8000 x 8000 x 3 bytes): `peak_over_image` is (peak RSS - RSS
+// image as the map source holds it (8000 x 8000 x 3 bytes): `peak_over_image` is (peak RSS - RSS
 // before the first load) / image. While a map is loaded the one shown before is kept until the new
-// one is read, so two images is the expected peak.
+// one is read, so two images is the expected peak. Then one scroll step of that map.
 #include "app/MapSurface.h"
 #include "app/MapWindow.h"
 #include "app/WindowCapture.h"
@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <benchmark/benchmark.h>
@@ -39,7 +40,7 @@ public:
 class NoLauncher final : public ProgramLauncher
 {
 public:
-    Status start(const QString &) override { return Done{}; }
+    Status start(const QString &, LaunchWatch) override { return Done{}; }
 };
 
 class NoExit final : public ProgramExit
@@ -103,54 +104,74 @@ long currentResidentKb()
     return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
-void BM_LargeMapShowDrawGrab(benchmark::State &bench)
+// The map window with the large map in its file list, ready for "Mostra mappa".
+struct LargeMapWindow
 {
     QTemporaryDir folder;
-    const QString mapPath = folder.filePath(QStringLiteral("grande.bmp"));
-    if (!writeLargeBmp(mapPath)) {
-        bench.SkipWithError("cannot write the 8000 x 8000 map");
-        return;
-    }
-
     NoAnswers messages;
     NoLauncher launcher;
     NoExit exit;
     Platform platform{DrivePaths(folder.path()), messages, launcher, exit};
     map::ScaleState scale;
-    Estimate estimate;
-    estimate.hazardClass = &hazardClasses()[4];
-    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
-        estimate.distances[slot].metres = 60.0 + 40.0 * double(slot);
+    std::unique_ptr<MapWindow> window;
+    QPushButton *showMap = nullptr;
+    MapSurface *surface = nullptr;
 
-    MapWindow window(platform, scale);
-    window.beginEstimate(folder.path(), QStringLiteral("Propano")); // a local path is used as it stands
-    window.showEstimate(estimate);
-    window.show();
-    QApplication::processEvents();
-    auto *files = window.findChild<QListWidget *>(QStringLiteral("File1"));
-    auto *showMap = window.findChild<QPushButton *>(QStringLiteral("Command3"));
-    auto *surface = window.findChild<MapSurface *>(QStringLiteral("Picture1"));
-    if (!files || files->count() != 1) {
-        bench.SkipWithError("the file list does not show the map");
+    // Empty when ready, else what went wrong.
+    QString prepare()
+    {
+        if (!writeLargeBmp(folder.filePath(QStringLiteral("grande.bmp"))))
+            return QStringLiteral("cannot write the 8000 x 8000 map");
+        Estimate estimate;
+        estimate.hazardClass = &hazardClasses()[4];
+        for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+            estimate.distances[slot].metres = 60.0 + 40.0 * double(slot);
+        window = std::make_unique<MapWindow>(platform, scale);
+        window->beginEstimate(folder.path(), QStringLiteral("Propano")); // a local path is used as it stands
+        window->showEstimate(estimate);
+        window->show();
+        QApplication::processEvents();
+        auto *files = window->findChild<QListWidget *>(QStringLiteral("File1"));
+        showMap = window->findChild<QPushButton *>(QStringLiteral("Command3"));
+        surface = window->findChild<MapSurface *>(QStringLiteral("Picture1"));
+        if (!files || files->count() != 1)
+            return QStringLiteral("the file list does not show the map");
+        files->setCurrentRow(0);
+        emit files->itemClicked(files->item(0));
+        return {};
+    }
+
+    // "Mostra mappa" (the user-defined scale 1:1), then a click at 1:2000; false when the map did not load.
+    bool showAndDraw()
+    {
+        showMap->click();
+        if (!surface->hasMap() || surface->source()->size() != QSize(kSide, kSide))
+            return false;
+        scale.factor = 1.0 / 2000;
+        const QPoint at(500, 400);
+        QMouseEvent press(QEvent::MouseButtonPress, at, surface->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, {});
+        QApplication::sendEvent(surface->viewport(), &press);
+        return true;
+    }
+};
+
+void BM_LargeMapShowDrawGrab(benchmark::State &bench)
+{
+    LargeMapWindow map;
+    if (const QString failed = map.prepare(); !failed.isEmpty()) {
+        bench.SkipWithError(qPrintable(failed));
         return;
     }
-    files->setCurrentRow(0);
-    emit files->itemClicked(files->item(0));
     const long baselineKb = currentResidentKb();
-    double imageKb = 0;
+    const double imageKb = double(kSide) * kSide * 3 / 1024.0; // 24-bit, rows need no padding
 
     for (auto _ : bench) {
-        showMap->click(); // "Mostra mappa": the user-defined scale 1:1 and the bitmap loaded
-        if (surface->image().size() != QSize(kSide, kSide)) {
+        if (!map.showAndDraw()) {
             bench.SkipWithError("the map was not loaded");
             break;
         }
-        imageKb = double(surface->image().sizeInBytes()) / 1024.0;
-        scale.factor = 1.0 / 2000;
-        const QPoint at(500, 400);
-        QMouseEvent press(QEvent::MouseButtonPress, at, surface->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
-        QApplication::sendEvent(surface, &press);
-        const map::Picture picture = GrabFormImage(window);
+        const map::Picture picture = GrabFormImage(*map.window);
         benchmark::DoNotOptimize(picture.bitmap.constBits());
     }
 
@@ -160,6 +181,28 @@ void BM_LargeMapShowDrawGrab(benchmark::State &bench)
     bench.counters["peak_over_image"] = double(peakResidentKb() - baselineKb) / imageKb;
 }
 
+// One scroll step on the large map with its circles drawn: a wheel notch down and across, and the
+// surface painted again (only what is on screen is copied from the sheet and drawn on).
+void BM_LargeMapScrollStep(benchmark::State &bench)
+{
+    LargeMapWindow map;
+    if (const QString failed = map.prepare(); !failed.isEmpty() || !map.showAndDraw()) {
+        bench.SkipWithError("the map was not shown");
+        return;
+    }
+    QApplication::processEvents();
+    QScrollBar *bars[2] = {map.surface->horizontalScrollBar(), map.surface->verticalScrollBar()};
+    int direction = 1;
+    for (auto _ : bench) {
+        for (QScrollBar *bar : bars) {
+            if (bar->value() + 60 * direction > bar->maximum() || bar->value() + 60 * direction < 0)
+                direction = -direction;
+            bar->setValue(bar->value() + 60 * direction);
+        }
+        map.surface->viewport()->repaint();
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_LargeMapShowDrawGrab)
@@ -167,3 +210,4 @@ BENCHMARK(BM_LargeMapShowDrawGrab)
     ->Iterations(5)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LargeMapScrollStep)->Unit(benchmark::kMillisecond);

@@ -173,6 +173,7 @@ private slots:
                "possibile.";
         QTest::newRow("map not a bitmap") << "piccola.bmp" << stored << 1 << QString();
         QTest::newRow("map a PNG cut short, whose library complains") << "png.bmp" << stored << 1 << QString();
+        QTest::newRow("map a run-length BMP cut short") << "runs.bmp" << stored << 1 << QString();
         QTest::newRow("report folder missing") << "output" << stored << 1 << QString();
         QTest::newRow("map onto a FIFO") << "fifo" << stored << 1 << QString();
         // A file-size limit fails a write half way, as a full disk does.
@@ -200,6 +201,15 @@ private slots:
             QBuffer buffer(&png);
             if (buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG") && writeBytes(map, png.left(60)))
                 expected = map::loadMapBitmap(map).error().message() + '\n'; // and nothing from libpng
+        } else if (damage == "runs.bmp") { // 2 x 2, one colour: a run of 2 and the line's end, then nothing
+            QByteArray bytes;
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out.setByteOrder(QDataStream::LittleEndian);
+            out << quint16(0x4D42) << quint64(0) << 58 << 40 << 2 << 2 << quint16(1) << quint16(8) << 1 << quint64(0)
+                << 0 << 1 << 0 << quint32(0x336699) << quint32(0x00000002);
+            const Outcome<map::MapBitmap> loaded = map::loadMapBitmap(writeBytes(map, bytes) ? map : QString());
+            if (!loaded.ok() && loaded.error().detail == "file troncato")
+                expected = loaded.error().message();
         } else if (damage == "piccola.bmp" && QFile::copy(m_map, map) && QFile::resize(map, 30))
             expected = map::loadMapBitmap(map).error().message();
         else if (damage == "output" && QDir(drive->local(kTestOutputFolder)).removeRecursively())

@@ -5,6 +5,7 @@
 #include "map/MapPicture.h"
 #include "map/MapScale.h"
 #include "map/PrintFit.h"
+#include "map/SheetDrawings.h"
 #include "support/TestDrive.h"
 
 #include <QImageReader>
@@ -44,6 +45,36 @@ QByteArray bmp(const QImage &image, qint32 ppmX = 3780, qint32 ppmY = 3780, qint
                 3);
         out.writeRawData("\0\0\0", (4 - image.width() * 3 % 4) % 4);
     }
+    return bytes;
+}
+
+// A BMP of palette indexes: a 40-byte header with these bits a pixel and this compression (1: RLE8,
+// 2: RLE4), a whole palette of distinct colours, then the pixel bytes, which start where the palette
+// ends unless the header says otherwise.
+QByteArray indexedBmp(int bits, int compression, qint32 width, qint32 height, const QByteArray &pixels,
+                      qint32 pixelOffset = -1)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0x4D42) << quint64(0) << (pixelOffset < 0 ? 54 + (4 << bits) : pixelOffset) << 40 << width << height
+        << quint16(1) << quint16(bits) << compression << quint64(0) << quint64(0) << 0;
+    for (int i = 0; i < 1 << bits; ++i)
+        out << quint8(i * 15) << quint8(255 - i) << quint8(i * 7) << quint8(0); // blue, green, red
+    out.writeRawData(pixels.constData(), int(pixels.size()));
+    return bytes;
+}
+
+// An 8-bit BMP with the old 12-byte header (16-bit width and height, 3-byte palette entries).
+QByteArray oldHeaderBmp(qint16 width, qint16 height, const QByteArray &pixels)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0x4D42) << quint64(0) << 26 + 3 * 256 << 12 << width << height << quint16(1) << quint16(8);
+    for (int i = 0; i < 256; ++i)
+        out << quint8(i) << quint8(255 - i) << quint8(i / 2);
+    out.writeRawData(pixels.constData(), int(pixels.size()));
     return bytes;
 }
 
@@ -137,6 +168,52 @@ private slots:
         QCOMPARE(image.pixel(178, 150), damageAreaColours()[0].rgb());
     }
 
+    void typedScales_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("denominator"); // 0: not a scale
+        QTest::newRow("1:N") << "1:7500" << 7500.0;
+        QTest::newRow("as the list writes it, with blanks") << " scala 1 : 7500 " << 7500.0;
+        QTest::newRow("denominator alone, decimal comma") << "2,5" << 2.5;
+        QTest::newRow("zero") << "1:0" << 0.0;
+        QTest::newRow("the user-defined entry") << kUserDefinedScaleEntry << 0.0;
+        QTest::newRow("a unit after it") << "1:5000 m" << 0.0;
+        QTest::newRow("shown after a rescale") << scaleText(1 / 4823.6) << 4824.0;
+        QTest::newRow("a small one shown after a rescale") << scaleText(1 / 2.53) << 2.53;
+    }
+    void typedScales()
+    {
+        QFETCH(QString, typed);
+        QFETCH(double, denominator);
+        const std::optional<double> factor = typedScaleFactor(typed);
+        QCOMPARE(factor.has_value(), denominator > 0);
+        if (factor)
+            QCOMPARE(1 / *factor, denominator);
+    }
+
+    // Whatever part of a sheet is painted, its drawings look exactly as on the whole sheet, and the
+    // sheet itself is never drawn on.
+    void regionsOfADrawnSheet()
+    {
+        const QImage sheet = noise(700, 500);
+        const DecodedMapSource source({sheet, MapUnits(3780, 3780)});
+        SheetDrawings drawings;
+        DamageAreas areas{};
+        for (std::size_t slot = 0; slot < areas.size(); ++slot)
+            areas[slot] = distance(20.0 + 15.0 * double(slot));
+        drawings.addAreas({source.units().toUnits({650, 120}), areas, 1.0 / 2000});
+        drawings.startSegment(source.units().toUnits({-30, 480}));
+        drawings.extendSegment(source.units().toUnits({690, 10}));
+        drawings.addAreas({source.units().toUnits({40, 460}), areas, 1.0 / 5000});
+        const QImage whole = drawnRegion(source, drawings, source.rect());
+        QVERIFY(whole != sheet && drawnRegion(source, drawings, source.rect()) == whole);
+        for (const QRect region : {QRect(0, 0, 333, 251), QRect(517, 61, 250, 170), QRect(-40, 300, 120, 300),
+                                   QRect(301, 207, 1, 1)})
+            QCOMPARE(drawnRegion(source, drawings, region), whole.copy(region.intersected(source.rect())));
+        QCOMPARE(source.region(source.rect()), sheet);
+        QVERIFY(drawnRegion(source, drawings, QRect(800, 0, 50, 50)).isNull());
+    }
+
     void invertedLineTwiceRestoresThePixels_data()
     {
         QTest::addColumn<QLine>("line");
@@ -160,8 +237,7 @@ private slots:
                 for (int x = 0; x < 200; ++x)
                     touched += ((image.pixel(x, y) ^ original.pixel(x, y)) & 0xFFFFFF) == 0xFFFFFF;
             QCOMPARE(touched, length);
-            const MapUnits units(4724, 4724); // the rubber band: its ends in drawing units, the same pixels
-            DrawLine(image, units, units.toUnits(line.p2()), units.toUnits(line.p1()));
+            invertLinePixels(image, line.p2(), line.p1()); // drawn backwards: the same pixels
             QCOMPARE(image, original);
         }
     }
@@ -190,6 +266,40 @@ private slots:
         QTest::newRow("truncated") << bmp(small).chopped(1) << "MapUnreadable: file troncato";
         QTest::newRow("palette, truncated") // the image reader would leave the missing rows unfilled
             << fileBytes(raster + QStringLiteral("esempio 1-5000.bmp")).chopped(1500) << "MapUnreadable: file troncato";
+        // The old 12-byte header, read by the image reader like any other palette file (it states no
+        // resolution: the reader's own 96 dpi, rounded to whole pixels per metre, holds).
+        const QByteArray indexes = QByteArray::fromHex("010203040506070809101112");
+        QTest::newRow("old 12-byte header") << oldHeaderBmp(4, 3, indexes) << "4x3 37.8 37.8";
+        QTest::newRow("old 12-byte header, truncated")
+            << oldHeaderBmp(4, 3, indexes.chopped(3)) << "MapUnreadable: file troncato";
+        // The image reader starts on the pixels after the palette when the header points before its end.
+        QTest::newRow("pixel offset inside the palette")
+            << indexedBmp(8, 0, 4, 3, indexes, 54) << "4x3 37.7953 37.7953";
+        QTest::newRow("pixel offset inside the palette, truncated")
+            << indexedBmp(8, 0, 4, 3, indexes.chopped(3), 0) << "MapUnreadable: file troncato";
+        // Run-length codes, bottom line first: a run, the line's end; two runs; 4 pixels written out,
+        // the bitmap's end. A stream that stops before its end leaves the rest of the image unwritten.
+        const QByteArray runs8 = QByteArray::fromHex("0401 0000 0202 0203 0000 0004 05060708 0001");
+        QTest::newRow("run-length 8-bit") << indexedBmp(8, 1, 4, 3, runs8) << "4x3 37.7953 37.7953";
+        QTest::newRow("run-length 8-bit, every line ended, no end of the bitmap")
+            << indexedBmp(8, 1, 4, 3, runs8.chopped(2) + QByteArray(2, '\0')) << "4x3 37.7953 37.7953";
+        QTest::newRow("run-length 8-bit, truncated")
+            << indexedBmp(8, 1, 4, 3, runs8.left(10)) << "MapUnreadable: file troncato";
+        QTest::newRow("run-length 8-bit, cut inside pixels written out")
+            << indexedBmp(8, 1, 4, 3, runs8.chopped(4)) << "MapUnreadable: file troncato";
+        QTest::newRow("run-length 8-bit, end of the bitmap cut in half")
+            << indexedBmp(8, 1, 4, 3, runs8.chopped(1)) << "MapUnreadable: file troncato";
+        QTest::newRow("run-length 8-bit, cut inside a move")
+            << indexedBmp(8, 1, 4, 3, runs8.left(4) + QByteArray::fromHex("000201")) << "MapUnreadable: file troncato";
+        QTest::newRow("run-length 8-bit top-down, truncated")
+            << indexedBmp(8, 1, 4, -3, runs8.left(10)) << "MapUnreadable: file troncato";
+        // 5 pixels written out (3 bytes, padded to 4), the line's end; a run of 5 alternating pixels.
+        const QByteArray runs4 = QByteArray::fromHex("0005 12345000 0000 05ab 0001");
+        QTest::newRow("run-length 4-bit") << indexedBmp(4, 2, 5, 2, runs4) << "5x2 37.7953 37.7953";
+        QTest::newRow("run-length 4-bit, truncated")
+            << indexedBmp(4, 2, 5, 2, runs4.left(8)) << "MapUnreadable: file troncato";
+        QTest::newRow("run-length 4-bit, cut inside pixels written out")
+            << indexedBmp(4, 2, 5, 2, runs4.left(4)) << "MapUnreadable: file troncato";
         QTest::newRow("claims 100000 x 100000")
             << bmp({}, 0, 0, 100000, 100000) + QByteArray(64, '\0') << "MapUnreadable: immagine troppo grande";
         // 1 KB of palette and run-length codes whose 32-bit copy alone would take a gigabyte.
@@ -198,6 +308,11 @@ private slots:
         qToLittleEndian<quint16>(8, rle8.data() + 28);
         qToLittleEndian<quint32>(1, rle8.data() + 30);
         QTest::newRow("palette 16000 x 16000, run-length") << rle8 << "MapUnreadable: immagine troppo grande";
+        QTest::newRow("palette 16000 x 16000 top-down, run-length")
+            << indexedBmp(8, 1, 16000, -16000, QByteArray("\0\1", 2)) << "MapUnreadable: immagine troppo grande";
+        // A size beyond what the image reader takes, which then tells none: judged on the header all the same.
+        QTest::newRow("palette 24 x 671088656, run-length")
+            << indexedBmp(8, 1, 24, 671088656, QByteArray("\0\1", 2)) << "MapUnreadable: immagine troppo grande";
         QTest::newRow("a FIFO") << QByteArray("fifo")
                                 << "MapUnopenable: non è un file normale (è un dispositivo, una FIFO o un socket)";
     }
@@ -229,6 +344,38 @@ private slots:
         QCOMPARE(image.format(), bytes.at(28) == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32);
         QCOMPARE(image.convertToFormat(QImage::Format_RGB32),
                  QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32));
+    }
+
+    // A well-formed run-length stream may leave pixels unset (a line ended early, a move, the bitmap
+    // ended early): they show the palette's first colour, never leftover memory.
+    void pixelsARunLengthStreamSkips_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("indexes"); // palette indexes, top line first
+        // 2 pixels of 3, the line's end; a move 2 right and 1 line on; 3 pixels of 5; the bitmap's end.
+        QTest::newRow("8-bit") << indexedBmp(8, 1, 6, 4, QByteArray::fromHex("0203 0000 00020201 0305 0001"))
+                               << "000000 005550 000000 330000";
+        QTest::newRow("4-bit, top-down") << indexedBmp(4, 2, 6, -4, QByteArray::fromHex("0233 0000 00020201 0355 0001"))
+                                         << "330000 000000 005550 000000";
+    }
+    void pixelsARunLengthStreamSkips()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, indexes);
+        const QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a salti.bmp"));
+        QVERIFY(writeBytes(path, bytes));
+        const Outcome<MapBitmap> map = loadMapBitmap(path);
+        QVERIFY2(map.ok(), qPrintable(map.ok() ? QString() : map.error().detail));
+        const auto *palette = reinterpret_cast<const uchar *>(bytes.constData()) + 54; // blue, green, red, 0
+        const QStringList lines = indexes.split(' ');
+        QImage expected(6, 4, QImage::Format_RGB32);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const uchar *colour = palette + 4 * lines[y].mid(x, 1).toInt();
+                expected.setPixel(x, y, qRgb(colour[2], colour[1], colour[0]));
+            }
+        QCOMPARE(map.value().image, expected);
     }
 
     void savedPicturesAndFailuresThatKeepTheOldFile()

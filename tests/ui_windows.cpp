@@ -9,9 +9,11 @@
 #include "app/SelectionCombo.h"
 #include "app/SysInfo.h"
 #include "app/TutorialWindow.h"
+#include "app/WindowCapture.h"
 #include "estimate/EstimateChain.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
+#include "map/DamageCircles.h"
 #include "map/MapFiles.h"
 #include "map/MapPicture.h"
 #include "platform/Configuration.h"
@@ -20,6 +22,7 @@
 #include "xls/XlsWorkbookOpener.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -27,6 +30,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -46,6 +50,16 @@ QStringList listStates(const MainWindowDriver &run)
 QString quickPickOf(const char *code)
 {
     return findHazardClass(QLatin1String(code))->quickPickEntry;
+}
+// The WCAG contrast ratio of two colours, from their relative luminances.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    };
+    const double first = luminance(a), second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
 }
 QString notice(Error::Kind kind)
 {
@@ -92,7 +106,7 @@ QString shown(const QWidget *window)
     QStringList names;
     for (const QString &name :
          QStringLiteral("Drive1 Dir1 File1 Combo2 Text1 Command1 Command2 Combo1 Label1 Command3 Command6 Command5 "
-                        "output2 Text2 Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 "
+                        "output2 Text2 Command10 Command11 Command12 Command13 Command4 Command7 Command8 Frame1 Frame2 "
                         "Frame3 Frame4")
              .split(QLatin1Char(' ')))
         if (window->findChild<QWidget *>(name)->isVisibleTo(window))
@@ -117,7 +131,8 @@ std::unique_ptr<MainWindowDriver> propaneEstimate()
 
 // Actions on the map window besides those of MainWindowDriver::act ("map:BUTTON" clicks a button):
 // "file NAME", "drive ENTRY", "scale ENTRY", "field NAME=TEXT" (typed), "press X,Y" or "drag X,Y X,Y ..." with the
-// left button (a press, moves, a release), "rpress X,Y" with the right one, "folder NAME", "close".
+// left button (a press, moves, a release), "rpress X,Y" with the right one, "folder NAME", "close", "scaletext
+// TEXT" (typed into the scale list, then Enter).
 bool act(MainWindowDriver &run, const QStringList &actions)
 {
     for (const QString &action : actions) {
@@ -140,6 +155,10 @@ bool act(MainWindowDriver &run, const QStringList &actions)
         } else if (verb == QStringLiteral("field")) {
             typeInto(window->findChild<QLineEdit *>(what.section(QLatin1Char('='), 0, 0)),
                      what.section(QLatin1Char('='), 1));
+        } else if (verb == QStringLiteral("scaletext")) {
+            QLineEdit *typed = window->findChild<QComboBox *>(QStringLiteral("Combo2"))->lineEdit();
+            typeInto(typed, what);
+            QTest::keyClick(typed, Qt::Key_Return);
         } else if (verb == QStringLiteral("folder")) { // opened with Enter, as with a double click
             auto *folders = window->findChild<QListWidget *>(QStringLiteral("Dir1"));
             folders->setCurrentItem(folders->findItems(what, Qt::MatchEndsWith).value(0));
@@ -153,10 +172,11 @@ bool act(MainWindowDriver &run, const QStringList &actions)
             for (const QString &point : what.split(QLatin1Char(' ')))
                 path << QPoint(point.section(QLatin1Char(','), 0, 0).toInt(),
                                point.section(QLatin1Char(','), 1).toInt());
-            QTest::mousePress(surface(window), button, {}, path.first());
+            QWidget *sheet = surface(window)->viewport();
+            QTest::mousePress(sheet, button, {}, path.first());
             for (const QPoint at : path.mid(1))
-                QTest::mouseMove(surface(window), at);
-            QTest::mouseRelease(surface(window), button, {}, path.last());
+                QTest::mouseMove(sheet, at);
+            QTest::mouseRelease(sheet, button, {}, path.last());
         } else if (!run.act({action})) {
             return false;
         }
@@ -174,7 +194,7 @@ class WindowsTest : public QObject
 
 private slots:
     // The start-up state; the progress of a class lookup; Reset's return to the start-up state after
-    // an estimate and after a quick pick.
+    // an estimate, after a quick pick and after a substance in no class table (whose class list says so).
     void startUpStateAndReset()
     {
         MainWindowDriver run(kTiny);
@@ -220,6 +240,13 @@ private slots:
         QVERIFY(!std::is_sorted(cas.begin(), cas.end()) && run.items("Combo1") == names);
         std::sort(cas.begin(), cas.end());
         QCOMPARE(run.items("Combo2"), cas);
+        QVERIFY(run.act({"Command5"}));
+        QCOMPARE(listStates(run), atStart);
+        QVERIFY(run.act({"Combo1=Acetone"}));
+        const QStringList noClass = listStates(run);
+        QCOMPARE(QStringList({noClass.at(0), noClass.at(5)}),
+                 QStringList({"000 100 -- 0",
+                              "0: Sostanza non presente in nessuna tabella delle classi: nessuna stima possibile"}));
         QVERIFY(run.act({"Command5"}));
         QCOMPARE(listStates(run), atStart);
         QVERIFY(output->toPlainText().isEmpty() && run.fake.messages.shown().isEmpty());
@@ -306,6 +333,53 @@ private slots:
         }
         QCOMPARE(run.fake.launcher.attempted, launched);
         QCOMPARE(run.fake.exit.hasEnded(), QByteArray(QTest::currentDataTag()).endsWith("ends the program"));
+    }
+
+    // A reader that fails at once (no PDF viewer) is reported naming the button's document, which the
+    // command line splits when the reader's path has a blank.
+    void readerThatFailsAtOnce()
+    {
+        MainWindowDriver run(kTiny);
+        QVERIFY(run.act({"Command7", "type Text1=c:\\mio lettore", "Command6"}));
+        const LaunchResult failed{LaunchResult::State::ExitedWithError, 3, QStringLiteral("/r/c/mio")};
+        run.fake.launcher.endStarted(failed);
+        const QString document = QStringLiteral("c:\\zefro\\ms_hlp6.pdf");
+        QCOMPARE(run.fake.messages.texts(),
+                 QStringList{launchedProgramFailure(document, run.drive().local(document), failed)});
+    }
+
+    // The locked lists and the Output box show the choices and the summary: readable (4.5:1) while locked.
+    void lockedControlsAreReadable()
+    {
+        MainWindowDriver run(kTiny);
+        for (const char *name :
+             {"Output", "Combo1", "Combo2", "Combo8", "Combo9", "Combo5", "Combo4", "Combo6", "Combo7"}) {
+            const QWidget *control = run.get<QWidget>(name);
+            const QPalette palette = run.combo(name) ? run.combo(name)->lineEdit()->palette() : control->palette();
+            const double ratio = contrast(palette.color(QPalette::Disabled, QPalette::Text),
+                                          palette.color(QPalette::Disabled, QPalette::Base));
+            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1: %2").arg(name).arg(ratio)));
+        }
+    }
+
+    // A page printed to a PDF file keeps the one-pixel coloured lines: its picture is stored losslessly.
+    void printedPdfKeepsThinLines()
+    {
+        QImage bitmap(300, 200, QImage::Format_RGB32);
+        bitmap.fill(Qt::white);
+        {
+            QPainter painter(&bitmap);
+            painter.setPen(Qt::red);
+            painter.drawEllipse(50, 30, 140, 140);
+        }
+        const QTemporaryDir dir;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("mappa.pdf")));
+        QVERIFY(PrintPictureFitted(printer, map::BitmapToPicture(std::move(bitmap))));
+        const QString pdf = QString::fromLatin1(fileBytes(dir.filePath(QStringLiteral("mappa.pdf"))));
+        QVERIFY(pdf.contains(QRegularExpression(QStringLiteral("/Subtype /Image[^>]*/Filter /FlateDecode")))
+                && !pdf.contains(QStringLiteral("/DCTDecode")));
     }
 
     // Text typed into a list, confirmed with Enter or by leaving the field, raises no click.
@@ -403,7 +477,7 @@ private slots:
                     && run.fake.launcher.attempted.isEmpty());
             return;
         }
-        QVERIFY(said.text == ReportSavedQuestion(file) && said.title == kReportSavedTitle
+        QVERIFY(said.text == ReportSavedQuestion(file, run.drive().local(file)) && said.title == kReportSavedTitle
                 && said.buttons == MessageButtons::YesNo);
         QCOMPARE(run.fake.launcher.attempted,
                  actions.contains("answer=Yes") ? QStringList{"notepad " + file} : QStringList());
@@ -582,13 +656,15 @@ private slots:
                       scales = chooser + " Combo2 Text1 Command1 Command2 Combo1";
         const QString scaleChosen = scales + QStringLiteral(" Label1 Command3 Command6 Command5 output2");
         const QString drawn
-            = QStringLiteral("Command10 Command11 Command12 Command4 Command7 Command8 Frame1 Frame2 Frame3 Frame4");
+            = QStringLiteral("Command10 Command11 Command12 Command13 Command4 Command7 Command8 Frame1 Frame2 Frame3 "
+                             "Frame4");
         const QStringList userScale{"file " + kMap, "scale scala definita dall'utente"};
         const QStringList rescale = kDrawn + QStringList{"map:Command10", "drag 100,650 400,500 572,650"}; // 472 pixels
         const QString cancel = QStringLiteral("Done! Do you want to cancel? ");
         const QDateTime now = FakePlatform(QString()).platform.now();
         const QString bmp = map::MapFileName(QString(), now, QStringLiteral("Propano"));
         const QString pdf = map::mapPageFileName(QString(), now, QStringLiteral("Propano"));
+        const QString whole = outputFileName(QString(), "mappa intera", now, "Propano", ".bmp");
         const auto row
             = [](const char *name, const QStringList &actions, const QString &controls,
                  const QStringList &messages = {}, const QString &circle = {}, const QStringList &files = {}) {
@@ -609,7 +685,7 @@ private slots:
             "no red 647,560");
         row("right button", kShowMap + QStringList{"rpress 600,560"}, "Text2", {}, "no red 647,560");
         row("map change", kDrawn + QStringList{"map:Command7"},
-            chooser + " Command10 Command11 Command12 Frame1 Frame2 Frame3 Frame4", {cancel});
+            chooser + " Command10 Command11 Command12 Command13 Frame1 Frame2 Frame3 Frame4", {cancel});
         row("folder opened again, no file chosen: a cancel loads the map",
             kDrawn + QStringList{"map:Command7", "folder raster", "answer=Yes", "press 600,560"}, drawn,
             {cancel, cancel}, "no red 647,560");
@@ -629,11 +705,29 @@ private slots:
         row("after Reset: radius 0", QStringList{"Command5"} + kDrawn, drawn, {cancel}, "no red 647,560");
         row("after a failed estimate: the estimate shown", QStringList{"type Combo6= 50 - 200", "Command1"} + kDrawn,
             drawn, {Error(Error::Kind::QuantityNotOffered).message(), cancel}, "red 647,560");
+        // A pending rescale ends at "Mostra mappa" and with the window, so a press draws again.
+        row("rescale pending, map shown again",
+            kDrawn + QStringList{"map:Command10", "map:Command7", "file " + kMap, "map:Command3", "answer=No",
+                                 "press 600,560"},
+            drawn, {cancel, cancel}, "red 647,560");
         row("made anew with the rescale pending",
             kDrawn
-                + QStringList{"map:Command10", "close", "Command1", "file " + kMap, "map:Command3",
-                              "drag 100,100 572,100"},
-            "Text2", {cancel});
+                + QStringList{"map:Command10", "close", "Command1", "file " + kMap, "map:Command3", "answer=No",
+                              "press 600,560"},
+            drawn, {cancel, cancel}, "red 647,560");
+        row("a new estimate: the map clean, nothing to save or print", kDrawn + QStringList{"Command1"},
+            "Command5 Command10 Command11 Frame1 Frame2 Frame3 Frame4", {cancel}, "no red 647,560");
+        row("a scale typed into the list",
+            QStringList{"file " + kMap, "scaletext 1:2000", "map:Command3", "answer=No", "press 600,560"}, drawn,
+            {cancel}, "red 718,560");
+        row("a cancelled drawing keeps the rescale",
+            userScale
+                + QStringList{"map:Command3", "answer=No", "press 600,560", "map:Command10",
+                              "drag 100,650 400,500 572,650", "field Text2=250", "map:Command11", "answer=Yes",
+                              "press 600,560", "answer=No", "press 600,560"},
+            drawn, {cancel, cancel, cancel}, "red 694,560");
+        row("whole map saved", kDrawn + QStringList{"map:Command13"}, drawn,
+            {cancel, "Done! I've saved " + kTestOutputFolder + whole}, "red 647,560", {whole});
         row("map saved after Reset", kDrawn + QStringList{"Command5", "map:Command12"}, drawn,
             {cancel, "Done! I've saved " + kTestOutputFolder + bmp}, {}, {bmp});
         row("map not saved",
@@ -662,7 +756,11 @@ private slots:
             QVERIFY2(said.at(i).startsWith(messages.at(i)), qPrintable(said.at(i)));
         const QStringList at = circle.section(QLatin1Char(' '), -1).split(QLatin1Char(','));
         const QPoint point(at.value(0).toInt(), at.value(1).toInt());
-        const QImage image = surface(run->map())->image(), original(run->drive().local(kRaster + kMap));
+        const MapSurface *drawnOn = surface(run->map());
+        const QImage image = drawnOn->hasMap() ? map::drawnRegion(*drawnOn->source(), drawnOn->drawings(),
+                                                                  drawnOn->source()->rect())
+                                               : QImage(),
+                     original(run->drive().local(kRaster + kMap));
         bool red = false;
         for (int dy = -1; !circle.isEmpty() && dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx)
@@ -671,12 +769,66 @@ private slots:
                                                           : red == circle.startsWith(QStringLiteral("red")));
         const QDir output(run->drive().local(kTestOutputFolder));
         QCOMPARE(output.entryList(QDir::Files), files);
-        for (const QString &file : files.filter(QStringLiteral(".bmp"))) // the whole window in a frame
-            QCOMPARE(QImage(output.filePath(file)).size(),
-                     run->map()->size() + QSize(2 * map::kFrameBorder, map::kTitleBarHeight + 2 * map::kFrameBorder));
+        for (const QString &file : files.filter(QStringLiteral(".bmp"))) {
+            const QImage saved(output.filePath(file));
+            if (file.contains(QStringLiteral("mappa intera"))) // the sheet at full size, as drawn
+                QVERIFY(saved.size() == original.size() && saved.pixel(point) == image.pixel(point)
+                        && saved.dotsPerMeterX() == original.dotsPerMeterX());
+            else // the whole window in a frame
+                QCOMPARE(saved.size(), run->map()->size()
+                                           + QSize(2 * map::kFrameBorder, map::kTitleBarHeight + 2 * map::kFrameBorder));
+        }
         QVERIFY(run->onMap<QComboBox>("Drive1")->currentText() == "c:"
                 && run->onMap<QListWidget>("File1")->count() == 2);
         QCOMPARE(run->fake.exit.hasEnded(), QByteArray(QTest::currentDataTag()).endsWith("the program ends"));
+    }
+
+    // A map larger than the window: the wheel (Shift across) and the middle button move the sheet under
+    // controls that stay put, presses keep meaning points of the sheet, and drawing brings the source
+    // out from under the panels. The legend shows a swatch of every colour.
+    void mapScrollsUnderTheControls()
+    {
+        const auto run = propaneEstimate();
+        QVERIFY(act(*run, kShowMap));
+        MapSurface *sheet = surface(run->map());
+        QWidget *view = sheet->viewport();
+        const auto wheel = [view](QPoint delta, Qt::KeyboardModifiers modifiers) {
+            QWheelEvent event(QPointF(300, 300), view->mapToGlobal(QPointF(300, 300)), {}, delta, Qt::NoButton,
+                              modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &event);
+        };
+        wheel({0, -120}, Qt::NoModifier);
+        wheel({0, -120}, Qt::ShiftModifier);
+        const QPoint notch = sheet->scrollPosition();
+        QVERIFY(notch.x() > 0 && notch.x() == notch.y());
+        QTest::mousePress(view, Qt::MiddleButton, {}, QPoint(400, 400));
+        QTest::mouseMove(view, QPoint(350, 380));
+        QTest::mouseRelease(view, Qt::MiddleButton, {}, QPoint(350, 380));
+        QCOMPARE(sheet->scrollPosition(), notch + QPoint(50, 20));
+
+        // The sheet's pixel 900,300 lies under the buttons until the drawing moves it left of them.
+        sheet->scrollTo({0, 0});
+        QVERIFY(act(*run, {"answer=No", "press 900,300"}));
+        const QWidget *data = run->onMap<QWidget>("Frame2");
+        const QPoint source = QPoint(900, 300) - sheet->scrollPosition();
+        QVERIFY2(view->rect().contains(source) && source.x() < data->x(), qPrintable(QString::number(source.x())));
+        const QPoint panel = data->pos();
+        wheel({0, 120}, Qt::ShiftModifier);
+        QCOMPARE(data->pos(), panel);
+        // A press on the scrolled sheet draws around the sheet's point, where the whole sheet has it.
+        const QPoint at = sheet->scrollPosition();
+        QVERIFY(act(*run, {"answer=No", QStringLiteral("press %1,%2").arg(600 - at.x()).arg(560 - at.y())}));
+        QCOMPARE(map::drawnRegion(*sheet->source(), sheet->drawings(), QRect(647, 560, 1, 1)).pixel(0, 0),
+                 qRgb(255, 0, 0));
+
+        const QImage legend = run->onMap<QWidget>("Frame4")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (const QColor &colour : map::damageAreaColours()) {
+            bool found = false;
+            for (int y = 0; y < legend.height() && !found; ++y)
+                for (int x = 0; x < legend.width() && !found; ++x)
+                    found = legend.pixel(x, y) == colour.rgb();
+            QVERIFY2(found, qPrintable(colour.name()));
+        }
     }
 };
 

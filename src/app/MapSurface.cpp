@@ -1,54 +1,151 @@
 #include "app/MapSurface.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <cmath>
 
+namespace {
+
+const map::MapUnits kNoUnits;
+
+} // namespace
+
 MapSurface::MapSurface(QWidget *parent)
-    : QWidget(parent)
+    : QAbstractScrollArea(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
-void MapSurface::setMap(map::MapBitmap bitmap)
+void MapSurface::setMap(std::shared_ptr<const map::MapSource> source)
 {
-    m_image = std::move(bitmap.image);
-    m_units = bitmap.units;
-    update();
+    m_source = std::move(source);
+    m_drawings.clear();
+    updateScrollRanges();
+    scrollTo(QPoint(0, 0));
+    viewport()->update();
+}
+
+const map::MapUnits &MapSurface::units() const
+{
+    return m_source ? m_source->units() : kNoUnits;
+}
+
+void MapSurface::setControlsLeft(int x)
+{
+    m_controlsLeft = x;
+    updateScrollRanges();
+}
+
+QPoint MapSurface::scrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void MapSurface::scrollTo(QPoint sheetPixel)
+{
+    horizontalScrollBar()->setValue(sheetPixel.x());
+    verticalScrollBar()->setValue(sheetPixel.y());
+}
+
+void MapSurface::bringIntoRoom(QPointF point, const QRect &room)
+{
+    if (!m_source)
+        return;
+    const QPoint pixel = m_source->units().toPixel(point);
+    if (room.contains(pixel - scrollPosition()))
+        return;
+    scrollTo(pixel - room.center());
+}
+
+void MapSurface::updateScrollRanges()
+{
+    const QSize sheet = m_source ? m_source->size() : QSize();
+    const QSize view = viewport()->size();
+    const int coveredRight = m_source && m_controlsLeft > 0 ? std::max(0, view.width() - m_controlsLeft) : 0;
+    horizontalScrollBar()->setRange(0, std::max(0, sheet.width() + coveredRight - view.width()));
+    verticalScrollBar()->setRange(0, std::max(0, sheet.height() - view.height()));
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setPageStep(view.height());
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setSingleStep(20);
+}
+
+void MapSurface::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRanges();
+}
+
+void MapSurface::scrollContentsBy(int, int)
+{
+    // Repaint rather than move the viewport's pixels: the controls on it must stay where they are.
+    viewport()->update();
 }
 
 void MapSurface::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
+    QPainter painter(viewport());
     const QRect exposed = event->rect();
     painter.fillRect(exposed, palette().color(QPalette::Window));
-    if (m_image.isNull())
+    if (!m_source)
         return;
-    // Only the exposed part: a scanned map may be far larger than the window.
-    const QRect part = exposed.intersected(m_image.rect());
-    if (!part.isEmpty())
-        painter.drawImage(part.topLeft(), m_image, part);
+    const QPoint offset = scrollPosition();
+    const QImage part = map::drawnRegion(*m_source, m_drawings, exposed.translated(offset));
+    if (!part.isNull())
+        painter.drawImage(exposed.translated(offset).intersected(m_source->rect()).topLeft() - offset, part);
+}
+
+void MapSurface::wheelEvent(QWheelEvent *event)
+{
+    // Shift turns the wheel across; a wheel that turns across by itself (a touchpad) scrolls across.
+    const QPoint delta = event->angleDelta();
+    const bool across = (event->modifiers() & Qt::ShiftModifier) || (delta.y() == 0 && delta.x() != 0);
+    const int notches = delta.y() != 0 ? delta.y() : delta.x();
+    QScrollBar *bar = across ? horizontalScrollBar() : verticalScrollBar();
+    bar->setValue(bar->value() - notches * bar->singleStep() * QApplication::wheelScrollLines() / 120);
+    event->accept();
 }
 
 QPointF MapSurface::unitsAt(const QMouseEvent *event) const
 {
-    const QPointF at = event->position();
-    return m_units.toUnits(QPointF(std::floor(at.x()), std::floor(at.y())));
+    const QPointF at = event->position() + QPointF(scrollPosition());
+    return units().toUnits(QPointF(std::floor(at.x()), std::floor(at.y())));
 }
 
 void MapSurface::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::MiddleButton) {
+        m_panFrom = event->position().toPoint();
+        m_panStartPosition = scrollPosition();
+        viewport()->setCursor(Qt::ClosedHandCursor);
+        return;
+    }
     emit pressed(unitsAt(event), event->button());
 }
 
 void MapSurface::mouseMoveEvent(QMouseEvent *event)
 {
-    emit moved(unitsAt(event), event->buttons());
+    if (m_panFrom) {
+        scrollTo(m_panStartPosition - (event->position().toPoint() - *m_panFrom));
+        return;
+    }
+    emit moved(unitsAt(event), event->buttons() & ~Qt::MiddleButton);
 }
 
 void MapSurface::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::MiddleButton) {
+        m_panFrom.reset();
+        viewport()->unsetCursor();
+        return;
+    }
     emit released(unitsAt(event), event->button());
 }

@@ -1,31 +1,49 @@
 #pragma once
 
-#include "map/MapFiles.h"
-#include "map/MapUnits.h"
+#include "map/MapSource.h"
+#include "map/SheetDrawings.h"
 
-#include <QImage>
+#include <QAbstractScrollArea>
 #include <QPointF>
-#include <QWidget>
 
-// The map surface (Picture1): shows the map bitmap at its natural size from the top-left corner and
-// keeps whatever is drawn on it in that same image, until a map is loaded again. It only reports the
-// mouse, in drawing units; the window decides what a press, a drag or a release means.
-class MapSurface : public QWidget
+#include <memory>
+#include <optional>
+
+// The map surface (Picture1): a window onto the map sheet at its natural size, scrolled with the
+// scroll bars, the mouse wheel (Shift for across) or a drag with the middle button. It paints only
+// the part on screen, asking the map source for that region and painting the drawings over it. The
+// window's controls lie on the viewport and stay in place while the sheet moves under them.
+//
+// It reports presses, moves and releases of the left and right buttons as points of the sheet, in
+// drawing units, wherever the sheet is scrolled; the window decides what they mean.
+class MapSurface : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
     explicit MapSurface(QWidget *parent = nullptr);
 
-    // Replaces the bitmap and every drawing on it.
-    void setMap(map::MapBitmap bitmap);
-    [[nodiscard]] bool hasMap() const { return !m_image.isNull(); }
+    // Replaces the sheet and clears its drawings; the view goes back to the top-left corner.
+    void setMap(std::shared_ptr<const map::MapSource> source);
+    [[nodiscard]] bool hasMap() const { return m_source != nullptr; }
+    [[nodiscard]] const map::MapSource *source() const { return m_source.get(); }
+    [[nodiscard]] const map::MapUnits &units() const;
 
-    // The image drawn on; call refresh() after drawing.
-    [[nodiscard]] QImage &image() { return m_image; }
-    [[nodiscard]] const QImage &image() const { return m_image; }
-    [[nodiscard]] const map::MapUnits &units() const { return m_units; }
-    void refresh() { update(); }
+    // What is drawn over the sheet; call refresh() after changing it.
+    [[nodiscard]] map::SheetDrawings &drawings() { return m_drawings; }
+    [[nodiscard]] const map::SheetDrawings &drawings() const { return m_drawings; }
+    void refresh() { viewport()->update(); }
+
+    // Controls may cover the viewport right of this x: the sheet scrolls that much further left, so
+    // that its right edge can come out from under them.
+    void setControlsLeft(int x);
+
+    // The pixel of the sheet at the viewport's top-left corner.
+    [[nodiscard]] QPoint scrollPosition() const;
+    void scrollTo(QPoint sheetPixel);
+    // Scrolls, if needed, so that a point of the sheet (drawing units) lies inside `room`, a
+    // rectangle of the viewport; when it does not, the point goes to the middle of the room.
+    void bringIntoRoom(QPointF point, const QRect &room);
 
 signals:
     void pressed(QPointF position, Qt::MouseButton button);
@@ -34,13 +52,21 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     [[nodiscard]] QPointF unitsAt(const QMouseEvent *event) const;
+    void updateScrollRanges();
 
-    QImage m_image;
-    map::MapUnits m_units;
+    std::shared_ptr<const map::MapSource> m_source;
+    map::SheetDrawings m_drawings;
+    int m_controlsLeft = 0;
+    // The middle-button drag: where it started on screen and the scroll position then.
+    std::optional<QPoint> m_panFrom;
+    QPoint m_panStartPosition;
 };

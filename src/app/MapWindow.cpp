@@ -4,9 +4,10 @@
 #include "app/MapSurface.h"
 #include "app/WindowCapture.h"
 #include "estimate/NumberText.h"
+#include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
-#include "map/InvertLine.h"
 #include "map/MapFiles.h"
+#include "map/MapSource.h"
 #include "platform/Platform.h"
 
 #include <QComboBox>
@@ -21,11 +22,15 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
 
 namespace {
 
 const QString kCaption = QStringLiteral("ZEFRO ver. 3.0fe : visualizzazione raggi di danno su mappa");
 const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento disegnato in metri");
+// The controls shown beside a drawn map lie right of this line of the surface.
+constexpr int kControlsLeft = 656;
 const QString kCredits = QStringLiteral("ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
                                         "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
                                         "uso riservato alle pubbliche amministrazioni");
@@ -80,6 +85,17 @@ std::unique_ptr<QPrinter> systemPrinter()
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
+// The legend: each colour's name after a swatch of it.
+QString legendWithSwatches()
+{
+    const QStringList names = LegendLabelLines();
+    QStringList lines;
+    for (qsizetype i = 0; i < names.size() && i < qsizetype(map::damageAreaColours().size()); ++i)
+        lines << QStringLiteral("<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                     .arg(map::damageAreaColours()[std::size_t(i)].name(), names.at(i).trimmed().toHtmlEscaped());
+    return lines.join(QStringLiteral("<br>"));
+}
+
 } // namespace
 
 MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent)
@@ -91,8 +107,10 @@ MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent
     setObjectName(QStringLiteral("map"));
     setWindowTitle(kCaption);
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(1016, 740);
     buildControls();
+    // The map area keeps its 1008 x 740 pixels for the controls on it, beside the scroll bars.
+    const int bars = m_surface->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_surface);
+    resize(1016 + bars, 740 + bars);
 }
 
 MapWindow::~MapWindow() = default;
@@ -102,6 +120,8 @@ void MapWindow::buildControls()
     m_surface = new MapSurface(this);
     m_surface->setObjectName(QStringLiteral("Picture1"));
     m_surface->setGeometry(8, 0, 1008, 741);
+    m_surface->setFocusPolicy(Qt::NoFocus);
+    m_surface->setControlsLeft(kControlsLeft);
     connect(m_surface, &MapSurface::pressed, this, &MapWindow::surfacePressed);
     connect(m_surface, &MapSurface::moved, this, &MapWindow::surfaceMoved);
     connect(m_surface, &MapSurface::released, this, &MapWindow::surfaceReleased);
@@ -110,17 +130,18 @@ void MapWindow::buildControls()
     m_files = new MapFileLists(m_platform.drives, this);
     connect(m_files, &MapFileLists::fileChosen, this, &MapWindow::fileChosen);
 
-    // Every other control lies on the surface.
-    QWidget *s = m_surface;
+    // Every other control lies on the surface's viewport, fixed while the map scrolls under it.
+    QWidget *s = m_surface->viewport();
     m_scaleList = new QComboBox(s);
     m_scaleList->setObjectName(QStringLiteral("Combo2"));
     m_scaleList->setEditable(true);
     m_scaleList->setInsertPolicy(QComboBox::NoInsert);
-    m_scaleList->setEditText(map::kUserDefinedScaleEntry);
+    m_scaleList->setEditText(m_scale.shown);
     m_scaleList->setToolTip(QStringLiteral("Scegliere una scala predefinita par la mappa prescelta oppure inserire "
                                            "ed aggiustare la scala qui sotto"));
     m_scaleList->setGeometry(256, 8, 193, 21);
     connect(m_scaleList, &QComboBox::activated, this, &MapWindow::scaleChosen);
+    connect(m_scaleList->lineEdit(), &QLineEdit::editingFinished, this, &MapWindow::scaleTyped);
 
     m_userScale = new QLineEdit(QStringLiteral("Text1"), s);
     m_userScale->setObjectName(QStringLiteral("Text1"));
@@ -197,8 +218,14 @@ void MapWindow::buildControls()
                                                "nella casella permette di riposizionare i cerchi di danno"),
                                 {920, 304, 81, 25});
     connect(m_applyRescale, &QPushButton::clicked, this, &MapWindow::applyRescale);
-    m_saveMap = makeButton(s, "Command12", QStringLiteral("Salva la mappa su file"), QString(), {728, 336, 273, 25});
+    m_saveMap = makeButton(s, "Command12", QStringLiteral("Salva la mappa su file"),
+                           QStringLiteral("Salva la finestra come appare, con i cerchi di danno"), {728, 336, 273, 25});
     connect(m_saveMap, &QPushButton::clicked, this, &MapWindow::saveMap);
+    m_saveWholeMap = makeButton(s, "Command13", QStringLiteral("Salva la mappa intera"),
+                                QStringLiteral("Salva tutta la mappa con i cerchi di danno, alla risoluzione del file "
+                                               "della mappa"),
+                                {728, 240, 273, 25});
+    connect(m_saveWholeMap, &QPushButton::clicked, this, &MapWindow::saveWholeMap);
     m_print = makeButton(s, "Command4", QStringLiteral("Stampa mappa"),
                          QStringLiteral("Stampa la mappa con i cerchi di danno su stampante"), {728, 368, 81, 25});
     connect(m_print, &QPushButton::clicked, this, &MapWindow::printMap);
@@ -239,22 +266,29 @@ void MapWindow::buildControls()
         m_panels[i] = frame;
         m_panelLabels[i] = label;
     }
+    m_panelLabels[3]->setTextFormat(Qt::RichText);
     m_panelLabels[0]->setWordWrap(true);
     m_panelLabels[1]->setWordWrap(true); // long containment names
 
     // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
     for (QWidget *hidden : std::initializer_list<QWidget *>{
              m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap, m_printerSetup,
-             m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_print})
+             m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_saveWholeMap, m_print})
         hidden->hide();
     m_files->setVisible(true);
 }
 
 void MapWindow::beginEstimate(const QString &systemFolder, const QString &substanceName)
 {
-    for (QWidget *hidden :
-         std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit, m_panelLabels[3]})
+    // A saved or printed map must never pair the last estimate's circles with the new figures.
+    endRescale();
+    m_surface->drawings().clear();
+    m_surface->refresh();
+    for (QWidget *hidden : std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit,
+                                                            m_panelLabels[3], m_print, m_saveMap, m_saveWholeMap})
         hidden->hide();
+    raise();
+    activateWindow();
     m_substanceName = substanceName;
     m_files->setFolder(m_platform.drives.toLocal(systemFolder));
 }
@@ -265,7 +299,7 @@ void MapWindow::showEstimate(const Estimate &estimate)
     m_report->setPlainText(ReportBoxLines(estimate).join(newline));
     m_panelLabels[1]->setText(DataLabelLines(estimate).join(newline));
     m_panelLabels[2]->setText(ResultsLabelLines(estimate).join(newline));
-    m_panelLabels[3]->setText(LegendLabelLines().join(newline));
+    m_panelLabels[3]->setText(legendWithSwatches());
     m_saveReport->show();
     m_printerSetup->hide();
     m_estimate = estimate;
@@ -313,6 +347,7 @@ void MapWindow::scaleChosen(int index)
     }
     if (const std::optional<double> factor = map::scaleFactorForEntry(entry))
         m_scale.factor = *factor;
+    m_scale.shown = entry;
     for (QWidget *control : {static_cast<QWidget *>(m_instructions), static_cast<QWidget *>(m_shapeList),
                              static_cast<QWidget *>(m_scaleList), static_cast<QWidget *>(m_showMap),
                              static_cast<QWidget *>(m_printerSetup)})
@@ -324,23 +359,42 @@ void MapWindow::stepUserScale(int step)
     m_userScale->setText(map::steppedUserScaleText(m_userScale->text(), step));
 }
 
+void MapWindow::scaleTyped()
+{
+    // A typed scale stays and is used at "Mostra mappa"; any other text gives way to the last scale.
+    const QString typed = m_scaleList->currentText();
+    if (typed == map::kUserDefinedScaleEntry || map::scaleFactorForEntry(typed) || map::typedScaleFactor(typed))
+        m_scale.shown = typed;
+    else
+        m_scaleList->setEditText(m_scale.shown);
+}
+
+std::optional<double> MapWindow::shownScaleFactor() const
+{
+    const QString shown = m_scaleList->currentText();
+    if (shown == map::kUserDefinedScaleEntry)
+        return map::userScaleFactor(m_userScale->text());
+    if (const std::optional<double> entry = map::scaleFactorForEntry(shown))
+        return entry;
+    return map::typedScaleFactor(shown);
+}
+
 bool MapWindow::showMap()
 {
     // Everything that can fail is checked before anything changes, so a refusal leaves the window
     // as it was.
-    std::optional<double> userFactor;
-    const bool userScale = m_scaleList->currentText() == map::kUserDefinedScaleEntry && !m_scale.rescaleMode;
-    if (userScale) {
-        userFactor = map::userScaleFactor(m_userScale->text());
-        if (!userFactor) {
-            m_platform.messages.show({QStringLiteral("La scala definita dall'utente \"%1\" non è valida: scrivere "
-                                                     "\"1:\" seguito da un denominatore maggiore di zero, ad "
-                                                     "esempio 1:5000.")
-                                          .arg(m_userScale->text()),
-                                      kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning,
-                                      MessageAnswer::Ok});
-            return false;
-        }
+    const std::optional<double> factor = shownScaleFactor();
+    if (!factor) {
+        const bool userScale = m_scaleList->currentText() == map::kUserDefinedScaleEntry;
+        m_platform.messages.show(
+            {userScale ? QStringLiteral("La scala definita dall'utente \"%1\" non è valida: scrivere \"1:\" seguito da "
+                                        "un denominatore maggiore di zero, ad esempio 1:5000.")
+                             .arg(m_userScale->text())
+                       : QStringLiteral("La scala \"%1\" non è valida: scegliere una scala dall'elenco oppure scrivere "
+                                        "\"1:\" seguito da un denominatore maggiore di zero, ad esempio 1:5000.")
+                             .arg(m_scaleList->currentText()),
+             kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+        return false;
     }
     // The chosen file; with none chosen (another folder opened after "Cambia mappa") the map on
     // the surface is loaded again, as a cancelled drawing expects.
@@ -359,16 +413,17 @@ bool MapWindow::showMap()
     }
 
     m_printerSetup->hide();
-    if (userFactor)
-        m_scale.factor = *userFactor;
+    m_scale.factor = *factor;
+    m_scale.shown = m_scaleList->currentText();
+    endRescale();
     for (QWidget *hidden : std::initializer_list<QWidget *>{
              m_print,          m_panels[0],      m_panels[1],      m_panels[2],    m_panels[3],    m_panelLabels[0],
              m_panelLabels[1], m_panelLabels[2], m_panelLabels[3], m_userScale,    m_lengthBox,    m_increase,
              m_decrease,       m_showMap,        m_saveReport,     m_startRescale, m_applyRescale, m_saveMap,
-             m_instructions,   m_shapeList,      m_scaleList,      m_report})
+             m_saveWholeMap,   m_instructions,   m_shapeList,      m_scaleList,    m_report})
         hidden->hide();
     m_files->setVisible(false);
-    m_surface->setMap(std::move(loaded.value()));
+    m_surface->setMap(std::make_shared<map::DecodedMapSource>(std::move(loaded.value())));
     m_shownMapPath = path;
     m_surface->setCursor(Qt::CrossCursor);
     return true;
@@ -376,6 +431,7 @@ bool MapWindow::showMap()
 
 void MapWindow::changeMap()
 {
+    endRescale();
     m_print->hide();
     m_changeMap->hide();
     m_quit->hide();
@@ -394,15 +450,16 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
     m_gestureDrewAreas = false;
     if (!m_surface->hasMap())
         return; // no map yet: nothing to draw on
-    if (m_scale.rescaleMode) {
-        m_scale.segmentStart = position;
-        m_scale.segmentEnd = position;
+    if (m_rescalePending || button != Qt::LeftButton) {
+        // A press that draws no areas starts a segment: the drag shows it as a rubber band.
+        m_segmentStart = position;
+        m_segmentEnd = position;
+        m_surface->drawings().startSegment(position);
         return;
     }
-    if (button != Qt::LeftButton)
-        return;
 
-    map::drawDamageCircles(m_surface->image(), m_surface->units(), position, m_areas, m_scale.factor);
+    m_surface->drawings().addAreas({position, m_areas, m_scale.factor});
+    m_surface->bringIntoRoom(position, roomBesideControls());
     m_surface->refresh();
     m_gestureDrewAreas = true;
     const MessageAnswer answer
@@ -414,10 +471,19 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
     showAreasDrawnControls();
 }
 
+QRect MapWindow::roomBesideControls() const
+{
+    // Left of the panels and buttons, clear of the viewport's edges.
+    constexpr int margin = 16;
+    const QSize view = m_surface->viewport()->size();
+    return QRect(margin, margin, std::max(1, std::min(kControlsLeft, view.width()) - 2 * margin),
+                 std::max(1, view.height() - 2 * margin));
+}
+
 void MapWindow::showAreasDrawnControls()
 {
-    for (QWidget *shown :
-         std::initializer_list<QWidget *>{m_print, m_changeMap, m_quit, m_startRescale, m_applyRescale, m_saveMap})
+    for (QWidget *shown : std::initializer_list<QWidget *>{m_print, m_changeMap, m_quit, m_startRescale, m_applyRescale,
+                                                           m_saveMap, m_saveWholeMap})
         shown->show();
     for (int i = 0; i < 4; ++i) {
         m_panels[i]->show();
@@ -429,10 +495,8 @@ void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 {
     if (buttons == Qt::NoButton || m_gestureDrewAreas || !m_surface->hasMap())
         return;
-    // Erase the line of the previous move, then draw the new one: the rubber band.
-    map::DrawLine(m_surface->image(), m_surface->units(), m_scale.segmentStart, m_scale.segmentEnd);
-    map::DrawLine(m_surface->image(), m_surface->units(), m_scale.segmentStart, position);
-    m_scale.segmentEnd = position;
+    m_segmentEnd = position;
+    m_surface->drawings().extendSegment(position);
     m_surface->refresh();
 }
 
@@ -445,7 +509,12 @@ void MapWindow::surfaceReleased()
 
 void MapWindow::startRescale()
 {
-    m_scale.rescaleMode = true;
+    m_rescalePending = true;
+}
+
+void MapWindow::endRescale()
+{
+    m_rescalePending = false;
 }
 
 void MapWindow::applyRescale()
@@ -459,15 +528,19 @@ void MapWindow::applyRescale()
                                   kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return;
     }
-    if (m_scale.segmentStart == m_scale.segmentEnd) {
+    if (m_segmentStart == m_segmentEnd) {
         // A factor of 0 would make every later damage area vanish without a word.
         m_platform.messages.show({QStringLiteral("Il segmento tracciato ha lunghezza nulla: tracciare sulla mappa un "
                                                  "segmento di lunghezza nota, poi premere di nuovo \"Riscala\"."),
                                   kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return;
     }
-    m_scale.factor = map::scaleFactorFromSegment(m_scale.segmentStart, m_scale.segmentEnd, metres);
-    m_scale.rescaleMode = false;
+    // The scale list shows the new scale, and the factor is the one it shows: a later "Mostra mappa"
+    // (a cancelled drawing, another map) keeps it.
+    m_scale.shown = map::scaleText(map::scaleFactorFromSegment(m_segmentStart, m_segmentEnd, metres));
+    m_scaleList->setEditText(m_scale.shown);
+    m_scale.factor = map::typedScaleFactor(m_scale.shown).value_or(m_scale.factor);
+    endRescale();
     m_surface->setCursor(Qt::CrossCursor);
 }
 
@@ -481,9 +554,9 @@ void MapWindow::saveReport()
         m_platform.messages.notify(saved.error().message(), MessageIcon::Critical);
         return;
     }
-    const MessageAnswer answer
-        = m_platform.messages.show({ReportSavedQuestion(saved.value()), kReportSavedTitle, MessageButtons::YesNo,
-                                    MessageIcon::Information, MessageAnswer::Yes});
+    const MessageAnswer answer = m_platform.messages.show(
+        {ReportSavedQuestion(saved.value(), m_platform.drives.toLocal(saved.value())), kReportSavedTitle,
+         MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});
     if (answer == MessageAnswer::Yes)
         m_platform.launch(QStringLiteral("notepad ") + saved.value());
     m_saveReport->hide(); // one report per estimate
@@ -492,8 +565,25 @@ void MapWindow::saveReport()
 void MapWindow::saveMap()
 {
     const QString systemName = map::MapFileName(m_outputPrefix, m_platform.now(), m_substanceName);
-    const map::Picture picture = GrabFormImage(*this);
-    const Status saved = map::savePictureAsBmp(picture, m_platform.drives.toLocal(systemName));
+    savePicture(GrabFormImage(*this), systemName);
+}
+
+void MapWindow::saveWholeMap()
+{
+    const map::MapSource *source = m_surface->source();
+    if (!source)
+        return;
+    const QString systemName = outputFileName(m_outputPrefix, QStringLiteral("mappa intera"), m_platform.now(),
+                                              m_substanceName, QStringLiteral(".bmp"));
+    QImage sheet = map::drawnRegion(*source, m_surface->drawings(), source->rect());
+    source->units().stampOn(sheet);
+    savePicture(map::BitmapToPicture(std::move(sheet)), systemName);
+}
+
+void MapWindow::savePicture(const map::Picture &picture, const QString &systemName)
+{
+    const QString localPath = m_platform.drives.toLocal(systemName);
+    const Status saved = map::savePictureAsBmp(picture, localPath);
     if (!saved.ok()) {
         Error error = saved.error();
         error.file = systemName;
@@ -501,7 +591,8 @@ void MapWindow::saveMap()
             {error.message(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical, MessageAnswer::Ok});
         return;
     }
-    m_platform.messages.notify(QStringLiteral("Done! I've saved ") + systemName);
+    m_platform.messages.notify(QStringLiteral("Done! I've saved ") + systemName
+                               + QStringLiteral("\n(su questo computer: %1)").arg(localPath));
 }
 
 void MapWindow::printMap()
@@ -549,5 +640,5 @@ void MapWindow::resizeEvent(QResizeEvent *event)
 {
     // The surface fills the window, so a maximised window shows more of a large map.
     QWidget::resizeEvent(event);
-    m_surface->setGeometry(8, 0, std::max(1008, width() - 8), std::max(741, height() + 1));
+    m_surface->setGeometry(8, 0, width() - 8, height());
 }

@@ -2,6 +2,7 @@
 
 #include "estimate/Estimate.h"
 #include "map/DamageCircles.h"
+#include "map/MapPicture.h"
 #include "map/MapScale.h"
 
 #include <QPointF>
@@ -27,14 +28,17 @@ struct Platform;
 // the panels `Label3`, `Label4`, `Label5` and offers "Salva report su file", which appends the
 // report of the estimate shown to the report file.
 //
-// Data flow: the analyst picks a BMP in the file lists, a scale in `Combo2` (or a user-defined
-// "1:N" in `Text1`), and "Mostra mappa" loads the bitmap into the surface `Picture1` and sets the
-// scale factor. A left press on the map draws the eight damage areas of the estimate shown around
-// that point; during a manual rescale a press starts a segment instead, the drag draws it as an
-// inverted rubber-band line and "Riscala" turns its length and the metres typed in `Text2` into a
-// new scale factor. All lengths on the surface are in drawing units (one centimetre of the map
-// sheet, from the bitmap's resolution); the arithmetic lives in src/map. The scale state belongs to
-// the main window, so it survives this window, which deletes itself when closed.
+// Data flow: the analyst picks a BMP in the file lists, a scale in `Combo2` (an entry, a typed
+// "1:N", or the user-defined entry with "1:N" in `Text1`), and "Mostra mappa" loads the bitmap into
+// the scrolling surface `Picture1` and sets the scale factor from what `Combo2` shows, so the scale
+// shown is always the scale used. A left press on the map draws the eight damage areas of the
+// estimate shown around that point and brings it out from under the panels; during a manual rescale
+// a press starts a segment instead, the drag draws it as an inverted rubber-band line and "Riscala"
+// turns its length and the metres typed in `Text2` into a new scale factor, which `Combo2` then
+// shows. A pending rescale ends, unapplied, at "Cambia mappa", "Mostra mappa", a new estimate and
+// when the window closes. All lengths on the surface are in drawing units (one centimetre of the
+// map sheet, from the bitmap's resolution); the arithmetic lives in src/map. The scale factor
+// belongs to the main window; this window deletes itself when closed.
 class MapWindow : public QWidget
 {
     Q_OBJECT
@@ -43,8 +47,9 @@ public:
     MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent = nullptr);
     ~MapWindow() override;
 
-    // An estimate starts: the report buttons and the legend are hidden until it completes, and the
-    // file lists open the folder, given as the system names it
+    // An estimate starts: the window comes to the front with the map clean (the circles of the last
+    // estimate gone, saving and printing hidden until new ones are drawn), the report buttons and the
+    // legend are hidden until it completes, and the file lists open the folder, given as the system names it
     // ("c:\revisione metodo speditivo\dati\cartografia\raster"). Saved maps are named after
     // `substanceName`.
     void beginEstimate(const QString &systemFolder, const QString &substanceName);
@@ -63,6 +68,8 @@ private:
     void buildControls();
     void fileChosen();
     void scaleChosen(int index);
+    void scaleTyped();
+    [[nodiscard]] std::optional<double> shownScaleFactor() const;
     void stepUserScale(int step);
     bool showMap();
     void changeMap();
@@ -74,6 +81,10 @@ private:
     void applyRescale();
     void saveReport();
     void saveMap();
+    void saveWholeMap();
+    void savePicture(const map::Picture &picture, const QString &systemName);
+    void endRescale();
+    [[nodiscard]] QRect roomBesideControls() const;
     void printMap();
     void showAreasDrawnControls();
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -106,11 +117,15 @@ private:
     QPushButton *m_startRescale = nullptr; // Command10
     QPushButton *m_applyRescale = nullptr; // Command11
     QPushButton *m_saveMap = nullptr; // Command12
+    QPushButton *m_saveWholeMap = nullptr; // Command13
     QGroupBox *m_panels[4] = {}; // Frame1..Frame4
     QLabel *m_panelLabels[4] = {}; // Label2..Label5
 
     // The press that started the present gesture drew damage areas: its drag and release belong to
     // it and neither draw a rubber band nor show the length box.
     bool m_gestureDrewAreas = false;
+    bool m_rescalePending = false;
+    QPointF m_segmentStart; // the rescale segment last drawn, in drawing units
+    QPointF m_segmentEnd;
     QString m_shownMapPath; // local path of the map on the surface
 };

@@ -47,8 +47,7 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
     overlay.circles = map::drawDamageCircles(image, units, drawing.point, areas, overlay.scaleFactor);
 
     // The saved map keeps the drawing unit it was read with, also when its file stated none.
-    image.setDotsPerMeterX(static_cast<int>(std::lround(units.pixelsPerUnitX() * 100.0)));
-    image.setDotsPerMeterY(static_cast<int>(std::lround(units.pixelsPerUnitY() * 100.0)));
+    units.stampOn(image);
     QBuffer buffer(&overlay.bmp);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "bmp");

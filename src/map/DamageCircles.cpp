@@ -25,18 +25,18 @@ std::optional<float> damageRadius(const DamageDistance &distance, double scaleFa
     return static_cast<float>(radius);
 }
 
-int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, const DamageAreas &areas,
+int drawDamageCircles(SheetRegion region, const MapUnits &units, QPointF centre, const DamageAreas &areas,
                       double scaleFactor)
 {
-    if (surface.isNull())
+    if (region.pixels.isNull())
         return 0;
     const QPoint centrePixel = units.toPixel(centre);
-    // A circle centred on the surface and wider than its diagonal never crosses it: skipping it
-    // spares the painter circles of millions of pixels (a 10001 m distance at scale 1:1).
-    const double reach = std::hypot(surface.width(), surface.height()) + 2.0;
-    const bool centreInside = surface.rect().contains(centrePixel);
+    // A circle centred on the sheet and wider than its diagonal never crosses it: skipping it spares
+    // the painter circles of millions of pixels (a 10001 m distance at scale 1:1).
+    const double reach = std::hypot(region.sheet.width(), region.sheet.height()) + 2.0;
+    const bool centreInside = QRect(QPoint(0, 0), region.sheet).contains(centrePixel);
 
-    QPainter painter(&surface);
+    QPainter painter(&region.pixels);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
     int drawn = 0;
@@ -53,7 +53,7 @@ int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, co
         pen.setWidth(1);
         pen.setCosmetic(true);
         painter.setPen(pen);
-        painter.drawEllipse(QPointF(centrePixel), rx, ry);
+        painter.drawEllipse(QPointF(centrePixel - region.origin), rx, ry);
     }
     return drawn;
 }

@@ -24,9 +24,26 @@ namespace map {
 
 using DamageAreas = std::array<DamageDistance, kDistanceSlots>;
 
-// Draws the eight damage areas, in slot order, as one-pixel outlines centred on a point given in
-// drawing units; later circles cover earlier ones. Returns how many circles were drawn.
-int drawDamageCircles(QImage &surface, const MapUnits &units, QPointF centre, const DamageAreas &areas,
+// Pixels of a region of a map sheet: `pixels` hold the sheet from pixel `origin` on; `sheet` is the
+// size of the whole sheet.
+struct SheetRegion
+{
+    QImage &pixels;
+    QPoint origin;
+    QSize sheet;
+};
+
+// Draws the eight damage areas, in slot order, as one-pixel outlines centred on a point of the sheet
+// given in drawing units; later circles cover earlier ones. A region gets exactly the pixels the
+// same region of the whole sheet gets. Returns how many circles were drawn.
+int drawDamageCircles(SheetRegion region, const MapUnits &units, QPointF centre, const DamageAreas &areas,
                       double scaleFactor);
+
+// The same on a whole sheet.
+inline int drawDamageCircles(QImage &sheet, const MapUnits &units, QPointF centre, const DamageAreas &areas,
+                             double scaleFactor)
+{
+    return drawDamageCircles(SheetRegion{sheet, QPoint(0, 0), sheet.size()}, units, centre, areas, scaleFactor);
+}
 
 } // namespace map

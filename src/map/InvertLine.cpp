@@ -59,9 +59,4 @@ void invertLinePixels(QImage &image, QPoint from, QPoint to)
     }
 }
 
-void DrawLine(QImage &surface, const MapUnits &units, QPointF from, QPointF to)
-{
-    invertLinePixels(surface, units.toPixel(from), units.toPixel(to));
-}
-
 } // namespace map

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "map/MapUnits.h"
-
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
@@ -12,8 +10,5 @@ namespace map {
 // line of zero length is its one pixel). Each pixel of the line is touched once, so drawing the same
 // line twice restores the image exactly. Pixels outside the image are skipped.
 void invertLinePixels(QImage &image, QPoint from, QPoint to);
-
-// The rubber-band line of the rescale: DrawLine between two points in drawing units, in invert mode.
-void DrawLine(QImage &surface, const MapUnits &units, QPointF from, QPointF to);
 
 } // namespace map

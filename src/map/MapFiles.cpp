@@ -1,6 +1,7 @@
 #include "map/MapFiles.h"
 
 #include "estimate/OutputFileName.h"
+#include "map/BmpLayout.h"
 #include "platform/DrivePaths.h"
 #include "platform/LibraryMessages.h"
 #include "platform/SystemFile.h"
@@ -31,7 +32,7 @@ struct PlainBmp
     bool topDown = false;
 };
 
-// The fields of a BMP header that say how its pixels are laid out; nullopt for other files.
+// The fields of a BMP header that tell a plain 24-bit one; nullopt for other files.
 struct BmpHeader
 {
     quint32 pixelOffset = 0;
@@ -65,24 +66,36 @@ std::optional<PlainBmp> plainTwentyFourBitBmp(const std::optional<BmpHeader> &he
     return PlainBmp{h.pixelOffset, h.width, std::abs(h.height), h.height < 0};
 }
 
-// The bytes an uncompressed BMP of any depth says its pixels take from the start of the file, or
-// nullopt for other files (compressed ones cannot tell before they are decoded). A file shorter than
-// that would leave rows the image reader never fills, which show leftover memory.
-std::optional<qint64> uncompressedBmpEnd(const std::optional<BmpHeader> &header)
+// Whether the file holds every pixel the image reader will read from it: all the rows of an
+// uncompressed BMP, or a run-length stream up to its end. A file cut short would leave the rest of
+// the reader's image unwritten, which shows leftover memory.
+bool holdsAllPixels(QFile &file, const BmpLayout &layout, QString *problem)
 {
-    if (!header)
-        return std::nullopt;
-    const BmpHeader &h = *header;
-    const bool uncompressed = h.compression == 0 || h.compression == 3 || h.compression == 6; // RGB, bit fields
-    const qint64 height = std::abs(qint64(h.height));
-    if (h.infoSize < 40 || !uncompressed || h.width <= 0 || height == 0 || h.bitCount == 0 || h.bitCount > 32)
-        return std::nullopt;
-    const qint64 rowBytes = (qint64(h.width) * h.bitCount + 31) / 32 * 4;
-    qint64 pixelBytes = 0;
-    // A header whose size cannot even be counted is left to the size limits.
-    if (__builtin_mul_overflow(rowBytes, height, &pixelBytes))
-        return std::nullopt;
-    return qint64(h.pixelOffset) + pixelBytes;
+    const qint64 size = file.size();
+    if (layout.coding == BmpLayout::Coding::Rows) {
+        const std::optional<qint64> end = layout.rowsEnd();
+        // A header whose size cannot even be counted is left to the size limits.
+        if (!end || size >= *end)
+            return true;
+        *problem = QStringLiteral("file troncato");
+        return false;
+    }
+    const qint64 streamBytes = size - layout.pixelsAt;
+    if (streamBytes <= 0) {
+        *problem = QStringLiteral("file troncato");
+        return false;
+    }
+    uchar *stream = file.map(layout.pixelsAt, streamBytes);
+    if (!stream) {
+        *problem = QStringLiteral("errore di lettura del file");
+        return false;
+    }
+    const bool complete
+        = rleStreamLength(stream, streamBytes, layout.bitCount, layout.width, layout.height).has_value();
+    file.unmap(stream);
+    if (!complete)
+        *problem = QStringLiteral("file troncato");
+    return complete;
 }
 
 // Reads the rows of a plain 24-bit BMP; a null image when the file is shorter than it claims.
@@ -113,19 +126,27 @@ QImage readPlainBmp(QFile &file, const PlainBmp &bmp, QString *problem)
     return image;
 }
 
-// Whether the decoded image and its 32-bit copy fit the allocation limit together: a small
-// compressed palette file can declare a sheet whose conversion alone would take gigabytes. Judged
-// from the header, before anything is decoded.
-bool fitsWithConversion(const QImageReader &reader)
+// Whether an image of these pixels decoded in this format and its 32-bit copy fit the allocation
+// limit together: a small compressed palette file can declare a sheet whose conversion alone would
+// take gigabytes. Judged from the header, before anything is decoded.
+bool fitsWithConversion(qint64 pixels, QImage::Format format)
 {
-    const QSize size = reader.size();
-    if (!size.isValid())
-        return true; // the reader reports what it cannot tell
-    const qint64 pixels = qint64(size.width()) * size.height();
-    const QImage::Format format = reader.imageFormat();
+    const qint64 limit = qint64(kMapAllocationLimitMb) * 1024 * 1024;
+    if (pixels > limit) // at least 4 bytes a pixel; the bytes below cannot overflow
+        return false;
     const int decodedBits = format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
     const qint64 bytes = pixels * decodedBits / 8 + (format == QImage::Format_RGB32 ? 0 : pixels * 4);
-    return bytes <= qint64(kMapAllocationLimitMb) * 1024 * 1024;
+    return bytes <= limit;
+}
+
+// The same for the image the reader says it will decode.
+bool fitsWithConversion(const QImageReader &reader)
+{
+    QSize size = reader.size();
+    size.setHeight(std::abs(size.height())); // a top-down BMP states its height below 0
+    if (!size.isValid())
+        return true; // the reader reports what it cannot tell
+    return fitsWithConversion(qint64(size.width()) * size.height(), reader.imageFormat());
 }
 
 // The image reader's failure in the analyst's words.
@@ -138,6 +159,36 @@ QString readerProblem(QImageReader::ImageReaderError error)
     case QImageReader::FileNotFoundError: return QStringLiteral("errore di lettura del file");
     default: return QStringLiteral("immagine illeggibile");
     }
+}
+
+// Reads a run-length coded BMP into an image of palette indexes filled with index 0 beforehand: the
+// reader leaves the pixels that a well-formed stream skips (moves, early ends of a line or of the
+// bitmap) as they are, so they show the palette's first colour, as when the stream is decoded into
+// zeroed memory, never leftover memory.
+QImage readRunLength(QImageReader &reader, const BmpLayout &layout, QString *problem)
+{
+    // The limit once more, on the header as read here: this image is made before the reader reads,
+    // and the reader tells no size for a header it refuses.
+    if (!fitsWithConversion(qint64(layout.width) * layout.height, QImage::Format_Indexed8)) {
+        *problem = QStringLiteral("immagine troppo grande");
+        return {};
+    }
+    QImage image(layout.width, layout.height, QImage::Format_Indexed8);
+    if (image.isNull())
+        return {};
+    image.fill(0);
+    const uchar *const filled = image.constBits();
+    if (!reader.read(&image)) {
+        *problem = readerProblem(reader.error());
+        return {};
+    }
+    // The reader decodes into the image it is given when its size and format are those of the file;
+    // one of its own would hold leftover memory where the stream sets nothing.
+    if (image.constBits() != filled) {
+        *problem = QStringLiteral("immagine illeggibile");
+        return {};
+    }
+    return image;
 }
 
 } // namespace
@@ -181,18 +232,17 @@ Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
 
     QImage image;
     QString problem;
-    const std::optional<BmpHeader> header = bmpHeader(fileStart);
-    const std::optional<qint64> pixelsEnd = uncompressedBmpEnd(header);
-    if (const std::optional<PlainBmp> plain = plainTwentyFourBitBmp(header)) {
+    const std::optional<BmpLayout> layout = bmpReaderLayout(fileStart);
+    if (const std::optional<PlainBmp> plain = plainTwentyFourBitBmp(bmpHeader(fileStart))) {
         image = readPlainBmp(file, *plain, &problem);
-    } else if (pixelsEnd && file.size() < *pixelsEnd) {
-        problem = QStringLiteral("file troncato");
-    } else {
+    } else if (!layout || holdsAllPixels(file, *layout, &problem)) {
         const QuietStandardError quiet; // libpng and the like print their own lines
         QImageReader reader(&file);
         reader.setAllocationLimit(kMapAllocationLimitMb);
         if (!fitsWithConversion(reader)) {
             problem = QStringLiteral("immagine troppo grande");
+        } else if (layout && layout->coding != BmpLayout::Coding::Rows) {
+            image = readRunLength(reader, *layout, &problem);
         } else {
             image = reader.read();
             if (image.isNull())

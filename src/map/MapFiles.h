@@ -27,7 +27,9 @@ struct MapBitmap
 
 // Reads a map file. Large scanned maps are allowed (up to about 1 GB of decoded pixels). A file that
 // cannot be opened is MapUnopenable, one that is no readable bitmap MapUnreadable, both naming the
-// file by its name.
+// file by its name. A BMP that does not hold all its pixels (rows cut short at any depth, a
+// run-length stream that stops before its end) is MapUnreadable "file troncato": no pixel is ever
+// left unwritten. Pixels that a whole run-length stream skips show the palette's first colour.
 [[nodiscard]] Outcome<MapBitmap> loadMapBitmap(const QString &localPath);
 
 } // namespace map

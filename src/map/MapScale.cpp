@@ -2,6 +2,8 @@
 
 #include "estimate/NumberText.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace {
@@ -54,6 +56,26 @@ std::optional<double> scaleFactorForDenominator(double denominator)
 std::optional<double> userScaleFactor(const QString &scaleText)
 {
     return scaleFactorForDenominator(userScaleDenominator(scaleText));
+}
+
+std::optional<double> typedScaleFactor(const QString &typed)
+{
+    // "1:7500", "1 : 7500", "scala 1:7500" or "7500"; a decimal comma or point.
+    static const QRegularExpression scale(QStringLiteral(R"(^\s*(?:scala\s*)?(?:1\s*:\s*)?(\d+(?:[.,]\d+)?)\s*$)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = scale.match(typed);
+    if (!match.hasMatch())
+        return std::nullopt;
+    bool number = false;
+    const double denominator = match.captured(1).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&number);
+    return number ? scaleFactorForDenominator(denominator) : std::nullopt;
+}
+
+QString scaleText(double factor)
+{
+    const double denominator = 1.0 / factor;
+    return QStringLiteral("1:")
+        + (denominator >= 10.0 ? QString::number(std::llround(denominator)) : QString::number(denominator, 'g', 3));
 }
 
 double scaleFactorFromSegment(QPointF start, QPointF end, double metres)

@@ -21,14 +21,13 @@ inline const QString kUserDefinedScaleEntry = QStringLiteral("scala definita dal
 // user-defined entry, nothing for any other text (the factor then stays as it was).
 [[nodiscard]] std::optional<double> scaleFactorForEntry(const QString &entry);
 
-// What the map windows keep of the scale. It outlives a map window: one made anew by the next
-// estimate starts with the scale, and the pending rescale, of the last one.
+// What the map windows keep of the scale: the factor every drawing step uses and the text of the
+// scale list that gives it. It outlives a map window: one made anew shows the same scale, and sets
+// the factor from what it shows whenever a map is shown.
 struct ScaleState
 {
     double factor = 0.0; // drawing units per ground centimetre (1/N for a scale 1:N)
-    bool rescaleMode = false;
-    QPointF segmentStart;
-    QPointF segmentEnd;
+    QString shown = kUserDefinedScaleEntry; // an entry of the list or a typed scale
 };
 
 // The factor of a scale 1:N, or nothing when N is 0, negative or not a number (such a scale would
@@ -45,6 +44,14 @@ struct ScaleState
 // The factor of a user-defined scale text, as scaleFactorForDenominator (the window refuses a text
 // that gives nothing).
 [[nodiscard]] std::optional<double> userScaleFactor(const QString &scaleText);
+
+// The factor of a scale typed into the scale list: "1:N", "scala 1:N" or N alone (blanks, a decimal
+// comma or point allowed); nothing for any other text or a denominator of 0.
+[[nodiscard]] std::optional<double> typedScaleFactor(const QString &typed);
+
+// "1:N" for a factor, N rounded to a whole number from 10 on: what the scale list shows after a manual
+// rescale. typedScaleFactor() reads it back.
+[[nodiscard]] QString scaleText(double factor);
 
 // The factor of a manual rescale: a segment of known ground length (metres) drawn between two
 // points in drawing units. d / (metres x 100), d the segment's length.

@@ -67,4 +67,10 @@ QPoint MapUnits::toPixel(QPointF units) const
     return {pixel(units.x() * m_pixelsPerUnitX), pixel(units.y() * m_pixelsPerUnitY)};
 }
 
+void MapUnits::stampOn(QImage &sheet) const
+{
+    sheet.setDotsPerMeterX(static_cast<int>(std::lround(m_pixelsPerUnitX * 100.0)));
+    sheet.setDotsPerMeterY(static_cast<int>(std::lround(m_pixelsPerUnitY * 100.0)));
+}
+
 } // namespace map

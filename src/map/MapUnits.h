@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QPoint>
+#include <QImage>
 #include <QPointF>
 
 #include <optional>
@@ -44,6 +45,10 @@ public:
     [[nodiscard]] QPointF toUnits(QPointF pixel) const;
     // The pixel holding a point given in drawing units.
     [[nodiscard]] QPoint toPixel(QPointF units) const;
+
+    // Gives a picture of the sheet this resolution, so that a saved sheet is read back with the
+    // drawing unit it was drawn with, also when its own file stated none.
+    void stampOn(QImage &sheet) const;
 
 private:
     double m_pixelsPerUnitX = kDefaultPixelsPerMetre / 100.0;

@@ -1,0 +1,47 @@
+#include "map/SheetDrawings.h"
+
+#include "map/InvertLine.h"
+
+namespace map {
+
+void SheetDrawings::extendSegment(QPointF to)
+{
+    if (!m_drawings.empty())
+        if (auto *segment = std::get_if<DrawnSegment>(&m_drawings.back()))
+            segment->to = to;
+}
+
+bool SheetDrawings::hasAreas() const
+{
+    return lastAreas() != nullptr;
+}
+
+const DrawnAreas *SheetDrawings::lastAreas() const
+{
+    for (auto drawing = m_drawings.rbegin(); drawing != m_drawings.rend(); ++drawing)
+        if (const auto *areas = std::get_if<DrawnAreas>(&*drawing))
+            return areas;
+    return nullptr;
+}
+
+void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
+{
+    for (const auto &drawing : m_drawings) {
+        if (const auto *areas = std::get_if<DrawnAreas>(&drawing))
+            drawDamageCircles(region, units, areas->centre, areas->areas, areas->scaleFactor);
+        else if (const auto *segment = std::get_if<DrawnSegment>(&drawing))
+            invertLinePixels(region.pixels, units.toPixel(segment->from) - region.origin,
+                             units.toPixel(segment->to) - region.origin);
+    }
+}
+
+QImage drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region)
+{
+    const QRect inside = region.intersected(source.rect());
+    QImage pixels = source.region(inside);
+    if (!pixels.isNull())
+        drawings.paintOver(SheetRegion{pixels, inside.topLeft(), source.size()}, source.units());
+    return pixels;
+}
+
+} // namespace map

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "map/DamageCircles.h"
+#include "map/MapSource.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QRect>
+
+#include <variant>
+#include <vector>
+
+namespace map {
+
+// The damage areas one press drew: around which point of the sheet (drawing units), at which scale.
+struct DrawnAreas
+{
+    QPointF centre;
+    DamageAreas areas{};
+    double scaleFactor = 0.0;
+};
+
+// A segment of the manual rescale, shown with the colours of its pixels inverted.
+struct DrawnSegment
+{
+    QPointF from;
+    QPointF to;
+};
+
+// What has been drawn on a map sheet since it was shown, in the order it was drawn. The drawings
+// are kept apart from the sheet and painted over whatever region of it is shown or saved: the sheet
+// is never changed, and a region looks exactly like the same region of the whole sheet.
+class SheetDrawings
+{
+public:
+    void addAreas(const DrawnAreas &areas) { m_drawings.emplace_back(areas); }
+    // A rescale segment starts at a point, with no length yet; extendSegment() moves its end.
+    void startSegment(QPointF at) { m_drawings.emplace_back(DrawnSegment{at, at}); }
+    void extendSegment(QPointF to);
+    void clear() { m_drawings.clear(); }
+
+    [[nodiscard]] bool hasAreas() const;
+    // The last damage areas drawn, if any.
+    [[nodiscard]] const DrawnAreas *lastAreas() const;
+
+    // Paints the drawings over `region.pixels`.
+    void paintOver(SheetRegion region, const MapUnits &units) const;
+
+private:
+    std::vector<std::variant<DrawnAreas, DrawnSegment>> m_drawings;
+};
+
+// A region of a sheet (clipped to it) with the drawings painted over it.
+[[nodiscard]] QImage drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region);
+
+} // namespace map
