@@ -677,12 +677,9 @@ private slots:
              "folder raster"},
             chooser + " Command5 output2");
         row("user-defined scale", userScale, scaleChosen);
-        row("areas drawn", kDrawn, drawn, {cancel}, "red 647,560");
         row("areas at a typed scale",
             userScale + QStringList{"field Text1=1:2000", "map:Command3", "answer=No", "press 600,560"}, drawn,
             {cancel}, "red 718,560");
-        row("areas cancelled", kShowMap + QStringList{"answer=Yes", "press 600,560"}, drawn, {cancel},
-            "no red 647,560");
         row("right button", kShowMap + QStringList{"rpress 600,560"}, "Text2", {}, "no red 647,560");
         row("map change", kDrawn + QStringList{"map:Command7"},
             chooser + " Command10 Command11 Command12 Command13 Frame1 Frame2 Frame3 Frame4", {cancel});
@@ -694,9 +691,6 @@ private slots:
         row("a file that is no bitmap", {"file rotta.bmp", "scale scala 1:2000", "map:Command3"}, scaleChosen,
             {"Il file \"rotta.bmp\" non è una mappa"});
         row("rubber band", rescale, "Text2 " + drawn, {cancel}, "line 200,650");
-        row("rescale: 472 pixels are 250 m",
-            rescale + QStringList{"field Text2=250", "map:Command11", "answer=No", "press 600,560"}, "Text2 " + drawn,
-            {cancel, cancel}, "red 694,560");
         row("rescale: zero-length segment",
             kDrawn + QStringList{"map:Command10", "drag 100,650", "field Text2=50", "map:Command11"}, "Text2 " + drawn,
             {cancel, "Il segmento tracciato ha lunghezza nulla"});

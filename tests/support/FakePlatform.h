@@ -48,7 +48,6 @@ public:
         attempted << commandLine;
         if (std::exchange(failNext, false))
             return launchFailure(commandLine);
-        started << commandLine;
         m_watches.push_back(std::move(watch));
         return Done{};
     }
@@ -60,7 +59,6 @@ public:
     }
 
     bool failNext = false;
-    QStringList started; // command lines that "started"
     QStringList attempted; // every command line asked for
 
 private:
