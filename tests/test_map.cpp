@@ -298,6 +298,8 @@ private slots:
         QTest::newRow("run-length 4-bit") << indexedBmp(4, 2, 5, 2, runs4) << "5x2 37.7953 37.7953";
         QTest::newRow("run-length 4-bit, truncated")
             << indexedBmp(4, 2, 5, 2, runs4.left(8)) << "MapUnreadable: file troncato";
+        QTest::newRow("run-length 4-bit, an odd number of pixels written out, then nothing")
+            << indexedBmp(4, 2, 5, 1, QByteArray::fromHex("0005 1234 0001")) << "MapUnreadable: file troncato";
         QTest::newRow("run-length 4-bit, cut inside pixels written out")
             << indexedBmp(4, 2, 5, 2, runs4.left(4)) << "MapUnreadable: file troncato";
         QTest::newRow("claims 100000 x 100000")

@@ -69,7 +69,7 @@ void MapSurface::updateScrollRanges()
 {
     const QSize sheet = m_source ? m_source->size() : QSize();
     const QSize view = viewport()->size();
-    const int coveredRight = m_source && m_controlsLeft > 0 ? std::max(0, view.width() - m_controlsLeft) : 0;
+    const int coveredRight = std::max(0, view.width() - m_controlsLeft);
     horizontalScrollBar()->setRange(0, std::max(0, sheet.width() + coveredRight - view.width()));
     verticalScrollBar()->setRange(0, std::max(0, sheet.height() - view.height()));
     horizontalScrollBar()->setPageStep(view.width());

@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QPointF>
 
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -65,7 +66,7 @@ private:
 
     std::shared_ptr<const map::MapSource> m_source;
     map::SheetDrawings m_drawings;
-    int m_controlsLeft = 0;
+    int m_controlsLeft = std::numeric_limits<int>::max(); // no controls until told
     // The middle-button drag: where it started on screen and the scroll position then.
     std::optional<QPoint> m_panFrom;
     QPoint m_panStartPosition;

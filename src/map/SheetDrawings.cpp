@@ -11,19 +11,6 @@ void SheetDrawings::extendSegment(QPointF to)
             segment->to = to;
 }
 
-bool SheetDrawings::hasAreas() const
-{
-    return lastAreas() != nullptr;
-}
-
-const DrawnAreas *SheetDrawings::lastAreas() const
-{
-    for (auto drawing = m_drawings.rbegin(); drawing != m_drawings.rend(); ++drawing)
-        if (const auto *areas = std::get_if<DrawnAreas>(&*drawing))
-            return areas;
-    return nullptr;
-}
-
 void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
 {
     for (const auto &drawing : m_drawings) {

@@ -39,10 +39,6 @@ public:
     void extendSegment(QPointF to);
     void clear() { m_drawings.clear(); }
 
-    [[nodiscard]] bool hasAreas() const;
-    // The last damage areas drawn, if any.
-    [[nodiscard]] const DrawnAreas *lastAreas() const;
-
     // Paints the drawings over `region.pixels`.
     void paintOver(SheetRegion region, const MapUnits &units) const;
 
