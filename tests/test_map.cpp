@@ -65,6 +65,22 @@ QByteArray indexedBmp(int bits, int compression, qint32 width, qint32 height, co
     return bytes;
 }
 
+// A 16- or 32-bit BMP with bit fields (5-6-5 or 8-8-8): the 40-byte header, the three masks, the pixel bytes.
+QByteArray bitFieldsBmp(int bits, qint32 width, qint32 height, const QByteArray &pixels)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0x4D42) << quint64(0) << 66 << 40 << width << height << quint16(1) << quint16(bits) << 3
+        << quint64(0) << quint64(0) << 0;
+    if (bits == 16)
+        out << 0xF800 << 0x07E0 << 0x001F;
+    else
+        out << 0xFF0000 << 0xFF00 << 0xFF;
+    out.writeRawData(pixels.constData(), int(pixels.size()));
+    return bytes;
+}
+
 // An 8-bit BMP with the old 12-byte header (16-bit width and height, 3-byte palette entries).
 QByteArray oldHeaderBmp(qint16 width, qint16 height, const QByteArray &pixels)
 {
@@ -207,8 +223,8 @@ private slots:
         drawings.addAreas({source.units().toUnits({40, 460}), areas, 1.0 / 5000});
         const QImage whole = drawnRegion(source, drawings, source.rect());
         QVERIFY(whole != sheet && drawnRegion(source, drawings, source.rect()) == whole);
-        for (const QRect region : {QRect(0, 0, 333, 251), QRect(517, 61, 250, 170), QRect(-40, 300, 120, 300),
-                                   QRect(301, 207, 1, 1)})
+        for (const QRect region :
+             {QRect(0, 0, 333, 251), QRect(517, 61, 250, 170), QRect(-40, 300, 120, 300), QRect(301, 207, 1, 1)})
             QCOMPARE(drawnRegion(source, drawings, region), whole.copy(region.intersected(source.rect())));
         QCOMPARE(source.region(source.rect()), sheet);
         QVERIFY(drawnRegion(source, drawings, QRect(800, 0, 50, 50)).isNull());
@@ -298,6 +314,11 @@ private slots:
         QTest::newRow("run-length 4-bit") << indexedBmp(4, 2, 5, 2, runs4) << "5x2 37.7953 37.7953";
         QTest::newRow("run-length 4-bit, truncated")
             << indexedBmp(4, 2, 5, 2, runs4.left(8)) << "MapUnreadable: file troncato";
+        QTest::newRow("bit fields 16-bit") << bitFieldsBmp(16, 4, 3, QByteArray(24, '\x5a')) << "4x3 37.7953 37.7953";
+        QTest::newRow("bit fields 16-bit, truncated")
+            << bitFieldsBmp(16, 4, 3, QByteArray(22, '\x5a')) << "MapUnreadable: file troncato";
+        QTest::newRow("bit fields 32-bit, top-down, truncated")
+            << bitFieldsBmp(32, 4, -3, QByteArray(47, '\x5a')) << "MapUnreadable: file troncato";
         QTest::newRow("run-length 4-bit, an odd number of pixels written out, then nothing")
             << indexedBmp(4, 2, 5, 1, QByteArray::fromHex("0005 1234 0001")) << "MapUnreadable: file troncato";
         QTest::newRow("run-length 4-bit, cut inside pixels written out")
