@@ -98,9 +98,9 @@ void MapSurface::paintEvent(QPaintEvent *event)
     if (!m_source)
         return;
     const QPoint offset = scrollPosition();
-    const QImage part = map::drawnRegion(*m_source, m_drawings, exposed.translated(offset));
-    if (!part.isNull())
-        painter.drawImage(exposed.translated(offset).intersected(m_source->rect()).topLeft() - offset, part);
+    const QRect shown = exposed.translated(offset).intersected(m_source->rect()); // in sheet pixels
+    if (!shown.isEmpty())
+        painter.drawImage(shown.topLeft() - offset, map::drawnRegion(*m_source, m_drawings, shown));
 }
 
 void MapSurface::wheelEvent(QWheelEvent *event)

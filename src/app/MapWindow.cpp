@@ -452,8 +452,6 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
         return; // no map yet: nothing to draw on
     if (m_rescalePending || button != Qt::LeftButton) {
         // A press that draws no areas starts a segment: the drag shows it as a rubber band.
-        m_segmentStart = position;
-        m_segmentEnd = position;
         m_surface->drawings().startSegment(position);
         return;
     }
@@ -495,7 +493,6 @@ void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 {
     if (buttons == Qt::NoButton || m_gestureDrewAreas || !m_surface->hasMap())
         return;
-    m_segmentEnd = position;
     m_surface->drawings().extendSegment(position);
     m_surface->refresh();
 }
@@ -528,7 +525,8 @@ void MapWindow::applyRescale()
                                   kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return;
     }
-    if (m_segmentStart == m_segmentEnd) {
+    const std::optional<map::DrawnSegment> segment = m_surface->drawings().lastSegment();
+    if (!segment || segment->from == segment->to) {
         // A factor of 0 would make every later damage area vanish without a word.
         m_platform.messages.show({QStringLiteral("Il segmento tracciato ha lunghezza nulla: tracciare sulla mappa un "
                                                  "segmento di lunghezza nota, poi premere di nuovo \"Riscala\"."),
@@ -537,7 +535,7 @@ void MapWindow::applyRescale()
     }
     // The scale list shows the new scale, and the factor is the one it shows: a later "Mostra mappa"
     // (a cancelled drawing, another map) keeps it.
-    m_scale.shown = map::scaleText(map::scaleFactorFromSegment(m_segmentStart, m_segmentEnd, metres));
+    m_scale.shown = map::scaleText(map::scaleFactorFromSegment(segment->from, segment->to, metres));
     m_scaleList->setEditText(m_scale.shown);
     m_scale.factor = map::typedScaleFactor(m_scale.shown).value_or(m_scale.factor);
     endRescale();

@@ -125,7 +125,5 @@ private:
     // it and neither draw a rubber band nor show the length box.
     bool m_gestureDrewAreas = false;
     bool m_rescalePending = false;
-    QPointF m_segmentStart; // the rescale segment last drawn, in drawing units
-    QPointF m_segmentEnd;
     QString m_shownMapPath; // local path of the map on the surface
 };

@@ -11,6 +11,14 @@ void SheetDrawings::extendSegment(QPointF to)
             segment->to = to;
 }
 
+std::optional<DrawnSegment> SheetDrawings::lastSegment() const
+{
+    for (auto drawing = m_drawings.rbegin(); drawing != m_drawings.rend(); ++drawing)
+        if (const auto *segment = std::get_if<DrawnSegment>(&*drawing))
+            return *segment;
+    return std::nullopt;
+}
+
 void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
 {
     for (const auto &drawing : m_drawings) {

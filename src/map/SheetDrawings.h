@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QRect>
 
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     void startSegment(QPointF at) { m_drawings.emplace_back(DrawnSegment{at, at}); }
     void extendSegment(QPointF to);
     void clear() { m_drawings.clear(); }
+
+    // The segment drawn last, if any since the sheet was shown.
+    [[nodiscard]] std::optional<DrawnSegment> lastSegment() const;
 
     // Paints the drawings over `region.pixels`.
     void paintOver(SheetRegion region, const MapUnits &units) const;
