@@ -590,7 +590,7 @@ void MapWindow::savePicture(const map::Picture &picture, const QString &systemNa
         return;
     }
     m_platform.messages.notify(QStringLiteral("Done! I've saved ") + systemName
-                               + QStringLiteral("\n(su questo computer: %1)").arg(localPath));
+                               + whereOnThisComputer(systemName, localPath));
 }
 
 void MapWindow::printMap()

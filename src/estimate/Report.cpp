@@ -145,9 +145,7 @@ QString ReportSavedQuestion(const QString &reportFileName, const QString &localP
     const QString question = QStringLiteral("Done! ") + reportFileName + QLatin1Char('.')
         + QString(49, QLatin1Char(' ')) + QStringLiteral("Do you want to edit & print the file? ");
     // The system's words stay as they are; the drive path alone cannot be found on this computer.
-    if (localPath.isEmpty() || localPath == reportFileName)
-        return question;
-    return question + QStringLiteral("\n(su questo computer: %1)").arg(localPath);
+    return question + whereOnThisComputer(reportFileName, localPath);
 }
 
 Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives, const QDateTime &when,

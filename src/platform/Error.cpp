@@ -9,8 +9,7 @@ namespace {
 QString located(const QString &what, const Error &error, bool withDetail = true)
 {
     QString text = what + QStringLiteral(":\n") + error.file;
-    if (!error.localPath.isEmpty() && error.localPath != error.file)
-        text += QStringLiteral("\n(su questo computer: %1)").arg(error.localPath);
+    text += whereOnThisComputer(error.file, error.localPath);
     if (error.sheet > 0)
         text += QStringLiteral("\nfoglio %1").arg(error.sheet);
     if (!error.cell.isEmpty())
@@ -21,6 +20,13 @@ QString located(const QString &what, const Error &error, bool withDetail = true)
 }
 
 } // namespace
+
+QString whereOnThisComputer(const QString &named, const QString &localPath)
+{
+    if (localPath.isEmpty() || localPath == named)
+        return {};
+    return QStringLiteral("\n(su questo computer: %1)").arg(localPath);
+}
 
 QString Error::message() const
 {

@@ -68,6 +68,10 @@ struct Error
     [[nodiscard]] bool isNotice() const;
 };
 
+// The line that says where a file the system names (a drive path) is on this computer:
+// "\n(su questo computer: <local path>)", or nothing when the local path is empty or the same.
+[[nodiscard]] QString whereOnThisComputer(const QString &named, const QString &localPath);
+
 // A value, or the Error that prevented it.
 template <typename T> class Outcome
 {

@@ -115,8 +115,7 @@ Error launchFailure(const QString &commandLine)
 QString launchedProgramFailure(const QString &opened, const QString &openedLocal, const LaunchResult &result)
 {
     QString text = QStringLiteral("Impossibile aprire il file:\n") + opened;
-    if (!openedLocal.isEmpty() && openedLocal != opened)
-        text += QStringLiteral("\n(su questo computer: %1)").arg(openedLocal);
+    text += whereOnThisComputer(opened, openedLocal);
     text += result.state == LaunchResult::State::Crashed
         ? QStringLiteral("\n\nIl programma %1 si è interrotto in modo anomalo subito dopo l'avvio.").arg(result.program)
         : QStringLiteral("\n\nIl programma %1 è terminato subito con un errore (codice di uscita %2).")
