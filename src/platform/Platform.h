@@ -24,7 +24,7 @@ struct Platform
     bool launch(const QString &commandLine, const QString &opened = {})
     {
         const QString file = opened.isEmpty() ? commandLine.trimmed().section(QLatin1Char(' '), 1) : opened;
-        const QString local = DrivePaths::hasDriveLetter(file) ? drives.toLocal(file) : file;
+        const QString local = drives.toLocal(file); // a path without a drive letter stays as it is
         MessageBoxes &boxes = messages; // the windows' boxes outlive the launcher
         const Status started
             = launcher.start(commandLine, [&boxes, commandLine, file, local](const LaunchResult &result) {
