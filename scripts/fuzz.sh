@@ -16,9 +16,9 @@ scripts/setup.sh
 build_dir=${ZEFRO_FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${ZEFRO_FUZZ_SECONDS:-55}
 seed=${ZEFRO_FUZZ_SEED:-1}
-declare -A runs=([workbook]=20000 [configuration]=40000 [bitmap]=15000)
+declare -A runs=([workbook]=20000 [configuration]=40000 [bitmap]=15000 [worldfile]=20000)
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(workbook configuration bitmap)
+[ ${#targets[@]} -gt 0 ] || targets=(workbook configuration bitmap worldfile)
 
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEFRO_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++-14 -DZEFRO_BUILD_BENCHMARKS=OFF >/dev/null

@@ -19,8 +19,6 @@ namespace map {
 
 namespace {
 
-constexpr int kMapAllocationLimitMb = 1024;
-
 // Scanned maps are mostly plain 24-bit BMPs, and they can be huge. Their rows are read straight
 // into a 24-bit image, which costs a quarter less memory than 32-bit pixels and no conversion.
 // Anything else (palettes, bit fields, compression, other formats) goes through the image reader.

@@ -17,6 +17,10 @@ namespace map {
 [[nodiscard]] QString MapFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance);
 [[nodiscard]] QString mapPageFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance);
 
+// The most a map may take decoded, in megabytes: large scanned maps fit, a header declaring an absurd
+// size does not.
+inline constexpr int kMapAllocationLimitMb = 1024;
+
 // A map ready for the surface: its pixels (24-bit for a plain 24-bit BMP, else 32-bit) and its
 // drawing unit.
 struct MapBitmap

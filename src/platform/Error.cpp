@@ -103,6 +103,10 @@ QString Error::message() const
     case K::MapUnopenable: return QStringLiteral("Impossibile aprire il file mappa \"%1\": %2.").arg(file, detail);
     case K::MapUnreadable:
         return QStringLiteral("Il file \"%1\" non è una mappa bitmap leggibile (%2).").arg(file, detail);
+    case K::MapGeoreferenceInvalid:
+        return QStringLiteral("La georeferenziazione di \"%1\" non è utilizzabile: %2.").arg(file, detail);
+    case K::AreasNotExported:
+        return QStringLiteral("Impossibile esportare le aree di danno nel file \"%1\": %2.").arg(file, detail);
     case K::MapNotSaved:
         return QStringLiteral(
                    "Impossibile salvare la mappa nel file \"%1\" (%2). Controllare che la cartella di uscita "

@@ -48,6 +48,10 @@ struct Error
         MapUnopenable, // file: the map's file name; detail: the reason
         MapUnreadable, // file: the map's file name; detail: the reason
         MapNotSaved, // file: the saved map's name; detail: the reason
+        // A map's georeference cannot be used. file: the map's file name, or its world file or .prj;
+        // detail: what is wrong.
+        MapGeoreferenceInvalid,
+        AreasNotExported, // file: the GIS file's local path; detail: the reason
     };
 
     Error() = default;

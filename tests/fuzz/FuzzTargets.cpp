@@ -1,6 +1,7 @@
 #include "FuzzTargets.h"
 
 #include "map/MapFiles.h"
+#include "map/WorldFile.h"
 #include "platform/Configuration.h"
 #include "platform/DrivePaths.h"
 #include "xls/XlsWorkbook.h"
@@ -90,6 +91,21 @@ QString bitmapInput(const QByteArray &bytes)
     if (!image.rect().contains(units.toPixel(units.toUnits(QPointF(image.width() - 1, image.height() - 1)))))
         return QStringLiteral("the last pixel maps outside the map");
     return {};
+}
+
+QString worldfileInput(const QByteArray &bytes)
+{
+    const Outcome<map::WorldFile> read = map::parseWorldFile(bytes, QStringLiteral("input.tfw"));
+    if (!read.ok())
+        return read.error().kind == Error::Kind::MapGeoreferenceInvalid && read.error().file == "input.tfw"
+                && !read.error().detail.isEmpty()
+            ? QString()
+            : QStringLiteral("refused without naming the file and what is wrong");
+    const map::WorldFile &w = read.value();
+    for (const double term : {w.a, w.d, w.b, w.e, w.c, w.f})
+        if (!std::isfinite(term))
+            return QStringLiteral("a term that is not finite");
+    return w.a != 0.0 && w.e != 0.0 ? QString() : QStringLiteral("a pixel without size");
 }
 
 } // namespace fuzz

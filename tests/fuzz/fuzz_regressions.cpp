@@ -14,7 +14,7 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("file");
-        for (const QString target : {"workbook", "configuration", "bitmap"}) {
+        for (const QString target : {"workbook", "configuration", "bitmap", "worldfile"}) {
             int seeds = 0;
             for (const QString folder : {"corpus", "regressions"}) {
                 for (QDirIterator it(QStringLiteral(ZEFRO_FUZZ_DIR "/%1/%2").arg(folder, target),
@@ -34,7 +34,8 @@ private slots:
         const QByteArray bytes = input.open(QIODevice::ReadOnly) ? input.readAll() : QByteArray("unreadable input");
         const QString problem = target == "workbook" ? fuzz::workbookInput(bytes)
             : target == "configuration"              ? fuzz::configurationInput(bytes)
-                                                     : fuzz::bitmapInput(bytes);
+            : target == "bitmap"                     ? fuzz::bitmapInput(bytes)
+                                                     : fuzz::worldfileInput(bytes);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };

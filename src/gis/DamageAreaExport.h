@@ -1,0 +1,46 @@
+#pragma once
+
+#include "estimate/Estimate.h"
+#include "map/DamageCircles.h"
+#include "map/Georeference.h"
+#include "platform/Error.h"
+
+#include <QByteArray>
+#include <QPointF>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace gis {
+
+// The GIS files the damage areas are written to, chosen by the file's extension: a GeoPackage
+// (".gpkg", in the map's reference system), GeoJSON (".geojson", WGS 84 longitude and latitude, as
+// RFC 7946 requires) or KML (".kml", WGS 84, each area in its map colour).
+enum class ExportFormat { GeoPackage, GeoJson, Kml };
+[[nodiscard]] std::optional<ExportFormat> exportFormatFor(const QString &fileName);
+[[nodiscard]] QString extensionOf(ExportFormat format); // ".gpkg", ".geojson", ".kml"
+
+// The damage areas drawn around one point of the map: the point in the map's reference system.
+struct AreaSource
+{
+    QPointF ground;
+    map::DamageAreas areas{};
+};
+
+struct ExportedAreas
+{
+    QByteArray file; // the whole file, ready to be written
+    int polygons = 0;
+};
+
+// One polygon per damage area that has a distance (a circle of that many metres around its source,
+// 256 vertices computed in the projected system, geodesic for a geographic one) and one point per
+// source, each with the estimate's attributes (substance, cas, class, hypothesis, containment,
+// range, scenario; on polygons threshold, weather, distance_m, greater_than, subclass, colour).
+// AreasNotExported when GDAL cannot write the file or a point cannot be placed in WGS 84.
+[[nodiscard]] Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &estimate,
+                                                       const map::CoordinateSystem &system,
+                                                       const std::vector<AreaSource> &sources);
+
+} // namespace gis

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "map/GdalRaster.h"
+#include "map/MapSource.h"
+
+#include <mutex>
+
+namespace map {
+
+// A raster too large to decode whole, read region by region as the surface shows it: only the blocks
+// of the asked region are read (through GDAL's block cache, whose size startGdal() caps).
+class GdalMapSource final : public MapSource
+{
+public:
+    GdalMapSource(GdalDataset dataset, BandLayout layout, MapUnits units);
+
+    [[nodiscard]] QSize size() const override { return m_size; }
+    [[nodiscard]] const MapUnits &units() const override { return m_units; }
+    // A region the file cannot give (damaged blocks) shows neutral grey.
+    [[nodiscard]] QImage region(const QRect &region) const override;
+
+private:
+    mutable std::mutex m_reading; // a GDAL dataset reads on one thread at a time
+    GdalDataset m_dataset;
+    BandLayout m_layout;
+    MapUnits m_units;
+    QSize m_size;
+};
+
+} // namespace map

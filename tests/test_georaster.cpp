@@ -1,0 +1,384 @@
+// Georeferenced maps: world files, reference systems, and map files read through GDAL, checked
+// against GDAL's and PROJ's own command-line tools.
+#include "map/Georeference.h"
+#include "map/MapFiles.h"
+#include "map/MapOpening.h"
+#include "map/WorldFile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace map;
+
+namespace {
+
+// A world file of 2.5 m pixels whose sheet starts at 500000 E, 5040000 N (UTM 32N), as tiled.tif.
+const QByteArray kWorldFile = "2.5\n0\n0\n-2.5\n500001.25\n5039998.75\n";
+// What a GIS writes into a .prj: ESRI WKT, without an EPSG code.
+const QByteArray kEsriUtm32
+    = R"(PROJCS["WGS_1984_UTM_Zone_32N",GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,)"
+      R"(298.257223563]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],)"
+      R"(PARAMETER["False_Easting",500000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",9.0],)"
+      R"(PARAMETER["Scale_Factor",0.9996],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])";
+
+QImage noise(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(image.bits()), image.sizeInBytes() / 4);
+    return image.convertToFormat(QImage::Format_RGB888).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage paletteNoise(int width, int height) // 16 colours of a palette
+{
+    QList<QRgb> colours;
+    for (int i = 0; i < 16; ++i)
+        colours << qRgb(i * 16, 255 - i * 9, i * 5);
+    return noise(width, height).convertToFormat(QImage::Format_Indexed8, colours);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray run(const QString &program, const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qWarning() << program << arguments << process.readAllStandardError();
+    return process.readAllStandardOutput();
+}
+
+bool near(double actual, double expected, double tolerance)
+{
+    return std::abs(actual - expected) <= tolerance * std::max(1.0, std::abs(expected));
+}
+
+} // namespace
+
+class GeorasterTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString at(const QString &name) const { return m_dir.filePath(name); }
+    void translate(const QString &from, const QString &to, const QStringList &options)
+    {
+        run("gdal_translate", QStringList{"-q"} + options + QStringList{at(from), at(to)});
+        QVERIFY2(QFile::exists(at(to)), qPrintable(to));
+    }
+    void cut(const QString &from, const QString &to, qint64 bytes)
+    {
+        QFile source(at(from));
+        QVERIFY(source.open(QIODevice::ReadOnly) && writeFile(at(to), source.read(bytes)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(noise(300, 200).save(at("noise.png")));
+        QVERIFY(paletteNoise(300, 200).save(at("palette.png")));
+        const QStringList tiles{"-co", "TILED=YES", "-co", "BLOCKXSIZE=64", "-co", "BLOCKYSIZE=64"};
+        const QStringList utm{"-a_srs", "EPSG:32632", "-a_ullr", "500000", "5040000", "500750", "5039500"};
+        translate("noise.png", "tiled.tif",
+                  utm + tiles
+                      + QStringList{"-co", "COMPRESS=DEFLATE", "-mo", "TIFFTAG_XRESOLUTION=300", "-mo",
+                                    "TIFFTAG_YRESOLUTION=300", "-mo", "TIFFTAG_RESOLUTIONUNIT=2"});
+        translate("noise.png", "wgs84.tif", {"-a_srs", "EPSG:4326", "-a_ullr", "9", "45.5", "9.003", "45.498"});
+        translate("palette.png", "palette.tif", tiles);
+        translate("noise.png", "nosystem.tif", {"-a_ullr", "500000", "5040000", "500750", "5039500"});
+        translate("noise.png", "gray16.tif", {"-b", "1", "-ot", "UInt16"});
+        translate("noise.png", "photo.jpg", {});
+
+        for (const QString name : {"bitmap", "badprj", "rotated"})
+            QVERIFY(noise(300, 200).save(at(name + ".bmp")));
+        QVERIFY(writeFile(at("bitmap.bpw"), kWorldFile) && writeFile(at("bitmap.PRJ"), kEsriUtm32));
+        QVERIFY(writeFile(at("badprj.wld"), kWorldFile) && writeFile(at("badprj.prj"), "GEOGCS[nonsense"));
+        QVERIFY(writeFile(at("rotated.bpw"), "2.5\n0.3\n0.3\n-2.5\n500000\n5040000\n")
+                && writeFile(at("rotated.prj"), kEsriUtm32));
+        QVERIFY(QFile::copy(at("tiled.tif"), at("broken.tif")));
+        QVERIFY(writeFile(at("broken.tfw"), "2.5\n0\nabc\n-2.5\n500000\n5040000\n"));
+        QVERIFY(noise(1, 5).save(at("thin.png")));
+
+        // Cut in the middle of the tiles, and inside the directory that describes them.
+        const qint64 size = QFileInfo(at("tiled.tif")).size();
+        cut("tiled.tif", "cut-pixels.tif", size / 2);
+        cut("tiled.tif", "cut-header.tif", 100);
+        cut("photo.jpg", "cut.jpg", QFileInfo(at("photo.jpg")).size() / 2);
+        // Whole but with tiles that no longer decode.
+        QVERIFY(QFile::copy(at("tiled.tif"), at("damaged.tif")));
+        QFile damaged(at("damaged.tif"));
+        QVERIFY(damaged.open(QIODevice::ReadWrite) && damaged.seek(size / 8));
+        QVERIFY(damaged.write(QByteArray(int(size - size / 8), '\xFF')) == size - size / 8);
+    }
+
+    void worldFile_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("detail"); // empty: read
+        QTest::newRow("north up, Windows lines, blanks") << QByteArray("\xEF\xBB\xBF 2.5\r\n0\r\n0 \r\n-2.5\r\n"
+                                                                       "500001.25\r\n5039998.75\r\n\r\n\n")
+                                                         << "";
+        QTest::newRow("text") << QByteArray("2.5\n0\nabc\n-2.5\n1\n2\n") << "riga 3: \"abc\" non è un numero";
+        QTest::newRow("blank line inside") << QByteArray("2.5\n0\n\n0\n-2.5\n1\n2\n") << "riga 3: vuota";
+        QTest::newRow("four lines") << QByteArray("2.5\n0\n0\n-2.5\n") << "servono 6 righe di numeri, il file ne ha 4";
+        QTest::newRow("seven lines") << QByteArray("2.5\n0\n0\n-2.5\n1\n2\n3\n") << "riga 7: \"3\" in più";
+        QTest::newRow("not finite") << QByteArray("2.5\n0\n0\n-2.5\ninf\n2\n")
+                                    << "riga 5: \"inf\" non è un numero finito";
+        QTest::newRow("zero width") << QByteArray("0\n0\n0\n-2.5\n1\n2\n") << "riga 1: la larghezza del pixel è zero";
+        QTest::newRow("zero height") << QByteArray("2.5\n0\n0\n0.0\n1\n2\n") << "riga 4: l'altezza del pixel è zero";
+    }
+    void worldFile()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, detail);
+        const Outcome<WorldFile> read = parseWorldFile(text, "carta.tfw");
+        if (detail.isEmpty()) {
+            QVERIFY2(read.ok(), qPrintable(read.ok() ? QString() : read.error().message()));
+            const WorldFile &w = read.value();
+            QCOMPARE(QList<double>({w.a, w.d, w.b, w.e, w.c, w.f}),
+                     QList<double>({2.5, 0.0, 0.0, -2.5, 500001.25, 5039998.75}));
+            return;
+        }
+        QVERIFY(!read.ok());
+        QCOMPARE(read.error().kind, Error::Kind::MapGeoreferenceInvalid);
+        QCOMPARE(read.error().file, QString("carta.tfw"));
+        QVERIFY2(read.error().detail.startsWith(detail), qPrintable(read.error().detail));
+    }
+
+    void worldFileBeside_data()
+    {
+        QTest::addColumn<QString>("raster");
+        QTest::addColumn<QStringList>("beside");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("tfw in capitals") << "a.tif" << QStringList{"a.TFW", "b.tfw"} << "a.TFW";
+        QTest::newRow("tiff: tfw") << "a.tiff" << QStringList{"a.tfw"} << "a.tfw";
+        QTest::newRow("jpgw before wld") << "a.b.JPG" << QStringList{"a.b.wld", "a.b.jpgw", "a.jgw"} << "a.b.jpgw";
+        QTest::newRow("png: wld") << "a.png" << QStringList{"a.wld", "a.pgwx"} << "a.wld";
+        QTest::newRow("none") << "a.bmp" << QStringList{"a.tfw", "A.bpw", "a.bmp.bpw"} << "";
+    }
+    void worldFileBeside()
+    {
+        QFETCH(QString, raster);
+        QFETCH(QStringList, beside);
+        QFETCH(QString, found);
+        const QTemporaryDir folder;
+        for (const QString &name : beside)
+            QVERIFY(writeFile(folder.filePath(name), kWorldFile));
+        QCOMPARE(map::worldFileBeside(folder.filePath(raster)), found.isEmpty() ? found : folder.filePath(found));
+    }
+
+    void coordinateSystem_data()
+    {
+        QTest::addColumn<QString>("definition");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("geographic");
+        QTest::addColumn<double>("metresPerUnit");
+        QTest::newRow("EPSG code") << "EPSG:32632"
+                                   << "EPSG:32632" << false << 1.0;
+        QTest::newRow("ESRI WKT of a .prj") << QString(kEsriUtm32) << "EPSG:32632" << false << 1.0;
+        QTest::newRow("PROJ string") << "+proj=utm +zone=32 +datum=WGS84"
+                                     << "EPSG:32632" << false << 1.0;
+        QTest::newRow("geographic ESRI WKT")
+            << R"(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)"
+               R"(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])"
+            << "EPSG:4326" << true << 1.0;
+        QTest::newRow("US survey feet") << "EPSG:2263"
+                                        << "EPSG:2263" << false << 1200.0 / 3937.0;
+        QTest::newRow("geocentric") << "EPSG:4978"
+                                    << "" << false << 0.0;
+        QTest::newRow("the name of a .prj") << at("bitmap.PRJ") << "" << false << 0.0; // never read from a name
+    }
+    void coordinateSystem()
+    {
+        QFETCH(QString, definition);
+        QFETCH(QString, code);
+        QFETCH(bool, geographic);
+        QFETCH(double, metresPerUnit);
+        const Outcome<CoordinateSystem> system = coordinateSystemFrom(definition, "carta.prj");
+        if (metresPerUnit == 0.0) {
+            QVERIFY(!system.ok());
+            QCOMPARE(system.error().kind, Error::Kind::MapGeoreferenceInvalid);
+            QCOMPARE(system.error().file, QString("carta.prj"));
+            return;
+        }
+        QVERIFY2(system.ok(), qPrintable(system.ok() ? QString() : system.error().message()));
+        QCOMPARE(system.value().code, code);
+        QCOMPARE(system.value().geographic, geographic);
+        QVERIFY(near(system.value().metresPerUnit, metresPerUnit, 1e-9));
+        QVERIFY(system.value().wkt.startsWith(geographic ? "GEOGCRS[" : "PROJCRS["));
+        // What the reference system says is what GIS files carry: the same system read back.
+        QCOMPARE(coordinateSystemFrom(system.value().wkt, "x").value().code, code);
+    }
+
+    // Where the pixels lie, against gdalinfo; metres per pixel against geod; circles round on the ground.
+    void placesLikeGdal_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("pixelsPerUnitX");
+        QTest::newRow("tiled GeoTIFF at 300 dpi") << "tiled.tif" << 300 / 2.54;
+        QTest::newRow("geographic GeoTIFF") << "wgs84.tif" << 96 / 2.54;
+        QTest::newRow("BMP, world file and .prj") << "bitmap.bmp" << 37.8;
+    }
+    void placesLikeGdal()
+    {
+        QFETCH(QString, file);
+        QFETCH(double, pixelsPerUnitX);
+        const Outcome<OpenedMap> opened = openMap(at(file));
+        QVERIFY2(opened.ok(), qPrintable(opened.ok() ? QString() : opened.error().message()));
+        QVERIFY(opened.value().georeference && opened.value().notice.isEmpty());
+        const Georeference &place = *opened.value().georeference;
+        const MapUnits &units = opened.value().source->units();
+        const QSize size = opened.value().source->size();
+        QCOMPARE(size, QSize(300, 200));
+        QVERIFY(near(units.pixelsPerUnitX(), pixelsPerUnitX, 1e-9));
+
+        const QJsonObject info = QJsonDocument::fromJson(run("gdalinfo", {"-json", at(file)})).object();
+        const QJsonArray transform = info["geoTransform"].toArray();
+        const QJsonObject corners = info["cornerCoordinates"].toObject();
+        const double terms[] = {place.left, place.pixelWidth, 0.0, place.top, 0.0, place.pixelHeight};
+        for (int i = 0; i < 6; ++i)
+            QVERIFY2(near(terms[i], transform[i].toDouble(), 1e-12), qPrintable(QString::number(i)));
+        const auto sameGround = [](QPointF ground, const QJsonValue &gdal) {
+            return near(ground.x(), gdal[0].toDouble(), 1e-12) && near(ground.y(), gdal[1].toDouble(), 1e-12);
+        };
+        QVERIFY(sameGround(place.groundAt(QPointF(300, 200)), corners["lowerRight"]));
+        const QPointF middle = units.toUnits(QPointF(150, 100));
+        QVERIFY(sameGround(groundAtUnits(place, units, middle), corners["center"]));
+        QVERIFY(units.toPixel(unitsAtGround(place, units, place.groundAt(QPointF(17.5, 3.5)))) == QPoint(17, 3));
+        QCOMPARE(peekGeoreference(at(file))->left, place.left);
+
+        QSizeF metres(place.pixelWidth, -place.pixelHeight); // projected in metres: the pixel size
+        if (place.system.geographic) {
+            const QPointF ground = place.groundAt(QPointF(150, 100));
+            const auto geodesic = [&](double toLatitude, double toLongitude) {
+                const QByteArray line = QByteArray::number(ground.y(), 'f', 9) + ' '
+                    + QByteArray::number(ground.x(), 'f', 9) + ' ' + QByteArray::number(toLatitude, 'f', 9) + ' '
+                    + QByteArray::number(toLongitude, 'f', 9) + '\n';
+                return run("geod", {"+ellps=WGS84", "-I", "+units=m", "-F", "%.6f"}, line)
+                    .split('\t')
+                    .value(2)
+                    .toDouble();
+            };
+            // Across and down 100 pixels: geod prints micrometres.
+            metres = QSizeF(geodesic(ground.y(), ground.x() + 100 * place.pixelWidth) / 100,
+                            geodesic(ground.y() - 100 * place.pixelHeight, ground.x()) / 100);
+        }
+        const QSizeF computed = place.metresPerPixel(QPointF(150, 100));
+        QVERIFY2(near(computed.width(), metres.width(), 1e-5) && near(computed.height(), metres.height(), 1e-5),
+                 qPrintable(QString("%1 x %2").arg(computed.width()).arg(computed.height())));
+
+        // A damage distance of 1 km is as many pixels across and down as 1 km of ground.
+        const double radius = 1000 * 100 * groundScaleFactor(place, units, size);
+        QVERIFY(near(radius * units.pixelsPerUnitX(), 1000 / computed.width(), 1e-9));
+        QVERIFY(near(radius * units.pixelsPerUnitY(), 1000 / computed.height(), 1e-9));
+    }
+
+    void regionsMatchWholeRaster_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("whole"); // empty: neutral grey
+        QTest::newRow("tiled RGB") << "tiled.tif"
+                                   << "noise.png";
+        QTest::newRow("in strips") << "wgs84.tif"
+                                   << "noise.png";
+        QTest::newRow("tiled palette") << "palette.tif"
+                                       << "palette.png";
+        QTest::newRow("PNG decoded whole") << "palette.png"
+                                           << "palette.png";
+        QTest::newRow("tiles that do not decode") << "damaged.tif"
+                                                  << "";
+    }
+    void regionsMatchWholeRaster()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, whole);
+        const Outcome<OpenedMap> opened = openMap(at(file));
+        QVERIFY2(opened.ok(), qPrintable(opened.ok() ? QString() : opened.error().message()));
+        QImage expected(300, 200, QImage::Format_RGB32);
+        expected.fill(qRgb(128, 128, 128));
+        if (!whole.isEmpty())
+            expected = QImage(at(whole)).convertToFormat(QImage::Format_RGB32);
+        // Across tile borders, and beyond the sheet's corner (clipped).
+        for (const QRect &region : {QRect(50, 30, 100, 90), QRect(250, 150, 100, 100)}) {
+            const QImage pixels = opened.value().source->region(region);
+            QCOMPARE(pixels.convertToFormat(QImage::Format_RGB32), expected.copy(region.intersected(expected.rect())));
+        }
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("kind"); // -1: opens as a plain map, with a notice
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("detail");
+        const int invalid = int(Error::Kind::MapGeoreferenceInvalid);
+        const int unreadable = int(Error::Kind::MapUnreadable);
+        QTest::newRow("broken world file") << "broken.tif" << invalid << "broken.tfw"
+                                           << "riga 3: \"abc\"";
+        QTest::newRow("unreadable .prj") << "badprj.bmp" << invalid << "badprj.prj"
+                                         << "non è riconosciuto";
+        QTest::newRow("rotated") << "rotated.bmp" << invalid << "rotated.bpw"
+                                 << "gdalwarp";
+        QTest::newRow("no reference system") << "nosystem.tif" << -1 << ""
+                                             << "\"nosystem.prj\"";
+        QTest::newRow("one pixel across") << "thin.png" << unreadable << "thin.png"
+                                          << "almeno 2";
+        QTest::newRow("16-bit pixels") << "gray16.tif" << unreadable << "gray16.tif"
+                                       << "UInt16";
+        QTest::newRow("cut in the pixels") << "cut-pixels.tif" << unreadable << "cut-pixels.tif"
+                                           << "file troncato";
+        QTest::newRow("JPEG cut short") << "cut.jpg" << unreadable << "cut.jpg"
+                                        << "incompleti";
+        QTest::newRow("cut in the header") << "cut-header.tif" << unreadable << "cut-header.tif"
+                                           << "file troncato";
+    }
+    void refused()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, kind);
+        QFETCH(QString, named);
+        QFETCH(QString, detail);
+        const Outcome<OpenedMap> opened = openMap(at(file));
+        QVERIFY(!peekGeoreference(at(file)));
+        if (kind < 0) {
+            QVERIFY(opened.ok() && !opened.value().georeference);
+            QVERIFY2(opened.value().notice.contains(detail), qPrintable(opened.value().notice));
+            return;
+        }
+        QVERIFY(!opened.ok());
+        QCOMPARE(int(opened.error().kind), kind);
+        QCOMPARE(opened.error().file, named);
+        QVERIFY2(opened.error().detail.contains(detail), qPrintable(opened.error().detail));
+    }
+
+    // A BMP without a world file is the map it always was.
+    void plainBitmapUnchanged()
+    {
+        QImage image = noise(40, 30);
+        image.setDotsPerMeterX(5000);
+        image.setDotsPerMeterY(4000);
+        QVERIFY(image.save(at("plain.bmp")) && writeFile(at("plain.prj"), kEsriUtm32));
+        const Outcome<OpenedMap> opened = openMap(at("plain.bmp"));
+        const Outcome<MapBitmap> loaded = loadMapBitmap(at("plain.bmp"));
+        QVERIFY(opened.ok() && loaded.ok() && !opened.value().georeference && opened.value().notice.isEmpty());
+        const MapSource &source = *opened.value().source;
+        QCOMPARE(source.units().pixelsPerUnitX(), loaded.value().units.pixelsPerUnitX());
+        QCOMPARE(source.units().pixelsPerUnitY(), loaded.value().units.pixelsPerUnitY());
+        QCOMPARE(source.region(source.rect()), loaded.value().image);
+        QVERIFY(fitsInOnePicture(QSize(16384, 16384)) && !fitsInOnePicture(QSize(16384, 16385)));
+    }
+};
+
+QTEST_GUILESS_MAIN(GeorasterTest)
+#include "test_georaster.moc"
