@@ -1,9 +1,15 @@
-// The bundled example workbooks through the program's own reader and estimate chain, each check listing
-// every problem. ZEFRO_CHECK_DRIVE_ROOT points them at other (real) workbooks, where the note check rightly fails.
+// The bundled example data: the workbooks through the program's own reader and estimate chain, each check listing
+// every problem (ZEFRO_CHECK_DRIVE_ROOT points them at other, real, workbooks, where the note check rightly fails),
+// and the georeferenced sample map against an independent reader.
 #include "estimate/EstimateChain.h"
+#include "map/MapOpening.h"
 #include "xls/CellAddress.h"
 #include "xls/XlsWorkbookOpener.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QtTest>
 
 #include <map>
@@ -195,6 +201,42 @@ private slots:
         }
         QVERIFY2(data.problems.isEmpty(), qPrintable(data.report()));
         QVERIFY(estimates > 1000 && lowerBounds > 0);
+    }
+
+    // The georeferenced sample sheet, as a GeoTIFF and as a BMP with its world file and .prj: its pixels
+    // lie where gdalinfo puts the GeoTIFF's, in the EPSG:32632 and at the scale of 1:5000 its title names.
+    void georeferencedMapsLieWhereGdalPutsThem_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("GeoTIFF") << QStringLiteral("esempio georiferito 1-5000.tif");
+        QTest::newRow("BMP, world file, .prj") << QStringLiteral("esempio georiferito 1-5000.bmp");
+    }
+    void georeferencedMapsLieWhereGdalPutsThem()
+    {
+        QFETCH(QString, file);
+        const QString raster
+            = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/");
+        QProcess gdalinfo;
+        gdalinfo.start(QStringLiteral("gdalinfo"),
+                       {QStringLiteral("-json"), raster + "esempio georiferito 1-5000.tif"});
+        QVERIFY2(gdalinfo.waitForFinished(60000) && gdalinfo.exitCode() == 0, qPrintable(gdalinfo.errorString()));
+        const QJsonObject info = QJsonDocument::fromJson(gdalinfo.readAllStandardOutput()).object();
+        const QJsonArray size = info["size"].toArray(), transform = info["geoTransform"].toArray(),
+                         centre = info["cornerCoordinates"].toObject()["center"].toArray();
+        QVERIFY(size.size() == 2 && transform.size() == 6 && centre.size() == 2);
+
+        const Outcome<map::OpenedMap> opened = map::openMap(raster + file);
+        QVERIFY2(opened.ok(), qPrintable(opened.ok() ? QString() : opened.error().message()));
+        const std::optional<map::Georeference> &georeference = opened.value().georeference;
+        const QSize sheet = opened.value().source->size();
+        QVERIFY(georeference && sheet == QSize(size[0].toInt(), size[1].toInt()));
+        const QPointF middle(sheet.width() / 2.0, sheet.height() / 2.0);
+        const QPointF ground = georeference->groundAt(middle);
+        QCOMPARE(ground.x(), centre[0].toDouble());
+        QCOMPARE(ground.y(), centre[1].toDouble());
+        QCOMPARE(georeference->metresPerPixel(middle), QSizeF(transform[1].toDouble(), -transform[5].toDouble()));
+        QCOMPARE(georeference->system.code, QStringLiteral("EPSG:32632"));
+        QCOMPARE(map::groundScaleFactor(*georeference, opened.value().source->units(), sheet), 1.0 / 5000);
     }
 };
 

@@ -1,12 +1,15 @@
 // Draws the sample raster maps bundled with ZEFRO: one imaginary industrial district (tank farms,
-// plants, roads, a rail line, a river, a village) rendered on two sheets, at 1:5000 and 1:10000.
+// plants, roads, a rail line, a river, a village) rendered on three sheets, at 1:5000 and 1:10000.
 // Each sheet is an 8-bit indexed BMP whose header states the resolution it was drawn at, so that one
 // centimetre of the sheet is one drawing unit in the map window and the scale bar measures true.
+// The third sheet is also georeferenced, at made-up UTM 32N coordinates: a GeoTIFF of the same
+// picture, and beside its BMP the world file and the .prj a GIS program would write.
 // Everything is drawn from fixed numbers: running the tool again gives the same maps (on the same
-// fonts).
+// fonts and the same GDAL).
 //
 //   zefro_mapgen <output folder>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -16,8 +19,14 @@
 #include <QPolygonF>
 #include <QVector>
 
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -32,12 +41,21 @@ struct Sheet
     int width;
     int height;
     double scaleBarMetres;
+    bool georeferenced = false; // at kEastingLeft, kNorthingTop; a pixel is then one metre on the ground
 };
 
 const Sheet kSheets[] = {
     {"esempio 1-5000.bmp", 5000, 4724, 600.0, 500.0, 1500, 1100, 500.0},
     {"esempio 1-10000.bmp", 10000, 3780, 0.0, 0.0, 1500, 1100, 1000.0},
+    // 5000 pixels per metre of the sheet at 1:5000 (127 dpi): one pixel per metre on the ground.
+    {"esempio georiferito 1-5000.bmp", 5000, 5000, 650.0, 480.0, 1500, 1100, 500.0, true},
 };
+
+// Where the georeferenced sheet's top-left corner lies in WGS 84 / UTM zone 32N: round numbers in the
+// Po plain, made up like the district (the title says so).
+constexpr int kUtm32nEpsg = 32632;
+constexpr double kEastingLeft = 480000.0;
+constexpr double kNorthingTop = 5030000.0;
 
 // Colours of the map; the palette of the indexed BMP is built from them.
 const QColor kFields(232, 240, 214);
@@ -296,6 +314,29 @@ void drawWorld(SheetPainter &m)
     m.groundLabel(430, 1960, QStringLiteral("Bosco"), 12, false, QColor(60, 100, 40), true);
 }
 
+// The grid of the georeferenced sheet every 500 m: ticks on the border with their easting and northing,
+// crosses inside, so that coordinates read in a GIS can be checked on the sheet.
+void drawCoordinateTicks(SheetPainter &m)
+{
+    constexpr int step = 500; // metres, as many pixels
+    QPainter &p = m.p;
+    p.setPen(QPen(kText, 1.0));
+    for (int x = step; x < m.s.width; x += step) {
+        p.drawLine(QLineF(x, 0, x, 10));
+        p.drawLine(QLineF(x, m.s.height - 10, x, m.s.height));
+        m.label(QPointF(x + 3, 2), QSizeF(80, 14), QString::number(kEastingLeft + x, 'f', 0), 10, false);
+    }
+    for (int y = step; y < m.s.height; y += step) {
+        p.drawLine(QLineF(0, y, 10, y));
+        p.drawLine(QLineF(m.s.width - 10, y, m.s.width, y));
+        m.label(QPointF(3, y + 1), QSizeF(80, 14), QString::number(kNorthingTop - y, 'f', 0), 10, false);
+        for (int x = step; x < m.s.width; x += step) {
+            p.drawLine(QLineF(x - 8, y, x + 8, y));
+            p.drawLine(QLineF(x, y - 8, x, y + 8));
+        }
+    }
+}
+
 void drawSheetFurniture(SheetPainter &m)
 {
     QPainter &p = m.p;
@@ -306,7 +347,7 @@ void drawSheetFurniture(SheetPainter &m)
     p.drawRect(QRectF(1, 1, s.width - 2, s.height - 2));
 
     // Title block, top left (inside the part the map window shows at first).
-    const QRectF title(20, 20, 360, 64);
+    const QRectF title(20, 20, 360, s.georeferenced ? 82 : 64);
     p.setPen(QPen(kText, 1.0));
     p.setBrush(kTitleBack);
     p.drawRect(title);
@@ -314,8 +355,16 @@ void drawSheetFurniture(SheetPainter &m)
             true);
     m.label(title.topLeft() + QPointF(8, 24), QSizeF(350, 18),
             QStringLiteral("Carta immaginaria per ZEFRO - scala 1:%1").arg(s.denominator), 12, false);
-    m.label(title.topLeft() + QPointF(8, 42), QSizeF(350, 18),
-            QStringLiteral("risoluzione %1 pixel/m del foglio").arg(s.pixelsPerMetre), 11, false);
+    if (s.georeferenced) {
+        m.label(title.topLeft() + QPointF(8, 42), QSizeF(350, 18),
+                QStringLiteral("Coordinate UTM 32N (EPSG:%1) fittizie").arg(kUtm32nEpsg), 12, true);
+        m.label(title.topLeft() + QPointF(8, 60), QSizeF(350, 18),
+                QStringLiteral("risoluzione %1 pixel/m del foglio: 1 pixel = 1 m").arg(s.pixelsPerMetre), 11, false);
+        drawCoordinateTicks(m);
+    } else {
+        m.label(title.topLeft() + QPointF(8, 42), QSizeF(350, 18),
+                QStringLiteral("risoluzione %1 pixel/m del foglio").arg(s.pixelsPerMetre), 11, false);
+    }
 
     // North arrow, top right of the first view.
     const QPointF north(940, 60);
@@ -375,6 +424,81 @@ QList<QRgb> mapPalette()
     return palette;
 }
 
+bool failed(const QString &path, const QString &problem)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(problem));
+    return false;
+}
+
+// The placement of the georeferenced sheet as GDAL gives it: the top-left corner and a pixel's size.
+std::array<double, 6> geoTransform(const Sheet &sheet)
+{
+    const double metresPerPixel = double(sheet.denominator) / sheet.pixelsPerMetre;
+    return {kEastingLeft, metresPerPixel, 0.0, kNorthingTop, 0.0, -metresPerPixel};
+}
+
+// Beside the BMP, the world file and the .prj (ESRI's WKT) as GIS programs write them.
+bool writeSideFiles(const Sheet &sheet, const QString &bmpPath, const OGRSpatialReference &system)
+{
+    std::array<double, 6> transform = geoTransform(sheet);
+    const QString worldFile = bmpPath.chopped(3) + QStringLiteral("bpw");
+    if (!GDALWriteWorldFile(bmpPath.toUtf8().constData(), "bpw", transform.data()))
+        return failed(worldFile, QString::fromUtf8(CPLGetLastErrorMsg()));
+    std::printf("%s\n", qPrintable(worldFile));
+
+    const QString prjPath = bmpPath.chopped(3) + QStringLiteral("prj");
+    const char *const esri[] = {"FORMAT=WKT1_ESRI", nullptr};
+    char *text = nullptr;
+    const OGRErr exported = system.exportToWkt(&text, esri);
+    const std::unique_ptr<char, decltype(&VSIFree)> wkt(text, &VSIFree);
+    if (exported != OGRERR_NONE)
+        return failed(prjPath, QStringLiteral("no ESRI WKT"));
+    QFile prj(prjPath);
+    const qint64 length = qint64(std::strlen(wkt.get()));
+    if (!prj.open(QIODevice::WriteOnly) || prj.write(wkt.get(), length) != length || !prj.flush())
+        return failed(prjPath, prj.errorString());
+    std::printf("%s\n", qPrintable(prjPath));
+    return true;
+}
+
+// The same picture as a GeoTIFF: its palette, tiled and compressed as large scans are, with the resolution
+// of the BMP in its resolution tags. GDAL stamps no date on it.
+bool writeGeoTiff(const Sheet &sheet, const QImage &indexed, const QString &path, const OGRSpatialReference &system)
+{
+    GDALDriver *const gtiff = GetGDALDriverManager()->GetDriverByName("GTiff");
+    const char *const options[] = {"COMPRESS=DEFLATE", "TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256", nullptr};
+    CPLErrorReset();
+    GDALDatasetUniquePtr tiff(gtiff ? gtiff->Create(path.toUtf8().constData(), sheet.width, sheet.height, 1, GDT_Byte,
+                                                    const_cast<char **>(options))
+                                    : nullptr);
+    if (!tiff)
+        return failed(path, QString::fromUtf8(CPLGetLastErrorMsg()));
+    std::array<double, 6> transform = geoTransform(sheet);
+    tiff->SetGeoTransform(transform.data());
+    tiff->SetSpatialRef(&system);
+    // Pixels per centimetre: the BMP's pixels per metre exactly.
+    tiff->SetMetadataItem("TIFFTAG_XRESOLUTION", QByteArray::number(sheet.pixelsPerMetre / 100).constData());
+    tiff->SetMetadataItem("TIFFTAG_YRESOLUTION", QByteArray::number(sheet.pixelsPerMetre / 100).constData());
+    tiff->SetMetadataItem("TIFFTAG_RESOLUTIONUNIT", "3");
+    GDALRasterBand *const band = tiff->GetRasterBand(1);
+    GDALColorTable palette;
+    const QList<QRgb> colours = indexed.colorTable();
+    for (int i = 0; i < int(colours.size()); ++i) {
+        const GDALColorEntry entry{short(qRed(colours[i])), short(qGreen(colours[i])), short(qBlue(colours[i])), 255};
+        palette.SetColorEntry(i, &entry);
+    }
+    band->SetColorTable(&palette);
+    if (band->RasterIO(GF_Write, 0, 0, sheet.width, sheet.height, const_cast<uchar *>(indexed.constBits()), sheet.width,
+                       sheet.height, GDT_Byte, 1, indexed.bytesPerLine(), nullptr)
+        != CE_None)
+        return failed(path, QString::fromUtf8(CPLGetLastErrorMsg()));
+    tiff.reset(); // written out on closing
+    if (CPLGetLastErrorType() == CE_Failure)
+        return failed(path, QString::fromUtf8(CPLGetLastErrorMsg()));
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
 bool writeSheet(const Sheet &sheet, const QString &folder)
 {
     QImage canvas(sheet.width, sheet.height, QImage::Format_RGB32);
@@ -391,12 +515,17 @@ bool writeSheet(const Sheet &sheet, const QString &folder)
     indexed.setDotsPerMeterY(sheet.pixelsPerMetre);
     const QString path = QDir(folder).filePath(QString::fromLatin1(sheet.fileName));
     QImageWriter writer(path, "bmp");
-    if (!writer.write(indexed)) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
-        return false;
-    }
+    if (!writer.write(indexed))
+        return failed(path, writer.errorString());
     std::printf("%s\n", qPrintable(path));
-    return true;
+    if (!sheet.georeferenced)
+        return true;
+
+    OGRSpatialReference system;
+    if (system.importFromEPSG(kUtm32nEpsg) != OGRERR_NONE)
+        return failed(path, QStringLiteral("EPSG:%1 unknown to PROJ").arg(kUtm32nEpsg));
+    return writeSideFiles(sheet, path, system)
+        && writeGeoTiff(sheet, indexed, path.chopped(3) + QStringLiteral("tif"), system);
 }
 
 } // namespace
@@ -410,6 +539,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: zefro_mapgen <output folder>\n");
         return 2;
     }
+    GDALAllRegister();
     const QString folder = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
