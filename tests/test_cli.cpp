@@ -77,6 +77,10 @@ QByteArray contents(const QString &path)
 // 1500 x 1100 pixels at 4724 pixels per metre: 31.75 x 23.29 cm of sheet.
 const QString kSampleMap
     = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\esempio 1-5000.bmp");
+// The same district georeferenced: 1 m of ground per pixel, 5000 pixels per metre of sheet (1:5000),
+// top-left corner at E 480000, N 5030000 (UTM 32N).
+const QString kGeoreferencedMap
+    = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\esempio georiferito 1-5000.bmp");
 const QStringList kAcetic{"--name", "Acido acetico", "--hypothesis", "1"}; // on the tiny drive: class 1_1_1 only
 
 } // namespace
@@ -135,9 +139,17 @@ private slots:
         row("classes and a hypothesis", {"--classes", "--name", "Cloro", "--hypothesis", "1"},
             "--classes non si combina con --hypothesis");
         row("map without point", onMap + QStringList{"--scale", "5000"},
-            "per disegnare su una mappa servono --map, --point e --out (manca --point)");
-        row("map without scale", onMap + QStringList{"--point", "1,2"},
-            "per disegnare su una mappa serve una fra --scale e --segment");
+            "per disegnare su una mappa serve il punto dell'incidente: una fra --point X,Y e --at E,N");
+        row("plain map without scale", onMap + QStringList{"--point", "1,2"},
+            "per disegnare su una mappa non georiferita serve una fra --scale e --segment");
+        row("ground point on a plain map", onMap + QStringList{"--at", "480000,5030000", "--scale", "5000"},
+            "--at: la mappa " + m_map + " non è georiferita; indicare il punto con --point X,Y");
+        row("GIS file of a plain map", onMap + QStringList{"--point", "1,2", "--scale", "5000", "--export", "a.kml"},
+            "--export: la mappa " + m_map + " non è georiferita (servono un file mondo e un .prj, o un GeoTIFF)");
+        row("GIS file without a system", tanker + QStringList{"--at", "1,2", "--export", "a.gpkg"},
+            "senza --map, --export vuole il punto --at E,N e il suo sistema --crs EPSG:NNNN");
+        row("unknown system", tanker + QStringList{"--at", "1,2", "--crs", "EPSG:1", "--export", "a.gpkg"},
+            "--crs EPSG:1: sistema di riferimento sconosciuto (scrivere ad esempio EPSG:32632)");
         row("point not X,Y", onMap + QStringList{"--point", "1;2", "--scale", "5000"},
             "--point 1;2: scrivere X,Y (numeri, punto decimale)");
         row("scale 0", onMap + QStringList{"--point", "1,2", "--scale", "0"},
@@ -238,6 +250,35 @@ private slots:
         if (damage == "fifo")
             QVERIFY(QFileInfo(drive->local("c:\\con aree.bmp")).isFile() == false
                     && QFileInfo::exists(drive->local("c:\\con aree.bmp")));
+    }
+
+    // Without a map, --at and --crs place the incident: the GIS file holds a polygon for each distance
+    // the JSON gives and the incident; one that cannot be written leaves nothing.
+    void gisFileWithoutMap()
+    {
+        const QTemporaryDir folder;
+        const QString file = folder.filePath("aree.kml");
+        const QStringList arguments = on(*m_tiny,
+                                         kAcetic
+                                             + QStringList{"--containment", "3", "--at", "480755.5,5029456.5", "--crs",
+                                                           "EPSG:32632", "--json", "--export"});
+        const Run written = run(arguments + QStringList{file});
+        QCOMPARE(written.exitCode, 0);
+        int distances = 0;
+        for (const QJsonValue entry : QJsonDocument::fromJson(written.out.toUtf8())["distances"].toArray())
+            distances += entry["distance"].toDouble() > 0.0 ? 1 : 0;
+        QVERIFY(distances > 0);
+        QProcess ogrinfo;
+        ogrinfo.start("ogrinfo", {"-ro", "-al", "-so", file});
+        QVERIFY(ogrinfo.waitForFinished(60000));
+        const QString summary = QString::fromUtf8(ogrinfo.readAllStandardOutput());
+        QVERIFY2(summary.contains(QStringLiteral("Feature Count: %1").arg(distances + 1)), qPrintable(summary));
+
+        const Run refused = run(arguments + QStringList{folder.filePath("manca/aree.kml")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.startsWith("Impossibile esportare le aree di danno nel file"), qPrintable(refused.err));
+        QCOMPARE(refused.out, QString());
+        QCOMPARE(filesUnder(folder.path()).size(), 1);
     }
 
     // A real full disk, where the machine lets a test mount a small file system of its own (user and
@@ -394,28 +435,37 @@ private slots:
                  QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
     }
 
-    // The README's example: 75, 100, 120 and 155 m on the 1:5000 sample map (4724 pixels per metre).
+    // The README's example: 75, 100, 120 and 155 m on the 1:5000 sample map (4724 pixels per metre),
+    // and on its georeferenced twin placed by ground coordinates.
     // The report file gets what "Salva report su file" appends, and its path goes to standard error;
     // when --out cannot take the map (a non-empty folder), the report file is left as it was.
     void reportFileAndMap_data()
     {
         QTest::addColumn<bool>("existing");
         QTest::addColumn<QString>("kind"); // of --out: "file", a non-empty "folder", the "report" file
-        QTest::addColumn<QStringList>("scale");
+        QTest::addColumn<QString>("map");
+        QTest::addColumn<QStringList>("placing"); // the point and the scale
+        QTest::addColumn<int>("dotsPerMetre"); // of the map sheet
         QTest::addColumn<double>("pixelsPerMetre"); // of ground distance
-        const QStringList scale{"--scale", "5000"}; // 75 m = 1.5 cm = 71 px
-        QTest::newRow("1:5000, report appended") << true << "file" << scale << 0.02 * 47.24;
+        const QStringList point{"--point", "16,11.5"}, scale{"--scale", "5000"}; // 75 m = 1.5 cm = 71 px
+        QTest::newRow("1:5000, report appended")
+            << true << "file" << kSampleMap << point + scale << 4724 << 0.02 * 47.24;
         QTest::newRow("segment 3 cm = 100 m, new report")
-            << false << "file" << QStringList{"--segment", "1,1,1,4,100"} << 0.03 * 47.24;
-        QTest::newRow("map refused, new report") << false << "folder" << scale << 0.0;
-        QTest::newRow("map refused, existing report") << true << "folder" << scale << 0.0;
-        QTest::newRow("map on the report file") << true << "report" << scale << 0.0;
+            << false << "file" << kSampleMap << point + QStringList{"--segment", "1,1,1,4,100"} << 4724 << 0.03 * 47.24;
+        QTest::newRow("map refused, new report") << false << "folder" << kSampleMap << point + scale << 4724 << 0.0;
+        QTest::newRow("map refused, existing report") << true << "folder" << kSampleMap << point + scale << 4724 << 0.0;
+        QTest::newRow("map on the report file") << true << "report" << kSampleMap << point + scale << 4724 << 0.0;
+        // The centre of pixel (755, 543), and no scale: the georeference gives it.
+        QTest::newRow("georeferenced, placed on the ground")
+            << false << "file" << kGeoreferencedMap << QStringList{"--at", "480755.5,5029456.5"} << 5000 << 1.0;
     }
     void reportFileAndMap()
     {
         QFETCH(bool, existing);
         QFETCH(QString, kind);
-        QFETCH(QStringList, scale);
+        QFETCH(QString, map);
+        QFETCH(QStringList, placing);
+        QFETCH(int, dotsPerMetre);
         QFETCH(double, pixelsPerMetre);
         const auto drive = testDriveWith();
         QTemporaryDir folder;
@@ -432,8 +482,7 @@ private slots:
         const QByteArray before = contents(path);
         const QStringList arguments
             = on(*drive, {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2", "--range", "4"});
-        const Run result = run(
-            arguments + QStringList{"--report-file", "--map", kSampleMap, "--point", "16,11.5", "--out", out} + scale);
+        const Run result = run(arguments + QStringList{"--report-file", "--map", map, "--out", out} + placing);
         if (kind != "file") {
             QCOMPARE(result.exitCode, 1);
             QVERIFY2(result.err.startsWith("Impossibile salvare la mappa \"" + out + '"'), qPrintable(result.err));
@@ -450,9 +499,9 @@ private slots:
         QCOMPARE(contents(path),
                  (existing ? before : QByteArray()) + TextFile::encodeLines(ReportFileLines(*batch.estimate)));
 
-        const QImage original(drive->local(kSampleMap)), drawn(out);
+        const QImage original(drive->local(map)), drawn(out);
         QCOMPARE(drawn.size(), original.size());
-        QCOMPARE(drawn.dotsPerMeterX(), 4724);
+        QCOMPARE(drawn.dotsPerMeterX(), dotsPerMetre);
         // Along the row through the point (pixel 755, 543) only pixels of the circles changed, on both sides.
         QList<double> metres;
         for (int x = 0; x < drawn.width(); ++x) {

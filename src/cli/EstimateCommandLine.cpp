@@ -18,7 +18,9 @@ QString helpText()
         "  zefro-estimate [--drive-root DIR] (--name NOME | --cas CAS | --quick-pick CODICE)\n"
         "                 [--class CODICE] --hypothesis 1|2 --containment 1..5 [--range N]\n"
         "                 [--report-file] [--json]\n"
-        "                 [--map FILE.bmp --point X,Y (--scale N | --segment X1,Y1,X2,Y2,METRI) --out FILE.bmp]\n"
+        "                 [--map MAPPA (--point X,Y | --at E,N) [--scale N | --segment X1,Y1,X2,Y2,METRI]\n"
+        "                  [--out FILE.bmp] [--export FILE.gpkg|.geojson|.kml]]\n"
+        "                 [--at E,N --crs EPSG:NNNN --export FILE.gpkg|.geojson|.kml]\n"
         "  zefro-estimate [--drive-root DIR] --classes (--name NOME | --cas CAS)\n"
         "  zefro-estimate [--drive-root DIR] (--seal-data | --check-data)\n"
         "\n"
@@ -40,11 +42,19 @@ QString helpText()
         "  --json               un oggetto JSON invece del report\n"
         "  --report-file        aggiunge il report al file di report, come \"Salva report su file\",\n"
         "                       e ne scrive il percorso sullo standard error\n"
-        "  --map FILE.bmp       mappa su cui disegnare le aree di danno\n"
+        "  --map MAPPA          mappa su cui disegnare le aree di danno: BMP, TIFF/GeoTIFF, JPEG o PNG,\n"
+        "                       georiferita se ha un file mondo (.tfw, .jgw, .pgw, .bpw, .wld) e un .prj\n"
+        "                       o se è un GeoTIFF\n"
         "  --point X,Y          punto dell'incidente, in centimetri del foglio della mappa\n"
-        "  --scale N            scala della mappa 1:N\n"
+        "  --at E,N             punto dell'incidente in coordinate del terreno (est, nord), nel sistema\n"
+        "                       di riferimento della mappa georiferita o in quello di --crs\n"
+        "  --scale N            scala della mappa 1:N; per una mappa georiferita, senza --scale né\n"
+        "                       --segment, vale la scala della sua georeferenziazione\n"
         "  --segment X1,Y1,X2,Y2,METRI  riscalatura: segmento sulla mappa e sua lunghezza reale in metri\n"
         "  --out FILE.bmp       dove salvare la mappa con le aree di danno\n"
+        "  --export FILE        le aree di danno per un GIS: GeoPackage (.gpkg, nel sistema della mappa),\n"
+        "                       GeoJSON (.geojson) o KML (.kml), in WGS 84\n"
+        "  --crs EPSG:NNNN      senza --map: il sistema di riferimento di --at\n"
         "  --classes            elenca le classi trovate per la sostanza, una per riga\n"
         "  --seal-data          sigilla le tabelle di dati: nome, byte e somma SHA-256 di ciascuna in\n"
         "                       sigillo.txt, nella loro cartella; da allora ogni stima le confronta con il sigillo\n"
@@ -125,6 +135,124 @@ QString classCodes(bool flammableOnly)
     return codes.join(QLatin1Char(' '));
 }
 
+// The options of the map and the GIS file.
+struct MapOptions
+{
+    QCommandLineOption map{QStringLiteral("map"), QString(), QStringLiteral("MAPPA")};
+    QCommandLineOption point{QStringLiteral("point"), QString(), QStringLiteral("X,Y")};
+    QCommandLineOption at{QStringLiteral("at"), QString(), QStringLiteral("E,N")};
+    QCommandLineOption scale{QStringLiteral("scale"), QString(), QStringLiteral("N")};
+    QCommandLineOption segment{QStringLiteral("segment"), QString(), QStringLiteral("X1,Y1,X2,Y2,METRI")};
+    QCommandLineOption out{QStringLiteral("out"), QString(), QStringLiteral("FILE.bmp")};
+    QCommandLineOption exportFile{QStringLiteral("export"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption crs{QStringLiteral("crs"), QString(), QStringLiteral("EPSG:NNNN")};
+
+    [[nodiscard]] QList<QCommandLineOption> all() const
+    {
+        return {map, point, at, scale, segment, out, exportFile, crs};
+    }
+};
+
+QString givenEmpty(const QCommandLineParser &parser, const QList<QCommandLineOption> &options)
+{
+    for (const QCommandLineOption &option : options) {
+        if (parser.isSet(option) && parser.value(option).trimmed().isEmpty())
+            return QStringLiteral("--%1 vuoto").arg(option.names().last());
+    }
+    return {};
+}
+
+bool isGisFileName(const QString &fileName)
+{
+    const QString lower = fileName.toLower();
+    return lower.endsWith(QLatin1String(".gpkg")) || lower.endsWith(QLatin1String(".geojson"))
+        || lower.endsWith(QLatin1String(".kml"));
+}
+
+// Reads the options of the map and the GIS file into `request`; the usage error, or nothing.
+QString readMapOptions(const QCommandLineParser &parser, const MapOptions &options, EstimateRequest &request)
+{
+    if (QString empty = givenEmpty(parser, options.all()); !empty.isEmpty())
+        return empty;
+    const bool onMap = parser.isSet(options.map);
+    for (const QCommandLineOption &option : {options.point, options.scale, options.segment, options.out}) {
+        if (parser.isSet(option) && !onMap)
+            return QStringLiteral("--%1 vale solo con --map").arg(option.names().last());
+    }
+    if (parser.isSet(options.crs) && onMap)
+        return QStringLiteral("--crs vale solo senza --map: il sistema di riferimento è quello della mappa");
+
+    if (parser.isSet(options.at)) {
+        const QString text = parser.value(options.at);
+        const std::optional<QList<double>> numbers = parseNumbers(text, 2);
+        if (!numbers)
+            return QStringLiteral("--at %1: scrivere E,N (numeri, punto decimale)").arg(text);
+        request.ground = QPointF(numbers->at(0), numbers->at(1));
+    }
+    if (parser.isSet(options.exportFile)) {
+        request.exportFile = parser.value(options.exportFile);
+        if (!isGisFileName(request.exportFile))
+            return QStringLiteral("--export %1: il nome deve finire in .gpkg, .geojson o .kml").arg(request.exportFile);
+    }
+
+    if (!onMap) {
+        if (!request.exportFile.isEmpty() && (!request.ground || !parser.isSet(options.crs)))
+            return QStringLiteral("senza --map, --export vuole il punto --at E,N e il suo sistema --crs EPSG:NNNN");
+        if (request.exportFile.isEmpty() && (request.ground || parser.isSet(options.crs)))
+            return QStringLiteral("--at e --crs servono a --map o a --export");
+        request.crs = parser.value(options.crs);
+        return {};
+    }
+
+    EstimateRequest::MapDrawing drawing;
+    drawing.mapFile = parser.value(options.map);
+    drawing.outFile = parser.value(options.out);
+    if (parser.isSet(options.point) == parser.isSet(options.at))
+        return QStringLiteral("per disegnare su una mappa serve il punto dell'incidente: una fra --point X,Y e "
+                              "--at E,N");
+    if (drawing.outFile.isEmpty() && request.exportFile.isEmpty())
+        return QStringLiteral("per disegnare su una mappa serve --out FILE.bmp, --export FILE o entrambi");
+    if (parser.isSet(options.scale) && parser.isSet(options.segment))
+        return QStringLiteral("la scala si dà con una sola fra --scale e --segment");
+
+    if (parser.isSet(options.point)) {
+        const QString text = parser.value(options.point);
+        const std::optional<QList<double>> at = parseNumbers(text, 2);
+        if (!at)
+            return QStringLiteral("--point %1: scrivere X,Y (numeri, punto decimale)").arg(text);
+        if (!onSomeSheet(*at))
+            return QStringLiteral("--point %1: coordinate fuori misura (al massimo %2 cm)")
+                .arg(text)
+                .arg(kFarthestCentimetre, 0, 'f', 0);
+        drawing.point = QPointF(at->at(0), at->at(1));
+    }
+    if (parser.isSet(options.scale)) {
+        const std::optional<double> denominator = parseNumber(parser.value(options.scale));
+        if (!denominator || *denominator <= 0.0)
+            return QStringLiteral("--scale %1: il denominatore N di 1:N, maggiore di 0")
+                .arg(parser.value(options.scale));
+        drawing.scaleDenominator = *denominator;
+    } else if (parser.isSet(options.segment)) {
+        const QString text = parser.value(options.segment);
+        const std::optional<QList<double>> numbers = parseNumbers(text, 5);
+        if (!numbers)
+            return QStringLiteral("--segment %1: scrivere X1,Y1,X2,Y2,METRI").arg(text);
+        if (!onSomeSheet(numbers->mid(0, 4)))
+            return QStringLiteral("--segment %1: coordinate fuori misura (al massimo %2 cm)")
+                .arg(text)
+                .arg(kFarthestCentimetre, 0, 'f', 0);
+        EstimateRequest::Segment drawn{QPointF(numbers->at(0), numbers->at(1)), QPointF(numbers->at(2), numbers->at(3)),
+                                       numbers->at(4)};
+        if (drawn.metres <= 0.0)
+            return QStringLiteral("--segment: la lunghezza reale in metri deve essere maggiore di 0");
+        if (drawn.start == drawn.end)
+            return QStringLiteral("--segment: il segmento ha lunghezza nulla");
+        drawing.segment = drawn;
+    }
+    request.map = drawing;
+    return {};
+}
+
 } // namespace
 
 QString estimateUsageHint()
@@ -156,16 +284,13 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     const QCommandLineOption range(QStringLiteral("range"), QString(), QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption reportFile(QStringLiteral("report-file"));
-    const QCommandLineOption mapOption(QStringLiteral("map"), QString(), QStringLiteral("FILE.bmp"));
-    const QCommandLineOption point(QStringLiteral("point"), QString(), QStringLiteral("X,Y"));
-    const QCommandLineOption scale(QStringLiteral("scale"), QString(), QStringLiteral("N"));
-    const QCommandLineOption segment(QStringLiteral("segment"), QString(), QStringLiteral("X1,Y1,X2,Y2,METRI"));
-    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE.bmp"));
+    const MapOptions options;
     const QCommandLineOption sealData(QStringLiteral("seal-data"));
     const QCommandLineOption checkData(QStringLiteral("check-data"));
-    const QList<QCommandLineOption> all{help,       driveRoot,   name,  cas,      quickPick,  classes,   classOption,
-                                        hypothesis, containment, range, json,     reportFile, mapOption, point,
-                                        scale,      segment,     out,   sealData, checkData};
+    const QList<QCommandLineOption> all
+        = QList<QCommandLineOption>{help,       driveRoot,   name,  cas,  quickPick,  classes,  classOption,
+                                    hypothesis, containment, range, json, reportFile, sealData, checkData}
+        + options.all();
     parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
@@ -225,12 +350,11 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
                              .arg(request.substance, classCodes(true)));
     }
 
-    const QList<QCommandLineOption> mapOptions{mapOption, point, scale, segment, out};
     if (parser.isSet(classes)) {
         if (request.by == EstimateRequest::SubstanceBy::QuickPick)
             return usage(QStringLiteral("--classes vuole --name o --cas"));
         for (const QCommandLineOption &option :
-             {classOption, hypothesis, containment, range, json, reportFile, mapOption, point, scale, segment, out}) {
+             QList<QCommandLineOption>{classOption, hypothesis, containment, range, json, reportFile} + options.all()) {
             if (parser.isSet(option))
                 return usage(QStringLiteral("--classes non si combina con --%1").arg(option.names().last()));
         }
@@ -282,54 +406,8 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     request.json = parser.isSet(json);
     request.reportFile = parser.isSet(reportFile);
 
-    bool anyMapOption = false;
-    for (const QCommandLineOption &option : mapOptions)
-        anyMapOption = anyMapOption || parser.isSet(option);
-    if (anyMapOption) {
-        for (const QCommandLineOption &option : {mapOption, point, out}) {
-            if (!parser.isSet(option) || parser.value(option).isEmpty())
-                return usage(QStringLiteral("per disegnare su una mappa servono --map, --point e --out (manca --%1)")
-                                 .arg(option.names().last()));
-        }
-        if (parser.isSet(scale) == parser.isSet(segment))
-            return usage(QStringLiteral("per disegnare su una mappa serve una fra --scale e --segment"));
-
-        EstimateRequest::MapDrawing drawing;
-        drawing.mapFile = parser.value(mapOption);
-        drawing.outFile = parser.value(out);
-        const std::optional<QList<double>> at = parseNumbers(parser.value(point), 2);
-        if (!at)
-            return usage(QStringLiteral("--point %1: scrivere X,Y (numeri, punto decimale)").arg(parser.value(point)));
-        if (!onSomeSheet(*at))
-            return usage(QStringLiteral("--point %1: coordinate fuori misura (al massimo %2 cm)")
-                             .arg(parser.value(point))
-                             .arg(kFarthestCentimetre, 0, 'f', 0));
-        drawing.point = QPointF(at->at(0), at->at(1));
-        if (parser.isSet(scale)) {
-            const std::optional<double> denominator = parseNumber(parser.value(scale));
-            if (!denominator || *denominator <= 0.0)
-                return usage(
-                    QStringLiteral("--scale %1: il denominatore N di 1:N, maggiore di 0").arg(parser.value(scale)));
-            drawing.scaleDenominator = *denominator;
-        } else {
-            const std::optional<QList<double>> numbers = parseNumbers(parser.value(segment), 5);
-            if (!numbers)
-                return usage(QStringLiteral("--segment %1: scrivere X1,Y1,X2,Y2,METRI").arg(parser.value(segment)));
-            if (!onSomeSheet(numbers->mid(0, 4)))
-                return usage(QStringLiteral("--segment %1: coordinate fuori misura (al massimo %2 cm)")
-                                 .arg(parser.value(segment))
-                                 .arg(kFarthestCentimetre, 0, 'f', 0));
-            EstimateRequest::Segment drawn{QPointF(numbers->at(0), numbers->at(1)),
-                                           QPointF(numbers->at(2), numbers->at(3)), numbers->at(4)};
-            if (drawn.metres <= 0.0)
-                return usage(QStringLiteral("--segment: la lunghezza reale in metri deve essere maggiore di 0"));
-            if (drawn.start == drawn.end)
-                return usage(QStringLiteral("--segment: il segmento ha lunghezza nulla"));
-            drawing.segment = drawn;
-        }
-        request.map = drawing;
-    }
-
+    if (const QString problem = readMapOptions(parser, options, request); !problem.isEmpty())
+        return usage(problem);
     outcome.request = request;
     return outcome;
 }

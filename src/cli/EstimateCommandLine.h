@@ -32,7 +32,8 @@ struct EstimateRequest
     bool reportFile = false;
 
     // Drawing the damage areas on a map: the point and the scale are in the map window's drawing
-    // units (centimetres of the map sheet).
+    // units (centimetres of the map sheet). On a georeferenced map the point may be given on the
+    // ground instead (--at), and the scale may be left to the georeference.
     struct Segment
     {
         QPointF start;
@@ -42,12 +43,18 @@ struct EstimateRequest
     struct MapDrawing
     {
         QString mapFile; // local path, or a path with a drive letter (through the drive root)
-        QPointF point;
+        std::optional<QPointF> point; // --point X,Y; none when --at places the incident
         std::optional<double> scaleDenominator; // --scale N
         std::optional<Segment> segment; // --segment X1,Y1,X2,Y2,METRES
-        QString outFile;
+        QString outFile; // empty when only the GIS file is asked for
     };
     std::optional<MapDrawing> map;
+
+    // --at E,N: the incident in ground coordinates, in the map's reference system or, without a
+    // map, in the one --crs names.
+    std::optional<QPointF> ground;
+    QString crs; // --crs, only without --map
+    QString exportFile; // --export FILE.gpkg|.geojson|.kml: the damage areas for a GIS
 };
 
 // The result of reading the command line: a request, the help text to print, or a usage error.

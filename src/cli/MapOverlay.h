@@ -2,26 +2,35 @@
 
 #include "cli/EstimateCommandLine.h"
 #include "map/DamageCircles.h"
+#include "map/Georeference.h"
 
 #include <QByteArray>
+#include <QPointF>
 #include <QString>
+
+#include <optional>
 
 class DrivePaths;
 
 // The damage areas of an estimate drawn on a map as the map window draws them: the map read as the
-// window reads it (its drawing unit is a centimetre of the map sheet, from the bitmap's resolution),
-// the scale 1:N or the one a manual rescale sets, the eight circles around the point. Only the
-// map with its circles is kept, not the window around it.
+// window reads it (its drawing unit is a centimetre of the map sheet), the incident placed by a
+// point of the sheet or, on a georeferenced map, by ground coordinates, the scale 1:N, the one a
+// manual rescale sets or the georeference's, the eight circles around the point. Only the map with
+// its circles is kept, not the window around it.
 struct MapOverlay
 {
-    QByteArray bmp; // the finished map as a BMP file, ready to be written
+    QByteArray bmp; // the finished map as a BMP file, ready to be written; empty when none was asked for
     int circles = 0; // circles drawn (areas that are not applicable have radius 0 and count)
     double scaleFactor = 0.0;
+    // Where the incident is on the ground, when the map is georeferenced.
+    std::optional<QPointF> ground;
+    std::optional<map::CoordinateSystem> system;
+    QString notice; // something the map's reading tells the analyst (Italian), empty when nothing
     QString error; // Italian; empty on success
-    bool usageError = false; // the point lies off the map
+    bool usageError = false; // the point lies off the map, or the options do not suit the map
 
     [[nodiscard]] bool ok() const { return error.isEmpty(); }
 };
 
 [[nodiscard]] MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
-                                        const map::DamageAreas &areas);
+                                        const std::optional<QPointF> &ground, const map::DamageAreas &areas);

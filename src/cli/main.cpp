@@ -11,6 +11,8 @@
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateJson.h"
 #include "cli/MapOverlay.h"
+#include "gis/DamageAreaExport.h"
+#include "map/Georeference.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "xls/XlsWorkbookOpener.h"
@@ -90,6 +92,14 @@ QString mapNotSaved(const QString &path, const QString &reason)
     return QStringLiteral("Impossibile salvare la mappa \"%1\": %2.").arg(path, reason);
 }
 
+QString areasNotExported(const QString &path, const QString &reason)
+{
+    Error error(Error::Kind::AreasNotExported);
+    error.file = path;
+    error.detail = reason;
+    return error.message();
+}
+
 // Two local paths that name one file (through "..", or a link to an existing file).
 bool samePlace(const QString &a, const QString &b)
 {
@@ -98,6 +108,51 @@ bool samePlace(const QString &a, const QString &b)
     if (first.exists() && second.exists())
         return first.canonicalFilePath() == second.canonicalFilePath();
     return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
+}
+
+// The GIS file of --export, made in memory and written aside, or why it cannot be: a usage error
+// (the options do not suit the map) or a data error (Italian messages).
+struct PreparedExport
+{
+    std::shared_ptr<SystemFile::Replacement> file;
+    QString usageError;
+    QString dataError;
+};
+
+// The incident is on the ground where the map places it, or at --at in the --crs system.
+PreparedExport prepareAreaExport(const DrivePaths &drives, const EstimateRequest &request, const Estimate &estimate,
+                                 const std::optional<QPointF> &ground, std::optional<map::CoordinateSystem> system,
+                                 const QString &reportPath, const std::shared_ptr<SystemFile::Replacement> &mapFile)
+{
+    const auto usage = [](const QString &line) { return PreparedExport{nullptr, line, {}}; };
+    if (!system) {
+        if (request.map)
+            return usage(QStringLiteral("--export: la mappa %1 non è georiferita (servono un file mondo e un .prj, "
+                                        "o un GeoTIFF)")
+                             .arg(request.map->mapFile));
+        const Outcome<map::CoordinateSystem> named = map::coordinateSystemFrom(request.crs, QStringLiteral("--crs"));
+        if (!named.ok())
+            return usage(QStringLiteral("--crs %1: sistema di riferimento sconosciuto (scrivere ad esempio "
+                                        "EPSG:32632)")
+                             .arg(request.crs));
+        system = named.value();
+    }
+    const QString path = drives.toLocal(request.exportFile);
+    if (request.map && samePlace(path, drives.toLocal(request.map->mapFile)))
+        return usage(QStringLiteral("--export %1: è la mappa di partenza, che non viene mai sostituita")
+                         .arg(request.exportFile));
+    if ((mapFile && samePlace(path, mapFile->target())) || (!reportPath.isEmpty() && samePlace(path, reportPath)))
+        return usage(QStringLiteral("--export %1: è già il file di un'altra uscita").arg(request.exportFile));
+
+    const Outcome<gis::ExportedAreas> exported = gis::exportDamageAreas(*gis::exportFormatFor(path), estimate, *system,
+                                                                        {gis::AreaSource{*ground, estimate.distances}});
+    if (!exported.ok())
+        return {nullptr, {}, areasNotExported(path, exported.error().detail)};
+    const Outcome<std::shared_ptr<SystemFile::Replacement>> prepared
+        = SystemFile::Replacement::prepare(path, exported.value().file);
+    if (!prepared.ok())
+        return {nullptr, {}, areasNotExported(path, prepared.error().detail)};
+    return {prepared.value(), {}, {}};
 }
 
 // The drive root of a run: the one given, or the programs' own (set up at the first start of an
@@ -199,25 +254,44 @@ int main(int argc, char *argv[])
         ? drives.toLocal(reportFileName(outcome.outputPrefix, now, reportedSubstanceName(estimate)))
         : QString();
 
-    // The map is drawn in memory and written aside; it replaces --out only once standard output and
-    // the report file, if asked for, have been written too.
+    // The map and the GIS file are made in memory and written aside; they replace their targets only
+    // once standard output and the report file, if asked for, have been written too.
     std::shared_ptr<SystemFile::Replacement> mapFile;
+    std::optional<QPointF> ground = request.ground;
+    std::optional<map::CoordinateSystem> system;
     if (request.map) {
-        const MapOverlay overlay = DrawMapOverlay(drives, *request.map, estimate.distances);
+        const MapOverlay overlay = DrawMapOverlay(drives, *request.map, request.ground, estimate.distances);
         if (!overlay.ok())
             return overlay.usageError ? usageError(overlay.error) : dataError(overlay.error);
-        const QString outPath = drives.toLocal(request.map->outFile);
-        if (samePlace(outPath, drives.toLocal(request.map->mapFile)))
-            return usageError(QStringLiteral("--out %1: è la mappa di partenza, che non viene mai sostituita")
-                                  .arg(request.map->outFile));
-        if (!reportPath.isEmpty() && samePlace(outPath, reportPath))
-            return dataError(
-                mapNotSaved(outPath, QStringLiteral("è il file del report, che non viene mai sostituito")));
-        const Outcome<std::shared_ptr<SystemFile::Replacement>> prepared
-            = SystemFile::Replacement::prepare(outPath, overlay.bmp);
-        if (!prepared.ok())
-            return dataError(mapNotSaved(outPath, prepared.error().detail));
-        mapFile = prepared.value();
+        if (!overlay.notice.isEmpty())
+            write(stderr, overlay.notice + QLatin1Char('\n'));
+        ground = overlay.ground;
+        system = overlay.system;
+        if (!request.map->outFile.isEmpty()) {
+            const QString outPath = drives.toLocal(request.map->outFile);
+            if (samePlace(outPath, drives.toLocal(request.map->mapFile)))
+                return usageError(QStringLiteral("--out %1: è la mappa di partenza, che non viene mai sostituita")
+                                      .arg(request.map->outFile));
+            if (!reportPath.isEmpty() && samePlace(outPath, reportPath))
+                return dataError(
+                    mapNotSaved(outPath, QStringLiteral("è il file del report, che non viene mai sostituito")));
+            const Outcome<std::shared_ptr<SystemFile::Replacement>> prepared
+                = SystemFile::Replacement::prepare(outPath, overlay.bmp);
+            if (!prepared.ok())
+                return dataError(mapNotSaved(outPath, prepared.error().detail));
+            mapFile = prepared.value();
+        }
+    }
+
+    std::shared_ptr<SystemFile::Replacement> gisFile;
+    if (!request.exportFile.isEmpty()) {
+        const PreparedExport prepared
+            = prepareAreaExport(drives, request, estimate, ground, system, reportPath, mapFile);
+        if (!prepared.usageError.isEmpty())
+            return usageError(prepared.usageError);
+        if (!prepared.dataError.isEmpty())
+            return dataError(prepared.dataError);
+        gisFile = prepared.file;
     }
 
     if (!write(stdout, standardOutput))
@@ -231,10 +305,22 @@ int main(int argc, char *argv[])
             return dataError(appended.error().message());
     }
 
+    // The GIS file first: it is new more often than not, so taking it back leaves nothing behind.
+    std::optional<FileBefore> gisBefore;
+    if (gisFile) {
+        gisBefore.emplace(gisFile->target());
+        if (const Status committed = gisFile->commit(); !committed.ok()) {
+            if (reportBefore)
+                reportBefore->restore();
+            return dataError(areasNotExported(gisFile->target(), committed.error().detail));
+        }
+    }
     if (mapFile) {
         if (const Status committed = mapFile->commit(); !committed.ok()) {
             if (reportBefore)
                 reportBefore->restore();
+            if (gisBefore && !gisBefore->existed) // a GIS file that replaced another cannot be taken back
+                gisBefore->restore();
             return dataError(mapNotSaved(mapFile->target(), committed.error().detail));
         }
     }
