@@ -105,9 +105,10 @@ QString shown(const QWidget *window)
 {
     QStringList names;
     for (const QString &name :
-         QStringLiteral("Drive1 Dir1 File1 Combo2 Text1 Command1 Command2 Combo1 Label1 Command3 Command6 Command5 "
-                        "output2 Text2 Command10 Command11 Command12 Command13 Command4 Command7 Command8 Frame1 Frame2 "
-                        "Frame3 Frame4")
+         QStringLiteral(
+             "Drive1 Dir1 File1 Combo2 Text1 Command1 Command2 Combo1 Label1 Command3 Command6 Command5 "
+             "output2 Text2 Command10 Command11 Command12 Command13 Command4 Command7 Command8 Frame1 Frame2 "
+             "Frame3 Frame4")
              .split(QLatin1Char(' ')))
         if (window->findChild<QWidget *>(name)->isVisibleTo(window))
             names << name;
@@ -701,8 +702,9 @@ private slots:
             drawn, {Error(Error::Kind::QuantityNotOffered).message(), cancel}, "red 647,560");
         // A pending rescale ends at "Mostra mappa" and with the window, so a press draws again.
         row("rescale pending, map shown again",
-            kDrawn + QStringList{"map:Command10", "map:Command7", "file " + kMap, "map:Command3", "answer=No",
-                                 "press 600,560"},
+            kDrawn
+                + QStringList{"map:Command10", "map:Command7", "file " + kMap, "map:Command3", "answer=No",
+                              "press 600,560"},
             drawn, {cancel, cancel}, "red 647,560");
         row("made anew with the rescale pending",
             kDrawn
@@ -751,9 +753,9 @@ private slots:
         const QStringList at = circle.section(QLatin1Char(' '), -1).split(QLatin1Char(','));
         const QPoint point(at.value(0).toInt(), at.value(1).toInt());
         const MapSurface *drawnOn = surface(run->map());
-        const QImage image = drawnOn->hasMap() ? map::drawnRegion(*drawnOn->source(), drawnOn->drawings(),
-                                                                  drawnOn->source()->rect())
-                                               : QImage(),
+        const QImage image = drawnOn->hasMap()
+            ? map::drawnRegion(*drawnOn->source(), drawnOn->drawings(), drawnOn->source()->rect())
+            : QImage(),
                      original(run->drive().local(kRaster + kMap));
         bool red = false;
         for (int dy = -1; !circle.isEmpty() && dy <= 1; ++dy)
@@ -769,12 +771,69 @@ private slots:
                 QVERIFY(saved.size() == original.size() && saved.pixel(point) == image.pixel(point)
                         && saved.dotsPerMeterX() == original.dotsPerMeterX());
             else // the whole window in a frame
-                QCOMPARE(saved.size(), run->map()->size()
-                                           + QSize(2 * map::kFrameBorder, map::kTitleBarHeight + 2 * map::kFrameBorder));
+                QCOMPARE(saved.size(),
+                         run->map()->size()
+                             + QSize(2 * map::kFrameBorder, map::kTitleBarHeight + 2 * map::kFrameBorder));
         }
         QVERIFY(run->onMap<QComboBox>("Drive1")->currentText() == "c:"
                 && run->onMap<QListWidget>("File1")->count() == 2);
         QCOMPARE(run->fake.exit.hasEnded(), QByteArray(QTest::currentDataTag()).endsWith("the program ends"));
+    }
+
+    // A georeferenced map needs no scale: the list shows the one its georeference gives, the circles
+    // come out at ground size (the 50 m area 50 pixels from the incident, at 1 m a pixel), the mouse
+    // tells ground coordinates and the areas go to a GIS file. A plain map offers no export; a raster
+    // that cannot be read is said and changes nothing.
+    void georeferencedMap()
+    {
+        const auto run = propaneEstimate();
+        const QString georeferenced = QStringLiteral("esempio georiferito 1-5000.tif");
+        QFile tif(QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/")
+                  + georeferenced);
+        run->drive().writeFile(kRaster + georeferenced, tif.open(QIODevice::ReadOnly) ? tif.readAll() : QByteArray());
+        run->drive().writeFile(kRaster + QStringLiteral("rotta.tif"), QByteArray("II*\0questo non e' un TIFF", 28));
+        auto *window = qobject_cast<MapWindow *>(run->map());
+        const QString target = run->drive().local(kTestOutputFolder) + QStringLiteral("aree.geojson");
+        QString suggested;
+        window->setExportFileChooser([&](const QString &name) {
+            suggested = name;
+            return target;
+        });
+        QVERIFY(act(*run, {"folder raster", "file rotta.tif", "map:Command3"}));
+        QVERIFY(
+            run->fake.messages.texts().value(0).startsWith(QStringLiteral("Il file \"rotta.tif\" non è una mappa")));
+        QCOMPARE(shown(window).section(QLatin1Char(' '), 0, 2), QStringLiteral("Drive1 Dir1 File1"));
+
+        QVERIFY(act(*run, {"file " + georeferenced}));
+        QCOMPARE(run->onMap<QComboBox>("Combo2")->currentText(), QStringLiteral("1:5000"));
+        QVERIFY(act(*run, {"map:Command3", "answer=No", "press 600,560"}));
+        const MapSurface *drawnOn = surface(window);
+        const QImage image = map::drawnRegion(*drawnOn->source(), drawnOn->drawings(), QRect(500, 500, 200, 100));
+        QCOMPARE(image.pixel(150, 60), qRgb(255, 0, 0));
+        auto *exportButton = run->onMap<QPushButton>("Command14");
+        QVERIFY(exportButton->isVisibleTo(window) && exportButton->isEnabled());
+        QMouseEvent move(QEvent::MouseMove, QPointF(300, 500),
+                         surface(window)->viewport()->mapToGlobal(QPointF(300, 500)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(surface(window)->viewport(), &move);
+        const QString position = run->onMap<QLabel>("Label6")->text();
+        QCOMPARE(position,
+                 QStringLiteral("Coordinate EPSG:32632\nCursore:  E 480300.0  N 5029500.0\n"
+                                "Incidente:  E 480600.0  N 5029440.0"));
+        QVERIFY(act(*run, {"map:Command14"}));
+        QCOMPARE(suggested,
+                 run->drive().local(kTestOutputFolder)
+                     + map::MapFileName(QString(), run->fake.platform.now(), QStringLiteral("Propano"))
+                           .replace(QStringLiteral(".bmp"), QStringLiteral(".gpkg")));
+        QVERIFY(run->fake.messages.texts().last().startsWith(QStringLiteral("Aree di danno esportate nel file\n")
+                                                             + target));
+        QVERIFY(QFileInfo(target).size() > 0);
+
+        QVERIFY(
+            act(*run,
+                {"map:Command7", "file " + kMap, "scale scala 1:5000", "map:Command3", "answer=No", "press 600,560"}));
+        QVERIFY(exportButton->isVisibleTo(window) && !exportButton->isEnabled());
+        QVERIFY(!run->onMap<QLabel>("Label6")->isVisibleTo(window));
     }
 
     // A map larger than the window: the wheel (Shift across) and the middle button move the sheet under

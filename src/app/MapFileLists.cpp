@@ -1,5 +1,7 @@
 #include "app/MapFileLists.h"
 
+#include "map/MapOpening.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -116,8 +118,7 @@ void MapFileLists::fillFolders()
 void MapFileLists::fillFiles()
 {
     m_fileList->clear();
-    m_fileList->addItems(
-        QDir(m_folder).entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    m_fileList->addItems(QDir(m_folder).entryList(map::mapFilePatterns(), QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 
 QString MapFileLists::chosenFile() const

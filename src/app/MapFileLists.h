@@ -13,7 +13,7 @@ class QWidget;
 // The drive, folder and file lists of the map window (Drive1, Dir1, File1), placed on the window
 // itself. The drives are the drive letters under the drive root and "/"; the folder list shows the
 // folders from the drive's root down to the current folder and the current folder's subfolders
-// (double click or Enter opens one); the file list shows the "*.bmp" files of the current folder.
+// (double click or Enter opens one); the file list shows the map files of the current folder (BMP, TIFF, JPEG, PNG).
 class MapFileLists : public QObject
 {
     Q_OBJECT

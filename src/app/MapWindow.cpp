@@ -6,12 +6,15 @@
 #include "estimate/NumberText.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
+#include "gis/DamageAreaExport.h"
 #include "map/MapFiles.h"
 #include "map/MapSource.h"
 #include "platform/Platform.h"
+#include "platform/SystemFile.h"
 
 #include <QComboBox>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -96,6 +99,35 @@ QString legendWithSwatches()
     return lines.join(QStringLiteral("<br>"));
 }
 
+// A ground position as GIS programs show it: metres (or the system's unit) to the tenth, degrees to
+// the millionth.
+QString groundText(const map::Georeference &georeference, QPointF ground)
+{
+    if (georeference.system.geographic)
+        return QStringLiteral("Lon %1°  Lat %2°").arg(ground.x(), 0, 'f', 6).arg(ground.y(), 0, 'f', 6);
+    return QStringLiteral("E %1  N %2").arg(ground.x(), 0, 'f', 1).arg(ground.y(), 0, 'f', 1);
+}
+
+// The save dialog of the GIS export: the type chosen in the dialog gives a name typed without one
+// its extension.
+QString chooseExportFileWithDialog(QWidget *parent, const QString &suggested)
+{
+    QFileDialog dialog(parent, QStringLiteral("Esporta aree di danno (GIS)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const QStringList filters{QStringLiteral("GeoPackage (*.gpkg)"), QStringLiteral("GeoJSON (*.geojson)"),
+                              QStringLiteral("KML (*.kml)")};
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QStringLiteral("gpkg"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        dialog.setDefaultSuffix(filter.section(QStringLiteral("*."), 1).chopped(1));
+    });
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace
 
 MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent)
@@ -103,6 +135,7 @@ MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent
     , m_platform(platform)
     , m_scale(scale)
     , m_printer(systemPrinter)
+    , m_chooseExportFile([this](const QString &suggested) { return chooseExportFileWithDialog(this, suggested); })
 {
     setObjectName(QStringLiteral("map"));
     setWindowTitle(kCaption);
@@ -124,6 +157,7 @@ void MapWindow::buildControls()
     m_surface->setControlsLeft(kControlsLeft);
     connect(m_surface, &MapSurface::pressed, this, &MapWindow::surfacePressed);
     connect(m_surface, &MapSurface::moved, this, &MapWindow::surfaceMoved);
+    m_surface->viewport()->setMouseTracking(true); // the ground coordinates follow the mouse
     connect(m_surface, &MapSurface::released, this, &MapWindow::surfaceReleased);
 
     // The file lists lie on the window, above the surface.
@@ -226,6 +260,17 @@ void MapWindow::buildControls()
                                                "della mappa"),
                                 {728, 240, 273, 25});
     connect(m_saveWholeMap, &QPushButton::clicked, this, &MapWindow::saveWholeMap);
+    m_exportAreas = makeButton(s, "Command14", QStringLiteral("Esporta aree di danno (GIS)"),
+                               QStringLiteral("Salva le aree di danno disegnate come file GeoPackage, GeoJSON o KML "
+                                              "per un GIS"),
+                               {728, 208, 273, 25});
+    connect(m_exportAreas, &QPushButton::clicked, this, &MapWindow::exportAreas);
+    m_groundPosition = new QLabel(s);
+    m_groundPosition->setObjectName(QStringLiteral("Label6"));
+    m_groundPosition->setAutoFillBackground(true);
+    m_groundPosition->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_groundPosition->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_groundPosition->setGeometry(728, 152, 273, 49);
     m_print = makeButton(s, "Command4", QStringLiteral("Stampa mappa"),
                          QStringLiteral("Stampa la mappa con i cerchi di danno su stampante"), {728, 368, 81, 25});
     connect(m_print, &QPushButton::clicked, this, &MapWindow::printMap);
@@ -271,9 +316,10 @@ void MapWindow::buildControls()
     m_panelLabels[1]->setWordWrap(true); // long containment names
 
     // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
-    for (QWidget *hidden : std::initializer_list<QWidget *>{
-             m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap, m_printerSetup,
-             m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_saveWholeMap, m_print})
+    for (QWidget *hidden :
+         std::initializer_list<QWidget *>{m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions,
+                                          m_showMap, m_printerSetup, m_lengthBox, m_startRescale, m_applyRescale,
+                                          m_saveMap, m_saveWholeMap, m_exportAreas, m_groundPosition, m_print})
         hidden->hide();
     m_files->setVisible(true);
 }
@@ -284,8 +330,9 @@ void MapWindow::beginEstimate(const QString &systemFolder, const QString &substa
     endRescale();
     m_surface->drawings().clear();
     m_surface->refresh();
-    for (QWidget *hidden : std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit,
-                                                            m_panelLabels[3], m_print, m_saveMap, m_saveWholeMap})
+    for (QWidget *hidden :
+         std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit, m_panelLabels[3], m_print,
+                                          m_saveMap, m_saveWholeMap, m_exportAreas})
         hidden->hide();
     raise();
     activateWindow();
@@ -321,6 +368,11 @@ void MapWindow::setPrinterSource(std::function<std::unique_ptr<QPrinter>()> sour
     m_printer = std::move(source);
 }
 
+void MapWindow::setExportFileChooser(std::function<QString(const QString &)> chooser)
+{
+    m_chooseExportFile = std::move(chooser);
+}
+
 void MapWindow::fileChosen()
 {
     m_shapeList->show();
@@ -335,6 +387,31 @@ void MapWindow::fileChosen()
     m_scaleList->addItems(map::scaleListEntries());
     m_scaleList->setEditText(shown);
     m_userScale->setText(QStringLiteral("1:1"));
+    offerGroundScale();
+}
+
+void MapWindow::offerGroundScale()
+{
+    const bool groundScaleShown = m_groundScale && m_scaleList->currentText() == m_groundScale->shown;
+    m_chosenMap.reset();
+    m_groundScale.reset();
+    const QString chosen = m_files->chosenFile();
+    const QString path = chosen.isEmpty() ? QString() : map::mapFilePath(m_files->folder(), chosen);
+    if (!path.isEmpty() && map::peekGeoreference(path)) {
+        Outcome<map::OpenedMap> opened = map::openMap(path);
+        // A map that does not open is left to "Mostra mappa", which says why.
+        if (opened.ok() && opened.value().georeference) {
+            const map::MapSource &source = *opened.value().source;
+            const double factor = map::groundScaleFactor(*opened.value().georeference, source.units(), source.size());
+            m_groundScale = GroundScale{map::scaleText(factor), factor};
+            m_scaleList->setEditText(m_groundScale->shown);
+            m_chosenMap = ChosenMap{path, std::move(opened.value())};
+            return;
+        }
+    }
+    // Another map than a georeferenced one gets the scale chosen before it back.
+    if (groundScaleShown)
+        m_scaleList->setEditText(m_scale.shown);
 }
 
 void MapWindow::scaleChosen(int index)
@@ -372,6 +449,8 @@ void MapWindow::scaleTyped()
 std::optional<double> MapWindow::shownScaleFactor() const
 {
     const QString shown = m_scaleList->currentText();
+    if (m_groundScale && shown == m_groundScale->shown)
+        return m_groundScale->factor; // exact, where the text is rounded
     if (shown == map::kUserDefinedScaleEntry)
         return map::userScaleFactor(m_userScale->text());
     if (const std::optional<double> entry = map::scaleFactorForEntry(shown))
@@ -401,11 +480,14 @@ bool MapWindow::showMap()
     const QString chosen = m_files->chosenFile();
     const QString path = chosen.isEmpty() ? m_shownMapPath : map::mapFilePath(m_files->folder(), chosen);
     if (path.isEmpty()) {
-        m_platform.messages.show({QStringLiteral("Nessun file mappa scelto: selezionare un file .bmp nell'elenco."),
+        m_platform.messages.show({QStringLiteral("Nessun file mappa scelto: selezionare una mappa nell'elenco."),
                                   kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return false;
     }
-    Outcome<map::MapBitmap> loaded = map::loadMapBitmap(path);
+    Outcome<map::OpenedMap> loaded = m_chosenMap && m_chosenMap->path == path
+        ? Outcome<map::OpenedMap>(std::move(m_chosenMap->opened))
+        : map::openMap(path);
+    m_chosenMap.reset();
     if (!loaded.ok()) {
         m_platform.messages.show({loaded.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
                                   MessageIcon::Warning, MessageAnswer::Ok});
@@ -420,12 +502,18 @@ bool MapWindow::showMap()
              m_print,          m_panels[0],      m_panels[1],      m_panels[2],    m_panels[3],    m_panelLabels[0],
              m_panelLabels[1], m_panelLabels[2], m_panelLabels[3], m_userScale,    m_lengthBox,    m_increase,
              m_decrease,       m_showMap,        m_saveReport,     m_startRescale, m_applyRescale, m_saveMap,
-             m_saveWholeMap,   m_instructions,   m_shapeList,      m_scaleList,    m_report})
+             m_saveWholeMap,   m_exportAreas,    m_instructions,   m_shapeList,    m_scaleList,    m_report})
         hidden->hide();
     m_files->setVisible(false);
-    m_surface->setMap(std::make_shared<map::DecodedMapSource>(std::move(loaded.value())));
+    m_surface->setMap(std::move(loaded.value().source));
+    m_georeference = loaded.value().georeference;
+    m_groundPosition->setVisible(m_georeference.has_value());
+    if (m_georeference)
+        m_groundPosition->setText(QStringLiteral("Coordinate %1").arg(m_georeference->system.label()));
     m_shownMapPath = path;
     m_surface->setCursor(Qt::CrossCursor);
+    if (!loaded.value().notice.isEmpty())
+        m_platform.messages.notify(loaded.value().notice, MessageIcon::Information);
     return true;
 }
 
@@ -457,6 +545,7 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
     }
 
     m_surface->drawings().addAreas({position, m_areas, m_scale.factor});
+    showGroundPosition(position, true);
     m_surface->bringIntoRoom(position, roomBesideControls());
     m_surface->refresh();
     m_gestureDrewAreas = true;
@@ -481,8 +570,10 @@ QRect MapWindow::roomBesideControls() const
 void MapWindow::showAreasDrawnControls()
 {
     for (QWidget *shown : std::initializer_list<QWidget *>{m_print, m_changeMap, m_quit, m_startRescale, m_applyRescale,
-                                                           m_saveMap, m_saveWholeMap})
+                                                           m_saveMap, m_saveWholeMap, m_exportAreas})
         shown->show();
+    // Only a georeferenced map places the areas on the ground.
+    m_exportAreas->setEnabled(m_georeference.has_value());
     for (int i = 0; i < 4; ++i) {
         m_panels[i]->show();
         m_panelLabels[i]->show();
@@ -491,6 +582,7 @@ void MapWindow::showAreasDrawnControls()
 
 void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 {
+    showGroundPosition(position, false);
     if (buttons == Qt::NoButton || m_gestureDrewAreas || !m_surface->hasMap())
         return;
     m_surface->drawings().extendSegment(position);
@@ -571,6 +663,16 @@ void MapWindow::saveWholeMap()
     const map::MapSource *source = m_surface->source();
     if (!source)
         return;
+    if (!map::fitsInOnePicture(source->size())) {
+        m_platform.messages.show(
+            {QStringLiteral("La mappa misura %1 x %2 pixel: è troppo grande per salvarla intera in un file BMP. "
+                            "Salvare la finestra con \"Salva la mappa su file\" oppure esportare le aree di danno "
+                            "per un GIS.")
+                 .arg(source->size().width())
+                 .arg(source->size().height()),
+             kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+        return;
+    }
     const QString systemName = outputFileName(m_outputPrefix, QStringLiteral("mappa intera"), m_platform.now(),
                                               m_substanceName, QStringLiteral(".bmp"));
     QImage sheet = map::drawnRegion(*source, m_surface->drawings(), source->rect());
@@ -625,6 +727,65 @@ void MapWindow::printMap()
     }
     m_platform.messages.notify(savedPage.isEmpty() ? QStringLiteral("Done! ")
                                                    : QStringLiteral("Done! I've saved ") + savedPage);
+}
+
+void MapWindow::showGroundPosition(QPointF position, bool incident)
+{
+    if (!m_georeference || !m_surface->hasMap())
+        return;
+    // The first line names the system, the second follows the mouse, the third keeps the incident.
+    QStringList lines = m_groundPosition->text().split(QLatin1Char('\n'));
+    lines.resize(3);
+    lines[0] = QStringLiteral("Coordinate %1").arg(m_georeference->system.label());
+    const QString text = groundText(*m_georeference, map::groundAtUnits(*m_georeference, m_surface->units(), position));
+    lines[1] = QStringLiteral("Cursore:  ") + text;
+    if (incident)
+        lines[2] = QStringLiteral("Incidente:  ") + text;
+    m_groundPosition->setText(lines.join(QLatin1Char('\n')));
+}
+
+void MapWindow::exportAreas()
+{
+    const std::vector<map::DrawnAreas> drawn = m_surface->drawings().areas();
+    if (!m_georeference || !m_estimate || drawn.empty())
+        return;
+    QString suggested = m_platform.drives.toLocal(map::MapFileName(m_outputPrefix, m_platform.now(), m_substanceName));
+    if (suggested.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+        suggested.chop(4);
+    const QString chosen = m_chooseExportFile(suggested + QStringLiteral(".gpkg"));
+    if (chosen.isEmpty())
+        return; // cancelled
+    const std::optional<gis::ExportFormat> format = gis::exportFormatFor(chosen);
+    if (!format) {
+        m_platform.messages.show({QStringLiteral("Il file \"%1\" non ha l'estensione di un formato GIS: scegliere "
+                                                 ".gpkg (GeoPackage), .geojson (GeoJSON) o .kml (KML).")
+                                      .arg(chosen),
+                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+        return;
+    }
+    std::vector<gis::AreaSource> sources;
+    for (const map::DrawnAreas &areas : drawn)
+        sources.push_back({map::groundAtUnits(*m_georeference, m_surface->units(), areas.centre), areas.areas});
+    const Outcome<gis::ExportedAreas> exported
+        = gis::exportDamageAreas(*format, *m_estimate, m_georeference->system, sources);
+    const Status written
+        = exported.ok() ? SystemFile::replaceAll(chosen, exported.value().file) : Status(exported.error());
+    if (!written.ok()) {
+        // The reason is the writer's or GDAL's; the message names the file chosen.
+        Error error(Error::Kind::AreasNotExported);
+        error.file = chosen;
+        error.detail = written.error().detail;
+        m_platform.messages.show(
+            {error.message(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical, MessageAnswer::Ok});
+        return;
+    }
+    m_platform.messages.notify(
+        QStringLiteral("Aree di danno esportate nel file\n%1\n(%2 aree, %3 %4).")
+            .arg(chosen)
+            .arg(exported.value().polygons)
+            .arg(int(sources.size()))
+            .arg(sources.size() == 1 ? QStringLiteral("punto dell'incidente") : QStringLiteral("punti dell'incidente")),
+        MessageIcon::Information);
 }
 
 bool MapWindow::eventFilter(QObject *watched, QEvent *event)

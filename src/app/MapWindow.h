@@ -3,6 +3,7 @@
 #include "estimate/Estimate.h"
 #include "map/DamageCircles.h"
 #include "map/MapPicture.h"
+#include "map/MapOpening.h"
 #include "map/MapScale.h"
 
 #include <QPointF>
@@ -28,7 +29,7 @@ struct Platform;
 // the panels `Label3`, `Label4`, `Label5` and offers "Salva report su file", which appends the
 // report of the estimate shown to the report file.
 //
-// Data flow: the analyst picks a BMP in the file lists, a scale in `Combo2` (an entry, a typed
+// Data flow: the analyst picks a map in the file lists, a scale in `Combo2` (an entry, a typed
 // "1:N", or the user-defined entry with "1:N" in `Text1`), and "Mostra mappa" loads the bitmap into
 // the scrolling surface `Picture1` and sets the scale factor from what `Combo2` shows, so the scale
 // shown is always the scale used. A left press on the map draws the eight damage areas of the
@@ -39,6 +40,12 @@ struct Platform;
 // when the window closes. All lengths on the surface are in drawing units (one centimetre of the
 // map sheet, from the bitmap's resolution); the arithmetic lives in src/map. The scale factor
 // belongs to the main window; this window deletes itself when closed.
+//
+// A georeferenced map (a GeoTIFF, or a raster with a world file and a .prj) needs no scale: when it
+// is chosen `Combo2` shows the scale 1:N its georeference gives at the sheet's resolution, so that
+// the circles come out at true ground size unless another scale is chosen. On such a map `Label6`
+// shows the ground coordinates under the mouse and of the incident, and "Esporta aree di danno
+// (GIS)" writes the drawn areas to a GeoPackage, GeoJSON or KML file.
 class MapWindow : public QWidget
 {
     Q_OBJECT
@@ -63,10 +70,14 @@ public:
 
     // The current printer; the default asks the system and gives nothing when none is installed.
     void setPrinterSource(std::function<std::unique_ptr<QPrinter>()> source);
+    // Where "Esporta aree di danno (GIS)" writes: the local path chosen for a suggested one, empty when
+    // the analyst cancels. The default asks with a file dialog.
+    void setExportFileChooser(std::function<QString(const QString &suggested)> chooser);
 
 private:
     void buildControls();
     void fileChosen();
+    void offerGroundScale();
     void scaleChosen(int index);
     void scaleTyped();
     [[nodiscard]] std::optional<double> shownScaleFactor() const;
@@ -86,6 +97,8 @@ private:
     void endRescale();
     [[nodiscard]] QRect roomBesideControls() const;
     void printMap();
+    void exportAreas();
+    void showGroundPosition(QPointF position, bool incident);
     void showAreasDrawnControls();
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -93,6 +106,7 @@ private:
     Platform &m_platform;
     map::ScaleState &m_scale;
     std::function<std::unique_ptr<QPrinter>()> m_printer;
+    std::function<QString(const QString &)> m_chooseExportFile;
     QString m_outputPrefix;
     QString m_substanceName; // for the names of saved maps and pages
     std::optional<Estimate> m_estimate; // the estimate whose report is shown, for the report file
@@ -118,6 +132,8 @@ private:
     QPushButton *m_applyRescale = nullptr; // Command11
     QPushButton *m_saveMap = nullptr; // Command12
     QPushButton *m_saveWholeMap = nullptr; // Command13
+    QPushButton *m_exportAreas = nullptr; // Command14
+    QLabel *m_groundPosition = nullptr; // Label6: ground coordinates on a georeferenced map
     QGroupBox *m_panels[4] = {}; // Frame1..Frame4
     QLabel *m_panelLabels[4] = {}; // Label2..Label5
 
@@ -126,4 +142,20 @@ private:
     bool m_gestureDrewAreas = false;
     bool m_rescalePending = false;
     QString m_shownMapPath; // local path of the map on the surface
+    std::optional<map::Georeference> m_georeference; // of the map on the surface
+    // A georeferenced map chosen in the file list is opened at once, so that the scale list can show
+    // its scale; "Mostra mappa" then shows it without reading it again.
+    struct ChosenMap
+    {
+        QString path;
+        map::OpenedMap opened;
+    };
+    std::optional<ChosenMap> m_chosenMap;
+    // The scale of the chosen georeferenced map as the scale list shows it, and its exact factor.
+    struct GroundScale
+    {
+        QString shown;
+        double factor = 0.0;
+    };
+    std::optional<GroundScale> m_groundScale;
 };

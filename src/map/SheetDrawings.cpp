@@ -19,6 +19,15 @@ std::optional<DrawnSegment> SheetDrawings::lastSegment() const
     return std::nullopt;
 }
 
+std::vector<DrawnAreas> SheetDrawings::areas() const
+{
+    std::vector<DrawnAreas> drawn;
+    for (const auto &drawing : m_drawings)
+        if (const auto *areas = std::get_if<DrawnAreas>(&drawing))
+            drawn.push_back(*areas);
+    return drawn;
+}
+
 void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
 {
     for (const auto &drawing : m_drawings) {

@@ -42,6 +42,8 @@ public:
 
     // The segment drawn last, if any since the sheet was shown.
     [[nodiscard]] std::optional<DrawnSegment> lastSegment() const;
+    // The damage areas drawn since the sheet was shown, in the order they were drawn.
+    [[nodiscard]] std::vector<DrawnAreas> areas() const;
 
     // Paints the drawings over `region.pixels`.
     void paintOver(SheetRegion region, const MapUnits &units) const;
