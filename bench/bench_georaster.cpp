@@ -1,0 +1,270 @@
+// Georeferenced rasters on the map surface, read through map::openMap().
+//
+// BM_GeoTiffShowDrawGrab: an 8000 x 8000 RGB GeoTIFF (in strips, as a GIS program writes a scan:
+// uncompressed or deflate) opened, shown on a map surface as large as the map window, the eight damage
+// areas drawn at the map's ground scale, and the surface grabbed as for saving. Targets: at most
+// 1.5 s, and a peak resident memory at most 3 times the decoded image (8000 x 8000 x 3 bytes).
+//
+// BM_HugeGeoTiffFirstView: a 30000 x 30000 RGB GeoTIFF, tiled 256 x 256, deflate, with overviews,
+// opened and its first view painted. Targets: at most 1 s and under 500 MB peak. The file is too slow
+// to make at every run (about 20 s here), so it is kept in $XDG_CACHE_HOME/zefro-bench, else
+// /tmp/zefro-bench-cache.
+//
+// Counters: `slowest_s` is the slowest iteration; `peak_rss_MB` the process's peak resident size
+// since the benchmark started (the peak is reset first, so earlier benchmarks do not count);
+// `peak_over_image` is (peak - resident size before the first open) / decoded image.
+#include "app/MapSurface.h"
+#include "app/WindowCapture.h"
+#include "map/GdalSession.h"
+#include "map/Georeference.h"
+#include "map/MapOpening.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+
+#include <malloc.h>
+
+#include <chrono>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int kLargeSide = 8000;
+constexpr int kHugeSide = 30000;
+const QSize kWindow(1016, 740); // the map window's surface
+
+// A street grid on a gradient, like the large BMP of the map benchmark.
+void fillRows(std::vector<uchar> &rows, int width, int firstRow, int count)
+{
+    for (int y = firstRow; y < firstRow + count; ++y) {
+        uchar *pixel = rows.data() + std::size_t(y - firstRow) * width * 3;
+        for (int x = 0; x < width; ++x, pixel += 3) {
+            const bool street = x % 400 < 12 || y % 400 < 12;
+            pixel[0] = uchar(street ? 255 : 210);
+            pixel[1] = uchar(street ? 255 : 200 + (y / 64) % 50);
+            pixel[2] = uchar(street ? 255 : 180 + (x / 64) % 60);
+        }
+    }
+}
+
+// Writes an RGB GeoTIFF at made-up UTM 32N coordinates (half a metre per pixel, 300 dpi) band of rows
+// by band of rows, so that making it costs little memory; with overviews when asked. False on failure.
+bool writeGeoTiff(const QString &path, int side, const std::vector<const char *> &creation, bool overviews)
+{
+    map::startGdal();
+    GDALDriver *const gtiff = GetGDALDriverManager()->GetDriverByName("GTiff");
+    std::vector<const char *> options = creation;
+    options.push_back(nullptr);
+    GDALDatasetUniquePtr tiff(
+        gtiff ? gtiff->Create(path.toUtf8().constData(), side, side, 3, GDT_Byte, const_cast<char **>(options.data()))
+              : nullptr);
+    if (!tiff)
+        return false;
+    double transform[6] = {480000.0, 0.5, 0.0, 5030000.0, 0.0, -0.5};
+    OGRSpatialReference system;
+    system.importFromEPSG(32632);
+    tiff->SetGeoTransform(transform);
+    tiff->SetSpatialRef(&system);
+    tiff->SetMetadataItem("TIFFTAG_XRESOLUTION", "300");
+    tiff->SetMetadataItem("TIFFTAG_YRESOLUTION", "300");
+    tiff->SetMetadataItem("TIFFTAG_RESOLUTIONUNIT", "2");
+    constexpr int band = 256; // rows at a time: one row of tiles
+    std::vector<uchar> rows(std::size_t(band) * side * 3);
+    for (int y = 0; y < side; y += band) {
+        const int count = std::min(band, side - y);
+        fillRows(rows, side, y, count);
+        if (tiff->RasterIO(GF_Write, 0, y, side, count, rows.data(), side, count, GDT_Byte, 3, nullptr, 3,
+                           GSpacing(side) * 3, 1, nullptr)
+            != CE_None)
+            return false;
+    }
+    if (overviews) {
+        const int levels[] = {2, 4, 8, 16, 32, 64, 128};
+        if (tiff->BuildOverviews("NEAREST", int(std::size(levels)), levels, 0, nullptr, nullptr, nullptr) != CE_None)
+            return false;
+    }
+    CPLErrorReset();
+    tiff.reset();
+    return CPLGetLastErrorType() != CE_Failure;
+}
+
+// The 8000 x 8000 maps, made once per run in a temporary folder.
+QString largeGeoTiff(const std::string &compression)
+{
+    static QTemporaryDir folder;
+    static std::map<std::string, QString> made;
+    if (const auto it = made.find(compression); it != made.end())
+        return it->second;
+    const QString path = folder.filePath(QStringLiteral("grande-%1.tif").arg(QString::fromStdString(compression)));
+    const std::string option = "COMPRESS=" + compression;
+    if (!writeGeoTiff(path, kLargeSide, {option.c_str()}, false))
+        return {};
+    return made[compression] = path;
+}
+
+// The 30000 x 30000 map, kept between runs; written beside and renamed, so an interrupted run leaves none.
+QString hugeGeoTiff()
+{
+    const QString cache = qEnvironmentVariableIsEmpty("XDG_CACHE_HOME")
+        ? QStringLiteral("/tmp/zefro-bench-cache")
+        : qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/zefro-bench");
+    const QString path = cache + QStringLiteral("/enorme-30000-tiled-deflate-overviews-v1.tif");
+    if (QFile::exists(path))
+        return path;
+    const QString part = path + QStringLiteral(".part");
+    if (!QDir().mkpath(cache)
+        || !writeGeoTiff(part, kHugeSide, {"COMPRESS=DEFLATE", "TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"}, true)
+        || !QFile::rename(part, path)) {
+        QFile::remove(part);
+        return {};
+    }
+    return path;
+}
+
+long statusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// Starts counting the peak resident size afresh (Linux: "5" to clear_refs resets VmHWM).
+void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// A map surface as large as the map window's, shown.
+struct Surface
+{
+    QWidget window;
+    MapSurface *surface = new MapSurface(&window);
+
+    Surface()
+    {
+        window.resize(kWindow);
+        surface->setGeometry(QRect(QPoint(0, 0), kWindow));
+        window.show();
+        QApplication::processEvents();
+    }
+};
+
+using Clock = std::chrono::steady_clock;
+
+// The slowest iteration and the memory of one run of a benchmark.
+class Measure
+{
+public:
+    Measure()
+    {
+        // What making the test files freed stays in the heap, where opening would reuse it unseen.
+        malloc_trim(0);
+        resetPeak();
+        m_baselineKb = statusKb("VmRSS:");
+    }
+    void iterationDone(Clock::time_point started)
+    {
+        m_slowest = std::max(m_slowest, std::chrono::duration<double>(Clock::now() - started));
+    }
+    void report(benchmark::State &bench, double imageMb) const
+    {
+        const long peakKb = statusKb("VmHWM:");
+        bench.counters["slowest_s"] = m_slowest.count();
+        bench.counters["peak_rss_MB"] = double(peakKb) / 1024.0;
+        bench.counters["baseline_rss_MB"] = double(m_baselineKb) / 1024.0;
+        bench.counters["decoded_image_MB"] = imageMb;
+        bench.counters["peak_over_image"] = double(peakKb - m_baselineKb) / 1024.0 / imageMb;
+    }
+
+private:
+    long m_baselineKb = 0;
+    std::chrono::duration<double> m_slowest{0};
+};
+
+void BM_GeoTiffShowDrawGrab(benchmark::State &bench, const std::string &compression)
+{
+    const QString path = largeGeoTiff(compression);
+    if (path.isEmpty()) {
+        bench.SkipWithError("cannot write the 8000 x 8000 GeoTIFF");
+        return;
+    }
+    Surface shown;
+    map::DamageAreas areas{};
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+        areas[slot].metres = 60.0 + 40.0 * double(slot);
+    Measure measure;
+    for (auto _ : bench) {
+        const Clock::time_point started = Clock::now();
+        const Outcome<map::OpenedMap> opened = map::openMap(path);
+        if (!opened.ok() || !opened.value().georeference) {
+            bench.SkipWithError(opened.ok() ? "no georeference" : qPrintable(opened.error().message()));
+            break;
+        }
+        const map::MapSource &source = *opened.value().source;
+        shown.surface->setMap(opened.value().source);
+        const double scale = map::groundScaleFactor(*opened.value().georeference, source.units(), source.size());
+        shown.surface->drawings().addAreas({source.units().toUnits(QPointF(500, 400)), areas, scale});
+        shown.surface->refresh();
+        const map::Picture picture = GrabFormImage(shown.window);
+        benchmark::DoNotOptimize(picture.bitmap.constBits());
+        measure.iterationDone(started);
+    }
+    measure.report(bench, double(kLargeSide) * kLargeSide * 3 / (1024.0 * 1024.0));
+}
+
+void BM_HugeGeoTiffFirstView(benchmark::State &bench)
+{
+    const QString path = hugeGeoTiff();
+    if (path.isEmpty()) {
+        bench.SkipWithError("cannot write the 30000 x 30000 GeoTIFF");
+        return;
+    }
+    Surface shown;
+    Measure measure;
+    for (auto _ : bench) {
+        const Clock::time_point started = Clock::now();
+        const Outcome<map::OpenedMap> opened = map::openMap(path);
+        if (!opened.ok() || opened.value().source->size() != QSize(kHugeSide, kHugeSide)) {
+            bench.SkipWithError(opened.ok() ? "not the whole raster" : qPrintable(opened.error().message()));
+            break;
+        }
+        shown.surface->setMap(opened.value().source);
+        const QImage view = shown.surface->viewport()->grab().toImage();
+        measure.iterationDone(started);
+        if (view.pixel(20, 20) != qRgb(210, 200, 180)) { // a block of the first one, off the streets
+            bench.SkipWithError("the first view does not show the map");
+            break;
+        }
+    }
+    measure.report(bench, double(kHugeSide) * kHugeSide * 3 / (1024.0 * 1024.0));
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(BM_GeoTiffShowDrawGrab, uncompressed, std::string("NONE"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_GeoTiffShowDrawGrab, deflate, std::string("DEFLATE"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_HugeGeoTiffFirstView)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
