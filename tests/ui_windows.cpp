@@ -791,7 +791,7 @@ private slots:
         QFile tif(QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/")
                   + georeferenced);
         run->drive().writeFile(kRaster + georeferenced, tif.open(QIODevice::ReadOnly) ? tif.readAll() : QByteArray());
-        run->drive().writeFile(kRaster + QStringLiteral("rotta.tif"), QByteArray("II*\0questo non e' un TIFF", 28));
+        run->drive().writeFile(kRaster + QStringLiteral("rotta.tif"), QByteArrayLiteral("II*\0questo non e' un TIFF"));
         auto *window = qobject_cast<MapWindow *>(run->map());
         const QString target = run->drive().local(kTestOutputFolder) + QStringLiteral("aree.geojson");
         QString suggested;

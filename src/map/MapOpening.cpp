@@ -151,7 +151,7 @@ Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset)
     }
     if (!system.value())
         return Placement{std::nullopt,
-                         QStringLiteral("La mappa \"%1\" è georeferenziata ma non dice in quale sistema di "
+                         QStringLiteral("La mappa \"%1\" è georiferita ma non dice in quale sistema di "
                                         "riferimento: è mostrata come una mappa senza coordinate. Per usarne le "
                                         "coordinate, mettere accanto alla mappa il file \"%2\" con il sistema di "
                                         "riferimento (un programma GIS lo esporta).")
