@@ -24,11 +24,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://localhost/zefro")
-# The shared libraries (Qt 6) are found by dpkg-shlibdeps; what is loaded or started
-# at run time is named here: Qt's platform plugins, the fonts the windows are laid out with, and
+# The shared libraries (Qt 6, GDAL, PROJ) are found by dpkg-shlibdeps; what is loaded or started
+# at run time is named here: Qt's platform plugins and its Italian texts, the fonts the windows are laid out with, and
 # xdg-open, the configuration's PDF reader.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, xdg-utils, fonts-dejavu-core, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, xdg-utils, fonts-dejavu-core, fonts-liberation2")
 # A PDF viewer for xdg-open to hand the manuals to: without one the document buttons can only say so.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "evince | okular | mupdf | qpdfview")
 include(CPack)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   # georeferenced maps and GIS files; gdal-bin and proj-bin for the tests' independent checks
   libgdal-dev gdal-bin proj-bin
   libgtest-dev libbenchmark-dev

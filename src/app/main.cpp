@@ -8,6 +8,8 @@
 #include "platform/UserDrive.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -17,6 +19,10 @@ int main(int argc, char *argv[])
     // The program ends through ApplicationExit (Quit answered No, a configuration error), not when
     // its last window happens to close.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own dialogs and buttons (the file dialog, Sì/No) speak Italian like the rest of the program.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     QtMessageBoxes messages;
     ApplicationExit exit;
