@@ -397,9 +397,10 @@ void MapWindow::offerGroundScale()
     m_groundScale.reset();
     const QString chosen = m_files->chosenFile();
     const QString path = chosen.isEmpty() ? QString() : map::mapFilePath(m_files->folder(), chosen);
-    if (!path.isEmpty() && map::peekGeoreference(path)) {
+    // Only a georeferenced map is opened now (peeking reads no pixels); a map that does not open is
+    // left to "Mostra mappa", which says why.
+    if (map::peekGeoreference(path)) {
         Outcome<map::OpenedMap> opened = map::openMap(path);
-        // A map that does not open is left to "Mostra mappa", which says why.
         if (opened.ok() && opened.value().georeference) {
             const map::MapSource &source = *opened.value().source;
             const double factor = map::groundScaleFactor(*opened.value().georeference, source.units(), source.size());
