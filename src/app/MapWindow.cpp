@@ -330,6 +330,8 @@ void MapWindow::beginEstimate(const QString &systemFolder, const QString &substa
     endRescale();
     m_surface->drawings().clear();
     m_surface->refresh();
+    m_incident.reset();
+    showGroundPosition(std::nullopt);
     for (QWidget *hidden :
          std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit, m_panelLabels[3], m_print,
                                           m_saveMap, m_saveWholeMap, m_exportAreas})
@@ -509,8 +511,8 @@ bool MapWindow::showMap()
     m_surface->setMap(std::move(loaded.value().source));
     m_georeference = loaded.value().georeference;
     m_groundPosition->setVisible(m_georeference.has_value());
-    if (m_georeference)
-        m_groundPosition->setText(QStringLiteral("Coordinate %1").arg(m_georeference->system.label()));
+    m_incident.reset();
+    showGroundPosition(std::nullopt);
     m_shownMapPath = path;
     m_surface->setCursor(Qt::CrossCursor);
     if (!loaded.value().notice.isEmpty())
@@ -546,7 +548,8 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
     }
 
     m_surface->drawings().addAreas({position, m_areas, m_scale.factor});
-    showGroundPosition(position, true);
+    m_incident = position;
+    showGroundPosition(position);
     m_surface->bringIntoRoom(position, roomBesideControls());
     m_surface->refresh();
     m_gestureDrewAreas = true;
@@ -583,7 +586,7 @@ void MapWindow::showAreasDrawnControls()
 
 void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 {
-    showGroundPosition(position, false);
+    showGroundPosition(position);
     if (buttons == Qt::NoButton || m_gestureDrewAreas || !m_surface->hasMap())
         return;
     m_surface->drawings().extendSegment(position);
@@ -730,18 +733,18 @@ void MapWindow::printMap()
                                                    : QStringLiteral("Done! I've saved ") + savedPage);
 }
 
-void MapWindow::showGroundPosition(QPointF position, bool incident)
+void MapWindow::showGroundPosition(std::optional<QPointF> cursor)
 {
-    if (!m_georeference || !m_surface->hasMap())
+    if (!m_georeference)
         return;
-    // The first line names the system, the second follows the mouse, the third keeps the incident.
-    QStringList lines = m_groundPosition->text().split(QLatin1Char('\n'));
-    lines.resize(3);
-    lines[0] = QStringLiteral("Coordinate %1").arg(m_georeference->system.label());
-    const QString text = groundText(*m_georeference, map::groundAtUnits(*m_georeference, m_surface->units(), position));
-    lines[1] = QStringLiteral("Cursore:  ") + text;
-    if (incident)
-        lines[2] = QStringLiteral("Incidente:  ") + text;
+    const auto ground = [this](QPointF position) {
+        return groundText(*m_georeference, map::groundAtUnits(*m_georeference, m_surface->units(), position));
+    };
+    QStringList lines{QStringLiteral("Coordinate %1").arg(m_georeference->system.label())};
+    if (cursor)
+        lines << QStringLiteral("Cursore:  ") + ground(*cursor);
+    if (m_incident)
+        lines << QStringLiteral("Incidente:  ") + ground(*m_incident);
     m_groundPosition->setText(lines.join(QLatin1Char('\n')));
 }
 
@@ -750,10 +753,11 @@ void MapWindow::exportAreas()
     const std::vector<map::DrawnAreas> drawn = m_surface->drawings().areas();
     if (!m_georeference || !m_estimate || drawn.empty())
         return;
-    QString suggested = m_platform.drives.toLocal(map::MapFileName(m_outputPrefix, m_platform.now(), m_substanceName));
-    if (suggested.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
-        suggested.chop(4);
-    const QString chosen = m_chooseExportFile(suggested + QStringLiteral(".gpkg"));
+    // Named like the saved map, as a GeoPackage unless another type is chosen.
+    const QString suggested
+        = m_platform.drives.toLocal(outputFileName(m_outputPrefix, QStringLiteral("map"), m_platform.now(),
+                                                   m_substanceName, gis::extensionOf(gis::ExportFormat::GeoPackage)));
+    const QString chosen = m_chooseExportFile(suggested);
     if (chosen.isEmpty())
         return; // cancelled
     const std::optional<gis::ExportFormat> format = gis::exportFormatFor(chosen);

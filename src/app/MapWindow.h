@@ -98,7 +98,8 @@ private:
     [[nodiscard]] QRect roomBesideControls() const;
     void printMap();
     void exportAreas();
-    void showGroundPosition(QPointF position, bool incident);
+    // Label6: the map's system, the ground under the cursor (when given) and under the incident.
+    void showGroundPosition(std::optional<QPointF> cursor);
     void showAreasDrawnControls();
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -143,6 +144,7 @@ private:
     bool m_rescalePending = false;
     QString m_shownMapPath; // local path of the map on the surface
     std::optional<map::Georeference> m_georeference; // of the map on the surface
+    std::optional<QPointF> m_incident; // where the last areas were drawn, in drawing units
     // A georeferenced map chosen in the file list is opened at once, so that the scale list can show
     // its scale; "Mostra mappa" then shows it without reading it again.
     struct ChosenMap

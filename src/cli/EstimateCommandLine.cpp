@@ -1,6 +1,7 @@
 #include "cli/EstimateCommandLine.h"
 
 #include "catalogue/HazardClass.h"
+#include "gis/DamageAreaExport.h"
 
 #include <QCommandLineParser>
 
@@ -162,13 +163,6 @@ QString givenEmpty(const QCommandLineParser &parser, const QList<QCommandLineOpt
     return {};
 }
 
-bool isGisFileName(const QString &fileName)
-{
-    const QString lower = fileName.toLower();
-    return lower.endsWith(QLatin1String(".gpkg")) || lower.endsWith(QLatin1String(".geojson"))
-        || lower.endsWith(QLatin1String(".kml"));
-}
-
 // Reads the options of the map and the GIS file into `request`; the usage error, or nothing.
 QString readMapOptions(const QCommandLineParser &parser, const MapOptions &options, EstimateRequest &request)
 {
@@ -191,7 +185,7 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
     }
     if (parser.isSet(options.exportFile)) {
         request.exportFile = parser.value(options.exportFile);
-        if (!isGisFileName(request.exportFile))
+        if (!gis::exportFormatFor(request.exportFile))
             return QStringLiteral("--export %1: il nome deve finire in .gpkg, .geojson o .kml").arg(request.exportFile);
     }
 

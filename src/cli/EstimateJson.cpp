@@ -19,26 +19,14 @@ QJsonObject EstimateJson(const Estimate &estimate)
     QJsonArray distances;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
         const DamageDistance &distance = estimate.distances[slot];
-        const QString text = distanceText(distance, slot);
         QJsonObject entry;
         entry.insert(QStringLiteral("threshold"), thresholdOf(slot));
         entry.insert(QStringLiteral("weather"), isF2(slot) ? QStringLiteral("F2") : QStringLiteral("D5"));
-        bool greaterThan = distance.lowerBound;
-        if (text == kNotApplicable || text == kNotAvailable) {
-            entry.insert(QStringLiteral("distance"), QJsonValue(QJsonValue::Null));
-            greaterThan = false;
-        } else if (distance.metres == 10001.0) {
-            entry.insert(QStringLiteral("distance"), 10000.0);
-            greaterThan = true;
-        } else {
-            entry.insert(QStringLiteral("distance"), distance.metres);
-        }
-        entry.insert(QStringLiteral("greaterThan"), greaterThan);
-        entry.insert(QStringLiteral("text"), text);
-        std::optional<QString> subclass;
-        if (estimate.toxic() && thresholdOf(slot) % 2 == 1 && !distance.subclass.trimmed().isEmpty())
-            subclass = distance.subclass.trimmed();
-        entry.insert(QStringLiteral("subclass"), textOrNull(subclass));
+        const std::optional<DistanceFigure> figure = distanceFigure(distance, slot);
+        entry.insert(QStringLiteral("distance"), figure ? QJsonValue(figure->metres) : QJsonValue(QJsonValue::Null));
+        entry.insert(QStringLiteral("greaterThan"), figure && figure->greaterThan);
+        entry.insert(QStringLiteral("text"), distanceText(distance, slot));
+        entry.insert(QStringLiteral("subclass"), textOrNull(reportedSubclass(estimate, distance, slot)));
         distances.append(entry);
     }
 

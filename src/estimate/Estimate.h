@@ -39,6 +39,16 @@ inline const QString kNotAvailable = QStringLiteral(" Non disponibile");
 // " Non applicabile" (0 from threshold 2 on; " 0 m" at threshold 1), " Non disponibile".
 [[nodiscard]] QString distanceText(const DamageDistance &distance, std::size_t slot);
 
+// A distance as a figure for other programs (zefro-estimate's JSON, GIS files): the metres and
+// whether the distance is only a lower bound. "More than 10000 m" (10001) is 10000 and a lower bound;
+// " Non applicabile" and " Non disponibile" give no figure.
+struct DistanceFigure
+{
+    double metres = 0.0;
+    bool greaterThan = false;
+};
+[[nodiscard]] std::optional<DistanceFigure> distanceFigure(const DamageDistance &distance, std::size_t slot);
+
 // One completed estimate: the choices it was made for and what the tables gave for them. The reports,
 // the map drawing and zefro-estimate's outputs are all built from it.
 struct Estimate
@@ -57,6 +67,11 @@ struct Estimate
 
     [[nodiscard]] bool toxic() const { return hazardClass && hazardClass->isToxic(); }
 };
+
+// The toxic sub-class a distance of an estimate was read from, as other programs get it: thresholds 1
+// and 3 of a toxic estimate, trimmed; nothing otherwise.
+[[nodiscard]] std::optional<QString> reportedSubclass(const Estimate &estimate, const DamageDistance &distance,
+                                                      std::size_t slot);
 
 // "Pool Fire" for flammable liquids, "Flash Fire" (most likely) or "VCE" (average) for flammable
 // gases, "Nube Tossica" for the toxic classes.

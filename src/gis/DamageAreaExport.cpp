@@ -90,24 +90,14 @@ FormatDriver driverOf(ExportFormat format)
     return {"GPKG", "aree.gpkg"};
 }
 
-// A damage area that has a circle: the distance as zefro-estimate's JSON gives it.
-struct DrawnDistance
+// A damage area that has a circle: the distance as zefro-estimate's JSON gives it, and not 0 m
+// (" 0 m" at threshold 1 is shown, but a circle of no radius is no area).
+std::optional<DistanceFigure> drawnDistance(const DamageDistance &distance, std::size_t slot)
 {
-    double metres = 0.0;
-    bool greaterThan = false;
-};
-
-std::optional<DrawnDistance> drawnDistance(const DamageDistance &distance, std::size_t slot)
-{
-    const QString text = distanceText(distance, slot);
-    if (text == kNotApplicable || text == kNotAvailable)
+    const std::optional<DistanceFigure> figure = distanceFigure(distance, slot);
+    if (!figure || !std::isfinite(figure->metres) || figure->metres <= 0.0)
         return std::nullopt;
-    if (distance.metres == 10001.0)
-        return DrawnDistance{10000.0, true};
-    // " 0 m" at threshold 1 is shown, but a circle of no radius is no area.
-    if (!std::isfinite(distance.metres) || distance.metres <= 0.0)
-        return std::nullopt;
-    return DrawnDistance{distance.metres, distance.lowerBound};
+    return figure;
 }
 
 // The estimate's attributes, the same on every feature.
@@ -214,12 +204,12 @@ std::vector<QPointF> ringOf(const Placement &placement, QPointF centre, double m
 
 // Writes the polygons then the point of one source; the number of polygons written, or the error.
 Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const AreaSource &source, int sourceNumber,
-                         const EstimateFields &fields, bool toxic)
+                         const EstimateFields &fields, const Estimate &estimate)
 {
     int polygons = 0;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
         const DamageDistance &distance = source.areas[slot];
-        const std::optional<DrawnDistance> drawn = drawnDistance(distance, slot);
+        const std::optional<DistanceFigure> drawn = drawnDistance(distance, slot);
         if (!drawn)
             continue;
         std::vector<QPointF> ring = ringOf(placement, source.ground, drawn->metres);
@@ -234,9 +224,7 @@ Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const Area
         feature->SetField("weather", isF2(slot) ? "F2" : "D5");
         feature->SetField("distance_m", drawn->metres);
         feature->SetField("greater_than", drawn->greaterThan ? 1 : 0);
-        const int threshold = thresholdOf(slot);
-        if (toxic && threshold % 2 == 1 && !distance.subclass.trimmed().isEmpty())
-            setText(*feature, "subclass", distance.subclass.trimmed());
+        setText(*feature, "subclass", reportedSubclass(estimate, distance, slot));
         setText(*feature, "colour", colour);
         // KML takes each area's colour from the style: the outline, and the same colour see-through.
         feature->SetStyleString(("PEN(c:" + colour + ",w:2px);BRUSH(fc:" + colour + "40)").toUtf8().constData());
@@ -354,7 +342,7 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
         const EstimateFields fields = estimateFields(estimate);
         for (std::size_t index = 0; index < sources.size(); ++index) {
             const Outcome<int> written
-                = writeSource(*layer, placement, sources[index], static_cast<int>(index) + 1, fields, estimate.toxic());
+                = writeSource(*layer, placement, sources[index], static_cast<int>(index) + 1, fields, estimate);
             if (!written.ok())
                 return written.error();
             exported.polygons += written.value();

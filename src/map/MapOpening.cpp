@@ -9,7 +9,6 @@
 
 #include <ogr_srs_api.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -44,19 +43,6 @@ Error georeferenceInvalid(const QString &file, const QString &detail)
 bool isBitmap(const QString &localPath)
 {
     return QFileInfo(localPath).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0;
-}
-
-// The file beside a raster with its base name and this extension in any letter case; empty when none.
-QString fileBeside(const QString &rasterPath, const QString &extension)
-{
-    const QFileInfo raster(rasterPath);
-    for (const QString &sibling : raster.dir().entryList(QDir::Files)) {
-        const QFileInfo candidate(sibling);
-        if (candidate.completeBaseName() == raster.completeBaseName()
-            && candidate.suffix().compare(extension, Qt::CaseInsensitive) == 0)
-            return raster.dir().filePath(sibling);
-    }
-    return {};
 }
 
 Outcome<QByteArray> sideFileText(const QString &path)
@@ -138,7 +124,7 @@ Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset)
     if (!system.ok())
         return system.error();
     if (!system.value()) {
-        if (const QString prjPath = fileBeside(localPath, QStringLiteral("prj")); !prjPath.isEmpty()) {
+        if (const QString prjPath = fileBeside(localPath, {QStringLiteral("prj")}); !prjPath.isEmpty()) {
             const Outcome<QByteArray> text = sideFileText(prjPath);
             if (!text.ok())
                 return text.error();

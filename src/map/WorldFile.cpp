@@ -64,28 +64,31 @@ Outcome<WorldFile> parseWorldFile(const QByteArray &text, const QString &fileNam
     return world;
 }
 
-QString worldFileBeside(const QString &rasterPath)
+QString fileBeside(const QString &rasterPath, const QStringList &extensions)
 {
     const QFileInfo raster(rasterPath);
-    const QString extension = raster.suffix().toLower();
+    const QString base = raster.completeBaseName();
+    const QStringList siblings = raster.dir().entryList(QDir::Files);
+    for (const QString &extension : extensions) {
+        for (const QString &sibling : siblings) {
+            const QFileInfo candidate(sibling);
+            if (candidate.completeBaseName() == base && candidate.suffix().compare(extension, Qt::CaseInsensitive) == 0)
+                return raster.dir().filePath(sibling);
+        }
+    }
+    return {};
+}
+
+QString worldFileBeside(const QString &rasterPath)
+{
+    const QString extension = QFileInfo(rasterPath).suffix().toLower();
     // GIS programs name a world file after the raster's extension: its first and last letters and a
     // "w" (".tfw"), or the whole extension and a "w" (".tifw"); ".wld" for any raster.
     QStringList wanted;
     if (!extension.isEmpty())
         wanted << QString(extension.front()) + extension.back() + QLatin1Char('w') << extension + QLatin1Char('w');
     wanted << QStringLiteral("wld");
-
-    const QString base = raster.completeBaseName();
-    const QStringList siblings = raster.dir().entryList(QDir::Files);
-    for (const QString &extensionWanted : wanted) {
-        for (const QString &sibling : siblings) {
-            const QFileInfo candidate(sibling);
-            if (candidate.completeBaseName() == base
-                && candidate.suffix().compare(extensionWanted, Qt::CaseInsensitive) == 0)
-                return raster.dir().filePath(sibling);
-        }
-    }
-    return {};
+    return fileBeside(rasterPath, wanted);
 }
 
 } // namespace map

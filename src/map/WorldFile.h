@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace map {
 
@@ -25,6 +26,10 @@ struct WorldFile
 // the end allowed), a non-zero pixel width and height. MapGeoreferenceInvalid naming `fileName`
 // with what is wrong (the line and what it holds) otherwise.
 [[nodiscard]] Outcome<WorldFile> parseWorldFile(const QByteArray &text, const QString &fileName);
+
+// The first file beside a raster with its base name and one of these extensions (in their order, in
+// any letter case); empty when there is none.
+[[nodiscard]] QString fileBeside(const QString &rasterPath, const QStringList &extensions);
 
 // The world file beside a raster, by the extensions GIS programs use (".tfw"/".tifw" for ".tif",
 // ".jgw"/".jpgw", ".pgw"/".pngw", ".bpw"/".bmpw", and ".wld" for any), in any letter case; empty
