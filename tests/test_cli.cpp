@@ -7,6 +7,7 @@
 #include "estimate/Report.h"
 #include "map/MapFiles.h"
 #include "platform/Configuration.h"
+#include "platform/DataSeal.h"
 #include "platform/TextFile.h"
 #include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
@@ -21,6 +22,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,8 +44,13 @@ Run run(QStringList arguments, const QString &driveRootVariable = {}, QString ou
         outputFile.clear();
     }
     QProcess process;
-    if (!outputFile.isEmpty())
+    int closedPipe[2] = {-1, -1}; // "closed pipe": standard output a pipe whose reader is gone
+    if (outputFile == "closed pipe" && ::pipe(closedPipe) == 0) {
+        ::close(closedPipe[0]);
+        process.setChildProcessModifier([fd = closedPipe[1]] { ::dup2(fd, STDOUT_FILENO); });
+    } else if (!outputFile.isEmpty()) {
         process.setStandardOutputFile(outputFile);
+    }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("ZEFRO_DRIVE_ROOT");
     environment.remove("ZEFRO_DEBUG");
@@ -52,6 +59,8 @@ Run run(QStringList arguments, const QString &driveRootVariable = {}, QString ou
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    if (closedPipe[1] >= 0)
+        ::close(closedPipe[1]);
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }
@@ -177,6 +186,24 @@ private slots:
             "--out " + mapAgain + ": è la mappa di partenza, che non viene mai sostituita");
         row("point beyond any sheet", onMap + QStringList{"--point", "1e308,1", "--scale", "5000"},
             "--point 1e308,1: coordinate fuori misura (al massimo 100000 cm)");
+        // The tables, their seal, the configuration and the map are never replaced, whatever the name.
+        const QString data = "c:\\revisione metodo speditivo\\dati\\Dati input ZEFRO 200605\\";
+        const QStringList drawn = tanker + QStringList{"--map", m_map, "--point", "1,1", "--scale", "5000", "--out"},
+                          placed = tanker + QStringList{"--at", "480000,5030000", "--crs", "EPSG:32632", "--export"};
+        row("out on a data table", drawn + QStringList{data + "212.xls"},
+            "--out " + data + "212.xls: è il file di dati \"212.xls\", che non viene mai sostituito");
+        QTest::newRow("out on the seal")
+            << "sealed" << drawn + QStringList{data + "sigillo.txt"} << 2
+            << "--out " + data + "sigillo.txt: è il sigillo delle tabelle di dati, che non viene mai sostituito";
+        row("out on the configuration", drawn + QStringList{"c:\\revisione metodo speditivo\\ms&zefro\\config.txt"},
+            "--out c:\\revisione metodo speditivo\\ms&zefro\\config.txt: è il file di configurazione, che non "
+            "viene mai sostituito");
+        row("GIS file into the data folder", placed + QStringList{data + "aree.gpkg"},
+            "--export " + data + "aree.gpkg: è nella cartella delle tabelle di dati, dove nessuna uscita viene mai "
+            "scritta");
+        QTest::newRow("out on a hard link to a data table")
+            << "link" << drawn + QStringList{"c:\\collegamento.bmp"} << 2
+            << "--out c:\\collegamento.bmp: è il file di dati \"212.xls\", che non viene mai sostituito";
         // Data errors: the configuration read first, the class search's own, the map, the report file.
         QTest::newRow("configuration missing") << "config.txt" << stored << 1 << QString();
         QTest::newRow("substance in no class table")
@@ -193,6 +220,10 @@ private slots:
         QTest::newRow("standard output on a full disk") << "/dev/full" << stored << 1
                                                         << "Impossibile scrivere sullo standard output: spazio "
                                                            "esaurito sul disco.";
+        // A reader that goes away (`| head`): said like any other failure, and the map's temporary file gone.
+        QTest::newRow("standard output closed by its reader")
+            << "closed pipe" << stored << 1
+            << "Impossibile scrivere sullo standard output: il programma che ne riceveva il testo l'ha chiuso.";
     }
     void failuresWriteNothing()
     {
@@ -232,6 +263,13 @@ private slots:
                  && ::mkfifo(QFile::encodeName(drive->local("c:\\con aree.bmp")).constData(), 0600) == 0)
             expected
                 = "Impossibile salvare la mappa \"" + drive->local("c:\\con aree.bmp") + "\": non è un file normale";
+        if (damage == "sealed")
+            QVERIFY(DataSeal::sealFolder(drive->local(kDataFolder), QDateTime::currentDateTime()).ok());
+        if (damage == "link")
+            QCOMPARE(::link(QFile::encodeName(drive->local("c:\\revisione metodo speditivo\\dati\\Dati input ZEFRO "
+                                                           "200605\\212.xls")),
+                            QFile::encodeName(drive->local("c:\\collegamento.bmp"))),
+                     0);
         QVERIFY(!expected.isEmpty()); // the damage was done
         if (damage == "fsize=100") // the report file, alone, crosses the limit
             arguments << "--report-file";
@@ -239,8 +277,10 @@ private slots:
             arguments << QStringList{"--report-file", "--map", map,     "--point",         "2,1.5",
                                      "--scale",       "10000", "--out", "c:\\con aree.bmp"};
         const QStringList before = filesUnder(drive->root());
-        const Run result = run(on(*drive, arguments), {},
-                               damage.startsWith("/dev/") || damage.startsWith("fsize") ? damage : QString());
+        const Run result
+            = run(on(*drive, arguments), {},
+                  damage.startsWith("/dev/") || damage.startsWith("fsize") || damage == "closed pipe" ? damage
+                                                                                                     : QString());
         QCOMPARE(result.exitCode, status);
         QVERIFY2(status == 1 && damage != "png.bmp" ? result.err.startsWith(expected) : result.err == expected,
                  qPrintable(result.err));

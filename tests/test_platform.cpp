@@ -5,6 +5,7 @@
 #include "platform/Configuration.h"
 #include "platform/DataSeal.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/SystemFile.h"
 #include "platform/TextFile.h"
 #include "platform/UserDrive.h"
 #include "support/FakePlatform.h"
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -445,6 +447,33 @@ private slots:
         QCOMPARE(result, 0);
         QCOMPARE(fileBytes(existing) + fileBytes(replaced), kEightLines + kEightLines);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"config.txt", "report.doc"}));
+    }
+
+    // An append taken back while another append to the same file waits for it: the other append is kept,
+    // whether the file existed before or was made by the append taken back.
+    void takingAnAppendBackKeepsOthers_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // "-": no file
+        QTest::newRow("existing file") << QByteArray("earlier\r\n");
+        QTest::newRow("new file") << QByteArray("-");
+    }
+    void takingAnAppendBackKeepsOthers()
+    {
+        QFETCH(QByteArray, before);
+        const QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.doc"));
+        if (before != "-")
+            QVERIFY(writeBytes(path, before));
+        Outcome<std::unique_ptr<SystemFile::HeldAppend>> held = SystemFile::HeldAppend::append(path, "taken back\r\n");
+        QVERIFY(held.ok());
+        Status other = Error{};
+        std::thread appender([&] { other = SystemFile::appendAll(path, "kept\r\n"); });
+        QTest::qWait(300); // long enough for the other append to reach the file, were it not held
+        held.value()->takeBack();
+        held.value().reset();
+        appender.join();
+        QVERIFY(other.ok());
+        QCOMPARE(fileBytes(path), (before == "-" ? QByteArray() : before) + "kept\r\n");
     }
 
     // The configuration in a folder an ordinary user cannot write to (the file itself writable), and a

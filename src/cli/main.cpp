@@ -4,13 +4,15 @@
 // file error (the windows' Italian message on standard error), 2 a usage error (what is wrong and a
 // one-line hint). Either every output is written or none: the map is prepared aside, standard output
 // is written and checked, the report file appended, and only then the map put in place; the report
-// is taken back if that last step fails.
+// is taken back if that last step fails. The report file stays locked from its append to the end of
+// the run, so taking it back never removes what another run appended meanwhile.
 #include "catalogue/HazardClass.h"
 #include "catalogue/SealedWorkbookOpener.h"
 #include "cli/BatchEstimate.h"
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateJson.h"
 #include "cli/MapOverlay.h"
+#include "cli/ProtectedFiles.h"
 #include "gis/DamageAreaExport.h"
 #include "map/Georeference.h"
 #include "estimate/OutputFileName.h"
@@ -30,6 +32,7 @@
 #include <QJsonDocument>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -60,24 +63,20 @@ int dataError(const QString &message)
     return kDataError;
 }
 
-// A file as it was before something was appended to it, so that the append can be taken back.
-struct FileBefore
+// A file that a run may have to take back: a GIS file it put where there was none.
+struct NewFile
 {
     QString path;
     bool existed = false;
-    qint64 size = 0;
 
-    explicit FileBefore(const QString &localPath)
+    explicit NewFile(const QString &localPath)
         : path(localPath)
         , existed(QFileInfo::exists(localPath))
-        , size(QFileInfo(localPath).size())
     { }
-    void restore() const
+    void removeIfNew() const
     {
         if (!existed)
             QFile::remove(path);
-        else
-            QFile::resize(path, size);
     }
 };
 
@@ -98,16 +97,6 @@ QString areasNotExported(const QString &path, const QString &reason)
     error.file = path;
     error.detail = reason;
     return error.message();
-}
-
-// Two local paths that name one file (through "..", or a link to an existing file).
-bool samePlace(const QString &a, const QString &b)
-{
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    if (first.exists() && second.exists())
-        return first.canonicalFilePath() == second.canonicalFilePath();
-    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
 // The GIS file of --export, made in memory and written aside, or why it cannot be: a usage error
@@ -138,10 +127,11 @@ PreparedExport prepareAreaExport(const DrivePaths &drives, const EstimateRequest
         system = named.value();
     }
     const QString path = drives.toLocal(request.exportFile);
-    if (request.map && samePlace(path, drives.toLocal(request.map->mapFile)))
-        return usage(QStringLiteral("--export %1: è la mappa di partenza, che non viene mai sostituita")
-                         .arg(request.exportFile));
-    if ((mapFile && samePlace(path, mapFile->target())) || (!reportPath.isEmpty() && samePlace(path, reportPath)))
+    if (const std::optional<QString> kept
+        = protectedTarget(drives, path, request.map ? drives.toLocal(request.map->mapFile) : QString()))
+        return usage(QStringLiteral("--export %1: %2").arg(request.exportFile, *kept));
+    if ((mapFile && SystemFile::sameFile(path, mapFile->target()))
+        || (!reportPath.isEmpty() && SystemFile::sameFile(path, reportPath)))
         return usage(QStringLiteral("--export %1: è già il file di un'altra uscita").arg(request.exportFile));
 
     const Outcome<gis::ExportedAreas> exported = gis::exportDamageAreas(*gis::exportFormatFor(path), estimate, *system,
@@ -217,6 +207,9 @@ int main(int argc, char *argv[])
     keepLibraryMessagesQuiet(); // before the application, whose start-up has its own warnings
     QCoreApplication application(argc, argv);
     SystemFile::failWritesBeyondTheSizeLimit();
+    // A reader that goes away (`| head`) makes a write fail with an error, said and cleaned up after,
+    // instead of ending the program on the spot with its temporary files left behind.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("zefro-estimate"));
 
     const CommandLineOutcome parsed = parseEstimateCommandLine(QCoreApplication::arguments());
@@ -269,10 +262,10 @@ int main(int argc, char *argv[])
         system = overlay.system;
         if (!request.map->outFile.isEmpty()) {
             const QString outPath = drives.toLocal(request.map->outFile);
-            if (samePlace(outPath, drives.toLocal(request.map->mapFile)))
-                return usageError(QStringLiteral("--out %1: è la mappa di partenza, che non viene mai sostituita")
-                                      .arg(request.map->outFile));
-            if (!reportPath.isEmpty() && samePlace(outPath, reportPath))
+            if (const std::optional<QString> kept
+                = protectedTarget(drives, outPath, drives.toLocal(request.map->mapFile)))
+                return usageError(QStringLiteral("--out %1: %2").arg(request.map->outFile, *kept));
+            if (!reportPath.isEmpty() && SystemFile::sameFile(outPath, reportPath))
                 return dataError(
                     mapNotSaved(outPath, QStringLiteral("è il file del report, che non viene mai sostituito")));
             const Outcome<std::shared_ptr<SystemFile::Replacement>> prepared
@@ -297,30 +290,30 @@ int main(int argc, char *argv[])
     if (!write(stdout, standardOutput))
         return standardOutputFailed();
 
-    std::optional<FileBefore> reportBefore;
+    std::unique_ptr<SystemFile::HeldAppend> report; // held until the run ends
     if (request.reportFile) {
-        reportBefore.emplace(reportPath);
-        const Outcome<QString> appended = AppendReportFile(outcome.outputPrefix, drives, now, estimate);
+        Outcome<HeldReport> appended = AppendHeldReportFile(outcome.outputPrefix, drives, now, estimate);
         if (!appended.ok())
             return dataError(appended.error().message());
+        report = std::move(appended.value().append);
     }
 
     // The GIS file first: it is new more often than not, so taking it back leaves nothing behind.
-    std::optional<FileBefore> gisBefore;
+    std::optional<NewFile> gisTarget;
     if (gisFile) {
-        gisBefore.emplace(gisFile->target());
+        gisTarget.emplace(gisFile->target());
         if (const Status committed = gisFile->commit(); !committed.ok()) {
-            if (reportBefore)
-                reportBefore->restore();
+            if (report)
+                report->takeBack();
             return dataError(areasNotExported(gisFile->target(), committed.error().detail));
         }
     }
     if (mapFile) {
         if (const Status committed = mapFile->commit(); !committed.ok()) {
-            if (reportBefore)
-                reportBefore->restore();
-            if (gisBefore && !gisBefore->existed) // a GIS file that replaced another cannot be taken back
-                gisBefore->restore();
+            if (report)
+                report->takeBack();
+            if (gisTarget) // a GIS file that replaced another cannot be taken back
+                gisTarget->removeIfNew();
             return dataError(mapNotSaved(mapFile->target(), committed.error().detail));
         }
     }

@@ -148,12 +148,22 @@ QString ReportSavedQuestion(const QString &reportFileName, const QString &localP
     return question + whereOnThisComputer(reportFileName, localPath);
 }
 
+Outcome<HeldReport> AppendHeldReportFile(const QString &outputPrefix, const DrivePaths &drives,
+                                         const QDateTime &when, const Estimate &estimate)
+{
+    const QString fileName = reportFileName(outputPrefix, when, reportedSubstanceName(estimate));
+    Outcome<std::unique_ptr<SystemFile::HeldAppend>> appended = SystemFile::HeldAppend::append(
+        drives.toLocal(fileName), TextFile::encodeLines(ReportFileLines(estimate)));
+    if (!appended.ok())
+        return appended.error();
+    return HeldReport{fileName, std::move(appended.value())};
+}
+
 Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives, const QDateTime &when,
                                   const Estimate &estimate)
 {
-    const QString fileName = reportFileName(outputPrefix, when, reportedSubstanceName(estimate));
-    const Status appended = TextFile::appendLines(drives.toLocal(fileName), ReportFileLines(estimate));
+    const Outcome<HeldReport> appended = AppendHeldReportFile(outputPrefix, drives, when, estimate);
     if (!appended.ok())
         return appended.error();
-    return fileName;
+    return appended.value().fileName;
 }

@@ -2,12 +2,14 @@
 
 #include "estimate/Estimate.h"
 #include "platform/Error.h"
+#include "platform/SystemFile.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <memory>
 
 class DrivePaths;
 
@@ -48,3 +50,13 @@ inline const QString kReportSavedTitle = QStringLiteral("Save report");
 // (outputPrefix + "ZEFRO  run ...").
 [[nodiscard]] Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives,
                                                 const QDateTime &when, const Estimate &estimate);
+
+// The same append, still held: until `append` goes away no other append reaches the file, so a run
+// whose later step fails can take its report back without touching anyone else's.
+struct HeldReport
+{
+    QString fileName; // as the system names it
+    std::unique_ptr<SystemFile::HeldAppend> append;
+};
+[[nodiscard]] Outcome<HeldReport> AppendHeldReportFile(const QString &outputPrefix, const DrivePaths &drives,
+                                                       const QDateTime &when, const Estimate &estimate);

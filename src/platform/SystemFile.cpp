@@ -1,5 +1,6 @@
 #include "platform/SystemFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <optional>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +34,12 @@ public:
     }
     [[nodiscard]] int get() const { return m_fd; }
     [[nodiscard]] bool valid() const { return m_fd >= 0; }
+    [[nodiscard]] int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
     // Closes now, so that a failure of the close (a delayed write error) can be seen.
     [[nodiscard]] bool close()
     {
@@ -132,6 +140,7 @@ QString reason(int errorNumber)
     case EBUSY:
     case ETXTBSY: return QStringLiteral("il file è in uso");
     case EEXIST: return QStringLiteral("il file esiste già");
+    case EPIPE: return QStringLiteral("il programma che ne riceveva il testo l'ha chiuso");
     default:
         return QStringLiteral("errore di sistema %1: %2")
             .arg(errorNumber)
@@ -205,40 +214,120 @@ Status checkTarget(const QString &localPath)
     return Done{};
 }
 
-Status appendAll(const QString &localPath, const QByteArray &bytes)
+namespace {
+
+// How long an append waits for another one to the same file: a run of zefro-estimate holds its
+// report file for as long as it takes to put its map and GIS file in place.
+constexpr int kLockWaitMilliseconds = 10000;
+constexpr int kLockPollMilliseconds = 20;
+
+bool lockWithinWait(int fd)
+{
+    for (int waited = 0;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || waited >= kLockWaitMilliseconds) {
+            if (errno == EWOULDBLOCK)
+                errno = EBUSY;
+            return false;
+        }
+        ::usleep(kLockPollMilliseconds * 1000);
+        waited += kLockPollMilliseconds;
+    }
+}
+
+} // namespace
+
+Outcome<std::unique_ptr<HeldAppend>> HeldAppend::append(const QString &localPath, const QByteArray &bytes)
 {
     const auto unwritable = [&](const QString &why) { return failure(Error::Kind::FileUnwritable, localPath, why); };
     if (const Status target = checkTarget(localPath); !target.ok())
-        return target;
+        return target.error();
     const QByteArray native = QFile::encodeName(localPath);
     constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    bool created = false;
-    int opened = ::open(native.constData(), kFlags);
-    if (opened < 0 && errno == ENOENT) {
-        created = true;
-        opened = ::open(native.constData(), kFlags | O_CREAT | O_EXCL, 0666);
+    // A few rounds at most: another append may remove the file it created while this one waits.
+    for (int round = 0; round < 100; ++round) {
+        bool created = false;
+        int opened = ::open(native.constData(), kFlags);
+        if (opened < 0 && errno == ENOENT) {
+            opened = ::open(native.constData(), kFlags | O_CREAT | O_EXCL, 0666);
+            if (opened < 0 && errno == EEXIST)
+                continue;
+            created = opened >= 0;
+        }
+        Descriptor fd(opened);
+        if (!fd.valid())
+            return unwritable(reason(errno));
+        struct stat status
+        {
+        };
+        if (const std::optional<QString> why = notARegularFile(fd.get(), status))
+            return unwritable(*why);
+        if (!lockWithinWait(fd.get()))
+            return unwritable(reason(errno));
+        // Taken back while this append waited: start again on what the path names now.
+        struct stat named
+        {
+        };
+        if (::stat(native.constData(), &named) != 0 || named.st_dev != status.st_dev || named.st_ino != status.st_ino)
+            continue;
+        if (::fstat(fd.get(), &status) != 0)
+            return unwritable(reason(errno));
+
+        auto held = std::make_unique<HeldAppend>(fd.release(), native, qint64(status.st_size), created);
+        if (!writeEverything(held->m_fd, bytes) || ::fsync(held->m_fd) != 0) {
+            const int error = errno;
+            held->takeBack();
+            return unwritable(reason(error));
+        }
+        return held;
     }
-    Descriptor fd(opened);
-    if (!fd.valid())
-        return unwritable(reason(errno));
-    struct stat status
+    return unwritable(reason(EBUSY));
+}
+
+HeldAppend::HeldAppend(int lockedDescriptor, QByteArray path, qint64 sizeBefore, bool created)
+    : m_fd(lockedDescriptor)
+    , m_path(std::move(path))
+    , m_sizeBefore(sizeBefore)
+    , m_created(created)
+{ }
+
+HeldAppend::~HeldAppend()
+{
+    ::close(m_fd); // releases the lock
+}
+
+void HeldAppend::takeBack()
+{
+    // What others appended before the lock was taken stays: a file created here is removed only when
+    // nothing else was in it.
+    if (m_created && m_sizeBefore == 0)
+        ::unlink(m_path.constData());
+    else
+        (void)::ftruncate(m_fd, m_sizeBefore);
+}
+
+Status appendAll(const QString &localPath, const QByteArray &bytes)
+{
+    const Outcome<std::unique_ptr<HeldAppend>> held = HeldAppend::append(localPath, bytes);
+    if (!held.ok())
+        return held.error();
+    return Done{};
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first
     {
     };
-    if (const std::optional<QString> why = notARegularFile(fd.get(), status))
-        return unwritable(*why);
-
-    if (writeEverything(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close())
-        return Done{};
-    const int error = errno;
-    // Take the partial append back.
-    if (created) {
-        ::unlink(native.constData());
-    } else if (fd.valid()) {
-        (void)::ftruncate(fd.get(), status.st_size);
-    } else {
-        (void)::truncate(native.constData(), status.st_size);
-    }
-    return unwritable(reason(error));
+    struct stat second
+    {
+    };
+    if (::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
 Outcome<std::shared_ptr<Replacement>> Replacement::prepare(const QString &localPath, const QByteArray &bytes)

@@ -33,8 +33,37 @@ void failWritesBeyondTheSizeLimit();
 [[nodiscard]] Status checkTarget(const QString &localPath);
 
 // Appends all the bytes and makes sure they reached the disk, or leaves the file as it was: cut back
-// to its former size, or removed when this call created it.
+// to its former size, or removed when this call created it. Appends of this program to one file are
+// made one at a time (see HeldAppend).
 [[nodiscard]] Status appendAll(const QString &localPath, const QByteArray &bytes);
+
+// An append made whole (as appendAll) that can still be taken back while it is held. The file stays
+// locked against every other append of ours (the windows', other zefro-estimate runs) until the
+// object goes away, so taking it back never removes what someone else appended. Another append waits
+// for the lock a few seconds at most, then fails with "il file è in uso".
+class HeldAppend
+{
+public:
+    [[nodiscard]] static Outcome<std::unique_ptr<HeldAppend>> append(const QString &localPath,
+                                                                     const QByteArray &bytes);
+    HeldAppend(int lockedDescriptor, QByteArray path, qint64 sizeBefore, bool created);
+    HeldAppend(const HeldAppend &) = delete;
+    HeldAppend &operator=(const HeldAppend &) = delete;
+    ~HeldAppend(); // releases the lock
+
+    // Leaves the file as it was before the append: cut back, or removed when the append created it.
+    void takeBack();
+
+private:
+    int m_fd;
+    QByteArray m_path; // local 8-bit path
+    qint64 m_sizeBefore;
+    bool m_created;
+};
+
+// Whether two local paths name one file (through "..", a symbolic or a hard link); paths of files
+// that do not exist are compared as cleaned absolute paths.
+[[nodiscard]] bool sameFile(const QString &a, const QString &b);
 
 // Replaces (or creates) the file with the bytes: they are written to a temporary file beside it,
 // flushed to the disk and renamed into place, so the old file stays whole until the new one is.
