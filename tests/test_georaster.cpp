@@ -137,6 +137,8 @@ private slots:
                                     << "riga 5: \"inf\" non è un numero finito";
         QTest::newRow("zero width") << QByteArray("0\n0\n0\n-2.5\n1\n2\n") << "riga 1: la larghezza del pixel è zero";
         QTest::newRow("zero height") << QByteArray("2.5\n0\n0\n0.0\n1\n2\n") << "riga 4: l'altezza del pixel è zero";
+        QTest::newRow("corner beyond any number")
+            << QByteArray("1.7e308\n0\n0\n-1\n-1.7e308\n2\n") << "righe 1-6: i numeri sono troppo grandi";
     }
     void worldFile()
     {
