@@ -11,6 +11,7 @@
 #include "platform/TextFile.h"
 #include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
+#include "support/RasterFixtures.h"
 #include "xls/XlsWorkbookOpener.h"
 
 #include <QBuffer>
@@ -212,6 +213,7 @@ private slots:
                "possibile.";
         QTest::newRow("map a PNG cut short, whose library complains") << "png.bmp" << stored << 1 << QString();
         QTest::newRow("map a run-length BMP cut short") << "runs.bmp" << stored << 1 << QString();
+        QTest::newRow("map a raster read as shown, a tile damaged") << "tile.tif" << stored << 1 << QString();
         QTest::newRow("report folder missing") << "output" << stored << 1 << QString();
         QTest::newRow("map onto a FIFO") << "fifo" << stored << 1 << QString();
         // A file-size limit fails a write half way, as a full disk does.
@@ -232,7 +234,9 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, message);
         const auto drive = testDriveWith("tiny");
-        const QString map = damage.endsWith(".bmp") ? drive->local("c:\\piccola.bmp") : m_map;
+        const QString map = damage.endsWith(".bmp") ? drive->local("c:\\piccola.bmp")
+            : damage.endsWith(".tif")               ? drive->local("c:\\grande.tif")
+                                                    : m_map;
         QString expected = status == 2 ? "zefro-estimate: " + message + '\n' + estimateUsageHint() + '\n' : message;
         if (damage == "config.txt" && QFile::remove(drive->local(Configuration::filePath())))
             expected = loadConfigurationFile(DrivePaths(drive->root())).error().message();
@@ -252,7 +256,10 @@ private slots:
             const Outcome<map::MapBitmap> loaded = map::loadMapBitmap(writeBytes(map, bytes) ? map : QString());
             if (!loaded.ok() && loaded.error().detail == "file troncato")
                 expected = loaded.error().message();
-        } else if (damage == "output" && QDir(drive->local(kTestOutputFolder)).removeRecursively())
+        } else if (damage == "tile.tif" && writeGeoTiffWithDamagedTile(map, {4200, 4200}, {16, 16}))
+            expected = "Il file \"grande.tif\" non è una mappa bitmap leggibile (dati dell'immagine non validi o "
+                       "incompleti; GDAL: ";
+        else if (damage == "output" && QDir(drive->local(kTestOutputFolder)).removeRecursively())
             expected = "Impossibile scrivere il file\n" + drive->local(kTestOutputFolder) + "ZEFRO  run ";
         else if (damage == "fsize=3000")
             expected = "Impossibile salvare la mappa \"" + drive->local("c:\\con aree.bmp")

@@ -1,18 +1,27 @@
 // Georeferenced maps: world files, reference systems, and map files read through GDAL, checked
 // against GDAL's and PROJ's own command-line tools.
+#include "map/GdalSession.h"
 #include "map/Georeference.h"
 #include "map/MapFiles.h"
 #include "map/MapOpening.h"
 #include "map/WorldFile.h"
+#include "support/RasterFixtures.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
+
+#include <sys/stat.h>
 
 using namespace map;
 
@@ -57,6 +66,32 @@ QByteArray run(const QString &program, const QStringList &arguments, const QByte
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         qWarning() << program << arguments << process.readAllStandardError();
     return process.readAllStandardOutput();
+}
+
+// A TIFF of 8-bit gray pixels in 16-pixel tiles declaring `width` x `height` pixels, in a few hundred
+// bytes: its tables of tile places lie past its end.
+QByteArray tiffDeclaring(quint32 width, quint32 height)
+{
+    const quint32 tiles = quint32(quint64((width + 15) / 16) * ((height + 15) / 16));
+    QByteArray bytes("II");
+    QDataStream out(&bytes, QIODevice::Append);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(42) << quint32(8) << quint16(10);
+    // Tag, type (3 short, 4 long), count, value: width, height, 8 bits, no compression, gray, one sample,
+    // 16 x 16 tiles, then the tables of tile offsets and sizes, far past the end.
+    for (const std::array<quint32, 4> &entry : std::initializer_list<std::array<quint32, 4>>{{256, 4, 1, width},
+                                                                                             {257, 4, 1, height},
+                                                                                             {258, 3, 1, 8},
+                                                                                             {259, 3, 1, 1},
+                                                                                             {262, 3, 1, 1},
+                                                                                             {277, 3, 1, 1},
+                                                                                             {322, 3, 1, 16},
+                                                                                             {323, 3, 1, 16},
+                                                                                             {324, 4, tiles, 1000},
+                                                                                             {325, 4, tiles, 2000}})
+        out << quint16(entry[0]) << quint16(entry[1]) << entry[2] << entry[3]; // a short fills the first half
+    out << quint32(0);
+    return bytes;
 }
 
 bool near(double actual, double expected, double tolerance)
@@ -120,6 +155,24 @@ private slots:
         QFile damaged(at("damaged.tif"));
         QVERIFY(damaged.open(QIODevice::ReadWrite) && damaged.seek(size / 8));
         QVERIFY(damaged.write(QByteArray(int(size - size / 8), '\xFF')) == size - size / 8);
+
+        // Its own georeference not finite: a pixel of infinite size, one whose sheet ends at infinity,
+        // no origin.
+        QVERIFY(writeGeoTiffPlacedBy(at("infinite.tif"), {0, std::numeric_limits<double>::infinity(), 0, 0, 0, -1}));
+        QVERIFY(writeGeoTiffPlacedBy(at("overflowing.tif"), {0, 1e308, 0, 0, 0, -1e308}));
+        QVERIFY(writeGeoTiffPlacedBy(at("nan.tif"), {std::nan(""), 1, 0, 0, 0, -1}));
+        QVERIFY(writeFile(at("many-tiles.tif"), tiffDeclaring(500000, 500000)));
+        QVERIFY(writeFile(at("widest.tif"), tiffDeclaring(std::numeric_limits<qint32>::max(), 16)));
+
+        // GDAL's notes beside a raster: as gdal_translate writes them, a FIFO, one of 2 GB, broken XML.
+        translate("tiled.tif", "noted.png", {"-of", "PNG"});
+        QVERIFY2(QFile::exists(at("noted.png.aux.xml")), "gdal_translate wrote no .aux.xml");
+        for (const QString name : {"fifo-notes", "huge-notes", "broken-notes"})
+            QVERIFY(QFile::copy(at("noted.png"), at(name + ".png")));
+        QVERIFY(::mkfifo(QFile::encodeName(at("fifo-notes.png.aux.xml")).constData(), 0600) == 0);
+        QFile hugeNotes(at("huge-notes.png.aux.xml"));
+        QVERIFY(hugeNotes.open(QIODevice::WriteOnly) && hugeNotes.resize(qint64(2) << 30));
+        QVERIFY(writeFile(at("broken-notes.png.aux.xml"), "<PAMDataset><SRS>EPSG:32632</PAMDataset>"));
     }
 
     void worldFile_data()
@@ -137,6 +190,8 @@ private slots:
                                     << "riga 5: \"inf\" non è un numero finito";
         QTest::newRow("zero width") << QByteArray("0\n0\n0\n-2.5\n1\n2\n") << "riga 1: la larghezza del pixel è zero";
         QTest::newRow("zero height") << QByteArray("2.5\n0\n0\n0.0\n1\n2\n") << "riga 4: l'altezza del pixel è zero";
+        QTest::newRow("corner beyond any number")
+            << QByteArray("1.7e308\n0\n0\n-1\n-1.7e308\n2\n") << "righe 1-6: i numeri sono troppo grandi";
     }
     void worldFile()
     {
@@ -229,6 +284,7 @@ private slots:
         QTest::newRow("tiled GeoTIFF at 300 dpi") << "tiled.tif" << 300 / 2.54;
         QTest::newRow("geographic GeoTIFF") << "wgs84.tif" << 96 / 2.54;
         QTest::newRow("BMP, world file and .prj") << "bitmap.bmp" << 37.8;
+        QTest::newRow("PNG and GDAL's .aux.xml") << "noted.png" << 300 / 2.54;
     }
     void placesLikeGdal()
     {
@@ -287,7 +343,7 @@ private slots:
     void regionsMatchWholeRaster_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("whole"); // empty: neutral grey
+        QTest::addColumn<QString>("whole");
         QTest::newRow("tiled RGB") << "tiled.tif"
                                    << "noise.png";
         QTest::newRow("in strips") << "wgs84.tif"
@@ -296,8 +352,6 @@ private slots:
                                        << "palette.png";
         QTest::newRow("PNG decoded whole") << "palette.png"
                                            << "palette.png";
-        QTest::newRow("tiles that do not decode") << "damaged.tif"
-                                                  << "";
     }
     void regionsMatchWholeRaster()
     {
@@ -305,13 +359,10 @@ private slots:
         QFETCH(QString, whole);
         const Outcome<OpenedMap> opened = openMap(at(file));
         QVERIFY2(opened.ok(), qPrintable(opened.ok() ? QString() : opened.error().message()));
-        QImage expected(300, 200, QImage::Format_RGB32);
-        expected.fill(qRgb(128, 128, 128));
-        if (!whole.isEmpty())
-            expected = QImage(at(whole)).convertToFormat(QImage::Format_RGB32);
+        const QImage expected = QImage(at(whole)).convertToFormat(QImage::Format_RGB32);
         // Across tile borders, and beyond the sheet's corner (clipped).
         for (const QRect &region : {QRect(50, 30, 100, 90), QRect(250, 150, 100, 100)}) {
-            const QImage pixels = opened.value().source->region(region);
+            const QImage pixels = opened.value().source->region(region).value();
             QCOMPARE(pixels.convertToFormat(QImage::Format_RGB32), expected.copy(region.intersected(expected.rect())));
         }
     }
@@ -342,7 +393,26 @@ private slots:
                                         << "incompleti";
         QTest::newRow("cut in the header") << "cut-header.tif" << unreadable << "cut-header.tif"
                                            << "file troncato";
+        QTest::newRow("tiles that do not decode") << "damaged.tif" << unreadable << "damaged.tif"
+                                                  << "non validi o incompleti; GDAL: ";
+        QTest::newRow("more tiles than its bytes tell") << "many-tiles.tif" << unreadable << "many-tiles.tif"
+                                                        << "file troncato o danneggiato";
+        QTest::newRow("2^31 - 1 pixels across") << "widest.tif" << unreadable << "widest.tif"
+                                                << "file troncato o danneggiato";
+        QTest::newRow("pixel of infinite size") << "infinite.tif" << invalid << "infinite.tif"
+                                                << "non è un numero utilizzabile";
+        QTest::newRow("sheet ending at infinity") << "overflowing.tif" << invalid << "overflowing.tif"
+                                                  << "non è un numero utilizzabile";
+        QTest::newRow("no origin") << "nan.tif" << invalid << "nan.tif"
+                                   << "non è un numero utilizzabile";
+        QTest::newRow(".aux.xml a FIFO") << "fifo-notes.png" << invalid << "fifo-notes.png.aux.xml"
+                                         << "non è un file normale";
+        QTest::newRow(".aux.xml of 2 GB") << "huge-notes.png" << invalid << "huge-notes.png.aux.xml"
+                                          << "troppo grande";
+        QTest::newRow(".aux.xml not XML") << "broken-notes.png" << invalid << "broken-notes.png.aux.xml"
+                                          << "il testo XML non è valido";
     }
+
     void refused()
     {
         QFETCH(QString, file);
@@ -350,7 +420,8 @@ private slots:
         QFETCH(QString, named);
         QFETCH(QString, detail);
         const Outcome<OpenedMap> opened = openMap(at(file));
-        QVERIFY(!peekGeoreference(at(file)));
+        // Peeking reads no pixels: tiles that do not decode still tell where the sheet lies.
+        QCOMPARE(peekGeoreference(at(file)).has_value(), file == "damaged.tif");
         if (kind < 0) {
             QVERIFY(opened.ok() && !opened.value().georeference);
             QVERIFY2(opened.value().notice.contains(detail), qPrintable(opened.value().notice));
@@ -360,6 +431,87 @@ private slots:
         QCOMPARE(int(opened.error().kind), kind);
         QCOMPARE(opened.error().file, named);
         QVERIFY2(opened.error().detail.contains(detail), qPrintable(opened.error().detail));
+    }
+
+    // Every cut of a GeoTIFF is refused, wherever it falls: in the header, in the tables of tile
+    // places, in the tiles.
+    void everyCutRefused()
+    {
+        QFile whole(at("tiled.tif"));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        const QString cut = at("cut.tif");
+        // Byte by byte through the header and the tables (under 1 KB), then across the tiles.
+        for (qsizetype length = 0; length < bytes.size(); length += length < 1024 ? 1 : 997) {
+            QVERIFY(writeFile(cut, bytes.left(length)));
+            const Outcome<OpenedMap> opened = openMap(cut);
+            QVERIFY2(!opened.ok() && opened.error().kind == Error::Kind::MapUnreadable,
+                     qPrintable(QStringLiteral("cut at %1 bytes").arg(length)));
+        }
+    }
+
+    // A raster read as it is shown: a tile that does not decode is an error naming the file when a
+    // region needs it, never pixels made up for it.
+    void damagedTileOfALargeRaster()
+    {
+        QVERIFY(writeGeoTiffWithDamagedTile(at("large.tif"), QSize(4200, 4200), QPoint(16, 16)));
+        const Outcome<OpenedMap> opened = openMap(at("large.tif"));
+        QVERIFY2(opened.ok(), qPrintable(opened.ok() ? QString() : opened.error().message()));
+        const MapSource &source = *opened.value().source;
+        QVERIFY(source.region(QRect(0, 0, 1016, 740)).ok());
+        const Outcome<QImage> corner = source.region(QRect(3000, 3000, 1200, 1200));
+        QVERIFY(!corner.ok() && corner.error().kind == Error::Kind::MapUnreadable);
+        QVERIFY(corner.error().message().startsWith("Il file \"large.tif\" non è una mappa bitmap leggibile (dati "
+                                                    "dell'immagine non validi o incompleti; GDAL: "));
+    }
+
+    // GDAL opens the raster alone: no driver but the map formats' (a VRT named .tif would read
+    // anything, here an address on this machine, which must see no connection), and no side file
+    // (FIFOs named as its overviews and mask would block).
+    void nothingBesideTheRasterIsOpened()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+        const QString address = QStringLiteral("/vsicurl/http://127.0.0.1:%1/x.tif").arg(server.serverPort());
+        QVERIFY(writeFile(at("remote.tif"),
+                          QStringLiteral(R"(<VRTDataset rasterXSize="300" rasterYSize="200">
+  <VRTRasterBand dataType="Byte" band="1"><SimpleSource><SourceFilename>%1</SourceFilename>
+  <SourceBand>1</SourceBand></SimpleSource></VRTRasterBand></VRTDataset>)")
+                              .arg(address)
+                              .toUtf8()));
+        const Outcome<OpenedMap> remote = openMap(at("remote.tif"));
+        QVERIFY(!remote.ok() && remote.error().detail.startsWith("formato d'immagine non riconosciuto"));
+        QVERIFY(!openMap(address).ok());
+        QVERIFY(!server.waitForNewConnection(300));
+
+        QVERIFY(QFile::copy(at("tiled.tif"), at("blocked.tif")));
+        for (const QString side : {"blocked.tif.ovr", "blocked.tif.msk", "blocked.ovr"})
+            QVERIFY(::mkfifo(QFile::encodeName(at(side)).constData(), 0600) == 0);
+        const Outcome<OpenedMap> opened = openMap(at("blocked.tif"));
+        QVERIFY(opened.ok() && opened.value().georeference
+                && opened.value().source->region(QRect(0, 0, 300, 200)).ok());
+    }
+
+    // GDAL's options set for a call get back their earlier value, and its errors reach the
+    // handler of the call they belong to.
+    void gdalSettingsScopedToTheirCall()
+    {
+        CPLSetThreadLocalConfigOption("GDAL_ERROR_ON_LIBJPEG_WARNING", "FALSE");
+        QVERIFY(openMap(at("photo.jpg")).ok());
+        QCOMPARE(CPLGetThreadLocalConfigOption("GDAL_ERROR_ON_LIBJPEG_WARNING", nullptr), "FALSE");
+        CPLSetThreadLocalConfigOption("GDAL_ERROR_ON_LIBJPEG_WARNING", nullptr);
+
+        const GdalErrors call;
+        {
+            const GdalErrors inner;
+            CPLError(CE_Failure, CPLE_AppDefined, "prima");
+            CPLError(CE_Failure, CPLE_AppDefined, "seconda");
+            QCOMPARE(inner.withReason("lettura"), QString("lettura; GDAL: prima"));
+        }
+        CPLError(CE_Warning, CPLE_AppDefined, "avviso");
+        QVERIFY(!call.failed());
+        CPLError(CE_Failure, CPLE_AppDefined, "dopo");
+        QCOMPARE(call.withReason("lettura"), QString("lettura; GDAL: dopo"));
     }
 
     // A BMP without a world file is the map it always was.
@@ -375,7 +527,7 @@ private slots:
         const MapSource &source = *opened.value().source;
         QCOMPARE(source.units().pixelsPerUnitX(), loaded.value().units.pixelsPerUnitX());
         QCOMPARE(source.units().pixelsPerUnitY(), loaded.value().units.pixelsPerUnitY());
-        QCOMPARE(source.region(source.rect()), loaded.value().image);
+        QCOMPARE(source.region(source.rect()).value(), loaded.value().image);
         QVERIFY(fitsInOnePicture(QSize(16384, 16384)) && !fitsInOnePicture(QSize(16384, 16385)));
     }
 };

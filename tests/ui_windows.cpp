@@ -19,6 +19,7 @@
 #include "platform/Configuration.h"
 #include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
+#include "support/RasterFixtures.h"
 #include "xls/XlsWorkbookOpener.h"
 
 #include <QLabel>
@@ -754,7 +755,7 @@ private slots:
         const QPoint point(at.value(0).toInt(), at.value(1).toInt());
         const MapSurface *drawnOn = surface(run->map());
         const QImage image = drawnOn->hasMap()
-            ? map::drawnRegion(*drawnOn->source(), drawnOn->drawings(), drawnOn->source()->rect())
+            ? map::drawnRegion(*drawnOn->source(), drawnOn->drawings(), drawnOn->source()->rect()).value()
             : QImage(),
                      original(run->drive().local(kRaster + kMap));
         bool red = false;
@@ -808,7 +809,8 @@ private slots:
         QCOMPARE(run->onMap<QComboBox>("Combo2")->currentText(), QStringLiteral("1:5000"));
         QVERIFY(act(*run, {"map:Command3", "answer=No", "press 600,560"}));
         const MapSurface *drawnOn = surface(window);
-        const QImage image = map::drawnRegion(*drawnOn->source(), drawnOn->drawings(), QRect(500, 500, 200, 100));
+        const QImage image
+            = map::drawnRegion(*drawnOn->source(), drawnOn->drawings(), QRect(500, 500, 200, 100)).value();
         QCOMPARE(image.pixel(150, 60), qRgb(255, 0, 0));
         auto *exportButton = run->onMap<QPushButton>("Command14");
         QVERIFY(exportButton->isVisibleTo(window) && exportButton->isEnabled());
@@ -834,6 +836,35 @@ private slots:
                 {"map:Command7", "file " + kMap, "scale scala 1:5000", "map:Command3", "answer=No", "press 600,560"}));
         QVERIFY(exportButton->isVisibleTo(window) && !exportButton->isEnabled());
         QVERIFY(!run->onMap<QLabel>("Label6")->isVisibleTo(window));
+    }
+
+    // A raster read as it is shown, over 16 M pixels: one whose first view does not read is refused and
+    // the map shown stays; one found damaged further on, once scrolled to, is said and leaves the
+    // surface, and the analyst chooses a map again.
+    void damagedRasterBlocks()
+    {
+        const auto run = propaneEstimate();
+        QVERIFY(writeGeoTiffWithDamagedTile(run->drive().local(kRaster + "prima.tif"), {4200, 4200}, {0, 0}));
+        QVERIFY(writeGeoTiffWithDamagedTile(run->drive().local(kRaster + "ultima.tif"), {4200, 4200}, {16, 16}));
+        QVERIFY(act(*run, kDrawn));
+        MapSurface *sheet = surface(run->map());
+        const map::MapSource *before = sheet->source();
+        QVERIFY(act(*run, {"map:Command7", "folder raster", "file prima.tif", "map:Command3"}));
+        QVERIFY(run->fake.messages.texts().last().startsWith("Il file \"prima.tif\" non è una mappa"));
+        QCOMPARE(sheet->source(), before);
+        const qsizetype messages = run->fake.messages.texts().size();
+
+        QVERIFY(act(*run, {"file ultima.tif", "map:Command3"}));
+        QVERIFY(sheet->hasMap() && sheet->source() != before);
+        sheet->scrollTo({4200, 4200});
+        QTRY_VERIFY(!sheet->hasMap());
+        QCOMPARE(run->fake.messages.texts().size(), messages + 1);
+        const QString said = run->fake.messages.texts().last();
+        QVERIFY2(
+            said.startsWith("Il file \"ultima.tif\" non è una mappa bitmap leggibile (dati dell'immagine non validi")
+                && said.endsWith("La mappa è stata tolta: sceglierne un'altra."),
+            qPrintable(said));
+        QVERIFY(shown(run->map()).startsWith("Drive1 Dir1 File1"));
     }
 
     // A map larger than the window: the wheel (Shift across) and the middle button move the sheet under
@@ -872,7 +903,7 @@ private slots:
         // A press on the scrolled sheet draws around the sheet's point, where the whole sheet has it.
         const QPoint at = sheet->scrollPosition();
         QVERIFY(act(*run, {"answer=No", QStringLiteral("press %1,%2").arg(600 - at.x()).arg(560 - at.y())}));
-        QCOMPARE(map::drawnRegion(*sheet->source(), sheet->drawings(), QRect(647, 560, 1, 1)).pixel(0, 0),
+        QCOMPARE(map::drawnRegion(*sheet->source(), sheet->drawings(), QRect(647, 560, 1, 1)).value().pixel(0, 0),
                  qRgb(255, 0, 0));
 
         const QImage legend = run->onMap<QWidget>("Frame4")->grab().toImage().convertToFormat(QImage::Format_RGB32);

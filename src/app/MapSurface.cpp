@@ -27,6 +27,7 @@ MapSurface::MapSurface(QWidget *parent)
 void MapSurface::setMap(std::shared_ptr<const map::MapSource> source)
 {
     m_source = std::move(source);
+    m_unreadable.reset();
     m_drawings.clear();
     updateScrollRanges();
     scrollTo(QPoint(0, 0));
@@ -99,8 +100,19 @@ void MapSurface::paintEvent(QPaintEvent *event)
         return;
     const QPoint offset = scrollPosition();
     const QRect shown = exposed.translated(offset).intersected(m_source->rect()); // in sheet pixels
-    if (!shown.isEmpty())
-        painter.drawImage(shown.topLeft() - offset, map::drawnRegion(*m_source, m_drawings, shown));
+    if (shown.isEmpty())
+        return;
+    const Outcome<QImage> pixels = map::drawnRegion(*m_source, m_drawings, shown);
+    if (pixels.ok()) {
+        painter.drawImage(shown.topLeft() - offset, pixels.value());
+        return;
+    }
+    // Nothing stands for pixels that could not be read; the window is told once, after this paint
+    // (a message box cannot open inside it).
+    if (!m_unreadable) {
+        m_unreadable = pixels.error();
+        QMetaObject::invokeMethod(this, &MapSurface::sheetUnreadable, Qt::QueuedConnection);
+    }
 }
 
 void MapSurface::wheelEvent(QWheelEvent *event)

@@ -24,7 +24,8 @@ class MapSurface : public QAbstractScrollArea
 public:
     explicit MapSurface(QWidget *parent = nullptr);
 
-    // Replaces the sheet and clears its drawings; the view goes back to the top-left corner.
+    // Replaces the sheet (none: an empty surface) and clears its drawings; the view goes back to the
+    // top-left corner.
     void setMap(std::shared_ptr<const map::MapSource> source);
     [[nodiscard]] bool hasMap() const { return m_source != nullptr; }
     [[nodiscard]] const map::MapSource *source() const { return m_source.get(); }
@@ -34,6 +35,10 @@ public:
     [[nodiscard]] map::SheetDrawings &drawings() { return m_drawings; }
     [[nodiscard]] const map::SheetDrawings &drawings() const { return m_drawings; }
     void refresh() { viewport()->update(); }
+
+    // Why a region of the sheet could not be painted (a damaged block of a raster read as it is
+    // shown), since the sheet was set; sheetUnreadable() told it.
+    [[nodiscard]] const std::optional<Error> &unreadable() const { return m_unreadable; }
 
     // Controls may cover the viewport right of this x: the sheet scrolls that much further left, so
     // that its right edge can come out from under them.
@@ -50,6 +55,9 @@ signals:
     void pressed(QPointF position, Qt::MouseButton button);
     void moved(QPointF position, Qt::MouseButtons buttons);
     void released(QPointF position, Qt::MouseButton button);
+    // A region on screen could not be read from the map file (see unreadable()); emitted once per
+    // sheet, after the paint that met it.
+    void sheetUnreadable();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -65,6 +73,7 @@ private:
     void updateScrollRanges();
 
     std::shared_ptr<const map::MapSource> m_source;
+    std::optional<Error> m_unreadable;
     map::SheetDrawings m_drawings;
     int m_controlsLeft = std::numeric_limits<int>::max(); // no controls until told
     // The middle-button drag: where it started on screen and the scroll position then.

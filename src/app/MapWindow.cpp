@@ -159,6 +159,7 @@ void MapWindow::buildControls()
     connect(m_surface, &MapSurface::moved, this, &MapWindow::surfaceMoved);
     m_surface->viewport()->setMouseTracking(true); // the ground coordinates follow the mouse
     connect(m_surface, &MapSurface::released, this, &MapWindow::surfaceReleased);
+    connect(m_surface, &MapSurface::sheetUnreadable, this, &MapWindow::dropUnreadableMap);
 
     // The file lists lie on the window, above the surface.
     m_files = new MapFileLists(m_platform.drives, this);
@@ -491,6 +492,12 @@ bool MapWindow::showMap()
         ? Outcome<map::OpenedMap>(std::move(m_chosenMap->opened))
         : map::openMap(path);
     m_chosenMap.reset();
+    // A raster read as it is shown gives its first view before it takes the place of the map shown.
+    if (loaded.ok()) {
+        const QRect firstView(QPoint(0, 0), m_surface->viewport()->size());
+        if (const Outcome<QImage> first = loaded.value().source->region(firstView); !first.ok())
+            loaded = first.error();
+    }
     if (!loaded.ok()) {
         m_platform.messages.show({loaded.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
                                   MessageIcon::Warning, MessageAnswer::Ok});
@@ -518,6 +525,27 @@ bool MapWindow::showMap()
     if (!loaded.value().notice.isEmpty())
         m_platform.messages.notify(loaded.value().notice, MessageIcon::Information);
     return true;
+}
+
+void MapWindow::dropUnreadableMap()
+{
+    const std::optional<Error> why = m_surface->unreadable();
+    if (!why)
+        return;
+    // The file turned out damaged where it had not been read yet: the map leaves the surface, with
+    // what was drawn on it, and the analyst chooses a map again.
+    endRescale();
+    m_surface->setMap(nullptr);
+    m_shownMapPath.clear();
+    m_georeference.reset();
+    m_incident.reset();
+    m_groundPosition->hide();
+    for (QWidget *onTheMap : std::initializer_list<QWidget *>{m_saveMap, m_saveWholeMap, m_exportAreas, m_startRescale,
+                                                              m_applyRescale, m_lengthBox})
+        onTheMap->hide();
+    changeMap();
+    m_platform.messages.show({why->message() + QStringLiteral("\n\nLa mappa è stata tolta: sceglierne un'altra."),
+                              kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical, MessageAnswer::Ok});
 }
 
 void MapWindow::changeMap()
@@ -659,7 +687,10 @@ void MapWindow::saveReport()
 void MapWindow::saveMap()
 {
     const QString systemName = map::MapFileName(m_outputPrefix, m_platform.now(), m_substanceName);
-    savePicture(GrabFormImage(*this), systemName);
+    const map::Picture picture = GrabFormImage(*this);
+    if (m_surface->unreadable())
+        return; // the picture lacks what the file could not give; the window is being told
+    savePicture(picture, systemName);
 }
 
 void MapWindow::saveWholeMap()
@@ -679,9 +710,14 @@ void MapWindow::saveWholeMap()
     }
     const QString systemName = outputFileName(m_outputPrefix, QStringLiteral("mappa intera"), m_platform.now(),
                                               m_substanceName, QStringLiteral(".bmp"));
-    QImage sheet = map::drawnRegion(*source, m_surface->drawings(), source->rect());
-    source->units().stampOn(sheet);
-    savePicture(map::BitmapToPicture(std::move(sheet)), systemName);
+    Outcome<QImage> sheet = map::drawnRegion(*source, m_surface->drawings(), source->rect());
+    if (!sheet.ok()) {
+        m_platform.messages.show({sheet.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
+                                  MessageIcon::Critical, MessageAnswer::Ok});
+        return;
+    }
+    source->units().stampOn(sheet.value());
+    savePicture(map::BitmapToPicture(std::move(sheet.value())), systemName);
 }
 
 void MapWindow::savePicture(const map::Picture &picture, const QString &systemName)
@@ -704,6 +740,8 @@ void MapWindow::printMap()
     m_print->hide();
     const map::Picture picture = GrabFormImage(*this);
     m_print->show();
+    if (m_surface->unreadable())
+        return; // the picture lacks what the file could not give; the window is being told
 
     std::unique_ptr<QPrinter> printer = m_printer ? m_printer() : nullptr;
     QString savedPage;

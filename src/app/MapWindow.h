@@ -84,6 +84,7 @@ private:
     void stepUserScale(int step);
     bool showMap();
     void changeMap();
+    void dropUnreadableMap();
     void quit();
     void surfacePressed(QPointF position, Qt::MouseButton button);
     void surfaceMoved(QPointF position, Qt::MouseButtons buttons);

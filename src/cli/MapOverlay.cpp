@@ -99,8 +99,14 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
                             .arg(source.size().height());
         return overlay;
     }
-    QImage image = source.region(source.rect());
-    sheet.reset(); // a map read whole shares its pixels with `image`: they are drawn on in place
+    Outcome<QImage> whole = source.region(source.rect());
+    sheet.reset(); // a map read whole shares its pixels with the region: they are drawn on in place
+    if (!whole.ok()) {
+        // A block of the file that does not read is no part of the picture to draw on.
+        overlay.error = whole.error().message();
+        return overlay;
+    }
+    QImage image = std::move(whole.value());
     if (image.isNull()) {
         overlay.error = QStringLiteral("Impossibile disegnare le aree di danno sulla mappa \"%1\": memoria "
                                        "insufficiente.")

@@ -61,11 +61,11 @@ private:
     QByteArray m_path;
 };
 
-Error notExported(const QString &detail, bool withGdalText = true)
+// `gdal`: GDAL's reason, when the failure is one of its calls.
+Error notExported(const QString &detail, const map::GdalErrors *gdal = nullptr)
 {
     Error error(Error::Kind::AreasNotExported);
-    const QString gdalText = withGdalText ? map::gdalLastError() : QString();
-    error.detail = gdalText.isEmpty() ? detail : detail + QStringLiteral(" (") + gdalText + QLatin1Char(')');
+    error.detail = gdal ? gdal->withReason(detail) : detail;
     return error;
 }
 
@@ -204,7 +204,7 @@ std::vector<QPointF> ringOf(const Placement &placement, QPointF centre, double m
 
 // Writes the polygons then the point of one source; the number of polygons written, or the error.
 Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const AreaSource &source, int sourceNumber,
-                         const EstimateFields &fields, const Estimate &estimate)
+                         const EstimateFields &fields, const Estimate &estimate, const map::GdalErrors &gdal)
 {
     int polygons = 0;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
@@ -216,8 +216,7 @@ Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const Area
         if (!toWgs84(placement.toWgs84, ring))
             return notExported(QStringLiteral("l'area di %1 m attorno al punto %2 non si può riportare in WGS 84")
                                    .arg(drawn->metres)
-                                   .arg(pointText(source.ground)),
-                               false);
+                                   .arg(pointText(source.ground)));
         const QString colour = map::damageAreaColours()[slot].name().toUpper();
         const Feature feature = newFeature(layer, sourceNumber, fields);
         feature->SetField("threshold", thresholdOf(slot));
@@ -231,20 +230,19 @@ Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const Area
         const OGRPolygon polygon = polygonOf(ring);
         feature->SetGeometry(&polygon);
         if (layer.CreateFeature(feature.get()) != OGRERR_NONE)
-            return notExported(QStringLiteral("GDAL non riesce a scrivere un'area di danno"));
+            return notExported(QStringLiteral("GDAL non riesce a scrivere un'area di danno"), &gdal);
         ++polygons;
     }
 
     std::vector<QPointF> centre{source.ground};
     if (!std::isfinite(source.ground.x()) || !std::isfinite(source.ground.y()) || !toWgs84(placement.toWgs84, centre))
         return notExported(
-            QStringLiteral("il punto %1 della mappa non si può riportare in WGS 84").arg(pointText(source.ground)),
-            false);
+            QStringLiteral("il punto %1 della mappa non si può riportare in WGS 84").arg(pointText(source.ground)));
     const Feature feature = newFeature(layer, sourceNumber, fields);
     OGRPoint point(centre.front().x(), centre.front().y());
     feature->SetGeometry(&point);
     if (layer.CreateFeature(feature.get()) != OGRERR_NONE)
-        return notExported(QStringLiteral("GDAL non riesce a scrivere il punto di una sorgente"));
+        return notExported(QStringLiteral("GDAL non riesce a scrivere il punto di una sorgente"), &gdal);
     return polygons;
 }
 
@@ -287,24 +285,24 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
                                          const map::CoordinateSystem &system, const std::vector<AreaSource> &sources)
 {
     map::startGdal();
-    CPLErrorReset();
+    map::GdalErrors gdal;
 
     OGRSpatialReference mapSystem;
     mapSystem.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     if (mapSystem.SetFromUserInput(system.wkt.toUtf8().constData(),
                                    OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS)
         != OGRERR_NONE)
-        return notExported(QStringLiteral("il sistema di riferimento della mappa non è leggibile"));
+        return notExported(QStringLiteral("il sistema di riferimento della mappa non è leggibile"), &gdal);
     if (!system.geographic && !(std::isfinite(system.metresPerUnit) && system.metresPerUnit > 0.0))
-        return notExported(QStringLiteral("l'unità di misura del sistema di riferimento non è utilizzabile"), false);
+        return notExported(QStringLiteral("l'unità di misura del sistema di riferimento non è utilizzabile"));
     // The geodesic circles take longitude and latitude in degrees.
     if (system.geographic && std::abs(mapSystem.GetAngularUnits() * 180.0 / std::numbers::pi - 1.0) > 1e-9)
-        return notExported(QStringLiteral("il sistema geografico della mappa non è in gradi"), false);
+        return notExported(QStringLiteral("il sistema geografico della mappa non è in gradi"));
     OGRErr ellipsoidError = OGRERR_NONE;
     const double semiMajor = mapSystem.GetSemiMajor(&ellipsoidError);
     const double inverseFlattening = mapSystem.GetInvFlattening(&ellipsoidError);
     if (system.geographic && (ellipsoidError != OGRERR_NONE || !(semiMajor > 0.0)))
-        return notExported(QStringLiteral("l'ellissoide del sistema di riferimento non è noto"));
+        return notExported(QStringLiteral("l'ellissoide del sistema di riferimento non è noto"), &gdal);
 
     OGRSpatialReference wgs84;
     wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -314,15 +312,15 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
     if (!keepsMapSystem) {
         transformation.reset(OGRCreateCoordinateTransformation(&mapSystem, &wgs84));
         if (!transformation)
-            return notExported(QStringLiteral("il sistema di riferimento della mappa non si può riportare in WGS 84"));
+            return notExported(QStringLiteral("il sistema di riferimento della mappa non si può riportare in WGS 84"),
+                               &gdal);
     }
 
     const FormatDriver formatDriver = driverOf(format);
     GDALDriver *driver = GetGDALDriverManager()->GetDriverByName(formatDriver.driver);
     if (!driver)
         return notExported(QStringLiteral("questa installazione di GDAL non scrive il formato %1")
-                               .arg(QLatin1String(formatDriver.driver)),
-                           false);
+                               .arg(QLatin1String(formatDriver.driver)));
 
     const MemoryFolder folder;
     const QByteArray path = folder.file(formatDriver.fileName);
@@ -330,34 +328,34 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
     {
         Dataset dataset(driver->Create(path.constData(), 0, 0, 0, GDT_Unknown, nullptr));
         if (!dataset)
-            return notExported(QStringLiteral("GDAL non riesce a creare il file"));
+            return notExported(QStringLiteral("GDAL non riesce a creare il file"), &gdal);
         CPLStringList options = layerOptions(format);
         OGRLayer *layer
             = dataset->CreateLayer(kLayerName, keepsMapSystem ? &mapSystem : &wgs84, wkbUnknown, options.List());
         if (!layer || !createFields(*layer))
-            return notExported(QStringLiteral("GDAL non riesce a creare lo strato delle aree"));
+            return notExported(QStringLiteral("GDAL non riesce a creare lo strato delle aree"), &gdal);
 
         const Placement placement{system, Ellipsoid{semiMajor, inverseFlattening > 0.0 ? 1.0 / inverseFlattening : 0.0},
                                   transformation.get()};
         const EstimateFields fields = estimateFields(estimate);
         for (std::size_t index = 0; index < sources.size(); ++index) {
             const Outcome<int> written
-                = writeSource(*layer, placement, sources[index], static_cast<int>(index) + 1, fields, estimate);
+                = writeSource(*layer, placement, sources[index], static_cast<int>(index) + 1, fields, estimate, gdal);
             if (!written.ok())
                 return written.error();
             exported.polygons += written.value();
         }
-        // GDAL 3.6 closes without a result: a failure to complete the file shows as its last error.
-        CPLErrorReset();
+        // GDAL 3.6 closes without a result: a failure to complete the file shows as an error while it closes.
+        gdal.clear();
         dataset.reset();
-        if (CPLGetLastErrorType() >= CE_Failure)
-            return notExported(QStringLiteral("GDAL non riesce a completare il file"));
+        if (gdal.failed())
+            return notExported(QStringLiteral("GDAL non riesce a completare il file"), &gdal);
     }
 
     vsi_l_offset length = 0;
     const GByte *bytes = VSIGetMemFileBuffer(path.constData(), &length, FALSE);
     if (!bytes)
-        return notExported(QStringLiteral("GDAL non ha prodotto il file"));
+        return notExported(QStringLiteral("GDAL non ha prodotto il file"), &gdal);
     exported.file = QByteArray(reinterpret_cast<const char *>(bytes), static_cast<qsizetype>(length));
     return exported;
 }

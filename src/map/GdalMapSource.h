@@ -12,12 +12,12 @@ namespace map {
 class GdalMapSource final : public MapSource
 {
 public:
-    GdalMapSource(GdalDataset dataset, BandLayout layout, MapUnits units);
+    GdalMapSource(GdalDataset dataset, BandLayout layout, MapUnits units, QString localPath);
 
     [[nodiscard]] QSize size() const override { return m_size; }
     [[nodiscard]] const MapUnits &units() const override { return m_units; }
-    // A region the file cannot give (damaged blocks) shows neutral grey.
-    [[nodiscard]] QImage region(const QRect &region) const override;
+    // A region the file cannot give (damaged blocks) is an error naming the file, never made-up pixels.
+    [[nodiscard]] Outcome<QImage> region(const QRect &region) const override;
 
 private:
     mutable std::mutex m_reading; // a GDAL dataset reads on one thread at a time
@@ -25,6 +25,7 @@ private:
     BandLayout m_layout;
     MapUnits m_units;
     QSize m_size;
+    QString m_localPath;
 };
 
 } // namespace map

@@ -1,13 +1,18 @@
 #include "map/GdalRaster.h"
 
+#include "map/MapFiles.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QtEndian>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace map {
 
@@ -71,47 +76,128 @@ void flattenOnWhite(QImage &image)
     image.reinterpretAsFormat(QImage::Format_RGB32);
 }
 
-// Whether the blocks of one band lie within the file: their offsets and sizes, as the GeoTIFF reader
-// tells them (sparse blocks have none).
-bool bandBlocksInside(GDALRasterBandH raster, qint64 fileSize)
+// A TIFF gives each block an offset and a byte count of at least two bytes each (those of a level of
+// one or two blocks may sit in the directory entry itself).
+constexpr qint64 kLeastBytesPerBlock = 4;
+
+// The blocks of one band or overview.
+struct BlockGrid
+{
+    GDALRasterBandH raster = nullptr;
+    int across = 0;
+    int down = 0;
+    qint64 blockPixels = 0;
+
+    [[nodiscard]] qint64 count() const { return qint64(across) * down; }
+};
+
+std::optional<BlockGrid> blockGrid(GDALRasterBandH raster)
 {
     int blockWidth = 0;
     int blockHeight = 0;
     GDALGetBlockSize(raster, &blockWidth, &blockHeight);
-    if (blockWidth <= 0 || blockHeight <= 0)
-        return false;
-    const int across = (GDALGetRasterBandXSize(raster) + blockWidth - 1) / blockWidth;
-    const int down = (GDALGetRasterBandYSize(raster) + blockHeight - 1) / blockHeight;
-    for (int y = 0; y < down; ++y) {
-        for (int x = 0; x < across; ++x) {
-            char key[48];
-            std::snprintf(key, sizeof key, "BLOCK_OFFSET_%d_%d", x, y);
-            const char *const offset = GDALGetMetadataItem(raster, key, "TIFF");
-            std::snprintf(key, sizeof key, "BLOCK_SIZE_%d_%d", x, y);
-            const char *const size = GDALGetMetadataItem(raster, key, "TIFF");
-            if (offset && size && std::strtoll(offset, nullptr, 10) + std::strtoll(size, nullptr, 10) > fileSize)
-                return false;
-        }
-    }
-    return true;
+    const qint64 width = GDALGetRasterBandXSize(raster);
+    const qint64 height = GDALGetRasterBandYSize(raster);
+    if (blockWidth <= 0 || blockHeight <= 0 || width <= 0 || height <= 0)
+        return std::nullopt;
+    // In 64 bits: a size near the 32-bit limit plus most of a block would overflow.
+    return BlockGrid{raster, int((width + blockWidth - 1) / blockWidth), int((height + blockHeight - 1) / blockHeight),
+                     qint64(blockWidth) * blockHeight};
 }
 
-double pixelsPerMetre(const char *value, int unit)
+std::optional<quint64> wholeNumber(const char *text)
 {
-    const double stated = value ? std::atof(value) : 0.0;
-    switch (unit) {
-    case 2: return stated / 0.0254; // per inch
-    case 3: return stated * 100.0; // per centimetre
-    default: return 0.0; // no unit: an aspect ratio, not a resolution
+    quint64 value = 0;
+    const char *const end = text + std::strlen(text);
+    const auto [stop, failure] = std::from_chars(text, end, value);
+    return failure == std::errc() && stop == end ? std::optional(value) : std::nullopt;
+}
+
+// Where the blocks of one band or overview lie, by the offsets and sizes the GeoTIFF reader tells
+// (sparse blocks have none).
+BlockPlaces gridPlaces(const BlockGrid &grid, qint64 fileSize, const GdalErrors &errors)
+{
+    for (int y = 0; y < grid.down; ++y) {
+        for (int x = 0; x < grid.across; ++x) {
+            char key[48];
+            std::snprintf(key, sizeof key, "BLOCK_OFFSET_%d_%d", x, y);
+            const char *const offsetText = GDALGetMetadataItem(grid.raster, key, "TIFF");
+            std::snprintf(key, sizeof key, "BLOCK_SIZE_%d_%d", x, y);
+            const char *const sizeText = GDALGetMetadataItem(grid.raster, key, "TIFF");
+            if (errors.failed())
+                return BlockPlaces::Damaged; // the table of places itself does not read
+            if (!offsetText || !sizeText)
+                continue;
+            const std::optional<quint64> offset = wholeNumber(offsetText);
+            const std::optional<quint64> size = wholeNumber(sizeText);
+            if (!offset || !size)
+                return BlockPlaces::Damaged;
+            if (*offset > quint64(fileSize) || *size > quint64(fileSize) - *offset)
+                return BlockPlaces::PastTheEnd;
+        }
     }
+    return BlockPlaces::Inside;
+}
+
+// Null when memory runs out (`allocated` false) or the file cannot give the pixels.
+QImage pixelsOf(GDALDatasetH dataset, BandLayout layout, const QRect &region, bool &allocated)
+{
+    allocated = false;
+    switch (layout) {
+    case BandLayout::Gray:
+    case BandLayout::Palette: {
+        QImage indexes(region.size(), layout == BandLayout::Gray ? QImage::Format_Grayscale8 : QImage::Format_Indexed8);
+        allocated = !indexes.isNull();
+        if (!allocated || !readIndexes(dataset, region, indexes))
+            return {};
+        if (layout == BandLayout::Palette)
+            indexes.setColorTable(paletteOf(dataset));
+        QImage pixels = indexes.convertToFormat(QImage::Format_RGB32);
+        allocated = !pixels.isNull();
+        return pixels;
+    }
+    case BandLayout::Rgb: {
+        QImage image(region.size(), QImage::Format_RGB32);
+        allocated = !image.isNull();
+        if (!allocated)
+            return {};
+        image.fill(qRgb(0, 0, 0)); // opaque: the alpha byte is not read
+        return readChannels(dataset, region, image, false) ? image : QImage();
+    }
+    case BandLayout::Rgba: {
+        QImage image(region.size(), QImage::Format_ARGB32);
+        allocated = !image.isNull();
+        if (!allocated || !readChannels(dataset, region, image, true))
+            return {};
+        flattenOnWhite(image);
+        return image;
+    }
+    }
+    return {};
 }
 
 } // namespace
 
+void GdalDatasetClose::operator()(GDALDatasetH dataset) const
+{
+    const GdalErrors closing; // nothing to tell: the file was only read
+    GDALClose(dataset);
+}
+
 GdalDataset openGdalRaster(const QString &localPath)
 {
-    return GdalDataset(GDALOpenEx(QFile::encodeName(localPath).constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
-                                  nullptr, nullptr));
+    const QString absolute = QFileInfo(localPath).absoluteFilePath();
+    // GDAL takes a path starting with "/vsi" for one of its virtual file systems (network, archives).
+    if (absolute.startsWith(QLatin1String("/vsi"), Qt::CaseInsensitive))
+        return nullptr;
+    const char *const drivers[] = {"GTiff", "PNG", "JPEG", "BMP", nullptr};
+    // Told of the raster's own name only, GDAL looks for no side file, also later when it reads the
+    // georeference or overviews (an empty list would make it read the folder instead).
+    const QByteArray ownName = QFile::encodeName(QFileInfo(absolute).fileName());
+    const char *const siblings[] = {ownName.constData(), nullptr};
+    return GdalDataset(GDALOpenEx(QFile::encodeName(absolute).constData(),
+                                  GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, drivers, nullptr,
+                                  siblings));
 }
 
 std::optional<BandLayout> bandLayout(GDALDatasetH dataset, QString *problem)
@@ -142,57 +228,70 @@ std::optional<BandLayout> bandLayout(GDALDatasetH dataset, QString *problem)
     }
 }
 
-QImage readGdalRegion(GDALDatasetH dataset, BandLayout layout, const QRect &region)
+QImage readGdalRegion(GDALDatasetH dataset, BandLayout layout, const QRect &region, const GdalErrors &errors,
+                      QString *problem)
 {
-    switch (layout) {
-    case BandLayout::Gray:
-    case BandLayout::Palette: {
-        QImage indexes(region.size(), layout == BandLayout::Gray ? QImage::Format_Grayscale8 : QImage::Format_Indexed8);
-        if (indexes.isNull() || !readIndexes(dataset, region, indexes))
-            return {};
-        if (layout == BandLayout::Palette)
-            indexes.setColorTable(paletteOf(dataset));
-        return indexes.convertToFormat(QImage::Format_RGB32);
-    }
-    case BandLayout::Rgb: {
-        QImage image(region.size(), QImage::Format_RGB32);
-        if (image.isNull())
-            return {};
-        image.fill(qRgb(0, 0, 0)); // opaque: the alpha byte is not read
-        return readChannels(dataset, region, image, false) ? image : QImage();
-    }
-    case BandLayout::Rgba: {
-        QImage image(region.size(), QImage::Format_ARGB32);
-        if (image.isNull() || !readChannels(dataset, region, image, true))
-            return {};
-        flattenOnWhite(image);
-        return image;
-    }
-    }
+    bool allocated = false;
+    QImage pixels = pixelsOf(dataset, layout, region, allocated);
+    if (!pixels.isNull() && !errors.failed())
+        return pixels;
+    *problem = allocated ? errors.withReason(QStringLiteral("dati dell'immagine non validi o incompleti"))
+                         : QStringLiteral("memoria insufficiente");
     return {};
 }
 
-bool blocksInsideFile(GDALDatasetH dataset, qint64 fileSize)
+bool everyBlockReads(GDALDatasetH dataset, const GdalErrors &errors)
 {
-    if (qstrcmp(GDALGetDriverShortName(GDALGetDatasetDriver(dataset)), "GTiff") != 0)
-        return true;
-    // Bands interleaved pixel by pixel share their blocks: the first band tells them all.
-    const char *const interleave = GDALGetMetadataItem(dataset, "INTERLEAVE", "IMAGE_STRUCTURE");
-    const int bands = qstrcmp(interleave, "PIXEL") == 0 ? 1 : GDALGetRasterCount(dataset);
-    for (int number = 1; number <= bands; ++number) {
-        const GDALRasterBandH raster = band(dataset, number);
-        if (!bandBlocksInside(raster, fileSize))
+    for (int number = 1; number <= GDALGetRasterCount(dataset); ++number) {
+        const std::optional<BlockGrid> grid = blockGrid(band(dataset, number));
+        if (!grid)
             return false;
-        for (int i = 0; i < GDALGetOverviewCount(raster); ++i) {
-            const GDALRasterBandH overview = GDALGetOverview(raster, i);
-            // Overviews of a side file (.ovr) name that file; those inside this one have no name.
-            const GDALDatasetH owner = GDALGetBandDataset(overview);
-            const bool inside = owner && qstrlen(GDALGetDescription(owner)) == 0;
-            if (inside && !bandBlocksInside(overview, fileSize))
-                return false;
-        }
+        std::vector<GByte> block(std::size_t(grid->blockPixels)); // 8-bit bands only (bandLayout)
+        for (int y = 0; y < grid->down; ++y)
+            for (int x = 0; x < grid->across; ++x)
+                if (GDALReadBlock(grid->raster, x, y, block.data()) != CE_None || errors.failed())
+                    return false;
     }
     return true;
+}
+
+BlockPlaces blockPlaces(GDALDatasetH dataset, qint64 fileSize, const GdalErrors &errors)
+{
+    if (qstrcmp(GDALGetDriverShortName(GDALGetDatasetDriver(dataset)), "GTiff") != 0)
+        return BlockPlaces::Inside;
+    // Bands interleaved pixel by pixel share their blocks: the first band tells them all.
+    const char *const interleave = GDALGetMetadataItem(dataset, "INTERLEAVE", "IMAGE_STRUCTURE");
+    const bool shared = qstrcmp(interleave, "PIXEL") == 0;
+    const int bands = shared ? 1 : GDALGetRasterCount(dataset);
+    const qint64 bytesPerPixel = shared ? GDALGetRasterCount(dataset) : 1;
+    const qint64 largestBlock = qint64(kMapAllocationLimitMb) * 1024 * 1024 / std::max<qint64>(bytesPerPixel, 1);
+
+    // Every band and overview (all inside the file: GDAL is shown no .ovr), counted before a single
+    // block is looked at.
+    const qint64 describable = fileSize / kLeastBytesPerBlock;
+    qint64 blocks = 0;
+    std::vector<BlockGrid> grids;
+    for (int number = 1; number <= bands; ++number) {
+        const GDALRasterBandH raster = band(dataset, number);
+        std::vector<GDALRasterBandH> levels{raster};
+        for (int i = 0; i < GDALGetOverviewCount(raster); ++i)
+            levels.push_back(GDALGetOverview(raster, i));
+        for (const GDALRasterBandH level : levels) {
+            const std::optional<BlockGrid> grid = level ? blockGrid(level) : std::nullopt;
+            if (!grid || errors.failed())
+                return BlockPlaces::Damaged;
+            if (grid->blockPixels > largestBlock)
+                return BlockPlaces::TooLarge;
+            blocks += grid->count() > 2 ? grid->count() : 0;
+            if (blocks > describable)
+                return BlockPlaces::Damaged;
+            grids.push_back(*grid);
+        }
+    }
+    for (const BlockGrid &grid : grids)
+        if (const BlockPlaces places = gridPlaces(grid, fileSize, errors); places != BlockPlaces::Inside)
+            return places;
+    return BlockPlaces::Inside;
 }
 
 bool tiffDirectoryCut(const QString &localPath)
@@ -238,10 +337,9 @@ bool tiffDirectoryCut(const QString &localPath)
 
 SheetResolution statedResolution(GDALDatasetH dataset)
 {
-    const char *const unitText = GDALGetMetadataItem(dataset, "TIFFTAG_RESOLUTIONUNIT", nullptr);
-    const int unit = unitText ? std::atoi(unitText) : 0; // "2 (pixels/inch)"
-    return {pixelsPerMetre(GDALGetMetadataItem(dataset, "TIFFTAG_XRESOLUTION", nullptr), unit),
-            pixelsPerMetre(GDALGetMetadataItem(dataset, "TIFFTAG_YRESOLUTION", nullptr), unit)};
+    const auto tag = [dataset](const char *name) { return QByteArray(GDALGetMetadataItem(dataset, name, nullptr)); };
+    return resolutionFromTiffTags(tag("TIFFTAG_XRESOLUTION"), tag("TIFFTAG_YRESOLUTION"),
+                                  tag("TIFFTAG_RESOLUTIONUNIT"));
 }
 
 } // namespace map

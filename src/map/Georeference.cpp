@@ -34,6 +34,7 @@ Ellipsoid ellipsoidOf(const QString &wkt)
     if (wkt == cachedWkt)
         return cached;
     Ellipsoid ellipsoid;
+    const GdalErrors quiet; // a system that does not read keeps WGS 84's ellipsoid
     OGRSpatialReference system;
     if (system.importFromWkt(wkt.toUtf8().constData()) == OGRERR_NONE) {
         OGRErr failed = OGRERR_NONE;
@@ -52,6 +53,7 @@ Ellipsoid ellipsoidOf(const QString &wkt)
 Outcome<CoordinateSystem> coordinateSystemFrom(const QString &definition, const QString &source)
 {
     startGdal();
+    const GdalErrors quiet; // the reasons are given in ZEFRO's words
     const auto refused = [&](const QString &detail) {
         Error error{Error::Kind::MapGeoreferenceInvalid};
         error.file = source;

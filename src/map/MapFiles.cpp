@@ -209,6 +209,15 @@ QString mapPageFileName(const QString &outputPrefix, const QDateTime &when, cons
     return outputFileName(outputPrefix, QStringLiteral("map"), when, substance, QStringLiteral(".pdf"));
 }
 
+Error mapUnreadable(const QString &localPath, const QString &detail)
+{
+    Error error{Error::Kind::MapUnreadable};
+    error.file = QFileInfo(localPath).fileName();
+    error.detail = detail;
+    error.localPath = localPath;
+    return error;
+}
+
 Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
 {
     const auto failed = [&](Error::Kind kind, const QString &reason) {

@@ -29,6 +29,9 @@ struct MapBitmap
     MapUnits units;
 };
 
+// MapUnreadable naming a map file by its name (and where it is on this computer): `detail` says why.
+[[nodiscard]] Error mapUnreadable(const QString &localPath, const QString &detail);
+
 // Reads a map file. Large scanned maps are allowed (up to about 1 GB of decoded pixels). A file that
 // cannot be opened is MapUnopenable, one that is no readable bitmap MapUnreadable, both naming the
 // file by its name. A BMP that does not hold all its pixels (rows cut short at any depth, a

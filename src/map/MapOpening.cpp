@@ -1,5 +1,6 @@
 #include "map/MapOpening.h"
 
+#include "map/AuxXml.h"
 #include "map/GdalMapSource.h"
 #include "map/GdalRaster.h"
 #include "map/GdalSession.h"
@@ -11,8 +12,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace map {
 
@@ -20,16 +24,16 @@ namespace {
 
 // The same limit as a BMP read whole (loadMapBitmap), counted in 32-bit pixels.
 constexpr qint64 kOnePictureBytes = qint64(kMapAllocationLimitMb) * 1024 * 1024;
-// World files and .prj files are a few hundred bytes; anything far larger is no such file.
+// World files and .prj files are a few hundred bytes, an .aux.xml a few kilobytes; anything far
+// larger is no such file.
 constexpr qint64 kSideFileBytes = 1024 * 1024;
+// Rasters read region by region up to this many pixels are read whole once at opening, so that a
+// damaged block is told at once; larger ones (a regional orthophoto) are checked as they are shown.
+constexpr qint64 kReadWholeAtOpeningPixels = qint64(16) * 1024 * 1024;
 
 Error unreadable(const QString &localPath, const QString &detail)
 {
-    Error error{Error::Kind::MapUnreadable};
-    error.file = QFileInfo(localPath).fileName();
-    error.detail = detail;
-    error.localPath = localPath;
-    return error;
+    return mapUnreadable(localPath, detail);
 }
 
 Error georeferenceInvalid(const QString &file, const QString &detail)
@@ -47,8 +51,11 @@ bool isBitmap(const QString &localPath)
 
 Outcome<QByteArray> sideFileText(const QString &path)
 {
+    // A FIFO would block, a device never end.
+    if (const Status regular = SystemFile::checkRegular(path); !regular.ok())
+        return georeferenceInvalid(QFileInfo(path).fileName(), regular.error().detail);
     QFile file(path);
-    if (!SystemFile::checkRegular(path).ok() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return georeferenceInvalid(QFileInfo(path).fileName(), QStringLiteral("il file non si apre"));
     const QByteArray text = file.read(kSideFileBytes + 1);
     if (text.size() > kSideFileBytes)
@@ -62,9 +69,6 @@ struct Placement
     std::optional<Georeference> georeference;
     QString notice;
 };
-
-// The affine terms in GDAL's order: left, pixel width, rotation, top, rotation, pixel height.
-using GeoTransform = std::array<double, 6>;
 
 GeoTransform fromWorldFile(const WorldFile &world)
 {
@@ -90,12 +94,38 @@ Outcome<std::optional<CoordinateSystem>> datasetSystem(GDALDatasetH dataset, con
     return std::optional(std::move(system.value()));
 }
 
-// The georeference of a map file: GDAL's (its own tags, an .aux.xml or a world file) when it has one,
-// else the world file beside it, in the reference system of the file or of the .prj beside it. A
-// world file that is there is always read, so that a broken one is told rather than ignored.
-Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset)
+// What the .aux.xml beside a GDAL raster says (GDAL's own notes, read here rather than by GDAL, whose
+// notes may also name other files for it to open); nothing when there is none.
+Outcome<AuxXmlPlace> auxXmlPlace(const QString &localPath)
+{
+    const QString auxPath = localPath + QStringLiteral(".aux.xml");
+    if (const QFileInfo aux(auxPath); !aux.exists() && !aux.isSymLink())
+        return AuxXmlPlace{};
+    const Outcome<QByteArray> text = sideFileText(auxPath);
+    if (!text.ok())
+        return text.error();
+    return parseAuxXml(text.value(), QFileInfo(auxPath).fileName());
+}
+
+// A georeference of finite terms that the windows can compute with: a sheet whose far corner is a
+// finite place, and pixels of a finite, non-zero size on the ground.
+bool usable(const Georeference &georeference, QSize sheet)
+{
+    const QPointF farCorner = georeference.groundAt(QPointF(sheet.width(), sheet.height()));
+    const QSizeF metres = georeference.metresPerPixel(QPointF(sheet.width() / 2.0, sheet.height() / 2.0));
+    const std::array<double, 4> values{farCorner.x(), farCorner.y(), 1.0 / metres.width(), 1.0 / metres.height()};
+    return std::all_of(values.begin(), values.end(), [](double value) { return std::isfinite(value); })
+        && metres.width() > 0.0 && metres.height() > 0.0;
+}
+
+// The georeference of a map sheet: the first of its .aux.xml's (`notes`, for a GDAL raster, which
+// GDAL would read first), its own tags (GDAL's) and the world file beside it, in the reference system
+// of its .aux.xml, its own tags or the .prj beside it. A world file that is there is always read, so
+// that a broken one is told rather than ignored.
+Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset, QSize sheet, const AuxXmlPlace &notes)
 {
     const QString mapName = QFileInfo(localPath).fileName();
+    const QString notesName = mapName + QStringLiteral(".aux.xml");
     std::optional<GeoTransform> transform;
     QString placedBy; // the file whose terms place the sheet, for the messages
     if (const QString worldPath = worldFileBeside(localPath); !worldPath.isEmpty()) {
@@ -112,18 +142,36 @@ Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset)
         transform = own;
         placedBy = mapName;
     }
+    if (notes.transform) {
+        transform = notes.transform;
+        placedBy = notesName;
+    }
     if (!transform)
         return Placement{};
     const GeoTransform &t = *transform;
+    const QString notANumber = QStringLiteral("l'origine o la dimensione del pixel non è un numero utilizzabile "
+                                              "(infinito, indefinito o fuori misura)");
+    if (!std::all_of(t.begin(), t.end(), [](double term) { return std::isfinite(term); }))
+        return georeferenceInvalid(placedBy, notANumber);
     if (t[2] != 0.0 || t[4] != 0.0 || !(t[1] > 0.0) || !(t[5] < 0.0))
         return georeferenceInvalid(placedBy,
                                    QStringLiteral("la mappa non ha il nord in alto (è ruotata o capovolta): va prima "
                                                   "raddrizzata con un programma GIS, per esempio con gdalwarp"));
 
-    Outcome<std::optional<CoordinateSystem>> system = datasetSystem(dataset, mapName);
-    if (!system.ok())
-        return system.error();
-    if (!system.value()) {
+    std::optional<CoordinateSystem> system;
+    if (!notes.system.isEmpty()) {
+        Outcome<CoordinateSystem> noted = coordinateSystemFrom(notes.system, notesName);
+        if (!noted.ok())
+            return noted.error();
+        system = std::move(noted.value());
+    }
+    if (!system) {
+        Outcome<std::optional<CoordinateSystem>> own = datasetSystem(dataset, mapName);
+        if (!own.ok())
+            return own.error();
+        system = std::move(own.value());
+    }
+    if (!system) {
         if (const QString prjPath = fileBeside(localPath, {QStringLiteral("prj")}); !prjPath.isEmpty()) {
             const Outcome<QByteArray> text = sideFileText(prjPath);
             if (!text.ok())
@@ -132,17 +180,20 @@ Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset)
                 = coordinateSystemFrom(QString::fromUtf8(text.value()), QFileInfo(prjPath).fileName());
             if (!fromPrj.ok())
                 return fromPrj.error();
-            system.value() = std::move(fromPrj.value());
+            system = std::move(fromPrj.value());
         }
     }
-    if (!system.value())
+    if (!system)
         return Placement{std::nullopt,
                          QStringLiteral("La mappa \"%1\" è georiferita ma non dice in quale sistema di "
                                         "riferimento: è mostrata come una mappa senza coordinate. Per usarne le "
                                         "coordinate, mettere accanto alla mappa il file \"%2\" con il sistema di "
                                         "riferimento (un programma GIS lo esporta).")
                              .arg(mapName, QFileInfo(localPath).completeBaseName() + QStringLiteral(".prj"))};
-    return Placement{Georeference{t[0], t[3], t[1], t[5], std::move(*system.value())}, {}};
+    Georeference georeference{t[0], t[3], t[1], t[5], std::move(*system)};
+    if (!usable(georeference, sheet))
+        return georeferenceInvalid(placedBy, notANumber);
+    return Placement{std::move(georeference), {}};
 }
 
 Outcome<OpenedMap> openBitmap(const QString &localPath)
@@ -150,10 +201,10 @@ Outcome<OpenedMap> openBitmap(const QString &localPath)
     Outcome<MapBitmap> loaded = loadMapBitmap(localPath);
     if (!loaded.ok())
         return loaded.error();
-    Outcome<Placement> placed = placement(localPath, nullptr);
+    MapBitmap bitmap = std::move(loaded.value());
+    Outcome<Placement> placed = placement(localPath, nullptr, bitmap.image.size(), {});
     if (!placed.ok())
         return placed.error();
-    MapBitmap bitmap = std::move(loaded.value());
     std::optional<Georeference> &georeference = placed.value().georeference;
     if (georeference) {
         const SheetResolution stated{bitmap.units.pixelsPerUnitX() * 100.0, bitmap.units.pixelsPerUnitY() * 100.0};
@@ -173,17 +224,6 @@ bool readByRegions(GDALDatasetH dataset)
     return qstrcmp(GDALGetDriverShortName(GDALGetDatasetDriver(dataset)), "GTiff") == 0
         || blockWidth < GDALGetRasterXSize(dataset);
 }
-
-// libjpeg only warns at a file cut short, and shows the missing rows grey: such a file is refused
-// instead, as a BMP cut short is.
-class StrictJpeg
-{
-public:
-    StrictJpeg() { CPLSetThreadLocalConfigOption("GDAL_ERROR_ON_LIBJPEG_WARNING", "TRUE"); }
-    StrictJpeg(const StrictJpeg &) = delete;
-    StrictJpeg &operator=(const StrictJpeg &) = delete;
-    ~StrictJpeg() { CPLSetThreadLocalConfigOption("GDAL_ERROR_ON_LIBJPEG_WARNING", nullptr); }
-};
 
 // A raster that GDAL reads and the map sources can show, checked before anything is shown.
 struct CheckedRaster
@@ -209,13 +249,14 @@ Outcome<CheckedRaster> checkedRaster(const QString &localPath)
         return unopenable(file.error() == QFileDevice::PermissionsError ? QStringLiteral("permesso negato")
                                                                         : QStringLiteral("il file non si apre"));
     startGdal();
+    const GdalErrors errors;
     CheckedRaster raster;
     raster.dataset = openGdalRaster(localPath);
     if (!raster.dataset)
         return unreadable(localPath,
-                          tiffDirectoryCut(localPath)
-                              ? QStringLiteral("file troncato")
-                              : QStringLiteral("formato d'immagine non riconosciuto o file danneggiato"));
+                          tiffDirectoryCut(localPath) ? QStringLiteral("file troncato")
+                                                      : errors.withReason(QStringLiteral(
+                                                          "formato d'immagine non riconosciuto o file danneggiato")));
     raster.size = QSize(GDALGetRasterXSize(raster.dataset.get()), GDALGetRasterYSize(raster.dataset.get()));
     if (raster.size.width() < 2 || raster.size.height() < 2)
         return unreadable(localPath,
@@ -227,9 +268,23 @@ Outcome<CheckedRaster> checkedRaster(const QString &localPath)
     if (!layout)
         return unreadable(localPath, problem);
     raster.layout = *layout;
-    if (!blocksInsideFile(raster.dataset.get(), QFileInfo(localPath).size()))
-        return unreadable(localPath, QStringLiteral("file troncato"));
+    switch (blockPlaces(raster.dataset.get(), QFileInfo(localPath).size(), errors)) {
+    case BlockPlaces::Inside: break;
+    case BlockPlaces::PastTheEnd: return unreadable(localPath, QStringLiteral("file troncato"));
+    case BlockPlaces::Damaged:
+        return unreadable(localPath, errors.withReason(QStringLiteral("file troncato o danneggiato")));
+    case BlockPlaces::TooLarge: return unreadable(localPath, QStringLiteral("immagine troppo grande"));
+    }
     return raster;
+}
+
+// The whole raster read once, into nothing but GDAL's block cache (where the first view then finds it).
+Status readsWhole(const QString &localPath, GDALDatasetH dataset)
+{
+    const GdalErrors errors;
+    if (!everyBlockReads(dataset, errors))
+        return unreadable(localPath, errors.withReason(QStringLiteral("dati dell'immagine non validi o incompleti")));
+    return Done{};
 }
 
 Outcome<OpenedMap> openRaster(const QString &localPath)
@@ -238,26 +293,38 @@ Outcome<OpenedMap> openRaster(const QString &localPath)
     if (!checked.ok())
         return checked.error();
     auto &[dataset, layout, size] = checked.value();
-    Outcome<Placement> placed = placement(localPath, dataset.get());
+    const GdalErrors quiet; // the georeference's reasons are given in ZEFRO's words
+    const Outcome<AuxXmlPlace> notes = auxXmlPlace(localPath);
+    if (!notes.ok())
+        return notes.error();
+    Outcome<Placement> placed = placement(localPath, dataset.get(), size, notes.value());
     if (!placed.ok())
         return placed.error();
     std::optional<Georeference> &georeference = placed.value().georeference;
-    const SheetResolution stated = statedResolution(dataset.get());
+    const SheetResolution stated = notes.value().resolution.value_or(statedResolution(dataset.get()));
     const MapUnits units
         = georeference ? georeferencedUnits(*georeference, size, stated) : MapUnits::fromResolution(stated);
 
     std::shared_ptr<const MapSource> source;
     if (readByRegions(dataset.get())) {
-        source = std::make_shared<GdalMapSource>(std::move(dataset), layout, units);
+        if (qint64(size.width()) * size.height() <= kReadWholeAtOpeningPixels) {
+            if (const Status whole = readsWhole(localPath, dataset.get()); !whole.ok())
+                return whole.error();
+        }
+        source = std::make_shared<GdalMapSource>(std::move(dataset), layout, units, localPath);
     } else {
         // Gray levels and palettes are read as 8-bit pixels first, then made 32-bit.
         const bool eightBit = layout == BandLayout::Gray || layout == BandLayout::Palette;
         if (!fitsInOnePicture(size) || (eightBit && qint64(size.width()) * size.height() * 5 > kOnePictureBytes))
             return unreadable(localPath, QStringLiteral("immagine troppo grande"));
-        const StrictJpeg strict;
-        QImage image = readGdalRegion(dataset.get(), layout, QRect(QPoint(0, 0), size));
+        // libjpeg only warns at a file cut short, and shows the missing rows grey: such a file is
+        // refused instead, as a BMP cut short is.
+        const GdalOption strictJpeg("GDAL_ERROR_ON_LIBJPEG_WARNING", "TRUE");
+        const GdalErrors reading;
+        QString problem;
+        QImage image = readGdalRegion(dataset.get(), layout, QRect(QPoint(0, 0), size), reading, &problem);
         if (image.isNull())
-            return unreadable(localPath, QStringLiteral("dati dell'immagine non validi o incompleti"));
+            return unreadable(localPath, problem);
         source = std::make_shared<DecodedMapSource>(MapBitmap{std::move(image), units});
     }
     return OpenedMap{std::move(source), std::move(georeference), std::move(placed.value().notice)};
@@ -279,13 +346,26 @@ Outcome<OpenedMap> openMap(const QString &localPath)
 std::optional<Georeference> peekGeoreference(const QString &localPath)
 {
     GdalDataset dataset;
-    if (!isBitmap(localPath)) {
-        Outcome<CheckedRaster> checked = checkedRaster(localPath); // no pixels read: the blocks are only counted
+    QSize size;
+    if (isBitmap(localPath)) {
+        if (!SystemFile::checkRegular(localPath).ok())
+            return std::nullopt; // a FIFO would block the header's read
+        size = QImageReader(localPath).size();
+    } else {
+        // No pixels read: the blocks are only counted, and that work is bounded by the file's size.
+        Outcome<CheckedRaster> checked = checkedRaster(localPath);
         if (!checked.ok())
             return std::nullopt;
         dataset = std::move(checked.value().dataset);
+        size = checked.value().size;
     }
-    const Outcome<Placement> placed = placement(localPath, dataset.get());
+    if (!size.isValid())
+        return std::nullopt;
+    const GdalErrors quiet;
+    const Outcome<AuxXmlPlace> notes = dataset ? auxXmlPlace(localPath) : Outcome<AuxXmlPlace>(AuxXmlPlace{});
+    if (!notes.ok())
+        return std::nullopt;
+    const Outcome<Placement> placed = placement(localPath, dataset.get(), size, notes.value());
     return placed.ok() ? placed.value().georeference : std::nullopt;
 }
 

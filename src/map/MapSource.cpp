@@ -6,7 +6,7 @@ DecodedMapSource::DecodedMapSource(MapBitmap bitmap)
     : m_bitmap(std::move(bitmap))
 { }
 
-QImage DecodedMapSource::region(const QRect &region) const
+Outcome<QImage> DecodedMapSource::region(const QRect &region) const
 {
     // A copy of the region only: the drawings go on it, never on the sheet. The whole sheet is
     // handed out shared: drawing on it copies it first, unless this source is gone by then, and

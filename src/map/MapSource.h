@@ -2,6 +2,7 @@
 
 #include "map/MapFiles.h"
 #include "map/MapUnits.h"
+#include "platform/Error.h"
 
 #include <QImage>
 #include <QRect>
@@ -19,8 +20,10 @@ public:
 
     [[nodiscard]] virtual QSize size() const = 0;
     [[nodiscard]] virtual const MapUnits &units() const = 0;
-    // The pixels of `region` (clipped to the sheet), in a format a QPainter draws on.
-    [[nodiscard]] virtual QImage region(const QRect &region) const = 0;
+    // The pixels of `region` (clipped to the sheet; a null image when nothing of it is on the sheet),
+    // in a format a QPainter draws on. MapUnreadable, naming the map file, when the file cannot give
+    // them: a sheet read from its file as it is shown may turn out damaged where it was never read.
+    [[nodiscard]] virtual Outcome<QImage> region(const QRect &region) const = 0;
 
     [[nodiscard]] QRect rect() const { return QRect(QPoint(0, 0), size()); }
 };
@@ -33,7 +36,7 @@ public:
 
     [[nodiscard]] QSize size() const override { return m_bitmap.image.size(); }
     [[nodiscard]] const MapUnits &units() const override { return m_bitmap.units; }
-    [[nodiscard]] QImage region(const QRect &region) const override;
+    [[nodiscard]] Outcome<QImage> region(const QRect &region) const override;
 
 private:
     MapBitmap m_bitmap;

@@ -38,6 +38,20 @@ MapUnits::MapUnits(double pixelsPerMetreX, double pixelsPerMetreY)
     , m_pixelsPerUnitY(pixelsPerMetreY / 100.0)
 { }
 
+SheetResolution resolutionFromTiffTags(const QByteArray &x, const QByteArray &y, const QByteArray &unit)
+{
+    const int unitCode = unit.split(' ').value(0).toInt(); // "2 (pixels/inch)"
+    const auto perMetre = [unitCode](const QByteArray &value) {
+        const double stated = value.trimmed().toDouble(); // C locale: a decimal point, never a comma
+        switch (unitCode) {
+        case 2: return stated / 0.0254; // per inch
+        case 3: return stated * 100.0; // per centimetre
+        default: return 0.0; // no unit: an aspect ratio, not a resolution
+        }
+    };
+    return {perMetre(x), perMetre(y)};
+}
+
 MapUnits MapUnits::fromResolution(const SheetResolution &stated)
 {
     const bool xOk = plausible(stated.pixelsPerMetreX);

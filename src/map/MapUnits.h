@@ -20,6 +20,11 @@ struct SheetResolution
 // information header; the fields may be 0 (not stated).
 [[nodiscard]] std::optional<SheetResolution> bmpHeaderResolution(const QByteArray &fileStart);
 
+// The resolution TIFF tags state, from their texts as GDAL gives them (also for PNG and JPEG):
+// XRESOLUTION, YRESOLUTION and RESOLUTIONUNIT ("2 (pixels/inch)", "3 (pixels/cm)"; a ratio without a
+// unit states none). 0 where nothing is stated. Read alike whatever the program's locale.
+[[nodiscard]] SheetResolution resolutionFromTiffTags(const QByteArray &x, const QByteArray &y, const QByteArray &unit);
+
 // Screens and scanners work between these; a header outside them is taken as not stated.
 inline constexpr double kMinPixelsPerMetre = 1000.0; // about 25 dpi
 inline constexpr double kMaxPixelsPerMetre = 100000.0; // about 2540 dpi

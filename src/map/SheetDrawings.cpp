@@ -39,12 +39,12 @@ void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
     }
 }
 
-QImage drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region)
+Outcome<QImage> drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region)
 {
     const QRect inside = region.intersected(source.rect());
-    QImage pixels = source.region(inside);
-    if (!pixels.isNull())
-        drawings.paintOver(SheetRegion{pixels, inside.topLeft(), source.size()}, source.units());
+    Outcome<QImage> pixels = source.region(inside);
+    if (pixels.ok() && !pixels.value().isNull())
+        drawings.paintOver(SheetRegion{pixels.value(), inside.topLeft(), source.size()}, source.units());
     return pixels;
 }
 

@@ -52,7 +52,8 @@ private:
     std::vector<std::variant<DrawnAreas, DrawnSegment>> m_drawings;
 };
 
-// A region of a sheet (clipped to it) with the drawings painted over it.
-[[nodiscard]] QImage drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region);
+// A region of a sheet (clipped to it) with the drawings painted over it; the source's error when its
+// file cannot give the region.
+[[nodiscard]] Outcome<QImage> drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region);
 
 } // namespace map

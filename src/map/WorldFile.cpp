@@ -61,6 +61,11 @@ Outcome<WorldFile> parseWorldFile(const QByteArray &text, const QString &fileNam
         return refused(QStringLiteral("riga 1: la larghezza del pixel è zero"));
     if (world.e == 0.0)
         return refused(QStringLiteral("riga 4: l'altezza del pixel è zero"));
+    // The sheet's corner lies half a pixel from the centre the file gives; numbers near the largest a
+    // computer holds put it beyond any place.
+    if (!std::isfinite(world.c - world.a / 2 - world.b / 2) || !std::isfinite(world.f - world.d / 2 - world.e / 2))
+        return refused(QStringLiteral("righe 1-6: i numeri sono troppo grandi, l'angolo della mappa non è un punto "
+                                      "finito"));
     return world;
 }
 

@@ -23,8 +23,9 @@ struct WorldFile
 };
 
 // Reads a world file's text: six finite numbers, one per line (blanks around them and blank lines at
-// the end allowed), a non-zero pixel width and height. MapGeoreferenceInvalid naming `fileName`
-// with what is wrong (the line and what it holds) otherwise.
+// the end allowed), a non-zero pixel width and height, and a top-left corner (half a pixel from the
+// centre given) that is a finite place. MapGeoreferenceInvalid naming `fileName` with what is wrong
+// (the line and what it holds) otherwise.
 [[nodiscard]] Outcome<WorldFile> parseWorldFile(const QByteArray &text, const QString &fileName);
 
 // The first file beside a raster with its base name and one of these extensions (in their order, in

@@ -102,9 +102,9 @@ QString worldfileInput(const QByteArray &bytes)
             ? QString()
             : QStringLiteral("refused without naming the file and what is wrong");
     const map::WorldFile &w = read.value();
-    for (const double term : {w.a, w.d, w.b, w.e, w.c, w.f})
+    for (const double term : {w.a, w.d, w.b, w.e, w.c, w.f, w.c - w.a / 2 - w.b / 2, w.f - w.d / 2 - w.e / 2})
         if (!std::isfinite(term))
-            return QStringLiteral("a term that is not finite");
+            return QStringLiteral("a term or the sheet's corner that is not finite");
     return w.a != 0.0 && w.e != 0.0 ? QString() : QStringLiteral("a pixel without size");
 }
 

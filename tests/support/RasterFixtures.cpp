@@ -1,0 +1,60 @@
+#include "support/RasterFixtures.h"
+
+#include <cpl_string.h>
+#include <gdal.h>
+#include <ogr_srs_api.h>
+
+#include <QFile>
+
+#include <memory>
+
+namespace {
+
+struct Close
+{
+    void operator()(GDALDatasetH dataset) const { GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<std::remove_pointer_t<GDALDatasetH>, Close>;
+
+Dataset createGray(const QString &path, QSize size, const std::array<double, 6> &terms)
+{
+    GDALAllRegister();
+    CPLStringList options;
+    options.SetNameValue("TILED", "YES");
+    options.SetNameValue("COMPRESS", "DEFLATE");
+    Dataset dataset(GDALCreate(GDALGetDriverByName("GTiff"), QFile::encodeName(path).constData(), size.width(),
+                               size.height(), 1, GDT_Byte, options.List()));
+    std::array<double, 6> written = terms;
+    const OGRSpatialReferenceH utm32 = OSRNewSpatialReference(nullptr);
+    const bool made = dataset && OSRImportFromEPSG(utm32, 32632) == OGRERR_NONE
+        && GDALSetSpatialRef(dataset.get(), utm32) == CE_None
+        && GDALSetGeoTransform(dataset.get(), written.data()) == CE_None
+        && GDALFillRaster(GDALGetRasterBand(dataset.get(), 1), 90, 0) == CE_None;
+    OSRRelease(utm32);
+    return made ? std::move(dataset) : nullptr;
+}
+
+} // namespace
+
+bool writeGeoTiffWithDamagedTile(const QString &path, QSize size, QPoint tile)
+{
+    if (!createGray(path, size, {480000, 1, 0, 5030000, 0, -1}))
+        return false;
+    qint64 offset = 0;
+    {
+        const Dataset dataset(GDALOpen(QFile::encodeName(path).constData(), GA_ReadOnly));
+        const QByteArray key = QStringLiteral("BLOCK_OFFSET_%1_%2").arg(tile.x()).arg(tile.y()).toLatin1();
+        const char *const at
+            = dataset ? GDALGetMetadataItem(GDALGetRasterBand(dataset.get(), 1), key, "TIFF") : nullptr;
+        offset = at ? QByteArray(at).toLongLong() : 0;
+    }
+    // Bytes no deflate stream starts with.
+    QFile file(path);
+    return offset > 0 && file.open(QIODevice::ReadWrite) && file.seek(offset)
+        && file.write(QByteArray(16, '\xFF')) == 16;
+}
+
+bool writeGeoTiffPlacedBy(const QString &path, const std::array<double, 6> &terms)
+{
+    return createGray(path, QSize(300, 200), terms) != nullptr;
+}
