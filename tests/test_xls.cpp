@@ -184,6 +184,12 @@ private slots:
         QTest::newRow("allocation list missing") << values(0x2C, 110, 4) + QByteArray(120 * 512, '\0')
                                                  << "damaged: elenco della tabella di allocazione interrotto";
         QTest::newRow("sector size 1024") << values(0x1E, 10, 2) << "damaged: dimensione dei settori non valida";
+        QTest::newRow("big-endian byte-order mark") << values(0x1C, 0xFEFF, 2) << "damaged: ordine dei byte non valido";
+        QTest::newRow("directory in the allocation table's sector")
+            << values(0x30, 8, 4) << "damaged: catena di settori su un settore già usato";
+        QTest::newRow("allocation table listing its sector twice")
+            << values(0x2C, 2, 4).replace(0x50, 4, le(8, 4))
+            << "damaged: settore della tabella di allocazione usato due volte";
     }
     void opening()
     {
