@@ -230,6 +230,9 @@ private slots:
         row("empty text", formula(marker(3)), "text ''");
         row("constant error", cell(0x0205, "\x07\x01"), "empty");
         row("constant boolean", cell(0x0205, QByteArray("\x01\x00", 2)), "number 1");
+        row("constant boolean with Calc's extra byte", cell(0x0205, QByteArray("\x01\x00\x00", 3)), "number 1");
+        row("constant boolean of ten bytes", cell(0x0205, QByteArray("\x01\x00\x00\x00", 4)),
+            "damaged: cella di lunghezza errata");
         row("unknown marker", formula(marker(9)), "damaged: risultato di formula sconosciuto");
         row("not a number", formula(number(std::nan(""))), "damaged: numero non valido");
         row("formula record too short", cell(0x0006, number(5)), "damaged: formula di lunghezza errata");

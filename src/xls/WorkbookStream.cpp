@@ -350,7 +350,10 @@ private:
             if (data.size() < 8 || data.size() % 2 != 0 || !span(data, (data.size() - 6) / 2))
                 return failed("cella di lunghezza errata");
             return true;
-        case kBoolErr: return sized(8) && boolErr(data);
+        case kBoolErr: // some versions of Calc add a byte, which means nothing
+            if (data.size() != 8 && data.size() != 9)
+                return failed("cella di lunghezza errata");
+            return boolErr(data);
         case kLabelSst:
             if (!sized(10))
                 return false;
