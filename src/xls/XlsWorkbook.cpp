@@ -83,6 +83,8 @@ Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString 
     case WorkbookContents::Failure::None: break;
     case WorkbookContents::Failure::Encrypted: return fileError(Kind::EncryptedWorkbook, systemName, contents.problem);
     case WorkbookContents::Failure::Damaged: return fileError(Kind::DamagedWorkbook, systemName, contents.problem);
+    case WorkbookContents::Failure::Unsupported:
+        return fileError(Kind::UnsupportedWorkbook, systemName, contents.problem);
     }
     return WorkbookHandle(std::make_shared<const XlsWorkbook>(systemName, std::move(contents)));
 }

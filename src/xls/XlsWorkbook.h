@@ -25,5 +25,6 @@ private:
 // Opens the .xls file at a local path; errors name the workbook as systemName (the path the
 // system uses, such as "c:\...\111.xls"), which also becomes the workbook's name(). The file is
 // read once. Not a compound file, or one without a workbook stream: NotAWorkbook; a password:
-// EncryptedWorkbook; anything inconsistent in the container or the records: DamagedWorkbook.
+// EncryptedWorkbook; texts in a code page not read: UnsupportedWorkbook; anything inconsistent in the
+// container or the records: DamagedWorkbook.
 [[nodiscard]] Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString &systemName);
