@@ -17,7 +17,6 @@
 #include "estimate/Report.h"
 #include "platform/Configuration.h"
 #include "platform/Platform.h"
-#include "xls/XlsWorkbookOpener.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -73,8 +72,7 @@ bool titleFits(const QFont &font, const QString &text, const QSize &area)
 MainWindow::MainWindow(Platform &platform, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
-    , m_workbooks(
-          std::make_unique<SealedWorkbookOpener>(std::make_unique<XlsWorkbookOpener>(platform.drives), platform.drives))
+    , m_workbooks(std::make_unique<SealedWorkbookOpener>(platform.drives))
     , m_chain(std::make_unique<EstimateChain>(*m_workbooks))
 {
     setObjectName(QStringLiteral("Form1_ms"));
