@@ -1,3 +1,4 @@
+#include "catalogue/DataFolderSeal.h"
 #include "catalogue/SealedWorkbookOpener.h"
 #include "support/EstimateWorkbooks.h"
 #include "support/TestDrive.h"
@@ -11,12 +12,15 @@ class CatalogueTest : public QObject
 private slots:
     // The bundled data ship sealed. A workbook is judged by the very bytes that are parsed: one edited
     // in place, its size and modification time kept, is refused when it is opened, and from then on
-    // every workbook of the folder is. Without the seal nothing is checked.
+    // every workbook of the folder is. Without the seal nothing is checked, and the windows say so.
     void sealedWorkbooks()
     {
         const TestDrive drive;
         const DrivePaths drives(drive.root());
         const QString table = kDataFolder + "513.xls";
+        QCOMPARE(dataFolderSealLine(dataFolderSeal(drives)),
+                 "Tabelle di dati sigillate il " + dataFolderSeal(drives).value()->sealedAt.toString("dd/MM/yyyy HH:mm")
+                     + " (36 tabelle)");
         const SealedWorkbookOpener opener(drives);
         QVERIFY(opener.open(table).ok() && opener.open(kDataFolder + "111.xls").ok());
 
@@ -37,6 +41,8 @@ private slots:
 
         QVERIFY(QFile::remove(drives.toLocal(kDataFolder + "sigillo.txt")));
         QVERIFY(SealedWorkbookOpener(drives).open(table).ok());
+        QCOMPARE(dataFolderSealLine(dataFolderSeal(drives)),
+                 "Tabelle di dati non sigillate: nessun controllo che siano quelle approvate");
     }
 
     void substances()
