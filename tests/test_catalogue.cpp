@@ -1,4 +1,7 @@
+#include "catalogue/DataFolderSeal.h"
+#include "catalogue/SealedWorkbookOpener.h"
 #include "support/EstimateWorkbooks.h"
+#include "support/TestDrive.h"
 
 #include <QtTest>
 
@@ -7,6 +10,41 @@ class CatalogueTest : public QObject
     Q_OBJECT
 
 private slots:
+    // The bundled data ship sealed. A workbook is judged by the very bytes that are parsed: one edited
+    // in place, its size and modification time kept, is refused when it is opened, and from then on
+    // every workbook of the folder is. Without the seal nothing is checked, and the windows say so.
+    void sealedWorkbooks()
+    {
+        const TestDrive drive;
+        const DrivePaths drives(drive.root());
+        const QString table = kDataFolder + "513.xls";
+        QCOMPARE(dataFolderSealLine(dataFolderSeal(drives)),
+                 "Tabelle di dati sigillate il " + dataFolderSeal(drives).value()->sealedAt.toString("dd/MM/yyyy HH:mm")
+                     + " (36 tabelle)");
+        const SealedWorkbookOpener opener(drives);
+        QVERIFY(opener.open(table).ok() && opener.open(kDataFolder + "111.xls").ok());
+
+        QByteArray bytes = drive.readFile(table);
+        QVERIFY(bytes.contains("questo file")); // a note any reader takes as it is
+        bytes.replace("questo file", "questo filo");
+        const QDateTime modified = QFileInfo(drive.local(table)).lastModified();
+        drive.writeFile(table, bytes);
+        QFile file(drive.local(table));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime));
+        file.close();
+        for (const QString &opened : {table, kDataFolder + "111.xls"}) {
+            const Outcome<WorkbookHandle> refused = opener.open(opened);
+            QVERIFY(!refused.ok());
+            QCOMPARE(QStringList({refused.error().file, refused.error().detail}),
+                     QStringList({table, "modificato dopo il sigillo"}));
+        }
+
+        QVERIFY(QFile::remove(drives.toLocal(kDataFolder + "sigillo.txt")));
+        QVERIFY(SealedWorkbookOpener(drives).open(table).ok());
+        QCOMPARE(dataFolderSealLine(dataFolderSeal(drives)),
+                 "Tabelle di dati non sigillate: nessun controllo che siano quelle approvate");
+    }
+
     void substances()
     {
         const auto &rows = Catalogue::substances();

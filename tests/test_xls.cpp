@@ -1,5 +1,6 @@
-// The .xls reader on the workbooks of tools/fixtures (xlwt; LibreOffice Calc with formulas), damaged
-// containers, and workbook streams built record by record here.
+// The .xls reader on the workbooks of tools/fixtures (xlwt; LibreOffice Calc with formulas; Gnumeric
+// with a chart sheet, in Excel 97 and in Excel 95 form), damaged containers, and workbook streams built
+// record by record here.
 #include "xls/CellAddress.h"
 #include "xls/WorkbookStream.h"
 #include "xls/XlsWorkbookOpener.h"
@@ -95,6 +96,19 @@ QByteArray workbookStream(const QByteArray &body, const QByteArray &globals = {}
         + bof(0x0010, version) + (bounds.isEmpty() ? dimension(10, 5, version) : bounds) + body + kEof;
 }
 
+// A chart sheet (its substream given) first in the sheet list, then a worksheet of workbookStream()'s kind.
+QByteArray chartThenWorksheet(const QByteArray &chart, const QByteArray &body)
+{
+    const QByteArray head = bof(0x0005) + rec(0x00E0, QByteArray(20, '\0')).repeated(16);
+    const QByteArray name = QByteArray(1, '\0') + "Foglio";
+    const auto entry = [&](qsizetype offset, int type) {
+        return rec(0x0085, le(quint64(offset), 4) + le(0, 1) + le(type, 1) + le(6, 1) + name);
+    };
+    const qsizetype first = head.size() + 2 * (4 + 7 + name.size()) + kEof.size();
+    return head + entry(first, 2) + entry(first + chart.size(), 0) + kEof + chart + bof(0x0010) + dimension(10, 5)
+        + body + kEof;
+}
+
 // values.xls changed at a byte offset. It has 512-byte sectors, the allocation table in sector 8, the
 // directory in sector 9, and the workbook stream in one piece after the header: its first
 // INTERFACEHDR record at 0x214.
@@ -126,12 +140,27 @@ private slots:
         row("#DIV/0!", "values.xls 1 D3", "empty");
         row("beyond the format", "values.xls 1 XFD1048576", "empty");
         row("last sheet, empty", "values.xls 4 A1", "empty");
-        row("sheet 0", "values.xls 0 A1", "error: Il foglio di lavoro richiesto non esiste");
-        row("sheet beyond the count", "values.xls 5 A1", "error: Il foglio di lavoro richiesto non esiste");
+        row("sheet 0", "values.xls 0 A1", "error: Il foglio di lavoro richiesto non esiste (la cartella ha 4 fogli)");
+        row("sheet beyond the count", "values.xls 5 A1",
+            "error: Il foglio di lavoro richiesto non esiste (la cartella ha 4 fogli)");
         row("bad address", "values.xls 2 a1", "error: Indirizzo di cella non valido");
         row("=A1*2", "formulas.xls 1 B1", "number 42");
         row("empty cell among formulas", "formulas.xls 1 C7", "empty");
         row("second sheet", "formulas.xls 2 C3", QStringLiteral("text 'CLORO ÀÈ'"));
+        // A chart sheet first in the sheet list: worksheets are numbered without it.
+        for (const char *book : {"chart-sheet.xls", "excel95-utf16.xls"}) {
+            const auto bookRow = [&](const char *name, const char *at, const QString &value) {
+                QTest::addRow("%s, %s", book, name) << QString::fromUtf8(book) + ' ' + at << value;
+            };
+            bookRow("first worksheet after a chart", "1 C3", "number 75");
+            bookRow("non-ASCII text", "1 A1", QStringLiteral("text 'Città è più già'"));
+            bookRow("ASCII text", "1 A2", "text 'Ammoniaca anidra'");
+            bookRow("text starting with the euro sign", "1 A3", QStringLiteral("text '€ oltre 10000 m'"));
+            bookRow("number in a format with the euro sign", "1 B1", "number 3.5");
+            bookRow("second worksheet", "2 B2", "number 20");
+            bookRow("the chart is not a worksheet", "3 A1",
+                    "error: Il foglio di lavoro richiesto non esiste (la cartella ha 2 fogli)");
+        }
     }
     void cells()
     {
@@ -141,7 +170,9 @@ private slots:
         const auto book
             = openXlsWorkbook(QStringLiteral(ZEFRO_TEST_DATA "/workbooks/") + where[0], "c:\\d\\" + where[0]);
         const Outcome<CellValue> read = book.value()->readCell(where[1].toInt(), where[2]);
-        QCOMPARE(read.ok() ? shown(read.value()) : "error: " + read.error().message().section(':', 0, 0), value);
+        const QString detail = read.ok() || read.error().detail.isEmpty() ? "" : " (" + read.error().detail + ')';
+        QCOMPARE(read.ok() ? shown(read.value()) : "error: " + read.error().message().section(':', 0, 0) + detail,
+                 value);
         if (!read.ok()) // naming where
             QCOMPARE(read.error().file + ' ' + QString::number(read.error().sheet) + ' ' + read.error().cell,
                      "c:\\d\\" + cell);
@@ -184,6 +215,12 @@ private slots:
         QTest::newRow("allocation list missing") << values(0x2C, 110, 4) + QByteArray(120 * 512, '\0')
                                                  << "damaged: elenco della tabella di allocazione interrotto";
         QTest::newRow("sector size 1024") << values(0x1E, 10, 2) << "damaged: dimensione dei settori non valida";
+        QTest::newRow("big-endian byte-order mark") << values(0x1C, 0xFEFF, 2) << "damaged: ordine dei byte non valido";
+        QTest::newRow("directory in the allocation table's sector")
+            << values(0x30, 8, 4) << "damaged: catena di settori su un settore già usato";
+        QTest::newRow("allocation table listing its sector twice")
+            << values(0x2C, 2, 4).replace(0x50, 4, le(8, 4))
+            << "damaged: settore della tabella di allocazione usato due volte";
     }
     void opening()
     {
@@ -224,6 +261,9 @@ private slots:
         row("empty text", formula(marker(3)), "text ''");
         row("constant error", cell(0x0205, "\x07\x01"), "empty");
         row("constant boolean", cell(0x0205, QByteArray("\x01\x00", 2)), "number 1");
+        row("constant boolean with Calc's extra byte", cell(0x0205, QByteArray("\x01\x00\x00", 3)), "number 1");
+        row("constant boolean of ten bytes", cell(0x0205, QByteArray("\x01\x00\x00\x00", 4)),
+            "damaged: cella di lunghezza errata");
         row("unknown marker", formula(marker(9)), "damaged: risultato di formula sconosciuto");
         row("not a number", formula(number(std::nan(""))), "damaged: numero non valido");
         row("formula record too short", cell(0x0006, number(5)), "damaged: formula di lunghezza errata");
@@ -266,9 +306,37 @@ private slots:
                    "damaged: tabella dei testi più lunga dei suoi testi");
         globalsRow("password", rec(0x002F, QByteArray(54, '\x11')) + rec(0, {}), formula(number(1)),
                    "encrypted: cartella protetta da password");
-        QTest::newRow("Excel 95 text cell, Windows code page")
-            << workbookStream(cell(0x0204, le(3, 2) + "\x80\xA0\x41"), {}, 0x0500, dimension(10, 5, 0x0500)) << "B3"
-            << QStringLiteral("text '€\u00A0A'");
+        // Excel 95 text cells in the code page the workbook names (none: Windows-1252).
+        const auto excel95
+            = [&](const char *name, const QByteArray &globals, const QByteArray &label, const QString &found) {
+                  QTest::newRow(name) << workbookStream(cell(0x0204, le(label.size(), 2) + label), globals, 0x0500,
+                                                        dimension(10, 5, 0x0500))
+                                      << "B3" << found;
+              };
+        const auto codePage = [](int number) { return rec(0x0042, le(number, 2)); };
+        excel95("Excel 95 text, no code page", {}, "\x80\xA0\x41", QStringLiteral("text '€\u00A0A'"));
+        excel95("Excel 95 text, Windows-1250", codePage(1250), "\x8A\xE8", QStringLiteral("text 'Šč'"));
+        excel95("Excel 95 text, 1200: not plain ASCII, UTF-16", codePage(1200), QByteArray("C\0\xE0\0", 4),
+                QStringLiteral("text 'Cà'"));
+        excel95("Excel 95 text, 1200: plain ASCII, one byte", codePage(1200), "Cl2", "text 'Cl2'");
+        excel95("Excel 95 text, 1200: an odd byte", codePage(1200), QByteArray("C\xE0\0", 3),
+                "damaged: testo di una cella non valido");
+        excel95("Excel 95 text, byte not in the code page", codePage(1253), "\xD2",
+                "damaged: testo di una cella non valido");
+        excel95("Excel 95 text, Shift-JIS", codePage(932), "A",
+                "unsupported: codifica dei testi non gestita: code page 932");
+        excel95("Excel 95 code page record of 3 bytes", rec(0x0042, le(1252, 3)), "A",
+                "damaged: codifica dei testi non valida");
+        // A chart sheet holds no cells and takes no worksheet number; Gnumeric opens it with two BOFs.
+        const QByteArray chartBody = bof(0x0020) + rec(0x1002, QByteArray(16, '\0'));
+        QTest::newRow("a chart sheet, then the worksheet")
+            << chartThenWorksheet(chartBody + kEof, formula(number(1.5))) << "B3"
+            << "number 1.5";
+        QTest::newRow("a chart sheet of Gnumeric's")
+            << chartThenWorksheet(bof(0x0020) + chartBody + kEof, formula(number(1.5))) << "B3"
+            << "number 1.5";
+        QTest::newRow("a chart sheet without its EOF") << chartThenWorksheet(chartBody, formula(number(1.5))) << "B3"
+                                                       << "damaged: manca la fine di un foglio";
         QTest::newRow("a cell at IV65536 in the largest bounds")
             << workbookStream(cell(0x0203, number(7), 65535, 255), {}, 0x0600, dimension(65536, 256)) << "IV65536"
             << "number 7";
@@ -292,7 +360,7 @@ private slots:
         QVERIFY(contents.cells.size() <= 2); // only the cells present, never a grid of the bounds
         const CellPosition at = parseCellAddress(address).value();
         const CellValue *value = contents.find(0, at.row, at.column);
-        const QStringList failures{"", "encrypted", "damaged"};
+        const QStringList failures{"", "encrypted", "damaged", "unsupported"};
         const QString failure = failures.value(int(contents.failure)) + ": " + contents.problem;
         QCOMPARE(contents.failure != WorkbookContents::Failure::None ? failure
                      : value                                         ? shown(*value)

@@ -10,6 +10,8 @@
 #include "app/SysInfo.h"
 #include "app/TutorialWindow.h"
 #include "app/WindowCapture.h"
+#include "catalogue/DataFolderSeal.h"
+#include "catalogue/HazardClass.h"
 #include "estimate/EstimateChain.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
@@ -593,6 +595,20 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull() && run.act({"Command4"}) && run.window->findChildren<CreditsBox *>().size() == 1);
         QVERIFY(run.window->findChild<CreditsBox *>()->isVisible());
+    }
+
+    // Tables without a seal: the main window says so until they are sealed (looked at again at Reset);
+    // the credits box says how they stand.
+    void dataSeal()
+    {
+        MainWindowDriver run(kTiny);
+        const QLabel *status = run.get<QLabel>("DataSealStatus");
+        const QString unsealed = dataFolderSealLine(std::optional<DataSeal::Seal>());
+        QVERIFY(status->isVisible() && status->text() == unsealed && run.act({"Command4"}));
+        QCOMPARE(run.window->findChild<CreditsBox *>()->findChild<QLabel *>("lblDataSeal")->text(), unsealed);
+        const QDateTime when(QDate(2026, 12, 7), QTime(10, 15));
+        QVERIFY(DataSeal::sealFolder(run.drive().local(kDataFolder), when).ok() && run.act({"Command5"}));
+        QVERIFY(!status->isVisible());
     }
 
     // "System Info...": the program the registry names, else MSINFO32.EXE in its tools folder, else

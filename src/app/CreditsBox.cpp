@@ -1,5 +1,6 @@
 #include "app/CreditsBox.h"
 
+#include "catalogue/DataFolderSeal.h"
 #include "platform/Platform.h"
 
 #include <QFrame>
@@ -68,6 +69,13 @@ CreditsBox::CreditsBox(Platform &platform, SysInfoEnvironment sysInfo, QWidget *
     addLabel(this, "lblDisclaimer",
              QStringLiteral("Avviso: uso riservato alla Pubblica Amministrazione.") + QString(6, QLatin1Char(' ')),
              {16, 206, 250, 30});
+
+    auto *sealLine = new QFrame(this);
+    sealLine->setFrameShape(QFrame::HLine);
+    sealLine->setFrameShadow(QFrame::Sunken);
+    sealLine->setGeometry(8, kClientHeight - kSealLineHeight - 2, kClientWidth - 16, 4);
+    addLabel(this, "lblDataSeal", dataFolderSealLine(dataFolderSeal(platform.drives)),
+             {16, kClientHeight - kSealLineHeight + 3, kClientWidth - 32, kSealLineHeight - 5});
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));

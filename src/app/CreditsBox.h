@@ -6,9 +6,9 @@
 
 struct Platform;
 
-// The credits box `frmAbout`: title, version, description and the issuing organisation, and a
-// button that starts the system-information program. Created at each "&Credits" and destroyed by
-// "OK" (it deletes itself on close).
+// The credits box `frmAbout`: title, version, description and the issuing organisation, a button
+// that starts the system-information program, and below them a line on the data tables' seal (sealed
+// when, or not sealed). Created at each "&Credits" and destroyed by "OK" (it deletes itself on close).
 class CreditsBox final : public QWidget
 {
     Q_OBJECT
@@ -17,9 +17,10 @@ public:
     explicit CreditsBox(Platform &platform, SysInfoEnvironment sysInfo = systemSysInfoEnvironment(),
                         QWidget *parent = nullptr);
 
-    // Client area 5715 x 3585 twips.
+    // Client area 5715 x 3585 twips, and the two lines on the seal below.
     static constexpr int kClientWidth = 5715 / 15;
-    static constexpr int kClientHeight = 3585 / 15;
+    static constexpr int kSealLineHeight = 38;
+    static constexpr int kClientHeight = 3585 / 15 + kSealLineHeight;
 
     [[nodiscard]] static QPixmap iconBitmap();
 

@@ -11,13 +11,13 @@
 #include "app/Twips.h"
 #include "app/TutorialWindow.h"
 #include "app/WrappingButton.h"
+#include "catalogue/DataFolderSeal.h"
 #include "catalogue/HazardClass.h"
 #include "catalogue/SealedWorkbookOpener.h"
 #include "estimate/EstimateChain.h"
 #include "estimate/Report.h"
 #include "platform/Configuration.h"
 #include "platform/Platform.h"
-#include "xls/XlsWorkbookOpener.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -73,8 +73,7 @@ bool titleFits(const QFont &font, const QString &text, const QSize &area)
 MainWindow::MainWindow(Platform &platform, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
-    , m_workbooks(
-          std::make_unique<SealedWorkbookOpener>(std::make_unique<XlsWorkbookOpener>(platform.drives), platform.drives))
+    , m_workbooks(std::make_unique<SealedWorkbookOpener>(platform.drives))
     , m_chain(std::make_unique<EstimateChain>(*m_workbooks))
 {
     setObjectName(QStringLiteral("Form1_ms"));
@@ -193,6 +192,15 @@ void MainWindow::buildControls()
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
 
+    m_dataSealStatus = new QLabel(m_frame);
+    m_dataSealStatus->setObjectName(QStringLiteral("DataSealStatus"));
+    m_dataSealStatus->setTextFormat(Qt::PlainText);
+    m_dataSealStatus->setWordWrap(true);
+    m_dataSealStatus->setAlignment(Qt::AlignCenter);
+    m_dataSealStatus->setStyleSheet(QStringLiteral("color: #a00000"));
+    m_dataSealStatus->setGeometry(twipsRect(2400, 3840, 4200, 435));
+    m_dataSealStatus->hide();
+
     m_title = new QLabel(m_frame);
     m_title->setObjectName(QStringLiteral("Label1"));
     m_title->setTextFormat(Qt::PlainText);
@@ -249,6 +257,11 @@ void MainWindow::Form_Load()
 {
     if (!LoadConfiguration())
         return; // the program is ending
+
+    // Tables without a seal are checked against nothing; the analyst is told, from start to Reset.
+    const Outcome<std::optional<DataSeal::Seal>> seal = dataFolderSeal(m_platform.drives);
+    m_dataSealStatus->setText(dataFolderSealLine(seal));
+    m_dataSealStatus->setVisible(!seal.ok() || !seal.value());
 
     m_chain = std::make_unique<EstimateChain>(*m_workbooks);
     m_classFromQuickPick = false;

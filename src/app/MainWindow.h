@@ -135,6 +135,7 @@ private:
     WrappingButton *m_command7 = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_title = nullptr;
+    QLabel *m_dataSealStatus = nullptr; // shown while the data tables are not sealed
     QLabel *m_picture1 = nullptr;
     QLabel *m_picture2 = nullptr;
 };

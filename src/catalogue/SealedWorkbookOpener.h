@@ -6,18 +6,19 @@
 
 #include <memory>
 
-// Opens workbooks through another opener, after checking the folder of each against its seal (see
-// DataSeal): in a sealed folder, a workbook changed, missing or added since the seal stops every
-// open with DataNotAsSealed naming it. A folder without a seal is not checked. Checks are cached
-// for the opener's life by size and modification time, so a run hashes each workbook once.
+// Opens the data workbooks (.xls files under the drive root) after checking them against the seal
+// of their folder (see DataSeal): in a sealed folder, a workbook changed, missing or added since the
+// seal stops every open with DataNotAsSealed naming it. The folder is checked with the cache of
+// DataSeal::Checker; the workbook asked for is then read once, and those very bytes are compared with
+// its seal entry and parsed, so no edit between the check and the read, nor one that keeps the
+// file's size and modification time, gets past it. A folder without a seal is not checked.
 class SealedWorkbookOpener final : public WorkbookOpener
 {
 public:
-    SealedWorkbookOpener(std::unique_ptr<WorkbookOpener> opener, DrivePaths drives);
+    explicit SealedWorkbookOpener(DrivePaths drives);
     [[nodiscard]] Outcome<WorkbookHandle> open(const QString &systemPath) const override;
 
 private:
-    std::unique_ptr<WorkbookOpener> m_opener;
     DrivePaths m_drives;
     std::unique_ptr<DataSeal::Checker> m_checker; // the cache; opening changes nothing else
 };

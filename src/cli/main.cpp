@@ -223,7 +223,7 @@ int main(int argc, char *argv[])
     const DrivePaths drives(driveRoot(request));
     if (request.dataTask != EstimateRequest::DataTask::None)
         return runDataTask(drives, request.dataTask);
-    const SealedWorkbookOpener opener(std::make_unique<XlsWorkbookOpener>(drives), drives);
+    const SealedWorkbookOpener opener(drives);
     const BatchOutcome outcome = RunBatchEstimate(drives, opener, request);
     if (outcome.failure) {
         return outcome.failure->kind == BatchFailure::Kind::Usage ? usageError(outcome.failure->message)

@@ -134,7 +134,7 @@ Outcome<std::vector<Breach>> checkFolder(const QString &localFolder, const Seal 
     return breaches;
 }
 
-Outcome<std::vector<Breach>> Checker::check(const QString &localFolder)
+Outcome<Checker::Folder *> Checker::folder(const QString &localFolder)
 {
     const QFileInfo sealInfo(sealPath(localFolder));
     Folder &folder = m_folders[localFolder];
@@ -145,6 +145,35 @@ Outcome<std::vector<Breach>> Checker::check(const QString &localFolder)
             return seal.error();
         folder = Folder{sealModified, seal.value(), {}};
     }
+    return &folder;
+}
+
+Outcome<std::vector<Breach>> Checker::checkWorkbook(const QString &localFolder, const QString &fileName,
+                                                    QByteArrayView bytes)
+{
+    const Outcome<Folder *> found = folder(localFolder);
+    if (!found.ok())
+        return found.error();
+    Folder &folder = *found.value();
+    if (!folder.seal)
+        return std::vector<Breach>{};
+    const auto sealed = std::find_if(folder.seal->files.cbegin(), folder.seal->files.cend(),
+                                     [&](const SealedFile &file) { return file.name == fileName; });
+    if (sealed == folder.seal->files.cend())
+        return std::vector<Breach>{{Breach::Kind::Unsealed, fileName}};
+    if (sealed->size == bytes.size()
+        && sealed->sha256 == QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())
+        return std::vector<Breach>{};
+    folder.sound.remove(fileName);
+    return std::vector<Breach>{{Breach::Kind::Changed, fileName}};
+}
+
+Outcome<std::vector<Breach>> Checker::check(const QString &localFolder)
+{
+    const Outcome<Folder *> found = folder(localFolder);
+    if (!found.ok())
+        return found.error();
+    Folder &folder = *found.value();
     if (!folder.seal)
         return std::vector<Breach>{};
 

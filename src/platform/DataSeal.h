@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
 #include <QString>
@@ -56,12 +57,18 @@ struct Breach
 [[nodiscard]] Outcome<std::vector<Breach>> checkFolder(const QString &localFolder, const Seal &seal);
 
 // Checks folders once and then only what changed: a workbook is hashed again only when its size or
-// modification time differs from when it was last found sound.
+// modification time differs from when it was last found sound. That cache cannot see an edit that
+// keeps both, nor one made after the check; checkWorkbook() can, on the bytes about to be read.
 class Checker
 {
 public:
     // The folder's breaches against its seal (none when it has no seal).
     [[nodiscard]] Outcome<std::vector<Breach>> check(const QString &localFolder);
+    // The bytes just read from the workbook fileName of the folder, which are the ones to be parsed,
+    // against its seal entry: changed, or not sealed (none when the folder has no seal). A change
+    // found here also makes the next check() hash that workbook again.
+    [[nodiscard]] Outcome<std::vector<Breach>> checkWorkbook(const QString &localFolder, const QString &fileName,
+                                                             QByteArrayView bytes);
 
 private:
     struct Known
@@ -75,6 +82,9 @@ private:
         std::optional<Seal> seal;
         QHash<QString, Known> sound;
     };
+    // The folder's entry, its seal read again when the seal file changed.
+    Outcome<Folder *> folder(const QString &localFolder);
+
     QHash<QString, Folder> m_folders;
 };
 

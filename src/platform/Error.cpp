@@ -37,6 +37,8 @@ QString Error::message() const
     case K::DamagedWorkbook: return located(QStringLiteral("Il file di dati è danneggiato o incompleto"), *this);
     case K::EncryptedWorkbook:
         return located(QStringLiteral("Il file di dati è una cartella protetta da password"), *this);
+    case K::UnsupportedWorkbook:
+        return located(QStringLiteral("Il file di dati è in una forma che il programma non sa leggere"), *this);
     case K::NoSuchSheet: return located(QStringLiteral("Il foglio di lavoro richiesto non esiste"), *this);
     case K::BadCellAddress: return located(QStringLiteral("Indirizzo di cella non valido"), *this);
     case K::UnreadableCell: return located(QStringLiteral("Impossibile leggere la cella"), *this);

@@ -17,6 +17,7 @@ struct Error
         NotAWorkbook,
         DamagedWorkbook,
         EncryptedWorkbook, // protected by a password: it cannot be read without it
+        UnsupportedWorkbook, // sound, in a form this reader does not take (texts in an unknown code page)
         NoSuchSheet,
         BadCellAddress,
         UnreadableCell,

@@ -4,16 +4,6 @@
 
 namespace {
 
-// Windows-1252, the code page of Excel 95 files written with a Western European Windows.
-QChar windows1252(quint8 byte)
-{
-    static constexpr char16_t high[32]
-        = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-           0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-           0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    return byte >= 0x80 && byte < 0xA0 ? QChar(high[byte - 0x80]) : QChar(byte);
-}
-
 constexpr quint32 kWide = 0x01;
 constexpr quint32 kPhonetic = 0x04;
 constexpr quint32 kRuns = 0x08;
@@ -102,24 +92,26 @@ std::optional<QString> BiffText::unicode(int countBytes, bool withExtras)
     return text;
 }
 
-std::optional<QString> BiffText::codePage(int countBytes)
+std::optional<QString> BiffText::codePage(int countBytes, const CodePage &codePage)
 {
     const std::optional<quint32> count = number(countBytes);
     if (!count)
         return std::nullopt;
-    QString text;
-    for (quint32 i = 0; i < *count; ++i) {
-        const std::optional<quint32> byte = number(1);
-        if (!byte)
+    QByteArray bytes;
+    while (quint32(bytes.size()) < *count) { // the bytes may go on in the next segment
+        if (!available())
             return std::nullopt;
-        text.append(windows1252(quint8(*byte)));
+        const QByteArrayView segment = m_segments[m_segment];
+        const qsizetype take = std::min<qsizetype>(*count - bytes.size(), segment.size() - m_pos);
+        bytes.append(segment.sliced(m_pos, take));
+        m_pos += take;
     }
-    return text;
+    return codePage.decode(bytes);
 }
 
-std::optional<QString> wholeText(QByteArrayView data, bool biff8, int countBytes)
+std::optional<QString> wholeText(QByteArrayView data, const CodePage *byteTexts, int countBytes)
 {
     BiffText reader({data});
-    std::optional<QString> text = biff8 ? reader.unicode(countBytes) : reader.codePage(countBytes);
+    std::optional<QString> text = byteTexts ? reader.codePage(countBytes, *byteTexts) : reader.unicode(countBytes);
     return text && reader.atEnd() ? text : std::nullopt;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "xls/CodePage.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -24,8 +26,8 @@ public:
     // withExtras) formatting-run and phonetic counts; one-byte characters are Latin-1, two-byte
     // ones UTF-16; then the runs and the phonetic block, skipped.
     [[nodiscard]] std::optional<QString> unicode(int countBytes, bool withExtras = false);
-    // BIFF5: character count (countBytes wide), then one-byte characters in Windows-1252.
-    [[nodiscard]] std::optional<QString> codePage(int countBytes);
+    // BIFF5: length in bytes (countBytes wide), then the bytes, in the workbook's code page.
+    [[nodiscard]] std::optional<QString> codePage(int countBytes, const CodePage &codePage);
     // True when every byte of every segment has been read.
     [[nodiscard]] bool atEnd();
 
@@ -37,5 +39,6 @@ private:
     qsizetype m_pos = 0;
 };
 
-// One text of a single record, which must take the whole of it; nullopt otherwise.
-[[nodiscard]] std::optional<QString> wholeText(QByteArrayView data, bool biff8, int countBytes);
+// One text of a single record, which must take the whole of it; nullopt otherwise. byteTexts: the
+// code page of a BIFF5 workbook; nullptr for BIFF8, whose texts are Unicode.
+[[nodiscard]] std::optional<QString> wholeText(QByteArrayView data, const CodePage *byteTexts, int countBytes);

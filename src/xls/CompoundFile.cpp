@@ -53,6 +53,8 @@ private:
     {
         if (m_file.size() < 512)
             return fail("file troncato");
+        if (u16(m_file, 0x1C) != 0xFFFE)
+            return fail("ordine dei byte non valido");
         const int shift = u16(m_file, 0x1E);
         if (shift != 9 && shift != 12)
             return fail("dimensione dei settori non valida");
@@ -96,6 +98,7 @@ private:
     }
 
     // The allocation table: its sectors are listed in the header, then in a chain of list sectors.
+    // Both kinds of sector are taken, so that no chain may pass through them.
     bool readAllocationTable()
     {
         const quint32 fatSectors = u32(m_file, 0x2C);
@@ -103,7 +106,7 @@ private:
             fail("tabella di allocazione più grande del file");
             return false;
         }
-        QList<quint32> sectors;
+        QList<quint32> sectors, listSectors;
         for (int i = 0; i < kHeaderFatEntries && quint32(sectors.size()) < fatSectors; ++i)
             sectors.append(u32(m_file, 0x4C + 4 * i));
         quint32 listSector = u32(m_file, 0x44);
@@ -113,6 +116,7 @@ private:
                 fail("elenco della tabella di allocazione interrotto");
                 return false;
             }
+            listSectors.append(listSector);
             for (qsizetype i = 0; i < perListSector && quint32(sectors.size()) < fatSectors; ++i)
                 sectors.append(u32(m_file, offset(listSector) + 4 * i));
             listSector = u32(m_file, offset(listSector) + 4 * perListSector);
@@ -127,6 +131,14 @@ private:
             for (qsizetype i = 0; i < perSector; ++i)
                 m_fat.append(u32(m_file, offset(sector) + 4 * i));
         }
+        m_used.assign(std::size_t(std::max(m_fat.size(), m_sectorCount)), false);
+        for (const quint32 sector : sectors + listSectors) { // all present, checked above
+            if (m_used[sector]) {
+                fail("settore della tabella di allocazione usato due volte");
+                return false;
+            }
+            m_used[sector] = true;
+        }
         // A copy cut short may still hold every stream it is asked for; it is incomplete all the same.
         for (qsizetype sector = m_sectorCount; sector < m_fat.size(); ++sector) {
             if (m_fat[sector] != kFreeSector) {
@@ -134,7 +146,6 @@ private:
                 return false;
             }
         }
-        m_used.assign(std::size_t(m_fat.size()), false);
         return true;
     }
 
@@ -162,7 +173,8 @@ private:
                 || base + (qsizetype(block) + 1) * blockSize > source.size())
                 return fail("catena di settori fuori dal file");
             if (used[block])
-                return fail("catena di settori chiusa su se stessa");
+                return fail(blocks.contains(block) ? "catena di settori chiusa su se stessa"
+                                                   : "catena di settori su un settore già usato");
             used[block] = true;
             if (size >= 0 && blocks.size() * blockSize >= size)
                 return fail("catena di settori più lunga del flusso");

@@ -5,9 +5,10 @@
 #include <QString>
 
 // The workbook stream of an OLE2 compound file: "Workbook" (Excel 97 and later) or "Book" (Excel 5
-// and 95), a child of the root storage. The container is checked as it is read: the allocation
-// table and every sector chain followed (directory, small-block table and stream, the workbook
-// stream) stay inside the file, end properly, never loop and never share a sector; the file holds
+// and 95), a child of the root storage. The container is checked as it is read: the byte-order mark;
+// the allocation table and every sector chain followed (directory, small-block table and stream, the
+// workbook stream) stay inside the file, end properly, never loop and never share a sector, neither
+// with each other nor with the allocation table's own sectors and their list; the file holds
 // every sector that its allocation table marks as used; the directory's names and tree links are
 // sound; the stream's chain holds exactly its size.
 struct CompoundStream

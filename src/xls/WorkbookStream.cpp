@@ -22,6 +22,7 @@ using littleendian::u32;
 constexpr quint16 kFormula = 0x0006;
 constexpr quint16 kEof = 0x000A;
 constexpr quint16 kDateMode = 0x0022;
+constexpr quint16 kCodePage = 0x0042;
 constexpr quint16 kFilePass = 0x002F;
 constexpr quint16 kContinue = 0x003C;
 constexpr quint16 kBoundSheet = 0x0085;
@@ -117,14 +118,17 @@ public:
         m_contents.cells.reserve(std::size_t(m_stream.size() / 16)); // about a cell for each record
         if (m_sheets.isEmpty())
             return fail("nessun foglio nell'elenco dei fogli");
+        quint32 worksheets = 0;
         for (qsizetype i = 0; i < m_sheets.size(); ++i) {
             if (m_pos != m_sheets[i].offset)
                 return fail("un foglio non comincia dove dice l'elenco dei fogli");
-            if (!sheet(quint32(i), m_sheets[i].section))
+            const bool worksheet = m_sheets[i].section == kWorksheetSection;
+            const qsizetype nextStart = i + 1 < m_sheets.size() ? qsizetype(m_sheets[i + 1].offset) : -1;
+            if (worksheet ? !sheet(worksheets++) : !otherSheet(m_sheets[i].section, nextStart))
                 return;
         }
         // What follows the last sheet can only be the zeros that round the stream up.
-        if (std::any_of(m_stream.begin() + m_pos, m_stream.end(), [](char byte) { return byte != 0; }))
+        if (!onlyPaddingLeft())
             return fail("dati dopo l'ultimo foglio");
         auto &cells = m_contents.cells;
         std::sort(cells.begin(), cells.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -132,7 +136,7 @@ public:
                                               [](const auto &a, const auto &b) { return a.first == b.first; });
         if (twice != cells.end())
             return fail("cella ripetuta");
-        m_contents.sheetCount = int(m_sheets.size());
+        m_contents.sheetCount = int(worksheets);
     }
 
 private:
@@ -161,6 +165,47 @@ private:
                 break;
         }
         return false;
+    }
+
+    // The code page of a BIFF5 workbook's texts, from its CODEPAGE record wherever it stands in the
+    // globals: it must be known before the first text is read.
+    bool readCodePage()
+    {
+        for (qsizetype pos = 0; pos + 4 <= m_stream.size(); pos += 4 + u16(m_stream, pos + 2)) {
+            const quint16 type = u16(m_stream, pos), length = u16(m_stream, pos + 2);
+            if (type == kEof)
+                break;
+            if (type != kCodePage)
+                continue;
+            if (length != 2 || pos + 6 > m_stream.size())
+                return failed("codifica dei testi non valida");
+            const quint16 number = u16(m_stream, pos + 4);
+            const std::optional<CodePage> codePage = CodePage::fromNumber(number);
+            if (!codePage) {
+                m_contents.failure = WorkbookContents::Failure::Unsupported;
+                m_contents.problem = QStringLiteral("codifica dei testi non gestita: code page %1").arg(number);
+                return false;
+            }
+            m_codePage = *codePage;
+            break;
+        }
+        return true;
+    }
+
+    // A text of the version's kind, BIFF8 Unicode or BIFF5 in the code page: read on, or taking the
+    // whole of a record's data.
+    std::optional<QString> readText(BiffText &reader, int countBytes) const
+    {
+        return m_biff8 ? reader.unicode(countBytes) : reader.codePage(countBytes, m_codePage);
+    }
+    std::optional<QString> recordText(QByteArrayView data, int countBytes) const
+    {
+        return wholeText(data, m_biff8 ? nullptr : &m_codePage, countBytes);
+    }
+
+    [[nodiscard]] bool onlyPaddingLeft() const
+    {
+        return std::all_of(m_stream.begin() + m_pos, m_stream.end(), [](char byte) { return byte == 0; });
     }
 
     bool next(Record &record)
@@ -213,7 +258,7 @@ private:
         if (m_version != kBiff8 && m_version != kBiff5)
             return failed("versione del formato non gestita");
         m_biff8 = m_version == kBiff8;
-        if (!bof(record, kGlobalsSection))
+        if (!bof(record, kGlobalsSection) || (!m_biff8 && !readCodePage()))
             return false;
         bool sst = false;
         while (next(record)) {
@@ -277,7 +322,7 @@ private:
         if (data.size() < 6)
             return failed("elenco dei fogli non valido");
         const std::optional<quint16> section = sectionOfSheetType(quint8(data[5]));
-        if (!section || !wholeText(data.sliced(6), m_biff8, 1))
+        if (!section || !recordText(data.sliced(6), 1))
             return failed("elenco dei fogli non valido");
         if (!m_sheets.isEmpty() && u32(data, 0) <= m_sheets.last().offset)
             return failed("elenco dei fogli fuori ordine");
@@ -288,22 +333,36 @@ private:
     bool format(QByteArrayView data)
     {
         const std::optional<QString> code
-            = data.size() >= 2 ? wholeText(data.sliced(2), m_biff8, m_biff8 ? 2 : 1) : std::nullopt;
+            = data.size() >= 2 ? recordText(data.sliced(2), m_biff8 ? 2 : 1) : std::nullopt;
         if (!code)
             return failed("formato numerico non valido");
         m_formats.insert(u16(data, 0), dateKindOfFormat(*code));
         return true;
     }
 
-    // One substream of the sheet list; only worksheets have cells to keep.
-    bool sheet(quint32 index, quint16 section)
+    // A chart, macro sheet or module: its records up to the next sheet's start (the last one, nextStart
+    // -1: up to the padding), the last an EOF. It holds none of the tables' cells, and Gnumeric's chart
+    // sheets do not balance their sections, so nothing else is judged.
+    bool otherSheet(quint16 section, qsizetype nextStart)
     {
         Record record;
         if (!next(record) || !bof(record, section))
             return false;
+        while (nextStart >= 0 ? m_pos < nextStart : !onlyPaddingLeft()) {
+            if (!next(record))
+                return false;
+        }
+        return (record.type == kEof && record.data.isEmpty()) || failed("manca la fine di un foglio");
+    }
+
+    // One worksheet, the index-th of the sheet list.
+    bool sheet(quint32 index)
+    {
+        Record record;
+        if (!next(record) || !bof(record, kWorksheetSection))
+            return false;
         m_sheet = index;
         m_bounds.reset();
-        const bool cells = section == kWorksheetSection;
         std::optional<quint64> pendingText; // a formula whose text result comes in the next STRING
         for (int depth = 1; depth > 0;) {
             if (!next(record))
@@ -318,9 +377,9 @@ private:
                 if (!record.data.isEmpty())
                     return failed("fine di sezione non valida");
                 --depth;
-                if (depth == 0 && cells && !m_bounds)
+                if (depth == 0 && !m_bounds)
                     return failed("dimensioni del foglio mancanti");
-            } else if (depth == 1 && cells && !cell(record, pendingText)) {
+            } else if (depth == 1 && !cell(record, pendingText)) {
                 return false;
             }
         }
@@ -350,7 +409,10 @@ private:
             if (data.size() < 8 || data.size() % 2 != 0 || !span(data, (data.size() - 6) / 2))
                 return failed("cella di lunghezza errata");
             return true;
-        case kBoolErr: return sized(8) && boolErr(data);
+        case kBoolErr: // some versions of Calc add a byte, which means nothing
+            if (data.size() != 8 && data.size() != 9)
+                return failed("cella di lunghezza errata");
+            return boolErr(data);
         case kLabelSst:
             if (!sized(10))
                 return false;
@@ -364,7 +426,7 @@ private:
             if (!pendingText)
                 return failed("testo di formula senza formula");
             BiffText text(continued(data));
-            std::optional<QString> string = m_biff8 ? text.unicode(2) : text.codePage(2);
+            std::optional<QString> string = readText(text, 2);
             if (!string || !text.atEnd())
                 return failed("testo di una formula non valido");
             m_contents.cells.emplace_back(*pendingText, CellValue::text(std::move(*string)));
@@ -459,7 +521,7 @@ private:
     {
         const QByteArrayView data = record.data;
         BiffText text({data.size() >= 6 ? data.sliced(6) : QByteArrayView()});
-        std::optional<QString> string = m_biff8 ? text.unicode(2) : text.codePage(2);
+        std::optional<QString> string = readText(text, 2);
         if (string && record.type == kRString) {
             const std::optional<quint32> runs = text.number(m_biff8 ? 2 : 1);
             if (!runs || !text.skip(quint64(*runs) * (m_biff8 ? 4 : 2)))
@@ -501,6 +563,7 @@ private:
     quint16 m_version = kBiff8;
     bool m_biff8 = true;
     bool m_from1904 = false;
+    CodePage m_codePage = CodePage::windows1252(); // BIFF5 texts
     QList<SheetEntry> m_sheets;
     QStringList m_strings;
     QList<quint16> m_xfFormats; // the number format of each cell format

@@ -47,7 +47,7 @@ Outcome<CellValue> XlsWorkbook::readCell(int sheet, const QString &address) cons
     return value ? *value : CellValue();
 }
 
-Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString &systemName)
+Outcome<QByteArray> readXlsFile(const QString &localPath, const QString &systemName)
 {
     using Kind = Error::Kind;
     const QFileInfo info(localPath);
@@ -57,14 +57,18 @@ Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString 
         return fileError(Kind::MissingWorkbook, systemName, QStringLiteral("al suo posto c'è una cartella"));
 
     // Official tables are about 20 KB: a larger file, a FIFO or a device is looked at, not read.
-    const Outcome<QByteArray> read = SystemFile::readRegular(localPath, kMaxWorkbookBytes);
+    Outcome<QByteArray> read = SystemFile::readRegular(localPath, kMaxWorkbookBytes);
     if (!read.ok()) {
         Error error = fileError(Kind::FileUnreadable, systemName, read.error().detail);
         error.localPath = localPath;
         return error;
     }
-    const QByteArray &bytes = read.value();
+    return read;
+}
 
+Outcome<WorkbookHandle> parseXlsWorkbook(QByteArrayView bytes, const QString &systemName)
+{
+    using Kind = Error::Kind;
     if (bytes.isEmpty())
         return fileError(Kind::NotAWorkbook, systemName, QStringLiteral("file vuoto"));
     if (bytes.startsWith(kZipSignature))
@@ -83,6 +87,16 @@ Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString 
     case WorkbookContents::Failure::None: break;
     case WorkbookContents::Failure::Encrypted: return fileError(Kind::EncryptedWorkbook, systemName, contents.problem);
     case WorkbookContents::Failure::Damaged: return fileError(Kind::DamagedWorkbook, systemName, contents.problem);
+    case WorkbookContents::Failure::Unsupported:
+        return fileError(Kind::UnsupportedWorkbook, systemName, contents.problem);
     }
     return WorkbookHandle(std::make_shared<const XlsWorkbook>(systemName, std::move(contents)));
+}
+
+Outcome<WorkbookHandle> openXlsWorkbook(const QString &localPath, const QString &systemName)
+{
+    const Outcome<QByteArray> bytes = readXlsFile(localPath, systemName);
+    if (!bytes.ok())
+        return bytes.error();
+    return parseXlsWorkbook(bytes.value(), systemName);
 }
