@@ -1,3 +1,4 @@
+#include "catalogue/CasNumber.h"
 #include "catalogue/DataFolderSeal.h"
 #include "catalogue/SealedWorkbookOpener.h"
 #include "support/EstimateWorkbooks.h"
@@ -132,6 +133,27 @@ private slots:
             QCOMPARE(data.opener.opened().at(int(hazard.index())), kDataFolder + hazard.workbookFile);
         QCOMPARE(data.totalReads(),
                  280 + 2 * 144); // each CAS cell of the flammable tables, CAS and zone of the toxic ones
+    }
+
+    // A CAS number's check digit: every catalogue number passes, a digit typed wrong or two swapped do
+    // not; a text that is no CAS number is not judged. In a table, a mistyped one stops the lookup of a
+    // substance, naming its cell; a quick pick looks for none.
+    void mistypedCasNumbers()
+    {
+        for (const Substance &substance : Catalogue::substances())
+            QVERIFY2(!isMistypedCasNumber(substance.cas), qPrintable(substance.cas));
+        for (const QString text : {"7664-41-8", "7664-14-7", "6764-41-7", "1234567-89-4", "10-00-0"})
+            QVERIFY2(isMistypedCasNumber(text), qPrintable(text));
+        for (const QString text : {"1234567-89-5", "n.d.", "", "7664-41-8 ", "7-41-8", "12345678-41-8", "7664-418",
+                                   "7664--41-8", "7664-4a-8", "\u0667\u0666\u0666\u0664-41-8"})
+            QVERIFY2(!isMistypedCasNumber(text), qPrintable(text));
+        EstimateWorkbooks data;
+        data.put("52", 28, 1, "7664-41-8");
+        data.put("52", 29, 1, "7664-41-9"); // below the searched rows
+        const Error error = lookUpSubstanceClasses(data.opener, kTestSubstance).error();
+        QCOMPARE(int(error.kind), int(Error::Kind::BadCasNumber));
+        QCOMPARE(whereOf(error), kDataFolder + classOf("52").workbookFile + "|1|C28|7664-41-8");
+        QVERIFY(lookUpSubstanceClasses(data.opener, std::nullopt).ok());
     }
 
     void failureStopsTheLookup()

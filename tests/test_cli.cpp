@@ -450,7 +450,12 @@ private slots:
         const auto drive = testDriveWith();
         const QStringList ammonia{"--name", "Ammoniaca", "--class", "51", "--hypothesis", "1", "--containment", "3"};
         const QString table = kDataFolder + "513.xls", sealFile = drive->local(kDataFolder + "sigillo.txt");
-        QVERIFY(run(on(*drive, {"--check-data"})).out.endsWith(": 36 tabelle sigillate, tutte conformi.\n"));
+        const QString contents = "Contenuto delle tabelle di dati in " + drive->local(kDataFolder)
+            + ": 36 cartelle di lavoro controllate, nessun problema.\nSigillo ";
+        const Run sound = run(on(*drive, {"--check-data"}));
+        QVERIFY2(sound.exitCode == 0 && sound.out.startsWith(contents)
+                     && sound.out.endsWith(": 36 tabelle sigillate, tutte conformi.\n"),
+                 qPrintable(sound.out));
         QVERIFY(writeBytes(drive->local(table), fileBytes(drive->local(table)) + "x"));
         const Run refused = run(on(*drive, ammonia)), checked = run(on(*drive, {"--check-data"}));
         QCOMPARE(refused.exitCode, 1);
@@ -464,6 +469,34 @@ private slots:
                  qPrintable(checked.out));
         QCOMPARE(run(on(*drive, {"--seal-data"})).out, "Sigillate 36 tabelle di dati in " + sealFile + '\n');
         QCOMPARE(run(on(*drive, ammonia)).exitCode, 0);
+    }
+
+    // An analyst's slips in 513.xls (its first lower bound typed as text, four distances that are none):
+    // --check-data lists every one before the seal's state, and --seal-data writes nothing.
+    void slipsInATable()
+    {
+        const auto drive = testDriveWith();
+        QVERIFY(copyTree(QStringLiteral(ZEFRO_TEST_DATA "/drives/slips"), drive->root()));
+        const QString table = kDataFolder + "513.xls", sealFile = drive->local(kDataFolder + "sigillo.txt");
+        const QByteArray seal = fileBytes(sealFile);
+        const QString first = "Il limite di un range non è un numero:\n" + table
+            + "\nfoglio 1, cella C1\n\nIl valore -75 "
+              "non è una distanza:\n"
+            + table
+            + "\nfoglio 1, cella E3\n(una distanza vale 0 = non applicabile, da 1 a "
+              "10000 m, oppure 10001 = oltre 10000 m; una cella vuota vale 0)\n\n";
+        const Run sealing = run(on(*drive, {"--seal-data"})), checked = run(on(*drive, {"--check-data"}));
+        QVERIFY2(sealing.exitCode == 1 && sealing.out.isEmpty() && fileBytes(sealFile) == seal
+                     && sealing.err.startsWith("Tabelle di dati non sigillate: 5 problemi nel contenuto.\n\n" + first)
+                     && sealing.err.endsWith("cella K9\n\nCorreggere le tabelle e sigillarle di nuovo con "
+                                             "zefro-estimate --seal-data.\n"),
+                 qPrintable(sealing.err));
+        QVERIFY2(checked.exitCode == 1
+                     && checked.out.startsWith("Contenuto delle tabelle di dati in " + drive->local(kDataFolder)
+                                               + ": 36 cartelle di lavoro controllate, 5 problemi:\n\n" + first)
+                     && checked.out.contains("cella K9\n\nSigillo ")
+                     && checked.out.endsWith(": 36 tabelle sigillate.\n513.xls: modificata dopo il sigillo\n"),
+                 qPrintable(checked.out));
     }
 
     // The answers without an estimate: the help, before anything else; the class-list entries in table

@@ -1,3 +1,4 @@
+#include "estimate/DistanceCell.h"
 #include "estimate/NumberText.h"
 #include "support/EstimateWorkbooks.h"
 
@@ -66,6 +67,30 @@ private slots:
             {0, 0, "n", kNotAvailable}};
         for (const auto &[slot, metres, marks, text] : distances)
             QCOMPARE(distanceText({metres, marks == "n", marks == "l", {}}, slot), text);
+    }
+
+    // A distance cell holds 0 (or nothing) or 1 to 10001 m; any other number is refused naming the cell
+    // and the number, a text as no number.
+    void distanceCells()
+    {
+        const QList<QPair<CellValue, QString>> cells{
+            {CellValue(), "0"},
+            {CellValue::number(1), "1"},
+            {CellValue::number(10001), "10001"},
+            {CellValue::number(-75), "!-75"},
+            {CellValue::number(0.5), "!0.5"},
+            {CellValue::number(10001.5), "!10001.5"},
+            {CellValue::number(std::numeric_limits<double>::denorm_min()), "!5e-324"},
+            {CellValue::number(qInf()), "!inf"},
+            {CellValue::text("55"), "text"}};
+        for (const auto &[cell, found] : cells) {
+            const Outcome<double> metres = distanceOfCell(cell, "b.xls", 2, "E7");
+            QCOMPARE(metres.ok()                                                  ? QString::number(metres.value())
+                         : metres.error().kind == Error::Kind::DistanceNotANumber ? "text"
+                                                                                  : '!' + metres.error().detail,
+                     found);
+            QVERIFY(metres.ok() || whereOf(metres.error()).startsWith("b.xls|2|E7|"));
+        }
     }
 
     void refusals_data()

@@ -14,23 +14,30 @@ QString failure(Error::Kind kind, const QString &where)
     return QStringLiteral("error %1|").arg(int(kind)) + where;
 }
 
-// Sub-class workbooks whose distances are code * 1000 + 100 * pair + 10 * hypothesis + slot, the
-// lower bounds 0, 10, 50 ... 700 in C1 .. Q1 of the worksheets of fixed storage and pipelines; then
-// `cells` ("46:C3=0", "524:C3=n.d.") set on worksheet 2.
+// Sub-class workbooks whose distances are code + (100 * pair + 10 * hypothesis + slot) / 1000 metres
+// (513.11 is 513.xls, pair 1, most likely, threshold 1 D5), the lower bounds 0, 10, 50 ... 700 in
+// C1 .. Q1 of the worksheets of fixed storage and pipelines; then `cells` ("46:C3=0", "524:C3=n.d.",
+// "513:C1='0" a text, "513:M1=" emptied) set on worksheet 2.
 void addSubclasses(MemoryWorkbookOpener &opener, const L &cells)
 {
     for (const char *code : {"41", "42", "45", "46", "511", "512", "513", "514", "515", "516", "521", "522", "523",
                              "524", "526", "531", "532", "533", "536"}) {
         auto book = opener.add(kDataFolder + code + QStringLiteral(".xls"), 5);
         for (int sheet = 1; sheet <= 5; ++sheet) {
-            fillDistances(*book, sheet, QString::fromLatin1(code).toInt() * 1000);
+            fillDistances(*book, sheet, QString::fromLatin1(code).toInt() * 1000, 1000);
             if (rangeKindOf(Containment(sheet)) != RangeKind::None)
                 book->setRow(sheet, "C1", {0, 10, 10, 50, 50, 100, 100, 200, 200, 300, 300, 500, 500, 700, 700, 900});
         }
         for (const QString &cell : cells) {
             const L parts = cell.split(QRegularExpression(QStringLiteral("[:=]")));
+            bool number = false;
+            const double value = parts[2].toDouble(&number);
             if (parts[0] == QLatin1String(code))
-                book->set(2, parts[1], parts[2] == QLatin1String("0") ? TestCell(0) : TestCell(parts[2]));
+                book->set(2, parts[1],
+                          parts[2].isEmpty()              ? TestCell(CellValue())
+                              : parts[2].startsWith('\'') ? TestCell(parts[2].mid(1))
+                              : number                    ? TestCell(value)
+                                                          : TestCell(parts[2]));
         }
     }
 }
@@ -93,35 +100,35 @@ private slots:
         QTest::newRow("rows of the pair and group, out of slot order")
             << "51 2 1 1 1" << L{"1 4 1 1 5.1.6", "2 3 1 1 5.1.6", "2 4 2 1 5.1.6", "2 4 1 3 5.1.6",
                                  "2 4 1 2 5.1.2", "2 4 3 1 5.1.3", "2 4 1 1 5.1.3", "2 4 3 2 5.1.4"}
-            << L{} << L{" 513110 m|5.1.3", " 513112 m|5.1.3", " 512114 m|5.1.2", " 514116 m|5.1.4", "5.1.4"};
+            << L{} << L{" 513.11 m|5.1.3", " 513.112 m|5.1.3", " 512.114 m|5.1.2", " 514.116 m|5.1.4", "5.1.4"};
         QTest::newRow("average: its pair code, rows 7 to 10")
             << "51 2 2 0 1" << L{"2 3 1 1 5.2.1", "2 13 1 1 5.2.2", "2 13 3 2 5.2.3"} << L{}
-            << L{" 522020 m|5.2.2", kNone, kNone, " 523026 m|5.2.3", "5.2.3"};
+            << L{" 522.02 m|5.2.2", kNone, kNone, " 523.026 m|5.2.3", "5.2.3"};
         QTest::newRow("bund: group 1") << "51 1 1 0 1" << L{"2 3 1 1 5.1.2", "1 3 1 1 5.1.1"} << L{}
-                                       << L{" 511010 m|5.1.1", kNone, kNone, kNone, "5.1.1"};
+                                       << L{" 511.01 m|5.1.1", kNone, kNone, kNone, "5.1.1"};
         const L tankerRows{"1 4 1 1 5.1.3", "2 4 1 1 5.1.4", "1 3 1 1 5.1.1", "2 4 3 2 5.1.4"};
         QTest::newRow("tanker of 51: group 1, the row of bound 0")
-            << "51 3 1 0 1" << tankerRows << L{} << L{" 513010 m|5.1.3", kNone, kNone, kNone, "5.1.3"};
+            << "51 3 1 0 1" << tankerRows << L{} << L{" 513.01 m|5.1.3", kNone, kNone, kNone, "5.1.3"};
         QTest::newRow("tanker of 53: group 2, columns C and D")
-            << "53 3 1 0 1" << tankerRows << L{} << L{" 514010 m|5.1.4", kNone, kNone, " 514016 m|5.1.4", "5.1.4"};
+            << "53 3 1 0 1" << tankerRows << L{} << L{" 514.01 m|5.1.4", kNone, kNone, " 514.016 m|5.1.4", "5.1.4"};
         QTest::newRow("no correspondence row")
             << "53 2 1 0 1" << L{"2 3 1 1 5.1.1"} << L{} << L{kNone, kNone, kNone, kNone, ""};
         QTest::newRow("four rows at most, the later one of a slot wins")
             << "51 2 1 0 1" << L{"2 3 1 1 5.1.1", "2 3 1 1 5.1.2", "2 3 3 1 5.1.2", "2 3 1 2 5.1.3", "2 3 3 2 nonsense"}
-            << L{} << L{" 512010 m|5.1.2", " 512012 m|5.1.2", " 513014 m|5.1.3", kNone, "5.1.3"};
+            << L{} << L{" 512.01 m|5.1.2", " 512.012 m|5.1.2", " 513.014 m|5.1.3", kNone, "5.1.3"};
         QTest::newRow("matrix rows 5 to 204")
             << "51 2 1 0 1" << L{"2 3 1 1 4.1 4", "2 3 3 1 4.2 204", "2 3 1 2 4.1 205"} << L{}
-            << L{kNone, " 42012 m|4.2  ", kNone, kNone, "4.2  "};
+            << L{kNone, " 42.012 m|4.2  ", kNone, kNone, "4.2  "};
         QTest::newRow("bound of the last column pair")
-            << "51 2 1 2 1" << L{"2 5 1 1 5.3.1"} << L{} << L{" 531710 m|5.3.1", kNone, kNone, kNone, "5.3.1"};
+            << "51 2 1 2 1" << L{"2 5 1 1 5.3.1"} << L{} << L{" 531.71 m|5.3.1", kNone, kNone, kNone, "5.3.1"};
         QTest::newRow("no column for the bound")
             << "51 2 1 3 1" << L{"2 6 1 1 5.3.2"} << L{} << L{kNone + "5.3.2", kNone, kNone, kNone, "5.3.2"};
         QTest::newRow("last sub-classes of a family fall back")
             << "51 2 1 0 1" << L{"2 3 1 1 4.6", "2 3 3 1 4.6", "2 3 1 2 4.5", "2 3 3 2 5.1.6"}
             << L{"46:C3=0", "45:D3=0", "516:D5=0"}
-            << L{" 45010 > m|4.6  ", " 46012 m|4.6  ", " 0 m|4.5  ", " 515016 > m|5.1.6", "5.1.6"};
+            << L{" 45.01 > m|4.6  ", " 46.012 m|4.6  ", " 0 m|4.5  ", " 515.016 > m|5.1.6", "5.1.6"};
         QTest::newRow("listed twice: the later zone, 72 (column BY)")
-            << "51 2 1 0 3 72" << L{"2 3 1 1 5.2.4"} << L{} << L{" 524010 m|5.2.4", kNone, kNone, kNone, "5.2.4"};
+            << "51 2 1 0 3 72" << L{"2 3 1 1 5.2.4"} << L{} << L{" 524.01 m|5.2.4", kNone, kNone, kNone, "5.2.4"};
         for (const QString zone : {"0", "73", "2.5", "\"3\""})
             QTest::newRow(qPrintable("zone " + zone)) << "51 2 1 0 " + zone << L{"2 3 1 1 5.2.4"} << L{}
                                                       << L{failure(Error::Kind::BadZoneIndex, "|0||" + zone)};
@@ -130,6 +137,15 @@ private slots:
                                        << L{failure(Error::Kind::UnknownSubclass, matrix + "|2|F5|\"4.7\"")};
         QTest::newRow("distance as text") << "51 2 1 0 1" << L{"2 3 1 1 5.2.4"} << L{"524:C3=n.d."}
                                           << L{failure(Error::Kind::DistanceNotANumber, kDataFolder + "524.xls|2|C3|")};
+        // Row 1 of a sub-class worksheet: only its first pair can hold the range from 0.
+        const L range0{"2 3 1 1 5.1.3"};
+        QTest::newRow("lower bound 0 written as text, later pairs empty")
+            << "51 2 1 0 1" << range0 << L{"513:C1='0", "513:M1=", "513:O1=", "513:Q1="}
+            << L{failure(Error::Kind::RangeBoundNotANumber, kDataFolder + "513.xls|2|C1|")};
+        QTest::newRow("an empty later pair holds no range from 0")
+            << "51 2 1 0 1" << range0 << L{"513:C1=5", "513:M1="} << L{kNone + "5.1.3", kNone, kNone, kNone, "5.1.3"};
+        QTest::newRow("an empty first lower bound reads as 0")
+            << "51 2 1 0 1" << range0 << L{"513:C1="} << L{" 513.01 m|5.1.3", kNone, kNone, kNone, "5.1.3"};
         QTest::newRow("missing workbook below")
             << "51 2 1 0 1" << L{"2 3 1 1 5.3.6"} << L{"536:C3=0"}
             << L{failure(Error::Kind::MissingWorkbook, kDataFolder + "535.xls|0||")};

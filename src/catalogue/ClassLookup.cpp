@@ -1,5 +1,6 @@
 #include "catalogue/ClassLookup.h"
 
+#include "catalogue/CasNumber.h"
 #include "xls/CellAddress.h"
 
 const ClassMatch *ClassLookup::lastMatchOf(const HazardClass &hazard) const
@@ -31,9 +32,16 @@ Outcome<ClassLookup> lookUpSubstanceClasses(const WorkbookOpener &opener, const 
         found.workbooks[hazard.index()] = opened.value();
 
         for (int row = hazard.firstRow; row <= hazard.lastRow; ++row) {
-            const Outcome<CellValue> casCell = book.readCell(hazard.worksheet, cellAddress(hazard.casColumn, row));
+            const QString casAddress = cellAddress(hazard.casColumn, row);
+            const Outcome<CellValue> casCell = book.readCell(hazard.worksheet, casAddress);
             if (!casCell.ok())
                 return casCell.error();
+            // A quick pick looks for no substance, so no table row can hide one from it.
+            if (!cas.isEmpty()) {
+                if (const Status sound = checkCasCell(casCell.value(), book.name(), hazard.worksheet, casAddress);
+                    !sound.ok())
+                    return sound.error();
+            }
             CellValue zone;
             if (hazard.isToxic()) {
                 const Outcome<CellValue> zoneCell
@@ -48,4 +56,16 @@ Outcome<ClassLookup> lookUpSubstanceClasses(const WorkbookOpener &opener, const 
         }
     }
     return found;
+}
+
+Status checkCasCell(const CellValue &cell, const QString &book, int sheet, const QString &address)
+{
+    if (!cell.isText() || !isMistypedCasNumber(cell.toText()))
+        return Done{};
+    Error error{Error::Kind::BadCasNumber};
+    error.file = book;
+    error.sheet = sheet;
+    error.cell = address;
+    error.detail = cell.toText();
+    return error;
 }

@@ -34,7 +34,12 @@ using ClassLookupProgress = std::function<void(int table)>;
 // substance's CAS number, compared as exact text (a cell holding it as a number, or with a blank
 // more, does not match; an empty CAS number matches nothing). A quick pick names no substance: the
 // workbooks are opened and nothing is found. The first workbook or cell that cannot be read stops
-// the lookup with its error.
+// the lookup with its error, and so does a mistyped CAS number in any table (checkCasCell): the
+// substance it stands for would silently miss that class.
 [[nodiscard]] Outcome<ClassLookup> lookUpSubstanceClasses(const WorkbookOpener &opener,
                                                           const std::optional<Substance> &substance,
                                                           const ClassLookupProgress &progress = {});
+
+// A CAS cell of a class table: refused (BadCasNumber, naming the cell) when it holds a text in CAS
+// form whose check digit is wrong.
+[[nodiscard]] Status checkCasCell(const CellValue &cell, const QString &book, int sheet, const QString &address);

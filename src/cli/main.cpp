@@ -9,6 +9,7 @@
 #include "catalogue/HazardClass.h"
 #include "catalogue/SealedWorkbookOpener.h"
 #include "cli/BatchEstimate.h"
+#include "cli/DataTasks.h"
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateJson.h"
 #include "cli/MapOverlay.h"
@@ -17,8 +18,6 @@
 #include "map/Georeference.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
-#include "xls/XlsWorkbookOpener.h"
-#include "platform/DataSeal.h"
 #include "platform/DrivePaths.h"
 #include "platform/LibraryMessages.h"
 #include "platform/SystemFile.h"
@@ -159,47 +158,6 @@ QString driveRoot(const EstimateRequest &request)
     return location.installedTree;
 }
 
-// --seal-data and --check-data on the data folder of the drive root.
-int runDataTask(const DrivePaths &drives, EstimateRequest::DataTask task)
-{
-    const QString folder = drives.toLocal(kDataFolder);
-    const QString sealFile = QDir(folder).filePath(QLatin1String(DataSeal::kFileName));
-    if (task == EstimateRequest::DataTask::Seal) {
-        const Outcome<DataSeal::Seal> sealed = DataSeal::sealFolder(folder, QDateTime::currentDateTime());
-        if (!sealed.ok())
-            return dataError(sealed.error().message());
-        return write(stdout,
-                     QStringLiteral("Sigillate %1 tabelle di dati in %2\n")
-                         .arg(sealed.value().files.size())
-                         .arg(sealFile))
-            ? kSuccess
-            : standardOutputFailed();
-    }
-    const Outcome<std::optional<DataSeal::Seal>> seal = DataSeal::readSeal(folder);
-    if (!seal.ok())
-        return dataError(seal.error().message());
-    if (!seal.value())
-        return write(stdout, QStringLiteral("Le tabelle di dati in %1 non sono sigillate.\n").arg(folder))
-            ? kSuccess
-            : standardOutputFailed();
-    const Outcome<std::vector<DataSeal::Breach>> breaches = DataSeal::checkFolder(folder, *seal.value());
-    if (!breaches.ok())
-        return dataError(breaches.error().message());
-    QString text = QStringLiteral("Sigillo %1 del %2: %3 tabelle sigillate")
-                       .arg(sealFile, seal.value()->sealedAt.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
-                       .arg(seal.value()->files.size());
-    text += breaches.value().empty() ? QStringLiteral(", tutte conformi.\n") : QStringLiteral(".\n");
-    for (const DataSeal::Breach &breach : breaches.value()) {
-        static const QStringList kinds{QStringLiteral("modificata dopo il sigillo"),
-                                       QStringLiteral("sigillata ma mancante"),
-                                       QStringLiteral("aggiunta dopo il sigillo")};
-        text += breach.name + QStringLiteral(": ") + kinds.at(int(breach.kind)) + QLatin1Char('\n');
-    }
-    if (!write(stdout, text))
-        return standardOutputFailed();
-    return breaches.value().empty() ? kSuccess : kDataError;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -221,8 +179,14 @@ int main(int argc, char *argv[])
     const EstimateRequest &request = *parsed.request;
 
     const DrivePaths drives(driveRoot(request));
-    if (request.dataTask != EstimateRequest::DataTask::None)
-        return runDataTask(drives, request.dataTask);
+    if (request.dataTask != EstimateRequest::DataTask::None) {
+        const DataTaskReport report = runDataTask(drives, request.dataTask);
+        if (!report.output.isEmpty() && !write(stdout, report.output))
+            return standardOutputFailed();
+        if (!report.failure.isEmpty())
+            return dataError(report.failure);
+        return report.fit ? kSuccess : kDataError;
+    }
     const SealedWorkbookOpener opener(drives);
     const BatchOutcome outcome = RunBatchEstimate(drives, opener, request);
     if (outcome.failure) {

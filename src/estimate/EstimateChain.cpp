@@ -1,5 +1,6 @@
 #include "estimate/EstimateChain.h"
 
+#include "estimate/DistanceCell.h"
 #include "estimate/ToxicSubclassLookup.h"
 
 namespace {
@@ -133,20 +134,16 @@ Outcome<Estimate> EstimateChain::estimate(std::optional<std::size_t> entry) cons
 
 Status EstimateChain::readFlammableDistances(const Tables &tables, int pair, Estimate &estimate) const
 {
-    const int firstRow = tables.hypothesis == Hypothesis::MostLikely ? 2 : 6; // rows 3 and 7, 0-based
     for (int threshold = 1; threshold <= 4; ++threshold) {
         for (const bool f2 : {false, true}) {
-            const int row = firstRow + threshold - 1;
+            const int row = distanceRow(tables.hypothesis, threshold) - 1; // 0-based in the table
             const int column = 2 * pair + (f2 ? 1 : 0);
-            const CellValue &value = tables.rangeTable[std::size_t(row)][std::size_t(column)];
-            if (value.isText()) {
-                Error error{Error::Kind::DistanceNotANumber};
-                error.file = tables.classWorkbook->name();
-                error.sheet = worksheetOf(tables.containment);
-                error.cell = rangeTableAddress(row, column);
-                return error;
-            }
-            estimate.distances[std::size_t(threshold - 1) + (f2 ? 4 : 0)].metres = value.toNumber();
+            const CellValue &cell = tables.rangeTable[std::size_t(row)][std::size_t(column)];
+            if (!holdsDistance(cell)) // the message's words are made only when it is needed
+                return distanceOfCell(cell, tables.classWorkbook->name(), worksheetOf(tables.containment),
+                                      rangeTableAddress(row, column))
+                    .error();
+            estimate.distances[std::size_t(threshold - 1) + (f2 ? 4 : 0)].metres = cell.toNumber();
         }
     }
     return Done{};

@@ -5,14 +5,11 @@
 
 namespace {
 
-constexpr int kFirstPairRow = 3;
-constexpr int kLastPairRow = 24;
-constexpr int kMaxPairRows = 10;
 constexpr int kDiameterPairs = 4;
 
-Error notANumber(const QString &book, int sheet, const QString &cell)
+Error inCell(Error::Kind kind, const QString &book, int sheet, const QString &cell)
 {
-    Error error{Error::Kind::RangeBoundNotANumber};
+    Error error{kind};
     error.file = book;
     error.sheet = sheet;
     error.cell = cell;
@@ -24,6 +21,36 @@ Error notANumber(const QString &book, int sheet, const QString &cell)
 QString rangeTableAddress(int row, int column)
 {
     return cellAddress(columnLetters(3 + column), row + 1);
+}
+
+int distanceRow(Hypothesis hypothesis, int threshold)
+{
+    return (hypothesis == Hypothesis::MostLikely ? 3 : 7) + threshold - 1;
+}
+
+bool pairHoldsRange(int pair, const CellValue &lowerBound)
+{
+    return pair == 0 || lowerBound.isText() || lowerBound.toNumber() != 0.0;
+}
+
+Status checkRangeBound(const CellValue &cell, const QString &book, int sheet, const QString &address)
+{
+    if (cell.isText())
+        return inCell(Error::Kind::RangeBoundNotANumber, book, sheet, address);
+    return Done{};
+}
+
+Status checkClassCodeCell(const CellValue &cell, const QString &book, int sheet, const QString &address)
+{
+    if (!cell.isText())
+        return Done{};
+    bool number = false;
+    cell.toText().trimmed().toDouble(&number);
+    if (!number)
+        return Done{}; // a heading or a note, which no class code could be mistaken for
+    Error error = inCell(Error::Kind::ClassCodeAsText, book, sheet, address);
+    error.detail = cell.toText();
+    return error;
 }
 
 Outcome<RangeTable> readRangeTable(const Workbook &book, int sheet)
@@ -44,26 +71,16 @@ Outcome<std::vector<PairRow>> readRangeCorrespondence(const Workbook &book, int 
 {
     std::vector<PairRow> rows;
     const CellValue wanted = CellValue::number(classCode);
-    for (int row = kFirstPairRow; row <= kLastPairRow; ++row) {
-        const Outcome<CellValue> code = book.readCell(sheet, cellAddress(QStringLiteral("A"), row));
+    for (int row = kFirstCorrespondenceRow; row <= kLastCorrespondenceRow; ++row) {
+        const QString codeAddress = cellAddress(QStringLiteral("A"), row);
+        const Outcome<CellValue> code = book.readCell(sheet, codeAddress);
         if (!code.ok())
             return code.error();
-        // A code typed as text would never match, and its class would silently lose its ranges.
-        if (code.value().isText()) {
-            bool number = false;
-            code.value().toText().trimmed().toDouble(&number);
-            if (number) {
-                Error error{Error::Kind::ClassCodeAsText};
-                error.file = book.name();
-                error.sheet = sheet;
-                error.cell = cellAddress(QStringLiteral("A"), row);
-                error.detail = code.value().toText();
-                return error;
-            }
-        }
+        if (const Status sound = checkClassCodeCell(code.value(), book.name(), sheet, codeAddress); !sound.ok())
+            return sound.error();
         if (!(code.value() == wanted))
             continue;
-        if (rows.size() == kMaxPairRows) {
+        if (rows.size() == kMaxCorrespondenceRows) {
             Error error{Error::Kind::TooManyCorrespondenceRows};
             error.file = book.name();
             error.sheet = sheet;
@@ -76,9 +93,9 @@ Outcome<std::vector<PairRow>> readRangeCorrespondence(const Workbook &book, int 
             const Outcome<CellValue> cell = book.readCell(sheet, address);
             if (!cell.ok())
                 return cell.error();
-            // A bound or a pair code typed as text would never match: say which cell it is.
-            if (cell.value().isText())
-                return notANumber(book.name(), sheet, address);
+            // A pair code typed as text would never match either.
+            if (const Status sound = checkRangeBound(cell.value(), book.name(), sheet, address); !sound.ok())
+                return sound.error();
             cells[i] = cell.value();
         }
         rows.push_back({cells[0], cells[1], cells[2], cells[3]});
@@ -101,17 +118,13 @@ QString RangeEntry::text() const
     return SignedNumberText(lower) + QStringLiteral(" - ") + SignedNumberText(upper);
 }
 
-Outcome<std::vector<RangeEntry>> offeredRanges(const RangeTable &table, Containment containment, bool gasClass,
-                                               const QString &book, int sheet)
+std::vector<int> offeredPairs(const RangeTable &table, Containment containment, bool gasClass)
 {
-    const auto &bounds = table[0];
     std::vector<int> pairs;
     switch (rangeKindOf(containment)) {
     case RangeKind::Quantity:
-        pairs.push_back(0);
-        for (int pair = 1; pair < kRangePairs; ++pair) {
-            const CellValue &lower = bounds[std::size_t(2 * pair)];
-            if (lower.toNumber() != 0.0 || lower.isText())
+        for (int pair = 0; pair < kRangePairs; ++pair) {
+            if (pairHoldsRange(pair, table[0][std::size_t(2 * pair)]))
                 pairs.push_back(pair);
         }
         break;
@@ -121,12 +134,20 @@ Outcome<std::vector<RangeEntry>> offeredRanges(const RangeTable &table, Containm
         break;
     case RangeKind::None: break;
     }
+    return pairs;
+}
 
+Outcome<std::vector<RangeEntry>> offeredRanges(const RangeTable &table, Containment containment, bool gasClass,
+                                               const QString &book, int sheet)
+{
+    const auto &bounds = table[0];
     std::vector<RangeEntry> entries;
-    for (const int pair : pairs) {
+    for (const int pair : offeredPairs(table, containment, gasClass)) {
         for (const int column : {2 * pair, 2 * pair + 1}) {
-            if (bounds[std::size_t(column)].isText())
-                return notANumber(book, sheet, rangeTableAddress(0, column));
+            const Status sound
+                = checkRangeBound(bounds[std::size_t(column)], book, sheet, rangeTableAddress(0, column));
+            if (!sound.ok())
+                return sound.error();
         }
         entries.push_back({bounds[std::size_t(2 * pair)], bounds[std::size_t(2 * pair + 1)], pair});
     }

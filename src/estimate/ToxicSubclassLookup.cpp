@@ -1,16 +1,16 @@
 #include "estimate/ToxicSubclassLookup.h"
 
 #include "catalogue/HazardClass.h"
+#include "estimate/DistanceCell.h"
 #include "estimate/NumberText.h"
 #include "xls/CellAddress.h"
+
+#include <QHash>
 
 #include <cmath>
 
 namespace {
 
-constexpr int kMatrixSheet = 2;
-constexpr int kFirstMatrixRow = 5;
-constexpr int kLastMatrixRow = 204;
 constexpr int kMaxUsedRows = 4;
 constexpr int kMaxZone = 72; // zone column up to BY
 
@@ -34,60 +34,126 @@ QString shown(const CellValue &cell)
     return SignedNumberText(cell).trimmed();
 }
 
+// The column pair of a sub-class worksheet that holds the range of a lower bound: the first pair of
+// row 1 that holds a range with that lower bound. An empty cell equals 0, so a later pair left empty
+// (or 0) must not count, or a lower bound of 0 that the first pair misses would read its empty
+// distances as 0 m. Every lower bound is read, and one written as text refused.
+Outcome<std::optional<int>> rangePairOf(const Workbook &book, int sheet, double lowerBound)
+{
+    const CellValue wanted = CellValue::number(lowerBound);
+    std::optional<int> found;
+    for (int pair = 0; pair < kRangePairs; ++pair) {
+        const QString address = rangeTableAddress(0, 2 * pair);
+        const Outcome<CellValue> bound = book.readCell(sheet, address);
+        if (!bound.ok())
+            return bound.error();
+        if (const Status sound = checkRangeBound(bound.value(), book.name(), sheet, address); !sound.ok())
+            return sound.error();
+        if (!found && pairHoldsRange(pair, bound.value()) && bound.value() == wanted)
+            found = pair;
+    }
+    return found;
+}
+
 // The distance of threshold 1 or 3 under one weather case in a sub-class workbook; nullopt when the
 // workbook has no column for the range.
 Outcome<std::optional<double>> readDistance(const WorkbookOpener &opener, const ToxicLookupInput &input,
                                             const QString &code, int threshold, bool f2)
 {
-    const Outcome<WorkbookHandle> opened = opener.open(kDataFolder + code + QStringLiteral(".xls"));
+    const Outcome<WorkbookHandle> opened = opener.open(subclassWorkbookPath(code));
     if (!opened.ok())
         return opened.error();
     const Workbook &book = *opened.value();
     const int sheet = worksheetOf(input.containment);
-    const int row = (input.hypothesis == Hypothesis::MostLikely ? 3 : 7) + (threshold - 1);
 
-    int column = 0; // 1-based spreadsheet column
-    if (rangeKindOf(input.containment) == RangeKind::None) {
-        column = f2 ? 4 : 3;
-    } else {
-        const CellValue wanted = CellValue::number(input.lowerBound);
-        for (int first = 3; first <= 17 && column == 0; first += 2) {
-            const Outcome<CellValue> bound = book.readCell(sheet, cellAddress(columnLetters(first), 1));
-            if (!bound.ok())
-                return bound.error();
-            if (bound.value() == wanted)
-                column = f2 ? first + 1 : first;
-        }
-        if (column == 0)
+    int pair = 0; // tankers and ships: columns C and D
+    if (rangeKindOf(input.containment) != RangeKind::None) {
+        const Outcome<std::optional<int>> found = rangePairOf(book, sheet, input.lowerBound);
+        if (!found.ok())
+            return found.error();
+        if (!found.value())
             return std::optional<double>();
+        pair = *found.value();
     }
-    const QString address = cellAddress(columnLetters(column), row);
+    const QString address = rangeTableAddress(distanceRow(input.hypothesis, threshold) - 1, 2 * pair + (f2 ? 1 : 0));
     const Outcome<CellValue> cell = book.readCell(sheet, address);
     if (!cell.ok())
         return cell.error();
-    if (cell.value().isText()) {
-        Error error{Error::Kind::DistanceNotANumber};
-        error.file = book.name();
-        error.sheet = sheet;
-        error.cell = address;
-        return error;
-    }
-    return std::optional<double>(cell.value().toNumber());
+    const Outcome<double> metres = distanceOfCell(cell.value(), book.name(), sheet, address);
+    if (!metres.ok())
+        return metres.error();
+    return std::optional<double>(metres.value());
 }
 
 } // namespace
 
-std::optional<SubclassLabel> NormaliseSubclassLabel(const QString &label)
+const QStringList &subclassCodes()
 {
-    for (int k = 1; k <= 6; ++k) {
-        if (label == QStringLiteral("4.%1").arg(k))
-            return SubclassLabel{label + QStringLiteral("  "), QStringLiteral("4%1").arg(k)};
-        for (int family = 1; family <= 3; ++family) {
-            if (label == QStringLiteral("5.%1.%2").arg(family).arg(k))
-                return SubclassLabel{label, QStringLiteral("5%1%2").arg(family).arg(k)};
+    static const QStringList codes = [] {
+        QStringList all;
+        for (const QString family : {"4", "51", "52", "53"}) {
+            for (int k = 1; k <= 6; ++k)
+                all << family + QString::number(k);
+        }
+        return all;
+    }();
+    return codes;
+}
+
+QString subclassWorkbookPath(const QString &code)
+{
+    return kDataFolder + code + QStringLiteral(".xls");
+}
+
+Status checkZoneIndex(const CellValue &zone)
+{
+    const double index = zone.toNumber();
+    if (zone.isNumber() && index == std::floor(index) && index >= 1 && index <= kMaxZone)
+        return Done{};
+    Error error{Error::Kind::BadZoneIndex};
+    error.detail = zone.isText() ? shown(zone) : SignedNumberText(zone).trimmed();
+    return error;
+}
+
+Outcome<SubclassLabel> subclassLabelOfCell(const CellValue &cell, const QString &book, const QString &address)
+{
+    if (const std::optional<SubclassLabel> label = cell.isText() ? NormaliseSubclassLabel(cell.toText()) : std::nullopt)
+        return *label;
+    Error error{Error::Kind::UnknownSubclass};
+    error.file = book;
+    error.sheet = kMatrixSheet;
+    error.cell = address;
+    error.detail = shown(cell);
+    return error;
+}
+
+std::optional<MatrixSlot> matrixSlotOf(const CellValue &threshold, const CellValue &weather)
+{
+    for (const int t : {1, 3}) {
+        for (const int w : {1, 2}) {
+            if (threshold == CellValue::number(t) && weather == CellValue::number(w))
+                return MatrixSlot{t, w == 2};
         }
     }
     return std::nullopt;
+}
+
+std::optional<SubclassLabel> NormaliseSubclassLabel(const QString &label)
+{
+    // Built once: the matrix labels of every estimate and of the data check are looked up here.
+    static const QHash<QString, SubclassLabel> labels = [] {
+        QHash<QString, SubclassLabel> all;
+        for (int k = 1; k <= 6; ++k) {
+            all.insert(QStringLiteral("4.%1").arg(k), {QStringLiteral("4.%1  ").arg(k), QStringLiteral("4%1").arg(k)});
+            for (int family = 1; family <= 3; ++family) {
+                const QString dotted = QStringLiteral("5.%1.%2").arg(family).arg(k);
+                all.insert(dotted, {dotted, QStringLiteral("5%1%2").arg(family).arg(k)});
+            }
+        }
+        return all;
+    }();
+    const auto found = labels.constFind(label);
+    return found == labels.cend() ? std::nullopt : std::optional<SubclassLabel>(*found);
 }
 
 Outcome<ToxicDistances> lookUpToxicDistances(const WorkbookOpener &opener, const ToxicLookupInput &input)
@@ -112,14 +178,10 @@ Outcome<ToxicDistances> lookUpToxicDistances(const WorkbookOpener &opener, const
     const CellValue pairCode
         = input.hypothesis == Hypothesis::MostLikely ? pair->pairCodeMostLikely : pair->pairCodeAverage;
 
-    const double zone = input.zone.toNumber();
-    if (!input.zone.isNumber() || zone != std::floor(zone) || zone < 1 || zone > kMaxZone) {
-        Error error{Error::Kind::BadZoneIndex};
-        error.detail = input.zone.isText() ? shown(input.zone) : SignedNumberText(input.zone).trimmed();
-        return error;
-    }
+    if (const Status zone = checkZoneIndex(input.zone); !zone.ok())
+        return zone.error();
     const Workbook &matrix = input.zoneWorkbook;
-    const QString zoneColumn = columnLetters(static_cast<int>(zone) + 5);
+    const QString zoneColumn = columnLetters(static_cast<int>(input.zone.toNumber()) + 5);
     const CellValue group = CellValue::number(input.containmentGroup);
 
     int used = 0;
@@ -134,39 +196,24 @@ Outcome<ToxicDistances> lookUpToxicDistances(const WorkbookOpener &opener, const
         }
         if (!(cells[1] == pairCode) || !(cells[0] == group))
             continue;
-        int threshold = 0;
-        bool f2 = false;
-        for (const int t : {1, 3}) {
-            for (const int w : {1, 2}) {
-                if (cells[2] == CellValue::number(t) && cells[3] == CellValue::number(w)) {
-                    threshold = t;
-                    f2 = w == 2;
-                }
-            }
-        }
-        if (threshold == 0)
+        const std::optional<MatrixSlot> slot = matrixSlotOf(cells[2], cells[3]);
+        if (!slot)
             continue;
+        const auto [threshold, f2] = *slot;
 
         const QString labelAddress = cellAddress(zoneColumn, row);
         const Outcome<CellValue> labelCell = matrix.readCell(kMatrixSheet, labelAddress);
         if (!labelCell.ok())
             return labelCell.error();
-        const std::optional<SubclassLabel> label
-            = labelCell.value().isText() ? NormaliseSubclassLabel(labelCell.value().toText()) : std::nullopt;
-        if (!label) {
-            Error error{Error::Kind::UnknownSubclass};
-            error.file = matrix.name();
-            error.sheet = kMatrixSheet;
-            error.cell = labelAddress;
-            error.detail = shown(labelCell.value());
-            return error;
-        }
+        const Outcome<SubclassLabel> label = subclassLabelOfCell(labelCell.value(), matrix.name(), labelAddress);
+        if (!label.ok())
+            return label.error();
         ++used;
-        found.lastSubclass = label->label;
+        found.lastSubclass = label.value().label;
         DamageDistance &distance = found.distances[slotOf(threshold, f2)];
-        distance.subclass = label->label;
+        distance.subclass = label.value().label;
 
-        Outcome<std::optional<double>> read = readDistance(opener, input, label->code, threshold, f2);
+        Outcome<std::optional<double>> read = readDistance(opener, input, label.value().code, threshold, f2);
         if (!read.ok())
             return read.error();
         if (!read.value())
@@ -175,9 +222,9 @@ Outcome<ToxicDistances> lookUpToxicDistances(const WorkbookOpener &opener, const
         distance.notAvailable = false;
         // The last workbook of a family holds 0 where its distance is beyond the table: the one
         // below it gives a lower bound of the distance.
-        if (isLastOfFamily(label->code) && distance.metres == 0.0) {
+        if (isLastOfFamily(label.value().code) && distance.metres == 0.0) {
             distance.lowerBound = true;
-            QString lower = label->code;
+            QString lower = label.value().code;
             lower.back() = QLatin1Char('5');
             read = readDistance(opener, input, lower, threshold, f2);
             if (!read.ok())

@@ -51,14 +51,24 @@ QString Error::message() const
         return located(QStringLiteral("Il codice di classe \"%1\" è scritto come testo, non come numero").arg(detail),
                        *this, false);
     case K::DistanceNotANumber: return located(QStringLiteral("Il valore della distanza non è un numero"), *this);
+    case K::DistanceOutOfRange:
+        return located(QStringLiteral("Il valore %1 non è una distanza").arg(detail), *this, false)
+            + QStringLiteral("\n(una distanza vale 0 = non applicabile, da 1 a 10000 m, oppure 10001 = oltre "
+                             "10000 m; una cella vuota vale 0)");
     case K::TooManyCorrespondenceRows:
         return located(
             QStringLiteral("La tabella di corrispondenza dei range ha più di 10 righe per la classe %1").arg(detail),
             *this, false);
     case K::BadZoneIndex:
+        if (!file.isEmpty())
+            return located(QStringLiteral("Indice di zona non valido: %1").arg(detail), *this, false)
+                + QStringLiteral("\n(deve essere un numero intero da 1 a 72)");
         return QStringLiteral("Indice di zona non valido per la sostanza scelta: %1\n"
                               "(deve essere un numero intero da 1 a 72, colonna A della tabella della classe)")
             .arg(detail);
+    case K::BadCasNumber:
+        return located(QStringLiteral("Il numero CAS \"%1\" ha la cifra di controllo sbagliata").arg(detail), *this,
+                       false);
     case K::UnknownSubclass:
         return located(QStringLiteral("Sottoclasse tossica sconosciuta %1").arg(detail), *this, false);
     case K::CompressedGasInBund: return QStringLiteral("Scelta non valida per i gas compressi");

@@ -28,8 +28,12 @@ struct Error
         RangeBoundNotANumber,
         ClassCodeAsText, // a class code of the range correspondence typed as text; detail: the text
         DistanceNotANumber,
+        // A distance that is no distance: negative, not finite, a fraction of a metre, or beyond 10001
+        // ("more than 10000 m"). detail: the number as read.
+        DistanceOutOfRange,
         TooManyCorrespondenceRows, // detail: the class code
-        BadZoneIndex, // detail: the zone cell as read
+        BadZoneIndex, // detail: the zone cell as read; file, sheet and cell when the data check found it
+        BadCasNumber, // a CAS number of a class table whose check digit is wrong; detail: the text
         UnknownSubclass, // detail: the label cell as read
         // The estimate cannot take the analyst's choice (notices).
         CompressedGasInBund,

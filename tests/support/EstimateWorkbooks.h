@@ -44,14 +44,15 @@ struct EstimateWorkbooks
     }
 };
 
-// Rows 3..10 of the eight range pairs of a distance worksheet: base + 100 * pair + 10 * hypothesis
-// + slot, the slot being threshold - 1 under D5 (the pair's first column) and 4 more under F2.
-inline void fillDistances(MemoryWorkbook &book, int sheet, int base = 0)
+// Rows 3..10 of the eight range pairs of a distance worksheet: (base + 100 * pair + 10 * hypothesis
+// + slot) / scale, the slot being threshold - 1 under D5 (the pair's first column) and 4 more under F2.
+inline void fillDistances(MemoryWorkbook &book, int sheet, int base = 0, int scale = 1)
 {
     for (int pair = 0; pair < kRangePairs; ++pair) {
         for (int row = 3; row <= 10; ++row) {
             const int value = base + 100 * pair + 10 * (row < 7 ? 1 : 2) + (row - 3) % 4;
-            book.setRow(sheet, QStringLiteral("%1%2").arg(QChar('C' + 2 * pair)).arg(row), {value, value + 4});
+            book.setRow(sheet, QStringLiteral("%1%2").arg(QChar('C' + 2 * pair)).arg(row),
+                        {double(value) / scale, double(value + 4) / scale});
         }
     }
 }
