@@ -6,48 +6,14 @@
 #include "xls/CellAddress.h"
 #include "xls/XlsWorkbookOpener.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
 namespace {
 
-bool holdsClassWorkbooks(const QString &driveRoot)
-{
-    const DrivePaths drives(driveRoot);
-    for (const HazardClass &hazard : hazardClasses()) {
-        if (!QFileInfo::exists(drives.toLocal(kDataFolder + hazard.workbookFile)))
-            return false;
-    }
-    return true;
-}
-
-// The bundled installation when it holds all eleven class workbooks; otherwise a temporary drive
-// with the stand-ins made by tools/fixtures/make_test_workbooks.py (same files, sheets and rows).
-QString classLookupDriveRoot()
-{
-    static const QString root = [] {
-        const QString bundled = QStringLiteral(ZEFRO_BUNDLED_TREE);
-        if (holdsClassWorkbooks(bundled))
-            return bundled;
-        static QTemporaryDir drive;
-        const QString source = QStringLiteral(ZEFRO_SOURCE_DIR "/tests/data/workbooks/class-lookup/");
-        const QString target = DrivePaths(drive.path()).toLocal(kDataFolder);
-        QDir().mkpath(target);
-        for (const HazardClass &hazard : hazardClasses())
-            QFile::copy(source + hazard.workbookFile, target + QLatin1Char('/') + hazard.workbookFile);
-        return drive.path();
-    }();
-    return root;
-}
-
 void BM_ClassLookupReads(benchmark::State &state)
 {
-    const QString root = classLookupDriveRoot();
-    const XlsWorkbookOpener opener{DrivePaths(root)};
+    // The bundled example tables hold the eleven class workbooks a lookup opens.
+    const XlsWorkbookOpener opener{DrivePaths(QStringLiteral(ZEFRO_BUNDLED_TREE))};
     int rows = 0;
     for (auto _ : state) {
         rows = 0;
@@ -73,7 +39,7 @@ void BM_ClassLookupReads(benchmark::State &state)
         }
     }
     state.counters["rows"] = rows;
-    state.SetLabel(DrivePaths(root).toLocal(kDataFolder).toStdString());
+    state.SetLabel(DrivePaths(QStringLiteral(ZEFRO_BUNDLED_TREE)).toLocal(kDataFolder).toStdString());
 }
 BENCHMARK(BM_ClassLookupReads)->Unit(benchmark::kMillisecond);
 
@@ -81,7 +47,7 @@ BENCHMARK(BM_ClassLookupReads)->Unit(benchmark::kMillisecond);
 // share of the lookup that goes to opening.
 void BM_OpenClassWorkbook(benchmark::State &state)
 {
-    const XlsWorkbookOpener opener{DrivePaths(classLookupDriveRoot())};
+    const XlsWorkbookOpener opener{DrivePaths(QStringLiteral(ZEFRO_BUNDLED_TREE))};
     const QString path = kDataFolder + hazardClasses().front().workbookFile;
     for (auto _ : state) {
         const auto opened = opener.open(path);

@@ -23,7 +23,6 @@ public:
 
     // Keep the items sorted by `lessThan` (for example the catalogue collation).
     void setSorted(LessThan lessThan);
-    [[nodiscard]] bool isSorted() const { return bool(m_lessThan); }
 
     // Add items (at their sorted place in a sorted combo) without touching the shown text.
     // These hide QComboBox's own, so calls through a SelectionCombo keep the rules above.

@@ -35,7 +35,6 @@ public:
 
     // Refused with CompressedGasInBund for class 2_3 or 53 in a bund.
     [[nodiscard]] Outcome<std::vector<RangeEntry>> chooseContainment(Hypothesis hypothesis, Containment containment);
-    [[nodiscard]] bool containmentChosen() const { return m_tables.has_value(); }
 
     // `entry` is a position in the offered list; it is ignored for tankers and ships, and missing
     // or beyond the list it is refused (QuantityNotOffered, DiameterNotOffered).

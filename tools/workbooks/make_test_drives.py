@@ -1,11 +1,11 @@
 #!/usr/bin/python3
 """Makes small drive trees for tests from JSON descriptions.
 
-    /usr/bin/python3 tools/workbooks/make_test_workbooks.py
+    /usr/bin/python3 tools/workbooks/make_test_drives.py
 
 Each tests/data/workbook-cases/<case>.json gives tests/data/drives/<case>/, a drive root whose data
 folder c/revisione metodo speditivo/dati/Dati input ZEFRO 200605/ holds the described workbooks.
-The description format is documented in tools/workbooks/README.md. make_workbooks.py --check
+The description format is documented in tools/workbooks/README.md. check_generated.py
 compares the committed trees with a fresh generation.
 """
 
