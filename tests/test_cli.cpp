@@ -500,7 +500,7 @@ private slots:
     }
 
     // The answers without an estimate: the help, before anything else; the class-list entries in table
-    // order, on the windows' drive root: $ZEFRO_DRIVE_ROOT (the tiny drive), else the build tree's drive.
+    // order (none: a failure), on the windows' drive root: $ZEFRO_DRIVE_ROOT (the tiny drive), else the build tree's drive.
     void helpAndClassListOnTheDefaultDriveRoot()
     {
         const QStringList arguments{"--classes", "--name", "Ammoniaca"};
@@ -513,6 +513,11 @@ private slots:
                  QStringList({entryOf("2_1_2"), entryOf("2_2"), entryOf("2_3"), entryOf("51"), entryOf("52")}));
         QCOMPARE(byVariable.out.split('\n', Qt::SkipEmptyParts),
                  QStringList({entryOf("2_1_2"), entryOf("2_3"), entryOf("51")}));
+        // A substance of no class fails as an estimate of it does, rather than listing nothing.
+        const Run none = run({"--classes", "--cas", "67-64-1"}, m_tiny->root());
+        QCOMPARE(none.exitCode, 1);
+        QVERIFY2(none.out.isEmpty() && none.err.startsWith("La sostanza Acetone (CAS 67-64-1) non compare"),
+                 qPrintable(none.err));
     }
 
     // The README's example: 75, 100, 120 and 155 m on the 1:5000 sample map (4724 pixels per metre),

@@ -35,6 +35,13 @@ QString numberedEntries(const std::vector<RangeEntry> &entries)
 }
 
 // The class to estimate for among those found: the one asked for, or the only one.
+BatchOutcome inNoClass(const Substance &substance)
+{
+    return dataError(QStringLiteral("La sostanza %1 (CAS %2) non compare in nessuna tabella delle classi: "
+                                    "nessuna stima è possibile.")
+                         .arg(substance.name, substance.cas));
+}
+
 std::variant<const HazardClass *, BatchOutcome> chooseClass(const std::vector<const HazardClass *> &found,
                                                             const EstimateRequest &request, const Substance &substance)
 {
@@ -47,9 +54,7 @@ std::variant<const HazardClass *, BatchOutcome> chooseClass(const std::vector<co
         }
     }
     if (distinct.empty())
-        return dataError(QStringLiteral("La sostanza %1 (CAS %2) non compare in nessuna tabella delle classi: "
-                                        "nessuna stima è possibile.")
-                             .arg(substance.name, substance.cas));
+        return inNoClass(substance);
     if (!request.classCode.isEmpty()) {
         const HazardClass *wanted = findHazardClass(request.classCode);
         if (std::find(distinct.begin(), distinct.end(), wanted) == distinct.end())
@@ -95,6 +100,9 @@ BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
     if (!found.ok())
         return dataError(drives.locate(found.error()).message());
     if (request.listClasses) {
+        // A substance of no class is the same failure as for an estimate, not an empty list.
+        if (found.value().empty() && substance)
+            return inNoClass(*substance);
         BatchOutcome outcome;
         for (const HazardClass *hazard : found.value())
             outcome.classEntries << hazard->listEntry;
