@@ -256,6 +256,35 @@ private slots:
         QVERIFY(output->toPlainText().isEmpty() && run.fake.messages.shown().isEmpty());
     }
 
+    // A choice cannot be taken back but by Reset, so neither a wheel notch over a list without the
+    // focus nor an arrow key makes one: the arrow keys move, Enter chooses, and the focus goes on to
+    // the next open list. Enter presses the focused button.
+    void keyboardAndWheelChoices()
+    {
+        MainWindowDriver run(kTiny);
+        QVERIFY(QTest::qWaitForWindowActive(run.window.get()));
+        const QStringList atStart = listStates(run);
+        auto *names = run.get<SelectionCombo>("Combo1");
+        run.get<QPushButton>("Command5")->setFocus();
+        QWheelEvent notch(QPointF(20, 8), names->mapToGlobal(QPointF(20, 8)), {}, {0, -120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(names, &notch);
+        QCOMPARE(listStates(run), atStart);
+
+        names->setFocus();
+        QTest::keyClick(names, Qt::Key_Down);
+        QTest::keyClick(names, Qt::Key_Down);
+        QCOMPARE(names->text(), names->itemText(1));
+        QCOMPARE(run.controlStates(), atStart.first()); // moved, not chosen
+        QTest::keyClick(names, Qt::Key_Return);
+        QVERIFY(run.controlStates() != atStart.first()
+                && run.combo("Combo2")->currentText() == Catalogue::findByName(names->itemText(1))->cas);
+        QCOMPARE(QApplication::focusWidget(), run.combo("Combo9"));
+
+        QTest::keyClick(run.get<QPushButton>("Command5"), Qt::Key_Return);
+        QTRY_COMPARE(listStates(run), atStart);
+    }
+
     // After the user's actions: the control states, texts the lists show, the messages ("notice: "
     // for one without icon, "critical: " for a critical one), the command lines started.
     void workflow_data()
@@ -518,6 +547,8 @@ private slots:
         QVERIFY2(run.fake.messages.texts().first().contains(kDataFolder + file),
                  qPrintable(run.fake.messages.texts().first()));
         QCOMPARE(run.controlStates(), states);
+        if (actions.size() == 1) // the locked class list no longer invites a choice
+            QCOMPARE(run.combo("Combo9")->currentText(), kClassListUnreadable);
         QVERIFY(!run.map() || run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty()); // no estimate to show
         QVERIFY(!run.fake.exit.hasEnded()
                 && QDir(run.drive().local(kTestOutputFolder)).entryList(QDir::Files).isEmpty());

@@ -1,5 +1,6 @@
 #include "app/ConfigBox.h"
 
+#include "app/EnterPressesButton.h"
 #include "app/Twips.h"
 #include "platform/Platform.h"
 
@@ -96,6 +97,7 @@ ConfigBox::ConfigBox(Platform &platform, QWidget *parent)
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("Command1"));
     ok->setGeometry(twipsRect(3240, 6000, 1215, 495));
+    pressWithEnter(*ok);
     connect(ok, &QPushButton::clicked, this, &ConfigBox::SaveConfiguration);
 }
 

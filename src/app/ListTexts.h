@@ -21,6 +21,10 @@ inline const QString kClassListPrompt = QStringLiteral("visionare elenco classi 
 // What the class list shows once the class lookup has run.
 inline const QString kClassChoicePrompt
     = QStringLiteral("visionare le classi cui può appartenere la sostanza prescelta + scelta");
+// What the class list shows when the lookup could not read every class table: it stays locked until
+// Reset, so it no longer invites a choice.
+inline const QString kClassListUnreadable
+    = QStringLiteral("classi non disponibili: tabelle delle classi non leggibili (premere Reset)");
 inline const QString kHypothesisListPrompt = QStringLiteral("scelta dell'ipotesi più probabile o dell'ipotesi media");
 inline const QString kContainmentListPrompt = QStringLiteral("inserire tipologia di detenzione");
 // What the quantity list shows after the load handler (the diameter list then shows

@@ -3,6 +3,7 @@
 #include "app/ConfigBox.h"
 #include "app/CreditsBox.h"
 #include "app/Decorations.h"
+#include "app/EnterPressesButton.h"
 #include "app/ListCollation.h"
 #include "app/ListTexts.h"
 #include "app/MapWindow.h"
@@ -27,6 +28,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,6 +60,35 @@ void keepReadableWhenLocked(QWidget &control)
                      QColor::fromRgbF(toned(text.redF(), base.redF()), toned(text.greenF(), base.greenF()),
                                       toned(text.blueF(), base.blueF())));
     control.setPalette(palette);
+}
+
+// A list too narrow for its prompt or one of its entries shows them in a smaller font rather than
+// cut them off: "scelta dell'ipotesi più probabile o dell'ipotesi media" is wider than its list.
+void fitTexts(QComboBox &list, const QStringList &texts)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    option.editable = true;
+    const int room
+        = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list).width() - 4;
+    QFont font = list.font();
+    const auto fit = [&] {
+        const QFontMetrics metrics(font);
+        return std::all_of(texts.begin(), texts.end(),
+                           [&](const QString &text) { return metrics.horizontalAdvance(text) <= room; });
+    };
+    while (font.pointSizeF() > 7 && !fit())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    list.setFont(font);
+}
+
+// Qt shows a plain tool-tip on one line as wide as the screen; as rich text it wraps into a box.
+// The blanks of the text are kept as they are.
+QString wrappingToolTip(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 bool titleFits(const QFont &font, const QString &text, const QSize &area)
@@ -105,7 +139,7 @@ SelectionCombo *MainWindow::addCombo(const char *name, const QString &designText
     combo->setObjectName(QString::fromLatin1(name));
     combo->setGeometry(twipsRect(left, top, width, kComboHeight));
     combo->setText(designText);
-    combo->setToolTip(toolTip);
+    combo->setToolTip(wrappingToolTip(toolTip));
     keepReadableWhenLocked(*combo);
     return combo;
 }
@@ -116,7 +150,8 @@ WrappingButton *MainWindow::addButton(const char *name, const QString &caption, 
     auto *button = new WrappingButton(caption, m_frame);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(twipsRect(left, top, width, height));
-    button->setToolTip(toolTip);
+    button->setToolTip(wrappingToolTip(toolTip));
+    pressWithEnter(*button);
     return button;
 }
 
@@ -158,6 +193,10 @@ void MainWindow::buildControls()
     m_combo4->setEnabled(false);
     m_combo6 = addCombo("Combo6", QStringLiteral("quantità stoccata "), QString(), 120, 6120, 4455);
     m_combo7 = addCombo("Combo7", QStringLiteral("diametro della condotta"), QString(), 4800, 6120, 4455);
+    fitTexts(*m_combo5, m_combo5->itemTexts() << kHypothesisListPrompt);
+    fitTexts(*m_combo4, m_combo4->itemTexts() << kContainmentListPrompt);
+    for (SelectionCombo *ranges : {m_combo6, m_combo7})
+        fitTexts(*ranges, {kQuantityListPrompt, kDiameterListPrompt, kQuantityListLoadText});
 
     m_output = new QPlainTextEdit(m_frame);
     m_output->setObjectName(QStringLiteral("Output"));
@@ -242,6 +281,8 @@ void MainWindow::buildControls()
     connect(m_combo4, &SelectionCombo::clicked, this, &MainWindow::Combo4_Click);
     connect(m_combo6, &SelectionCombo::clicked, this, &MainWindow::Combo6_Click);
     connect(m_combo7, &SelectionCombo::clicked, this, &MainWindow::Combo7_Click);
+    for (SelectionCombo *list : choiceOrder())
+        connect(list, &SelectionCombo::clicked, this, [this, list] { moveFocusOnFrom(*list); });
     connect(m_command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
     connect(m_command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
     connect(m_command3, &QPushButton::clicked, this, &MainWindow::Command3_Click);
@@ -249,6 +290,31 @@ void MainWindow::buildControls()
     connect(m_command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
     connect(m_command6, &QPushButton::clicked, this, &MainWindow::Command6_Click);
     connect(m_command7, &QPushButton::clicked, this, &MainWindow::Command7_Click);
+}
+
+std::array<SelectionCombo *, 8> MainWindow::choiceOrder() const
+{
+    return {m_combo1, m_combo2, m_combo8, m_combo9, m_combo5, m_combo4, m_combo6, m_combo7};
+}
+
+// A list locks itself once it has made its choice, and Qt would hand the focus to whatever control
+// follows it in the window (a document button). The keyboard goes on to the next open list instead,
+// or to the estimate button once every list is done.
+void MainWindow::moveFocusOnFrom(const SelectionCombo &chosen)
+{
+    if (chosen.isEnabled() && chosen.isVisible())
+        return;
+    const auto order = choiceOrder();
+    const std::size_t at = std::size_t(std::find(order.begin(), order.end(), &chosen) - order.begin());
+    for (std::size_t step = 1; step < order.size(); ++step) {
+        SelectionCombo *next = order[(at + step) % order.size()];
+        if (next->isEnabled() && next->isVisible()) {
+            next->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    if (m_command1->isEnabled())
+        m_command1->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- Start-up and reset ----------------------------------------------------------------------
@@ -409,6 +475,7 @@ bool MainWindow::LookupSubstanceClasses(const std::optional<Substance> &substanc
     // until Reset.
     m_combo5->setEnabled(false);
     m_combo9->setEnabled(false);
+    m_combo9->setText(kClassListUnreadable);
     m_platform.messages.notify(m_platform.drives.locate(found.error()).message(), MessageIcon::Critical);
     return false;
 }

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -74,6 +75,9 @@ private slots:
     void Command7_Click();
 
 private:
+    [[nodiscard]] std::array<SelectionCombo *, 8> choiceOrder() const;
+    void moveFocusOnFrom(const SelectionCombo &chosen);
+
     void buildControls();
     SelectionCombo *addCombo(const char *name, const QString &designText, const QString &toolTip, int left, int top,
                              int width);

@@ -3,15 +3,22 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 // The combo's text field. It tells when the event it is handling is one that ends typing (Enter,
 // leaving the field): QComboBox turns those into `activated` when the text matches an entry.
+// It also tells the combo when the user confirms (Enter) or leaves the list; opening the list's
+// own popup or switching to another window is not leaving it.
 class SelectionCombo::TypingLineEdit final : public QLineEdit
 {
 public:
-    using QLineEdit::QLineEdit;
+    explicit TypingLineEdit(std::function<void()> confirmed)
+        : m_confirmed(std::move(confirmed))
+    {
+    }
 
     [[nodiscard]] bool endingTyping() const { return m_endingTyping > 0; }
 
@@ -23,6 +30,8 @@ protected:
         ++m_endingTyping;
         const bool handled = QLineEdit::event(event);
         --m_endingTyping;
+        if (confirms(event))
+            m_confirmed();
         return handled;
     }
 
@@ -37,21 +46,68 @@ private:
         return key == Qt::Key_Return || key == Qt::Key_Enter;
     }
 
+    static bool confirms(const QEvent *event)
+    {
+        if (event->type() != QEvent::FocusOut)
+            return true;
+        const Qt::FocusReason reason = static_cast<const QFocusEvent *>(event)->reason();
+        return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+    }
+
+    std::function<void()> m_confirmed;
     int m_endingTyping = 0;
 };
 
 SelectionCombo::SelectionCombo(QWidget *parent)
     : QComboBox(parent)
-    , m_edit(new TypingLineEdit)
+    , m_edit(new TypingLineEdit([this] { confirmPendingMove(); }))
 {
     setEditable(true);
     setLineEdit(m_edit);
     // Typed text never becomes a list entry.
     setInsertPolicy(QComboBox::NoInsert);
+    // The wheel never gives the focus, so passing over a list cannot make it take the wheel.
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QComboBox::activated, this, [this](int index) {
-        if (!m_edit->endingTyping())
-            emit clicked(index);
+        if (m_edit->endingTyping())
+            return;
+        if (m_moving) {
+            m_pendingMove = index;
+            return;
+        }
+        m_pendingMove = -1;
+        emit clicked(index);
     });
+    // Typing over a moved-to entry drops the move.
+    connect(m_edit, &QLineEdit::textEdited, this, [this] { m_pendingMove = -1; });
+}
+
+template <typename Move> void SelectionCombo::moveWithoutChoosing(Move move)
+{
+    m_moving = true;
+    move();
+    m_moving = false;
+}
+
+void SelectionCombo::wheelEvent(QWheelEvent *event)
+{
+    if (!hasFocus()) {
+        event->ignore(); // to the window under the list, which may scroll
+        return;
+    }
+    moveWithoutChoosing([&] { QComboBox::wheelEvent(event); });
+}
+
+void SelectionCombo::keyPressEvent(QKeyEvent *event)
+{
+    moveWithoutChoosing([&] { QComboBox::keyPressEvent(event); });
+}
+
+void SelectionCombo::confirmPendingMove()
+{
+    const int moved = std::exchange(m_pendingMove, -1);
+    if (moved >= 0 && moved == currentIndex() && isEnabled())
+        emit clicked(moved);
 }
 
 void SelectionCombo::setSorted(LessThan lessThan)

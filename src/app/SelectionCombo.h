@@ -9,6 +9,11 @@
 // the program and never typing: QComboBox also reports `activated` when typed text that matches an
 // entry is confirmed with Enter or by leaving the field, and those reports are dropped here.
 //
+// The wheel and the arrow keys only move through the entries: the wheel only when the list has the
+// focus (a pointer passing over a list never changes it), and a moved-to entry becomes the choice
+// when the user confirms it with Enter or leaves the list. A choice cannot be taken back but by
+// Reset, so one notch or one key press must not make it.
+//
 // Items added to a combo never replace the text it shows (a prompt such as "inserire CAS" stays
 // until the user picks an entry), and a sorted combo keeps its items in the order of its comparison
 // whatever order they are added in.
@@ -39,9 +44,20 @@ public:
 signals:
     void clicked(int index);
 
+protected:
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    // Runs a handler of QComboBox's own that moves to another entry, keeping the move as pending.
+    template <typename Move> void moveWithoutChoosing(Move move);
+    void confirmPendingMove();
+
     [[nodiscard]] int sortedPosition(const QString &text) const;
     class TypingLineEdit;
     TypingLineEdit *m_edit;
     LessThan m_lessThan;
+    bool m_moving = false;
+    int m_pendingMove = -1; // the entry moved to and not yet confirmed
+
 };
