@@ -39,6 +39,11 @@ private slots:
             QCOMPARE(QStringList({refused.error().file, refused.error().detail}),
                      QStringList({table, "modificato dopo il sigillo"}));
         }
+        // Every breach of the folder is named at once, and the opener says where the files are.
+        QVERIFY(QFile::remove(drive.local(kDataFolder + "516.xls")));
+        const Error both = opener.open(table).error();
+        QCOMPARE(both.detail, "modificato dopo il sigillo; inoltre 516.xls: sigillato ma mancante");
+        QVERIFY(opener.located(both).message().contains("(su questo computer: " + drive.local(table) + ")"));
 
         QVERIFY(QFile::remove(drives.toLocal(kDataFolder + "sigillo.txt")));
         QVERIFY(SealedWorkbookOpener(drives).open(table).ok());

@@ -476,7 +476,7 @@ bool MainWindow::LookupSubstanceClasses(const std::optional<Substance> &substanc
     m_combo5->setEnabled(false);
     m_combo9->setEnabled(false);
     m_combo9->setText(kClassListUnreadable);
-    m_platform.messages.notify(m_platform.drives.locate(found.error()).message(), MessageIcon::Critical);
+    m_platform.messages.notify(found.error().message(), MessageIcon::Critical);
     return false;
 }
 
@@ -589,7 +589,7 @@ MapWindow &MainWindow::mapWindow()
 
 void MainWindow::showStepError(const Error &error)
 {
-    m_platform.messages.notify(m_platform.drives.locate(error).message(),
+    m_platform.messages.notify(error.message(),
                                error.isNotice() ? MessageIcon::None : MessageIcon::Critical);
 }
 

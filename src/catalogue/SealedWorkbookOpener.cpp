@@ -3,22 +3,35 @@
 #include "xls/XlsWorkbook.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 
 namespace {
 
-// The first breach, named as the system names the workbook that was asked for, in the same folder.
-Error notAsSealed(const QString &systemPath, const DataSeal::Breach &breach)
+QString whatHappened(DataSeal::Breach::Kind kind)
+{
+    switch (kind) {
+    case DataSeal::Breach::Kind::Changed: return QStringLiteral("modificato dopo il sigillo");
+    case DataSeal::Breach::Kind::Missing: return QStringLiteral("sigillato ma mancante");
+    case DataSeal::Breach::Kind::Unsealed: return QStringLiteral("aggiunto dopo il sigillo");
+    }
+    return {};
+}
+
+// The first breach, named as the system names the workbook that was asked for, in the same folder;
+// the others of the folder follow in the detail, so that the analyst sees every one at once.
+Error notAsSealed(const QString &systemPath, const std::vector<DataSeal::Breach> &breaches)
 {
     Error error{Error::Kind::DataNotAsSealed};
     const qsizetype cut = std::max(systemPath.lastIndexOf(QLatin1Char('\\')), systemPath.lastIndexOf(QLatin1Char('/')));
-    error.file = systemPath.left(cut + 1) + breach.name;
-    switch (breach.kind) {
-    case DataSeal::Breach::Kind::Changed: error.detail = QStringLiteral("modificato dopo il sigillo"); break;
-    case DataSeal::Breach::Kind::Missing: error.detail = QStringLiteral("sigillato ma mancante"); break;
-    case DataSeal::Breach::Kind::Unsealed: error.detail = QStringLiteral("aggiunto dopo il sigillo"); break;
-    }
+    error.file = systemPath.left(cut + 1) + breaches.front().name;
+    error.detail = whatHappened(breaches.front().kind);
+    QStringList others;
+    for (auto breach = breaches.begin() + 1; breach != breaches.end(); ++breach)
+        others << breach->name + QStringLiteral(": ") + whatHappened(breach->kind);
+    if (!others.isEmpty())
+        error.detail += QStringLiteral("; inoltre ") + others.join(QStringLiteral("; "));
     return error;
 }
 
@@ -37,7 +50,7 @@ Outcome<WorkbookHandle> SealedWorkbookOpener::open(const QString &systemPath) co
     if (!inFolder.ok())
         return inFolder.error();
     if (!inFolder.value().empty())
-        return notAsSealed(systemPath, inFolder.value().front());
+        return notAsSealed(systemPath, inFolder.value());
 
     const Outcome<QByteArray> bytes = readXlsFile(localPath, systemPath);
     if (!bytes.ok())
@@ -47,6 +60,6 @@ Outcome<WorkbookHandle> SealedWorkbookOpener::open(const QString &systemPath) co
     if (!read.ok())
         return read.error();
     if (!read.value().empty())
-        return notAsSealed(systemPath, read.value().front());
+        return notAsSealed(systemPath, read.value());
     return parseXlsWorkbook(bytes.value(), systemPath);
 }

@@ -17,6 +17,7 @@ class SealedWorkbookOpener final : public WorkbookOpener
 public:
     explicit SealedWorkbookOpener(DrivePaths drives);
     [[nodiscard]] Outcome<WorkbookHandle> open(const QString &systemPath) const override;
+    [[nodiscard]] Error located(Error error) const override { return m_drives.locate(std::move(error)); }
 
 private:
     DrivePaths m_drives;

@@ -98,7 +98,7 @@ BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
     EstimateChain chain(opener);
     const Outcome<std::vector<const HazardClass *>> found = chain.lookUpClasses(substance);
     if (!found.ok())
-        return dataError(drives.locate(found.error()).message());
+        return dataError(found.error().message());
     if (request.listClasses) {
         // A substance of no class is the same failure as for an estimate, not an empty list.
         if (found.value().empty() && substance)
@@ -122,7 +122,7 @@ BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
     const Hypothesis hypothesis = request.hypothesis == 1 ? Hypothesis::MostLikely : Hypothesis::Average;
     const Outcome<std::vector<RangeEntry>> offered = chain.chooseContainment(hypothesis, containment);
     if (!offered.ok())
-        return dataError(drives.locate(offered.error()).message());
+        return dataError(offered.error().message());
 
     std::optional<std::size_t> entry;
     if (const RangeKind kind = rangeKindOf(containment); kind != RangeKind::None) {
@@ -139,7 +139,7 @@ BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
 
     const Outcome<Estimate> estimate = chain.estimate(entry);
     if (!estimate.ok())
-        return dataError(drives.locate(estimate.error()).message());
+        return dataError(estimate.error().message());
     BatchOutcome outcome;
     outcome.outputPrefix = configuration.value().outputPrefix();
     outcome.estimate = estimate.value();

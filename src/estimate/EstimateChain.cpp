@@ -36,7 +36,7 @@ Outcome<std::vector<const HazardClass *>> EstimateChain::lookUpClasses(const std
     m_tables.reset();
     Outcome<ClassLookup> lookup = lookUpSubstanceClasses(m_workbooks, substance, progress);
     if (!lookup.ok())
-        return lookup.error();
+        return m_workbooks.located(lookup.error());
     m_lookup = std::move(lookup.value());
     std::vector<const HazardClass *> found;
     for (const ClassMatch &match : m_lookup->matches)
@@ -66,22 +66,22 @@ Outcome<std::vector<RangeEntry>> EstimateChain::chooseContainment(Hypothesis hyp
     if (!hazard.isToxic()) {
         Outcome<RangeTable> table = readRangeTable(*tables.classWorkbook, sheet);
         if (!table.ok())
-            return table.error();
+            return m_workbooks.located(table.error());
         tables.rangeTable = table.value();
     } else {
         const Outcome<WorkbookHandle> opened = m_workbooks.open(kDataFolder + kRangeCorrespondenceFile);
         if (!opened.ok())
-            return opened.error();
+            return m_workbooks.located(opened.error());
         Outcome<std::vector<PairRow>> pairs = readRangeCorrespondence(*opened.value(), sheet, hazard.classCode);
         if (!pairs.ok())
-            return pairs.error();
+            return m_workbooks.located(pairs.error());
         tables.pairs = std::move(pairs.value());
         tables.rangeTable = rangeTableOfPairs(tables.pairs);
     }
     Outcome<std::vector<RangeEntry>> offered
         = offeredRanges(tables.rangeTable, containment, hazard.gas, tables.classWorkbook->name(), sheet);
     if (!offered.ok())
-        return offered.error();
+        return m_workbooks.located(offered.error());
     tables.offered = offered.value();
     m_tables = std::move(tables);
     return offered;
@@ -112,7 +112,7 @@ Outcome<Estimate> EstimateChain::estimate(std::optional<std::size_t> entry) cons
         estimate.classLabel = hazard.dottedLabel();
         const Status read = readFlammableDistances(tables, estimate.range ? estimate.range->pair : 0, estimate);
         if (!read.ok())
-            return read.error();
+            return m_workbooks.located(read.error());
         return estimate;
     }
 
@@ -126,7 +126,7 @@ Outcome<Estimate> EstimateChain::estimate(std::optional<std::size_t> entry) cons
                                  estimate.range ? estimate.range->lower.toNumber() : 0.0};
     const Outcome<ToxicDistances> toxic = lookUpToxicDistances(m_workbooks, input);
     if (!toxic.ok())
-        return toxic.error();
+        return m_workbooks.located(toxic.error());
     estimate.distances = toxic.value().distances;
     estimate.classLabel = toxic.value().lastSubclass;
     return estimate;

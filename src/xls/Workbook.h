@@ -28,4 +28,7 @@ class WorkbookOpener
 public:
     virtual ~WorkbookOpener() = default;
     [[nodiscard]] virtual Outcome<WorkbookHandle> open(const QString &systemPath) const = 0;
+    // The error of a step that read this opener's workbooks, also saying where the file it names is
+    // on this computer (for the system's paths this opener maps).
+    [[nodiscard]] virtual Error located(Error error) const { return error; }
 };

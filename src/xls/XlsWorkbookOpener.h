@@ -11,6 +11,7 @@ class XlsWorkbookOpener final : public WorkbookOpener
 public:
     explicit XlsWorkbookOpener(DrivePaths drives);
     [[nodiscard]] Outcome<WorkbookHandle> open(const QString &systemPath) const override;
+    [[nodiscard]] Error located(Error error) const override { return m_drives.locate(std::move(error)); }
 
 private:
     DrivePaths m_drives;
