@@ -12,6 +12,7 @@
 #include "cli/DataTasks.h"
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateJson.h"
+#include "cli/GroundPointCheck.h"
 #include "cli/MapOverlay.h"
 #include "cli/ProtectedFiles.h"
 #include "gis/DamageAreaExport.h"
@@ -60,6 +61,11 @@ int dataError(const QString &message)
 {
     write(stderr, message + QLatin1Char('\n'));
     return kDataError;
+}
+
+void warn(const QString &message)
+{
+    write(stderr, QStringLiteral("zefro-estimate: attenzione: ") + message + QLatin1Char('\n'));
 }
 
 // A file that a run may have to take back: a GIS file it put where there was none.
@@ -124,6 +130,11 @@ PreparedExport prepareAreaExport(const DrivePaths &drives, const EstimateRequest
                                         "EPSG:32632)")
                              .arg(request.crs));
         system = named.value();
+        const GroundPointCheck checked = checkGroundPoint(*system, *ground);
+        if (!checked.usageError.isEmpty())
+            return usage(checked.usageError);
+        if (!checked.warning.isEmpty())
+            warn(checked.warning);
     }
     const QString path = drives.toLocal(request.exportFile);
     if (const std::optional<QString> kept
@@ -222,6 +233,8 @@ int main(int argc, char *argv[])
             return overlay.usageError ? usageError(overlay.error) : dataError(overlay.error);
         if (!overlay.notice.isEmpty())
             write(stderr, overlay.notice + QLatin1Char('\n'));
+        if (!overlay.warning.isEmpty())
+            warn(overlay.warning);
         ground = overlay.ground;
         system = overlay.system;
         if (!request.map->outFile.isEmpty()) {
