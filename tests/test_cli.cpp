@@ -617,10 +617,9 @@ private slots:
             << QStringList{"--at", "871664.5,5066237"} + inUtm << 0
             << QStringList{"zefro-estimate: attenzione: --at 871664.5,5066237: il punto (lon 13.77°, lat 45.65°) è "
                            "1.77° fuori dall'area d'uso del sistema di riferimento EPSG:32632, "
-                               + utm + "; le aree di danno sono calcolate lo stesso\n"};
-        QTest::newRow("easting and northing swapped")
-            << QStringList{"--at", "5034070.2,514854.6"} + inUtm << 2
-            << QStringList{"zefro-estimate: --at 5034070.2,514854.6: il punto (lon ", far + utm};
+                           + utm + "; le aree di danno sono calcolate lo stesso\n"};
+        QTest::newRow("easting and northing swapped") << QStringList{"--at", "5034070.2,514854.6"}
+                + inUtm << 2 << QStringList{"zefro-estimate: --at 5034070.2,514854.6: il punto (lon ", far + utm};
         QTest::newRow("swapped on a georeferenced map")
             << QStringList{"--map", kGeoreferencedMap, "--at", "5029456.5,480755.5"} << 2
             << QStringList{"zefro-estimate: --at 5029456.5,480755.5: il punto (lon ", far + utm};
@@ -628,9 +627,8 @@ private slots:
                                      << QStringList{"zefro-estimate: --at 9.19,91: il punto non è sulla Terra nel "
                                                     "sistema di riferimento EPSG:4326, "
                                                     + world};
-        QTest::newRow("longitude 1e308") << QStringList{"--at", "1e308,45"} + inDegrees << 2
-                                         << QStringList{"zefro-estimate: --at 1e+308,45: il punto non è sulla Terra",
-                                                        world};
+        QTest::newRow("longitude 1e308") << QStringList{"--at", "1e308,45"}
+                + inDegrees << 2 << QStringList{"zefro-estimate: --at 1e+308,45: il punto non è sulla Terra", world};
         QTest::newRow("at the pole") << QStringList{"--at", "0,89.99999"} + inDegrees << 1
                                      << QStringList{"Impossibile esportare le aree di danno nel file",
                                                     "esce dalla parte della Terra"};
@@ -642,9 +640,10 @@ private slots:
         QFETCH(QStringList, said);
         const QTemporaryDir folder;
         const QString file = folder.filePath("aree.geojson");
-        const Run result = run(on(*m_bundled, {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2",
-                                               "--range", "4", "--export", file})
-                               + placing);
+        const Run result = run(
+            on(*m_bundled,
+               {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2", "--range", "4", "--export", file})
+            + placing);
         QCOMPARE(result.exitCode, status);
         qsizetype from = 0;
         for (const QString &part : said) {

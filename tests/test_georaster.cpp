@@ -362,7 +362,7 @@ private slots:
         QVERIFY(system.ok());
         const QSize sheet(400, 300);
         const Georeference metrePixels{ground[0].x() - 200 / across, ground[0].y() + 150 / down, 1 / across, -1 / down,
-                                   system.value()};
+                                       system.value()};
         const MapUnits units = georeferencedUnits(metrePixels, sheet, SheetResolution{5000, 5000});
         QVERIFY(near(1 / groundScaleFactor(metrePixels, units, sheet), 5000, 1e-6));
         QVERIFY(near(units.pixelsPerUnitY() / units.pixelsPerUnitX(), 1, 1e-6));

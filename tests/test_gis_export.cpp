@@ -121,9 +121,9 @@ double pixelsFromPolyline(QPointF point, const std::vector<QPointF> &line)
         // where the terms are equal.
         const QPointF a = line[index] - point, d = line[index + 1] - line[index];
         std::vector<double> candidates{0.0, 1.0};
-        for (const auto &[numerator, denominator] : {std::pair{a.x(), d.x()}, std::pair{a.y(), d.y()},
-                                                     std::pair{a.x() - a.y(), d.x() - d.y()},
-                                                     std::pair{a.x() + a.y(), d.x() + d.y()}})
+        for (const auto &[numerator, denominator] :
+             {std::pair{a.x(), d.x()}, std::pair{a.y(), d.y()}, std::pair{a.x() - a.y(), d.x() - d.y()},
+              std::pair{a.x() + a.y(), d.x() + d.y()}})
             if (denominator != 0.0)
                 candidates.push_back(std::clamp(-numerator / denominator, 0.0, 1.0));
         for (const double t : candidates)
@@ -151,9 +151,8 @@ private slots:
         const QPointF utmSecond = utm + QPointF(1500, 800);
         QTest::newRow("GeoPackage, UTM 32N")
             << gis::ExportFormat::GeoPackage << "EPSG:32632" << false << utm << utmSecond;
-        QTest::newRow("GeoPackage in US survey feet")
-            << gis::ExportFormat::GeoPackage << "EPSG:2263" << false << QPointF(1000000, 200000)
-            << QPointF(1005000, 202000);
+        QTest::newRow("GeoPackage in US survey feet") << gis::ExportFormat::GeoPackage << "EPSG:2263" << false
+                                                      << QPointF(1000000, 200000) << QPointF(1005000, 202000);
         QTest::newRow("GeoPackage, WGS 84 degrees")
             << gis::ExportFormat::GeoPackage << "EPSG:4326" << true << QPointF(9.19, 45.46) << QPointF(9.21, 45.47);
         QTest::newRow("GeoJSON from ETRS89 degrees")
@@ -287,11 +286,11 @@ private slots:
         QFETCH(QPointF, place);
         QFETCH(double, pixel);
         // The source in the system, by GDAL's own transformation (east first).
-        const QList<QByteArray> xy = run("gdaltransform", {"-s_srs", "EPSG:4326", "-t_srs", code},
-                                         QByteArray::number(place.x(), 'f', 9) + ' '
-                                             + QByteArray::number(place.y(), 'f', 9) + '\n')
-                                         .simplified()
-                                         .split(' ');
+        const QList<QByteArray> xy
+            = run("gdaltransform", {"-s_srs", "EPSG:4326", "-t_srs", code},
+                  QByteArray::number(place.x(), 'f', 9) + ' ' + QByteArray::number(place.y(), 'f', 9) + '\n')
+                  .simplified()
+                  .split(' ');
         QVERIFY(xy.size() >= 2);
         const QPointF source(xy[0].toDouble(), xy[1].toDouble());
         const map::CoordinateSystem system = systemOf(code, code == "EPSG:4326");
@@ -318,7 +317,8 @@ private slots:
         for (qsizetype index = 0; index < 4; ++index) {
             const double metres = inSystem[index]["properties"]["distance_m"].toDouble();
             QCOMPARE(metres, areas[std::size_t(index)].metres);
-            for (const double distance : geodesicDistances(centre, inWgs84[index]["geometry"]["coordinates"][0].toArray()))
+            for (const double distance :
+                 geodesicDistances(centre, inWgs84[index]["geometry"]["coordinates"][0].toArray()))
                 QVERIFY2(std::abs(distance - metres) <= 0.001 * metres, qPrintable(QString::number(distance)));
 
             std::vector<QPointF> ring;
@@ -338,7 +338,8 @@ private slots:
                 QVERIFY2(pixelsFromPolyline(centreOfPixel, ring) <= 1.0, qPrintable(QString::number(metres)));
             for (const QPointF vertex : ring)
                 QVERIFY(std::any_of(drawn.begin(), drawn.end(), [vertex](QPointF centreOfPixel) {
-                    return std::abs(centreOfPixel.x() - vertex.x()) <= 1.0 && std::abs(centreOfPixel.y() - vertex.y()) <= 1.0;
+                    return std::abs(centreOfPixel.x() - vertex.x()) <= 1.0
+                        && std::abs(centreOfPixel.y() - vertex.y()) <= 1.0;
                 }));
         }
     }
@@ -365,8 +366,10 @@ private slots:
             = map::sheetRings(map::Georeference{source.x(), source.y(), 1, -1, system}, source, kSecondAreas);
         QVERIFY(!rings.ok());
         QCOMPARE(rings.error().kind, Error::Kind::AreaNotDrawable);
-        QVERIFY2(rings.error().detail.contains(why) && rings.error().detail.contains(code), qPrintable(rings.error().detail));
-        const auto exported = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, kSecondAreas}});
+        QVERIFY2(rings.error().detail.contains(why) && rings.error().detail.contains(code),
+                 qPrintable(rings.error().detail));
+        const auto exported
+            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, kSecondAreas}});
         QVERIFY(!exported.ok());
         QCOMPARE(exported.error().kind, Error::Kind::AreasNotExported);
         QCOMPARE(exported.error().detail, rings.error().detail);

@@ -519,9 +519,9 @@ bool MapWindow::showMap()
     m_files->setVisible(false);
     m_surface->setMap(std::move(loaded.value().source));
     m_georeference = loaded.value().georeference;
-    m_groundFactor = m_georeference ? std::optional(map::groundScaleFactor(*m_georeference, m_surface->units(),
-                                                                           m_surface->source()->size()))
-                                    : std::nullopt;
+    m_groundFactor = m_georeference
+        ? std::optional(map::groundScaleFactor(*m_georeference, m_surface->units(), m_surface->source()->size()))
+        : std::nullopt;
     m_groundPosition->setVisible(m_georeference.has_value());
     m_incident.reset();
     showGroundPosition(std::nullopt);

@@ -37,7 +37,6 @@ inline constexpr int kRingVertices = 256;
 // top-left corner, as Georeference counts them), around a point of the ground; empty for an area that
 // has no distance. The first area that cannot be drawn gives its error.
 using AreaRings = std::array<std::vector<QPointF>, kDistanceSlots>;
-[[nodiscard]] Outcome<AreaRings> sheetRings(const Georeference &georeference, QPointF ground,
-                                            const DamageAreas &areas);
+[[nodiscard]] Outcome<AreaRings> sheetRings(const Georeference &georeference, QPointF ground, const DamageAreas &areas);
 
 } // namespace map

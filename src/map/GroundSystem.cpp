@@ -148,8 +148,8 @@ std::optional<QPointF> GroundSystem::lonLatAt(QPointF point) const
     const PJ_COORD base = proj_trans(operation, PJ_INV, proj_coord(point.x(), point.y(), 0.0, 0.0));
     const double longitude = base.v[0] * m_projection->degreesPerBaseUnit;
     const double latitude = base.v[1] * m_projection->degreesPerBaseUnit;
-    if (proj_errno(operation) != 0 || !std::isfinite(longitude) || !std::isfinite(latitude)
-        || std::abs(latitude) > 90.0 || std::abs(longitude) > kFarthestLongitude)
+    if (proj_errno(operation) != 0 || !std::isfinite(longitude) || !std::isfinite(latitude) || std::abs(latitude) > 90.0
+        || std::abs(longitude) > kFarthestLongitude)
         return std::nullopt;
     return QPointF(longitude, latitude);
 }

@@ -202,11 +202,12 @@ Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset, QSi
         return georeferenceInvalid(placedBy, notANumber);
     if (!onTheEarth(georeference, sheet)) {
         const QPointF middle = georeference.groundAt(QPointF(sheet.width() / 2.0, sheet.height() / 2.0));
-        return georeferenceInvalid(placedBy, QStringLiteral("il centro del foglio (%1, %2) non è un punto della Terra "
-                                                            "nel sistema di riferimento %3")
-                                                 .arg(middle.x(), 0, 'g', 10)
-                                                 .arg(middle.y(), 0, 'g', 10)
-                                                 .arg(georeference.system.label()));
+        return georeferenceInvalid(placedBy,
+                                   QStringLiteral("il centro del foglio (%1, %2) non è un punto della Terra "
+                                                  "nel sistema di riferimento %3")
+                                       .arg(middle.x(), 0, 'g', 10)
+                                       .arg(middle.y(), 0, 'g', 10)
+                                       .arg(georeference.system.label()));
     }
     return Placement{std::move(georeference), {}};
 }
