@@ -17,6 +17,7 @@
 #include "app/WindowCapture.h"
 #include "map/GdalSession.h"
 #include "map/Georeference.h"
+#include "map/GroundRing.h"
 #include "map/MapOpening.h"
 
 #include <QApplication>
@@ -214,8 +215,17 @@ void BM_GeoTiffShowDrawGrab(benchmark::State &bench, const std::string &compress
         }
         const map::MapSource &source = *opened.value().source;
         shown.surface->setMap(opened.value().source);
-        const double scale = map::groundScaleFactor(*opened.value().georeference, source.units(), source.size());
-        shown.surface->drawings().addAreas({source.units().toUnits(QPointF(500, 400)), areas, scale});
+        // At its own scale the window draws the areas as they lie on the ground.
+        const map::Georeference &georeference = *opened.value().georeference;
+        const double scale = map::groundScaleFactor(georeference, source.units(), source.size());
+        const QPointF incident = source.units().toUnits(QPointF(500, 400));
+        const Outcome<map::AreaRings> rings
+            = map::sheetRings(georeference, map::groundAtUnits(georeference, source.units(), incident), areas);
+        if (!rings.ok()) {
+            bench.SkipWithError(qPrintable(rings.error().message()));
+            break;
+        }
+        shown.surface->drawings().addAreas({incident, areas, scale, rings.value()});
         shown.surface->refresh();
         const map::Picture picture = GrabFormImage(shown.window);
         benchmark::DoNotOptimize(picture.bitmap.constBits());

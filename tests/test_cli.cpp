@@ -597,6 +597,65 @@ private slots:
         for (const double m : {75.0, 100.0, 120.0, 155.0})
             QVERIFY2(metres.contains(m) && metres.contains(-m), qPrintable(QString::number(m)));
     }
+
+    // --at is held against its system's area of use: a little outside it (Trieste in UTM 32N) the run
+    // goes on with a warning naming the area; far outside it (easting and northing swapped) or off the
+    // Earth it is a usage error naming the area, with a map as without. An area the system cannot show
+    // around the point (the pole, in degrees) is refused as an export that cannot be made. Only a run
+    // that succeeds writes.
+    void groundPointAgainstAreaOfUse_data()
+    {
+        QTest::addColumn<QStringList>("placing");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("said"); // on standard error, in this order
+        const QString utm = "\"Between 6°E and 12°E, northern hemisphere between equator and 84°N, onshore and "
+                            "offshore\" (lon da 6.00° a 12.00°, lat da 0.00° a 84.00°)";
+        const QString world = "la cui area d'uso è \"World\" (lon da -180.00° a 180.00°, lat da -90.00° a 90.00°)";
+        const QString far = "è lontano dall'area d'uso del sistema di riferimento EPSG:32632, ";
+        const QStringList inUtm{"--crs", "EPSG:32632"}, inDegrees{"--crs", "EPSG:4326"};
+        QTest::newRow("Milan in UTM 32N") << QStringList{"--at", "514854.6,5034070.2"} + inUtm << 0 << QStringList();
+        QTest::newRow("Trieste in UTM 32N")
+            << QStringList{"--at", "871664.5,5066237"} + inUtm << 0
+            << QStringList{"zefro-estimate: attenzione: --at 871664.5,5066237: il punto (lon 13.77°, lat 45.65°) è "
+                           "1.77° fuori dall'area d'uso del sistema di riferimento EPSG:32632, "
+                           + utm + "; le aree di danno sono calcolate lo stesso\n"};
+        QTest::newRow("easting and northing swapped") << QStringList{"--at", "5034070.2,514854.6"}
+                + inUtm << 2 << QStringList{"zefro-estimate: --at 5034070.2,514854.6: il punto (lon ", far + utm};
+        QTest::newRow("swapped on a georeferenced map")
+            << QStringList{"--map", kGeoreferencedMap, "--at", "5029456.5,480755.5"} << 2
+            << QStringList{"zefro-estimate: --at 5029456.5,480755.5: il punto (lon ", far + utm};
+        QTest::newRow("latitude 91") << QStringList{"--at", "9.19,91"} + inDegrees << 2
+                                     << QStringList{"zefro-estimate: --at 9.19,91: il punto non è sulla Terra nel "
+                                                    "sistema di riferimento EPSG:4326, "
+                                                    + world};
+        QTest::newRow("longitude 1e308") << QStringList{"--at", "1e308,45"}
+                + inDegrees << 2 << QStringList{"zefro-estimate: --at 1e+308,45: il punto non è sulla Terra", world};
+        QTest::newRow("at the pole") << QStringList{"--at", "0,89.99999"} + inDegrees << 1
+                                     << QStringList{"Impossibile esportare le aree di danno nel file",
+                                                    "esce dalla parte della Terra"};
+    }
+    void groundPointAgainstAreaOfUse()
+    {
+        QFETCH(QStringList, placing);
+        QFETCH(int, status);
+        QFETCH(QStringList, said);
+        const QTemporaryDir folder;
+        const QString file = folder.filePath("aree.geojson");
+        const Run result = run(
+            on(*m_bundled,
+               {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2", "--range", "4", "--export", file})
+            + placing);
+        QCOMPARE(result.exitCode, status);
+        qsizetype from = 0;
+        for (const QString &part : said) {
+            from = result.err.indexOf(part, from);
+            QVERIFY2(from >= 0, qPrintable(result.err));
+        }
+        if (said.isEmpty())
+            QCOMPARE(result.err, QString());
+        QCOMPARE(QFileInfo::exists(file), status == 0);
+        QCOMPARE(result.out.isEmpty(), status != 0);
+    }
 };
 
 QTEST_MAIN(CliTest)

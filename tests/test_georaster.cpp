@@ -2,6 +2,7 @@
 // against GDAL's and PROJ's own command-line tools.
 #include "map/GdalSession.h"
 #include "map/Georeference.h"
+#include "map/MapScale.h"
 #include "map/MapFiles.h"
 #include "map/MapOpening.h"
 #include "map/WorldFile.h"
@@ -236,32 +237,30 @@ private slots:
     void coordinateSystem_data()
     {
         QTest::addColumn<QString>("definition");
-        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("code"); // empty: refused
         QTest::addColumn<bool>("geographic");
-        QTest::addColumn<double>("metresPerUnit");
         QTest::newRow("EPSG code") << "EPSG:32632"
-                                   << "EPSG:32632" << false << 1.0;
-        QTest::newRow("ESRI WKT of a .prj") << QString(kEsriUtm32) << "EPSG:32632" << false << 1.0;
+                                   << "EPSG:32632" << false;
+        QTest::newRow("ESRI WKT of a .prj") << QString(kEsriUtm32) << "EPSG:32632" << false;
         QTest::newRow("PROJ string") << "+proj=utm +zone=32 +datum=WGS84"
-                                     << "EPSG:32632" << false << 1.0;
+                                     << "EPSG:32632" << false;
         QTest::newRow("geographic ESRI WKT")
             << R"(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)"
                R"(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])"
-            << "EPSG:4326" << true << 1.0;
+            << "EPSG:4326" << true;
         QTest::newRow("US survey feet") << "EPSG:2263"
-                                        << "EPSG:2263" << false << 1200.0 / 3937.0;
+                                        << "EPSG:2263" << false;
         QTest::newRow("geocentric") << "EPSG:4978"
-                                    << "" << false << 0.0;
-        QTest::newRow("the name of a .prj") << at("bitmap.PRJ") << "" << false << 0.0; // never read from a name
+                                    << "" << false;
+        QTest::newRow("the name of a .prj") << at("bitmap.PRJ") << "" << false; // never read from a name
     }
     void coordinateSystem()
     {
         QFETCH(QString, definition);
         QFETCH(QString, code);
         QFETCH(bool, geographic);
-        QFETCH(double, metresPerUnit);
         const Outcome<CoordinateSystem> system = coordinateSystemFrom(definition, "carta.prj");
-        if (metresPerUnit == 0.0) {
+        if (code.isEmpty()) {
             QVERIFY(!system.ok());
             QCOMPARE(system.error().kind, Error::Kind::MapGeoreferenceInvalid);
             QCOMPARE(system.error().file, QString("carta.prj"));
@@ -270,13 +269,12 @@ private slots:
         QVERIFY2(system.ok(), qPrintable(system.ok() ? QString() : system.error().message()));
         QCOMPARE(system.value().code, code);
         QCOMPARE(system.value().geographic, geographic);
-        QVERIFY(near(system.value().metresPerUnit, metresPerUnit, 1e-9));
         QVERIFY(system.value().wkt.startsWith(geographic ? "GEOGCRS[" : "PROJCRS["));
         // What the reference system says is what GIS files carry: the same system read back.
         QCOMPARE(coordinateSystemFrom(system.value().wkt, "x").value().code, code);
     }
 
-    // Where the pixels lie, against gdalinfo; metres per pixel against geod; circles round on the ground.
+    // Where the pixels lie, against gdalinfo.
     void placesLikeGdal_data()
     {
         QTest::addColumn<QString>("file");
@@ -313,31 +311,61 @@ private slots:
         QVERIFY(sameGround(groundAtUnits(place, units, middle), corners["center"]));
         QVERIFY(units.toPixel(unitsAtGround(place, units, place.groundAt(QPointF(17.5, 3.5)))) == QPoint(17, 3));
         QCOMPARE(peekGeoreference(at(file))->left, place.left);
+    }
 
-        QSizeF metres(place.pixelWidth, -place.pixelHeight); // projected in metres: the pixel size
-        if (place.system.geographic) {
-            const QPointF ground = place.groundAt(QPointF(150, 100));
-            const auto geodesic = [&](double toLatitude, double toLongitude) {
-                const QByteArray line = QByteArray::number(ground.y(), 'f', 9) + ' '
-                    + QByteArray::number(ground.x(), 'f', 9) + ' ' + QByteArray::number(toLatitude, 'f', 9) + ' '
-                    + QByteArray::number(toLongitude, 'f', 9) + '\n';
-                return run("geod", {"+ellps=WGS84", "-I", "+units=m", "-F", "%.6f"}, line)
-                    .split('\t')
-                    .value(2)
-                    .toDouble();
-            };
-            // Across and down 100 pixels: geod prints micrometres.
-            metres = QSizeF(geodesic(ground.y(), ground.x() + 100 * place.pixelWidth) / 100,
-                            geodesic(ground.y() - 100 * place.pixelHeight, ground.x()) / 100);
-        }
-        const QSizeF computed = place.metresPerPixel(QPointF(150, 100));
-        QVERIFY2(near(computed.width(), metres.width(), 1e-5) && near(computed.height(), metres.height(), 1e-5),
-                 qPrintable(QString("%1 x %2").arg(computed.width()).arg(computed.height())));
-
-        // A damage distance of 1 km is as many pixels across and down as 1 km of ground.
-        const double radius = 1000 * 100 * groundScaleFactor(place, units, size);
-        QVERIFY(near(radius * units.pixelsPerUnitX(), 1000 / computed.width(), 1e-9));
-        QVERIFY(near(radius * units.pixelsPerUnitY(), 1000 / computed.height(), 1e-9));
+    // The scale a georeferenced sheet shows is its true scale at its middle, where a projection's own
+    // scale may be far from 1 (Web Mercator at 45° N: 1.42; equal-area Europe at Lisbon, across and
+    // down not alike): a sheet whose pixels are 1 m of ground there at 5000 pixels per metre of sheet is
+    // 1:5000, and its drawing units are as long down as across on the ground.
+    void trueScaleAtTheMiddle_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QPointF>("place"); // longitude, latitude
+        QTest::addColumn<double>("step"); // the system's units measured across
+        QTest::newRow("Web Mercator at 45° N") << "EPSG:3857" << QPointF(9.19, 45.46) << 100.0;
+        QTest::newRow("equal-area Europe at Lisbon") << "EPSG:3035" << QPointF(-9.14, 38.72) << 100.0;
+        QTest::newRow("UTM 32N") << "EPSG:32632" << QPointF(9.19, 45.46) << 100.0;
+        QTest::newRow("degrees") << "EPSG:4326" << QPointF(9.19, 45.46) << 0.001;
+    }
+    void trueScaleAtTheMiddle()
+    {
+        QFETCH(QString, code);
+        QFETCH(QPointF, place);
+        QFETCH(double, step);
+        const auto transformed = [](const QStringList &systems, const QList<QPointF> &points) {
+            QByteArray lines;
+            for (const QPointF point : points)
+                lines += QByteArray::number(point.x(), 'f', 12) + ' ' + QByteArray::number(point.y(), 'f', 12) + '\n';
+            QList<QPointF> result;
+            for (const QByteArray &line : run("gdaltransform", systems, lines).split('\n'))
+                if (const QList<QByteArray> xy = line.simplified().split(' '); xy.size() >= 2)
+                    result << QPointF(xy[0].toDouble(), xy[1].toDouble());
+            return result;
+        };
+        const QList<QPointF> ground = transformed({"-s_srs", "EPSG:4326", "-t_srs", code}, {place});
+        QCOMPARE(ground.size(), 1);
+        // Ground metres of one unit of the system across and down there, by GDAL's transformation and geod.
+        const auto metresPerUnit = [&](QPointF along) {
+            const QList<QPointF> ends = transformed({"-s_srs", code, "-t_srs", "EPSG:4326"},
+                                                    {ground[0] - along * step / 2, ground[0] + along * step / 2});
+            if (ends.size() != 2)
+                return 0.0;
+            const QByteArray line = QByteArray::number(ends[0].y(), 'f', 12) + ' '
+                + QByteArray::number(ends[0].x(), 'f', 12) + ' ' + QByteArray::number(ends[1].y(), 'f', 12) + ' '
+                + QByteArray::number(ends[1].x(), 'f', 12) + '\n';
+            return run("geod", {"+ellps=WGS84", "-I", "+units=m", "-F", "%.6f"}, line).split('\t').value(2).toDouble()
+                / step;
+        };
+        const double across = metresPerUnit(QPointF(1, 0)), down = metresPerUnit(QPointF(0, 1));
+        QVERIFY(across > 0.0 && down > 0.0);
+        const Outcome<CoordinateSystem> system = coordinateSystemFrom(code, code);
+        QVERIFY(system.ok());
+        const QSize sheet(400, 300);
+        const Georeference metrePixels{ground[0].x() - 200 / across, ground[0].y() + 150 / down, 1 / across, -1 / down,
+                                       system.value()};
+        const MapUnits units = georeferencedUnits(metrePixels, sheet, SheetResolution{5000, 5000});
+        QVERIFY(near(1 / groundScaleFactor(metrePixels, units, sheet), 5000, 1e-6));
+        QVERIFY(near(units.pixelsPerUnitY() / units.pixelsPerUnitX(), 1, 1e-6));
     }
 
     void regionsMatchWholeRaster_data()

@@ -1,4 +1,5 @@
 #include "gis/DamageAreaExport.h"
+#include "map/GroundRing.h"
 #include "support/EstimateWorkbooks.h"
 
 #include <QJsonArray>
@@ -6,8 +7,9 @@
 #include <QJsonObject>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
-#include <numbers>
+#include <limits>
 
 // Every file is read back and measured by GDAL's and PROJ's own programs, not by the code that wrote it.
 
@@ -26,10 +28,10 @@ QByteArray run(const QString &program, const QStringList &arguments, const QByte
     return process.readAllStandardOutput();
 }
 
-map::CoordinateSystem systemOf(const QString &code, bool geographic, double metresPerUnit)
+map::CoordinateSystem systemOf(const QString &code, bool geographic)
 {
     const QString wkt = QString::fromUtf8(run("projinfo", {"-o", "WKT2_2019", "--single-line", "-q", code}));
-    return {wkt.trimmed(), code, code, geographic, metresPerUnit};
+    return {wkt.trimmed(), code, code, geographic};
 }
 
 // Unbunded storage of 10 to 50 t of acrylonitrile.
@@ -73,11 +75,19 @@ bool isNull(const QJsonValue &value)
     return value.isNull() || value.isUndefined();
 }
 
-// The features of the file as GDAL reads it, in GeoJSON, in the file's own coordinates.
-QJsonArray featuresOf(const QString &path)
+// The features of the file as GDAL reads it, in GeoJSON, in the file's own coordinates unless
+// `options` ask for others.
+QJsonArray featuresOf(const QString &path, const QStringList &options = {})
 {
-    const QByteArray json = run("ogr2ogr", {"-f", "GeoJSON", "/vsistdout/", path, "aree_di_danno"});
+    const QByteArray json = run("ogr2ogr", QStringList{"-f", "GeoJSON"} + options + QStringList{"/vsistdout/", path});
     return QJsonDocument::fromJson(json).object().value("features").toArray();
+}
+
+QString writtenFile(const QTemporaryDir &folder, gis::ExportFormat format, const QByteArray &bytes)
+{
+    const QString path = folder.filePath("aree" + gis::extensionOf(format));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
 }
 
 QPointF pointOf(const QJsonValue &coordinates)
@@ -101,16 +111,25 @@ QList<double> geodesicDistances(QPointF centre, const QJsonArray &points)
     return distances;
 }
 
-double planeArea(const QJsonArray &ring)
+// How far a point lies from a polyline, in whole pixels: the largest of the distances across and down
+// to its nearest point (1: the pixel holding a point of the line, or one next to it).
+double pixelsFromPolyline(QPointF point, const std::vector<QPointF> &line)
 {
-    const QPointF origin = pointOf(ring[0]);
-    double twice = 0.0;
-    for (qsizetype index = 1; index + 1 < ring.size(); ++index) {
-        const QPointF a = pointOf(ring[index]) - origin;
-        const QPointF b = pointOf(ring[index + 1]) - origin;
-        twice += a.x() * b.y() - b.x() * a.y();
+    double nearest = std::numeric_limits<double>::infinity();
+    for (std::size_t index = 0; index + 1 < line.size(); ++index) {
+        // max(|a.x + t d.x|, |a.y + t d.y|) over t in [0, 1] is least at an end, where a term is 0 or
+        // where the terms are equal.
+        const QPointF a = line[index] - point, d = line[index + 1] - line[index];
+        std::vector<double> candidates{0.0, 1.0};
+        for (const auto &[numerator, denominator] :
+             {std::pair{a.x(), d.x()}, std::pair{a.y(), d.y()}, std::pair{a.x() - a.y(), d.x() - d.y()},
+              std::pair{a.x() + a.y(), d.x() + d.y()}})
+            if (denominator != 0.0)
+                candidates.push_back(std::clamp(-numerator / denominator, 0.0, 1.0));
+        for (const double t : candidates)
+            nearest = std::min(nearest, std::max(std::abs(a.x() + t * d.x()), std::abs(a.y() + t * d.y())));
     }
-    return std::abs(twice) / 2.0;
+    return nearest;
 }
 
 } // namespace
@@ -125,44 +144,38 @@ private slots:
         QTest::addColumn<gis::ExportFormat>("format");
         QTest::addColumn<QString>("code");
         QTest::addColumn<bool>("geographic");
-        QTest::addColumn<double>("metresPerUnit");
         QTest::addColumn<QPointF>("first");
         QTest::addColumn<QPointF>("second");
 
         const QPointF utm(680000.25, 5030000.5);
         const QPointF utmSecond = utm + QPointF(1500, 800);
         QTest::newRow("GeoPackage, UTM 32N")
-            << gis::ExportFormat::GeoPackage << "EPSG:32632" << false << 1.0 << utm << utmSecond;
-        QTest::newRow("GeoPackage in US survey feet")
-            << gis::ExportFormat::GeoPackage << "EPSG:2263" << false << 1200.0 / 3937.0 << QPointF(1000000, 200000)
-            << QPointF(1005000, 202000);
-        QTest::newRow("GeoPackage, WGS 84 degrees") << gis::ExportFormat::GeoPackage << "EPSG:4326" << true << 1.0
-                                                    << QPointF(9.19, 45.46) << QPointF(9.21, 45.47);
+            << gis::ExportFormat::GeoPackage << "EPSG:32632" << false << utm << utmSecond;
+        QTest::newRow("GeoPackage in US survey feet") << gis::ExportFormat::GeoPackage << "EPSG:2263" << false
+                                                      << QPointF(1000000, 200000) << QPointF(1005000, 202000);
+        QTest::newRow("GeoPackage, WGS 84 degrees")
+            << gis::ExportFormat::GeoPackage << "EPSG:4326" << true << QPointF(9.19, 45.46) << QPointF(9.21, 45.47);
         QTest::newRow("GeoJSON from ETRS89 degrees")
-            << gis::ExportFormat::GeoJson << "EPSG:4258" << true << 1.0 << QPointF(9.19, 45.46) << QPointF(9.21, 45.47);
+            << gis::ExportFormat::GeoJson << "EPSG:4258" << true << QPointF(9.19, 45.46) << QPointF(9.21, 45.47);
         QTest::newRow("GeoJSON from UTM 32N")
-            << gis::ExportFormat::GeoJson << "EPSG:32632" << false << 1.0 << utm << utmSecond;
-        QTest::newRow("KML from UTM 32N") << gis::ExportFormat::Kml << "EPSG:32632" << false << 1.0 << utm << utmSecond;
+            << gis::ExportFormat::GeoJson << "EPSG:32632" << false << utm << utmSecond;
+        QTest::newRow("KML from UTM 32N") << gis::ExportFormat::Kml << "EPSG:32632" << false << utm << utmSecond;
     }
     void areasReadBackByGdal()
     {
         QFETCH(gis::ExportFormat, format);
         QFETCH(QString, code);
         QFETCH(bool, geographic);
-        QFETCH(double, metresPerUnit);
         QFETCH(QPointF, first);
         QFETCH(QPointF, second);
-        const map::CoordinateSystem system = systemOf(code, geographic, metresPerUnit);
+        const map::CoordinateSystem system = systemOf(code, geographic);
         const auto exported
             = gis::exportDamageAreas(format, kToxic, system, {{first, kFirstAreas}, {second, kSecondAreas}});
         QVERIFY2(exported.ok(), qPrintable(exported.ok() ? QString() : exported.error().message()));
         QCOMPARE(exported.value().polygons, int(kAreas.size()));
 
         const QTemporaryDir folder;
-        const QString path = folder.filePath("aree" + gis::extensionOf(format));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(exported.value().file) == exported.value().file.size());
-        file.close();
+        const QString path = writtenFile(folder, format, exported.value().file);
         const QJsonArray features = featuresOf(path);
         QCOMPARE(features.size(), qsizetype(kAreas.size() + 2));
 
@@ -221,33 +234,27 @@ private slots:
                 QVERIFY2(std::abs(centre.y() - latLon[0].toDouble()) < 1e-7, qPrintable(QString::number(centre.y())));
             }
 
+            // The rings, every vertex at its distance on the ground (the sheets' systems are checked
+            // vertex by vertex below): in WGS 84 they are GDAL's transformation of the map's.
             for (const QJsonObject &polygon : polygons) {
-                const double metres = polygon["properties"]["distance_m"].toDouble();
                 const QJsonArray rings = polygon["geometry"]["coordinates"].toArray();
                 QCOMPARE(rings.size(), 1);
                 const QJsonArray ring = rings[0].toArray();
-                QCOMPARE(ring.size(), 257);
-                if (!lonLat) {
-                    const double radius = metres / metresPerUnit;
-                    const double area = planeArea(ring);
-                    QVERIFY2(std::abs(area / (std::numbers::pi * radius * radius) - 1.0) < 0.005,
-                             qPrintable(QString::number(area)));
+                QCOMPARE(ring.size(), map::kRingVertices + 1);
+                if (!lonLat)
                     continue;
-                }
-                // On a geographic map the circle is geodesic to the millimetre; one drawn on a UTM map
-                // is off the ground distance by no more than the projection's scale.
-                const double tolerance = geographic ? 0.002 : 0.005 * metres;
+                const double metres = polygon["properties"]["distance_m"].toDouble();
                 const QList<double> distances = geodesicDistances(centre, ring);
                 QCOMPARE(distances.size(), ring.size());
                 for (const double distance : distances)
-                    QVERIFY2(std::abs(distance - metres) < tolerance, qPrintable(QString::number(distance)));
+                    QVERIFY2(std::abs(distance - metres) < 0.001 * metres, qPrintable(QString::number(distance)));
             }
         }
     }
 
     void kmlAreasCarryTheirColours()
     {
-        const auto exported = gis::exportDamageAreas(gis::ExportFormat::Kml, kToxic, systemOf("EPSG:32632", false, 1.0),
+        const auto exported = gis::exportDamageAreas(gis::ExportFormat::Kml, kToxic, systemOf("EPSG:32632", false),
                                                      {{QPointF(680000, 5030000), kFirstAreas}});
         QVERIFY(exported.ok());
         const QString kml = QString::fromUtf8(exported.value().file);
@@ -258,14 +265,114 @@ private slots:
                          colour);
     }
 
-    void pointOutsideWgs84IsRefused()
+    // Whatever the projection's scale at the source, a damage area is one ring: on the ground every
+    // vertex lies at its distance (by geod, from the file read back in WGS 84), and on the sheet the
+    // pixels drawn follow the exported ring through the georeference within a pixel.
+    void ringsOnTheGroundAndOnTheSheet_data()
     {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QPointF>("place"); // WGS 84 longitude and latitude
+        QTest::addColumn<double>("pixel"); // in the system's units
+        QTest::newRow("Web Mercator at 45° N") << "EPSG:3857" << QPointF(9.19, 45.46) << 0.5;
+        QTest::newRow("equal-area Europe at Lisbon") << "EPSG:3035" << QPointF(-9.14, 38.72) << 0.5;
+        QTest::newRow("Gauss-Boaga, Monte Mario") << "EPSG:3003" << QPointF(9.19, 45.46) << 0.5;
+        QTest::newRow("RDN2008 / UTM 32N") << "EPSG:6707" << QPointF(9.19, 45.46) << 0.5;
+        QTest::newRow("WGS 84 / UTM 32N") << "EPSG:32632" << QPointF(9.19, 45.46) << 0.5;
+        QTest::newRow("WGS 84 degrees") << "EPSG:4326" << QPointF(9.19, 45.46) << 5e-6;
+    }
+    void ringsOnTheGroundAndOnTheSheet()
+    {
+        QFETCH(QString, code);
+        QFETCH(QPointF, place);
+        QFETCH(double, pixel);
+        // The source in the system, by GDAL's own transformation (east first).
+        const QList<QByteArray> xy
+            = run("gdaltransform", {"-s_srs", "EPSG:4326", "-t_srs", code},
+                  QByteArray::number(place.x(), 'f', 9) + ' ' + QByteArray::number(place.y(), 'f', 9) + '\n')
+                  .simplified()
+                  .split(' ');
+        QVERIFY(xy.size() >= 2);
+        const QPointF source(xy[0].toDouble(), xy[1].toDouble());
+        const map::CoordinateSystem system = systemOf(code, code == "EPSG:4326");
+        constexpr int kSheet = 1000;
+        const map::Georeference georeference{source.x() - kSheet / 2 * pixel, source.y() + kSheet / 2 * pixel, pixel,
+                                             -pixel, system};
+        map::DamageAreas areas{};
+        for (std::size_t slot = 0; slot < 4; ++slot)
+            areas[slot] = {40.0 + 35.0 * double(slot), false, false, {}};
+
+        QImage sheet(kSheet, kSheet, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        const Outcome<map::AreaRings> rings = map::sheetRings(georeference, source, areas);
+        QVERIFY2(rings.ok(), qPrintable(rings.ok() ? QString() : rings.error().message()));
+        QCOMPARE(map::drawDamageRings(sheet, rings.value()), 4);
+        const auto exported = gis::exportDamageAreas(gis::ExportFormat::GeoPackage, kToxic, system, {{source, areas}});
+        QVERIFY(exported.ok());
+        const QTemporaryDir folder;
+        const QString path = writtenFile(folder, gis::ExportFormat::GeoPackage, exported.value().file);
+        const QJsonArray inSystem = featuresOf(path), inWgs84 = featuresOf(path, {"-t_srs", "EPSG:4326"});
+        QVERIFY(inSystem.size() == 5 && inWgs84.size() == 5);
+
+        const QPointF centre = pointOf(inWgs84[4]["geometry"]["coordinates"]);
+        for (qsizetype index = 0; index < 4; ++index) {
+            const double metres = inSystem[index]["properties"]["distance_m"].toDouble();
+            QCOMPARE(metres, areas[std::size_t(index)].metres);
+            for (const double distance :
+                 geodesicDistances(centre, inWgs84[index]["geometry"]["coordinates"][0].toArray()))
+                QVERIFY2(std::abs(distance - metres) <= 0.001 * metres, qPrintable(QString::number(distance)));
+
+            std::vector<QPointF> ring;
+            for (const QJsonValue vertex : inSystem[index]["geometry"]["coordinates"][0].toArray())
+                ring.push_back(georeference.pixelAt(pointOf(vertex)));
+            std::vector<QPointF> drawn; // the centres of the pixels of the area's colour
+            for (int y = 0; y < kSheet; ++y)
+                for (int x = 0; x < kSheet; ++x)
+                    if (sheet.pixel(x, y) == map::damageAreaColours()[std::size_t(index)].rgb())
+                        drawn.emplace_back(x + 0.5, y + 0.5);
+            // The whole ring: a line lights a pixel for each pixel it runs across or down.
+            double length = 0.0;
+            for (std::size_t vertex = 0; vertex + 1 < ring.size(); ++vertex)
+                length += std::hypot(ring[vertex + 1].x() - ring[vertex].x(), ring[vertex + 1].y() - ring[vertex].y());
+            QVERIFY(double(drawn.size()) >= length / std::sqrt(2.0));
+            for (const QPointF centreOfPixel : drawn)
+                QVERIFY2(pixelsFromPolyline(centreOfPixel, ring) <= 1.0, qPrintable(QString::number(metres)));
+            for (const QPointF vertex : ring)
+                QVERIFY(std::any_of(drawn.begin(), drawn.end(), [vertex](QPointF centreOfPixel) {
+                    return std::abs(centreOfPixel.x() - vertex.x()) <= 1.0
+                        && std::abs(centreOfPixel.y() - vertex.y()) <= 1.0;
+                }));
+        }
+    }
+
+    // A ring the system cannot show as it lies on the ground is refused, drawn or exported, never given
+    // another shape: around a pole in degrees, beyond the width of Web Mercator's world, off the Earth.
+    void ringsTheSystemCannotShow_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QPointF>("source");
+        QTest::addColumn<QString>("why");
+        const QString leaves = "esce dalla parte della Terra che il sistema di riferimento";
+        QTest::newRow("around the pole") << "EPSG:4326" << QPointF(0, 89.99999) << leaves;
+        QTest::newRow("beyond Web Mercator's world") << "EPSG:3857" << QPointF(3e7, 5694232) << leaves;
+        QTest::newRow("off the Earth") << "EPSG:32632" << QPointF(1e10, 1e10) << "non è un punto della Terra";
+    }
+    void ringsTheSystemCannotShow()
+    {
+        QFETCH(QString, code);
+        QFETCH(QPointF, source);
+        QFETCH(QString, why);
+        const map::CoordinateSystem system = systemOf(code, code == "EPSG:4326");
+        const Outcome<map::AreaRings> rings
+            = map::sheetRings(map::Georeference{source.x(), source.y(), 1, -1, system}, source, kSecondAreas);
+        QVERIFY(!rings.ok());
+        QCOMPARE(rings.error().kind, Error::Kind::AreaNotDrawable);
+        QVERIFY2(rings.error().detail.contains(why) && rings.error().detail.contains(code),
+                 qPrintable(rings.error().detail));
         const auto exported
-            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, systemOf("EPSG:32632", false, 1.0),
-                                     {{QPointF(1e10, 1e10), kSecondAreas}});
+            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, kSecondAreas}});
         QVERIFY(!exported.ok());
         QCOMPARE(exported.error().kind, Error::Kind::AreasNotExported);
-        QVERIFY(exported.error().detail.contains("WGS 84"));
+        QCOMPARE(exported.error().detail, rings.error().detail);
     }
 };
 

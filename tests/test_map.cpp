@@ -221,6 +221,11 @@ private slots:
         drawings.startSegment(source.units().toUnits({-30, 480}));
         drawings.extendSegment(source.units().toUnits({690, 10}));
         drawings.addAreas({source.units().toUnits({40, 460}), areas, 1.0 / 5000});
+        // Areas drawn as they lie on the ground: rings of sheet pixels, across the regions' edges.
+        AreaRings rings;
+        for (int vertex = 0; vertex <= 40; ++vertex)
+            rings[2].emplace_back(333.3 + 290.7 * std::cos(vertex * 0.157), 250.5 + 230.2 * std::sin(vertex * 0.157));
+        drawings.addAreas({source.units().toUnits({333, 250}), areas, 1.0, rings});
         const auto drawn = [&](const QRect &region) { return drawnRegion(source, drawings, region).value(); };
         const QImage whole = drawn(source.rect());
         QVERIFY(whole != sheet && drawn(source.rect()) == whole);

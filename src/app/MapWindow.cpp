@@ -7,6 +7,7 @@
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "gis/DamageAreaExport.h"
+#include "map/GroundRing.h"
 #include "map/MapFiles.h"
 #include "map/MapSource.h"
 #include "platform/Platform.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -517,6 +519,9 @@ bool MapWindow::showMap()
     m_files->setVisible(false);
     m_surface->setMap(std::move(loaded.value().source));
     m_georeference = loaded.value().georeference;
+    m_groundFactor = m_georeference
+        ? std::optional(map::groundScaleFactor(*m_georeference, m_surface->units(), m_surface->source()->size()))
+        : std::nullopt;
     m_groundPosition->setVisible(m_georeference.has_value());
     m_incident.reset();
     showGroundPosition(std::nullopt);
@@ -538,6 +543,7 @@ void MapWindow::dropUnreadableMap()
     m_surface->setMap(nullptr);
     m_shownMapPath.clear();
     m_georeference.reset();
+    m_groundFactor.reset();
     m_incident.reset();
     m_groundPosition->hide();
     for (QWidget *onTheMap : std::initializer_list<QWidget *>{m_saveMap, m_saveWholeMap, m_exportAreas, m_startRescale,
@@ -575,12 +581,26 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
         return;
     }
 
-    m_surface->drawings().addAreas({position, m_areas, m_scale.factor});
+    m_gestureDrewAreas = true; // its drag and release draw nothing, also when the areas are refused
+    map::DrawnAreas drawn{position, m_areas, m_scale.factor};
+    if (m_groundFactor && m_scale.factor == *m_groundFactor) {
+        // At the map's own scale the areas are drawn as they lie on the ground, as they are exported.
+        const QPointF ground = map::groundAtUnits(*m_georeference, m_surface->units(), position);
+        Outcome<map::AreaRings> rings = map::sheetRings(*m_georeference, ground, m_areas);
+        if (!rings.ok()) {
+            Error error = rings.error();
+            error.file = QFileInfo(m_shownMapPath).fileName();
+            m_platform.messages.show(
+                {error.message(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+            return;
+        }
+        drawn.rings = std::move(rings.value());
+    }
+    m_surface->drawings().addAreas(drawn);
     m_incident = position;
     showGroundPosition(position);
     m_surface->bringIntoRoom(position, roomBesideControls());
     m_surface->refresh();
-    m_gestureDrewAreas = true;
     const MessageAnswer answer
         = m_platform.messages.show({QStringLiteral("Done! Do you want to cancel? "), QStringLiteral("Save figure"),
                                     MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});

@@ -42,8 +42,9 @@ struct Platform;
 // belongs to the main window; this window deletes itself when closed.
 //
 // A georeferenced map (a GeoTIFF, or a raster with a world file and a .prj) needs no scale: when it
-// is chosen `Combo2` shows the scale 1:N its georeference gives at the sheet's resolution, so that
-// the circles come out at true ground size unless another scale is chosen. On such a map `Label6`
+// is chosen `Combo2` shows the true scale 1:N of the sheet's middle at the sheet's resolution, and at
+// that scale the areas are drawn as they lie on the ground (the rings the GIS export writes, through
+// the georeference) unless another scale is chosen. On such a map `Label6`
 // shows the ground coordinates under the mouse and of the incident, and "Esporta aree di danno
 // (GIS)" writes the drawn areas to a GeoPackage, GeoJSON or KML file.
 class MapWindow : public QWidget
@@ -145,6 +146,9 @@ private:
     bool m_rescalePending = false;
     QString m_shownMapPath; // local path of the map on the surface
     std::optional<map::Georeference> m_georeference; // of the map on the surface
+    // The scale factor that draws the map on the surface at its true ground scale: at it, a press draws
+    // the areas as they lie on the ground (a chosen scale or a rescale draws circles of that scale).
+    std::optional<double> m_groundFactor;
     std::optional<QPointF> m_incident; // where the last areas were drawn, in drawing units
     // A georeferenced map chosen in the file list is opened at once, so that the scale list can show
     // its scale; "Mostra mappa" then shows it without reading it again.

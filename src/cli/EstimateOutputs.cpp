@@ -1,6 +1,7 @@
 #include "cli/EstimateOutputs.h"
 
 #include "cli/EstimateJson.h"
+#include "cli/GroundPointCheck.h"
 #include "cli/MapOverlay.h"
 #include "cli/ProtectedFiles.h"
 #include "estimate/OutputFileName.h"
@@ -15,6 +16,11 @@
 
 namespace {
 
+QString warning(const QString &message)
+{
+    return QStringLiteral("zefro-estimate: attenzione: ") + message;
+}
+
 PlannedOutputs failed(BatchFailure::Kind kind, const QString &message, QStringList notices = {})
 {
     return {BatchFailure{kind, message}, std::move(notices), {}};
@@ -24,7 +30,8 @@ PlannedOutputs failed(BatchFailure::Kind kind, const QString &message, QStringLi
 // the --crs system.
 std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const EstimateRequest &request,
                                            const Estimate &estimate, const std::optional<QPointF> &ground,
-                                           std::optional<map::CoordinateSystem> system, OutputPlan &outputs)
+                                           std::optional<map::CoordinateSystem> system, OutputPlan &outputs,
+                                           QStringList &notices)
 {
     const auto usage = [](const QString &line) { return BatchFailure{BatchFailure::Kind::Usage, line}; };
     if (!system) {
@@ -38,6 +45,11 @@ std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const Estim
                                         "EPSG:32632)")
                              .arg(request.crs));
         system = named.value();
+        const GroundPointCheck checked = checkGroundPoint(*system, *ground);
+        if (!checked.usageError.isEmpty())
+            return usage(checked.usageError);
+        if (!checked.warning.isEmpty())
+            notices << warning(checked.warning);
     }
     const QString path = drives.toLocal(request.exportFile);
     if (const std::optional<QString> kept
@@ -80,6 +92,8 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
             return failed(overlay.usageError ? BatchFailure::Kind::Usage : BatchFailure::Kind::Data, overlay.error);
         if (!overlay.notice.isEmpty())
             planned.notices << overlay.notice;
+        if (!overlay.warning.isEmpty())
+            planned.notices << warning(overlay.warning);
         ground = overlay.ground;
         system = overlay.system;
         if (!request.map->outFile.isEmpty()) {
@@ -97,7 +111,8 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
     }
 
     if (!request.exportFile.isEmpty()) {
-        if (std::optional<BatchFailure> refused = planAreaExport(drives, request, estimate, ground, system, outputs)) {
+        if (std::optional<BatchFailure> refused = planAreaExport(drives, request, estimate, ground, system, outputs,
+                                                                             planned.notices)) {
             planned.failure = std::move(refused);
             planned.outputs = {};
         }

@@ -1,5 +1,7 @@
 #include "cli/MapOverlay.h"
 
+#include "cli/GroundPointCheck.h"
+#include "map/GroundRing.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
 #include "platform/DrivePaths.h"
@@ -48,6 +50,10 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
         if (!georeference)
             return usageError(QStringLiteral("--at: la mappa %1 non è georiferita; indicare il punto con --point X,Y")
                                   .arg(drawing.mapFile));
+        const GroundPointCheck checked = checkGroundPoint(georeference->system, *ground);
+        if (!checked.usageError.isEmpty())
+            return usageError(checked.usageError);
+        overlay.warning = checked.warning;
         point = map::unitsAtGround(*georeference, units, *ground);
     }
     if (!source.rect().contains(units.toPixel(point))) {
@@ -83,6 +89,7 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
         overlay.scaleFactor = *factor;
     } else if (georeference) {
         overlay.scaleFactor = map::groundScaleFactor(*georeference, units, source.size());
+        overlay.onGround = true;
     } else {
         return usageError(
             QStringLiteral("per disegnare su una mappa non georiferita serve una fra --scale e --segment"));
@@ -113,7 +120,19 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
                             .arg(drawing.mapFile);
         return overlay;
     }
-    overlay.circles = map::drawDamageCircles(image, units, point, areas, overlay.scaleFactor);
+    if (overlay.onGround) {
+        // At the georeference's own scale the areas are drawn as they lie on the ground.
+        const Outcome<map::AreaRings> rings = map::sheetRings(*georeference, *overlay.ground, areas);
+        if (!rings.ok()) {
+            Error error = rings.error();
+            error.file = drawing.mapFile;
+            overlay.error = error.message();
+            return overlay;
+        }
+        overlay.circles = map::drawDamageRings(image, rings.value());
+    } else {
+        overlay.circles = map::drawDamageCircles(image, units, point, areas, overlay.scaleFactor);
+    }
 
     // The saved map keeps the drawing unit it was read with, also when its file stated none.
     units.stampOn(image);

@@ -15,17 +15,22 @@ class DrivePaths;
 // The damage areas of an estimate drawn on a map as the map window draws them: the map read as the
 // window reads it (its drawing unit is a centimetre of the map sheet), the incident placed by a
 // point of the sheet or, on a georeferenced map, by ground coordinates, the scale 1:N, the one a
-// manual rescale sets or the georeference's, the eight circles around the point. Only the map with
-// its circles is kept, not the window around it.
+// manual rescale sets or the georeference's, the eight circles around the point; at the
+// georeference's own scale, the areas as they lie on the ground (map::sheetRings()). Only the map
+// with its areas is kept, not the window around it.
 struct MapOverlay
 {
     QByteArray bmp; // the finished map as a BMP file, ready to be written; empty when none was asked for
-    int circles = 0; // circles drawn (areas that are not applicable have radius 0 and count)
+    // Areas drawn: circles (those that are not applicable have radius 0 and count), or the ground rings
+    // of the areas that have a distance.
+    int circles = 0;
     double scaleFactor = 0.0;
+    bool onGround = false; // at the georeference's own scale
     // Where the incident is on the ground, when the map is georeferenced.
     std::optional<QPointF> ground;
     std::optional<map::CoordinateSystem> system;
     QString notice; // something the map's reading tells the analyst (Italian), empty when nothing
+    QString warning; // the incident lies a little outside its system's area of use (Italian)
     QString error; // Italian; empty on success
     bool usageError = false; // the point lies off the map, or the options do not suit the map
 

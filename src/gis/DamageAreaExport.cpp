@@ -1,8 +1,8 @@
 #include "gis/DamageAreaExport.h"
 
 #include "estimate/Report.h"
-#include "gis/AreaRing.h"
 #include "map/GdalSession.h"
+#include "map/GroundRing.h"
 
 #include <cpl_string.h>
 #include <cpl_vsi.h>
@@ -14,7 +14,6 @@
 
 #include <cmath>
 #include <memory>
-#include <numbers>
 
 namespace gis {
 
@@ -88,16 +87,6 @@ FormatDriver driverOf(ExportFormat format)
     case ExportFormat::Kml: return {"LIBKML", "aree.kml"};
     }
     return {"GPKG", "aree.gpkg"};
-}
-
-// A damage area that has a circle: the distance as zefro-estimate's JSON gives it, and not 0 m
-// (" 0 m" at threshold 1 is shown, but a circle of no radius is no area).
-std::optional<DistanceFigure> drawnDistance(const DamageDistance &distance, std::size_t slot)
-{
-    const std::optional<DistanceFigure> figure = distanceFigure(distance, slot);
-    if (!figure || !std::isfinite(figure->metres) || figure->metres <= 0.0)
-        return std::nullopt;
-    return figure;
 }
 
 // The estimate's attributes, the same on every feature.
@@ -191,16 +180,8 @@ OGRPolygon polygonOf(const std::vector<QPointF> &ring)
 struct Placement
 {
     const map::CoordinateSystem &system;
-    Ellipsoid ellipsoid;
     OGRCoordinateTransformation *toWgs84 = nullptr; // none when the file keeps the map's system
 };
-
-std::vector<QPointF> ringOf(const Placement &placement, QPointF centre, double metres)
-{
-    if (placement.system.geographic)
-        return geodesicRing(centre, metres, placement.ellipsoid);
-    return planeRing(centre, metres / placement.system.metresPerUnit);
-}
 
 // Writes the polygons then the point of one source; the number of polygons written, or the error.
 Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const AreaSource &source, int sourceNumber,
@@ -209,10 +190,14 @@ Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const Area
     int polygons = 0;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
         const DamageDistance &distance = source.areas[slot];
-        const std::optional<DistanceFigure> drawn = drawnDistance(distance, slot);
+        const std::optional<DistanceFigure> drawn = map::groundDistance(distance, slot);
         if (!drawn)
             continue;
-        std::vector<QPointF> ring = ringOf(placement, source.ground, drawn->metres);
+        // The ring the map draws, as it lies on the ground.
+        Outcome<std::vector<QPointF>> onGround = map::groundRing(placement.system, source.ground, drawn->metres);
+        if (!onGround.ok())
+            return notExported(onGround.error().detail);
+        std::vector<QPointF> &ring = onGround.value();
         if (!toWgs84(placement.toWgs84, ring))
             return notExported(QStringLiteral("l'area di %1 m attorno al punto %2 non si può riportare in WGS 84")
                                    .arg(drawn->metres)
@@ -293,16 +278,6 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
                                    OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS)
         != OGRERR_NONE)
         return notExported(QStringLiteral("il sistema di riferimento della mappa non è leggibile"), &gdal);
-    if (!system.geographic && !(std::isfinite(system.metresPerUnit) && system.metresPerUnit > 0.0))
-        return notExported(QStringLiteral("l'unità di misura del sistema di riferimento non è utilizzabile"));
-    // The geodesic circles take longitude and latitude in degrees.
-    if (system.geographic && std::abs(mapSystem.GetAngularUnits() * 180.0 / std::numbers::pi - 1.0) > 1e-9)
-        return notExported(QStringLiteral("il sistema geografico della mappa non è in gradi"));
-    OGRErr ellipsoidError = OGRERR_NONE;
-    const double semiMajor = mapSystem.GetSemiMajor(&ellipsoidError);
-    const double inverseFlattening = mapSystem.GetInvFlattening(&ellipsoidError);
-    if (system.geographic && (ellipsoidError != OGRERR_NONE || !(semiMajor > 0.0)))
-        return notExported(QStringLiteral("l'ellissoide del sistema di riferimento non è noto"), &gdal);
 
     OGRSpatialReference wgs84;
     wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -335,8 +310,7 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
         if (!layer || !createFields(*layer))
             return notExported(QStringLiteral("GDAL non riesce a creare lo strato delle aree"), &gdal);
 
-        const Placement placement{system, Ellipsoid{semiMajor, inverseFlattening > 0.0 ? 1.0 / inverseFlattening : 0.0},
-                                  transformation.get()};
+        const Placement placement{system, transformation.get()};
         const EstimateFields fields = estimateFields(estimate);
         for (std::size_t index = 0; index < sources.size(); ++index) {
             const Outcome<int> written

@@ -34,11 +34,11 @@ struct ExportedAreas
     int polygons = 0;
 };
 
-// One polygon per damage area that has a distance (a circle of that many metres around its source,
-// 256 vertices computed in the projected system, geodesic for a geographic one) and one point per
-// source, each with the estimate's attributes (substance, cas, class, hypothesis, containment,
-// range, scenario; on polygons threshold, weather, distance_m, greater_than, subclass, colour).
-// AreasNotExported when GDAL cannot write the file or a point cannot be placed in WGS 84.
+// One polygon per damage area that has a distance (its ground ring, map::groundRing(), the points
+// that many metres from its source on the ellipsoid) and one point per source, each with the
+// estimate's attributes (substance, cas, class, hypothesis, containment, range, scenario; on polygons
+// threshold, weather, distance_m, greater_than, subclass, colour). AreasNotExported when GDAL cannot
+// write the file, a point cannot be placed in WGS 84 or an area cannot be shown in the map's system.
 [[nodiscard]] Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &estimate,
                                                        const map::CoordinateSystem &system,
                                                        const std::vector<AreaSource> &sources);

@@ -2,10 +2,50 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace map {
+
+namespace {
+
+// Lights the pixels of `region` that hold the points of a segment (whole-sheet pixel positions), each
+// pixel the segment runs through: points half a pixel apart along the whole segment, wherever the
+// region lies, so that a region gets exactly the pixels of the same region of the whole sheet.
+void lightSegment(SheetRegion region, QPointF from, QPointF to, const QColor &colour)
+{
+    const QPointF along = to - from;
+    if (!std::isfinite(from.x()) || !std::isfinite(from.y()) || !std::isfinite(along.x()) || !std::isfinite(along.y()))
+        return;
+    const double steps = std::ceil(2.0 * std::max(std::abs(along.x()), std::abs(along.y())));
+    if (!(steps < 1e15)) // a segment far longer than any sheet is no drawing
+        return;
+    // The part of the segment within a pixel of the region.
+    double first = 0.0;
+    double last = 1.0;
+    const auto keepBetween = [&](double start, double change, double low, double high) {
+        if (change == 0.0)
+            return start >= low && start <= high;
+        const double a = (low - start) / change, b = (high - start) / change;
+        first = std::max(first, std::min(a, b));
+        last = std::min(last, std::max(a, b));
+        return first <= last;
+    };
+    const QRect inside(region.origin, region.pixels.size());
+    if (!keepBetween(from.x(), along.x(), inside.left() - 1.0, inside.right() + 2.0)
+        || !keepBetween(from.y(), along.y(), inside.top() - 1.0, inside.bottom() + 2.0))
+        return;
+    const auto lastStep = qint64(std::ceil(last * steps));
+    for (auto step = qint64(std::floor(first * steps)); step <= lastStep; ++step) {
+        const double t = steps > 0.0 ? double(step) / steps : 0.0;
+        const QPoint pixel(int(std::floor(from.x() + t * along.x())), int(std::floor(from.y() + t * along.y())));
+        if (inside.contains(pixel))
+            region.pixels.setPixelColor(pixel - region.origin, colour);
+    }
+}
+
+} // namespace
 
 const std::array<QColor, kDistanceSlots> &damageAreaColours()
 {
@@ -54,6 +94,20 @@ int drawDamageCircles(SheetRegion region, const MapUnits &units, QPointF centre,
         pen.setCosmetic(true);
         painter.setPen(pen);
         painter.drawEllipse(QPointF(centrePixel - region.origin), rx, ry);
+    }
+    return drawn;
+}
+
+int drawDamageRings(SheetRegion region, const AreaRings &rings)
+{
+    if (region.pixels.isNull())
+        return 0;
+    int drawn = 0;
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+        const std::vector<QPointF> &ring = rings[slot];
+        for (std::size_t vertex = 0; vertex + 1 < ring.size(); ++vertex)
+            lightSegment(region, ring[vertex], ring[vertex + 1], damageAreaColours()[slot]);
+        drawn += ring.empty() ? 0 : 1;
     }
     return drawn;
 }

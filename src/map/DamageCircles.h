@@ -1,6 +1,7 @@
 #pragma once
 
 #include "estimate/Estimate.h"
+#include "map/GroundRing.h"
 #include "map/MapUnits.h"
 
 #include <QColor>
@@ -22,8 +23,6 @@ namespace map {
 // that gives a negative, non-finite or immeasurably large radius: such an area is not drawn.
 [[nodiscard]] std::optional<float> damageRadius(const DamageDistance &distance, double scaleFactor);
 
-using DamageAreas = std::array<DamageDistance, kDistanceSlots>;
-
 // Pixels of a region of a map sheet: `pixels` hold the sheet from pixel `origin` on; `sheet` is the
 // size of the whole sheet.
 struct SheetRegion
@@ -44,6 +43,16 @@ inline int drawDamageCircles(QImage &sheet, const MapUnits &units, QPointF centr
                              double scaleFactor)
 {
     return drawDamageCircles(SheetRegion{sheet, QPoint(0, 0), sheet.size()}, units, centre, areas, scaleFactor);
+}
+
+// Draws the damage areas of a georeferenced sheet as they lie on the ground: each ring (in sheet
+// pixels, see sheetRings()) as a one-pixel outline through its vertices, in slot order and colour.
+// Returns how many rings were drawn.
+int drawDamageRings(SheetRegion region, const AreaRings &rings);
+
+inline int drawDamageRings(QImage &sheet, const AreaRings &rings)
+{
+    return drawDamageRings(SheetRegion{sheet, QPoint(0, 0), sheet.size()}, rings);
 }
 
 } // namespace map

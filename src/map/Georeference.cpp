@@ -2,12 +2,13 @@
 
 #include "map/GdalRaster.h"
 #include "map/GdalSession.h"
+#include "map/GroundSystem.h"
 
 #include <ogr_spatialref.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
-#include <numbers>
 
 namespace map {
 
@@ -17,36 +18,6 @@ struct Release
 {
     void operator()(OGRSpatialReference *system) const { system->Release(); }
 };
-
-// The shape of a geographic system's ellipsoid: what the local size of a degree depends on.
-struct Ellipsoid
-{
-    double semiMajor = 6378137.0; // WGS 84
-    double eccentricitySquared = 0.00669437999014;
-    double radiansPerUnit = std::numbers::pi / 180.0;
-};
-
-Ellipsoid ellipsoidOf(const QString &wkt)
-{
-    // The windows ask for it at every mouse move: the last system's is kept.
-    thread_local QString cachedWkt;
-    thread_local Ellipsoid cached;
-    if (wkt == cachedWkt)
-        return cached;
-    Ellipsoid ellipsoid;
-    const GdalErrors quiet; // a system that does not read keeps WGS 84's ellipsoid
-    OGRSpatialReference system;
-    if (system.importFromWkt(wkt.toUtf8().constData()) == OGRERR_NONE) {
-        OGRErr failed = OGRERR_NONE;
-        const double semiMajor = system.GetSemiMajor(&failed);
-        const double eccentricitySquared = system.GetSquaredEccentricity();
-        if (failed == OGRERR_NONE && semiMajor > 0.0 && eccentricitySquared >= 0.0 && eccentricitySquared < 1.0)
-            ellipsoid = {semiMajor, eccentricitySquared, system.GetAngularUnits(nullptr)};
-    }
-    cachedWkt = wkt;
-    cached = ellipsoid;
-    return ellipsoid;
-}
 
 } // namespace
 
@@ -91,8 +62,6 @@ Outcome<CoordinateSystem> coordinateSystemFrom(const QString &definition, const 
         result.code = QStringLiteral("EPSG:") + QString::fromUtf8(code);
     result.name = QString::fromUtf8(system.GetName());
     result.geographic = geographic;
-    if (!geographic)
-        result.metresPerUnit = system.GetLinearUnits(nullptr);
 
     char *raw = nullptr;
     const char *const wktOptions[] = {"FORMAT=WKT2_2019", nullptr};
@@ -116,18 +85,16 @@ QPointF Georeference::pixelAt(QPointF ground) const
 
 QSizeF Georeference::metresPerPixel(QPointF pixel) const
 {
-    if (!system.geographic)
-        return {std::abs(pixelWidth) * system.metresPerUnit, std::abs(pixelHeight) * system.metresPerUnit};
-    // The radii of curvature of the ellipsoid at the pixel's latitude: along the parallel (prime
-    // vertical times the cosine) and along the meridian.
-    const Ellipsoid ellipsoid = ellipsoidOf(system.wkt);
-    const double latitude = groundAt(pixel).y() * ellipsoid.radiansPerUnit;
-    const double sine = std::sin(latitude);
-    const double w = 1.0 - ellipsoid.eccentricitySquared * sine * sine;
-    const double primeVertical = ellipsoid.semiMajor / std::sqrt(w);
-    const double meridian = ellipsoid.semiMajor * (1.0 - ellipsoid.eccentricitySquared) / (w * std::sqrt(w));
-    return {primeVertical * std::cos(latitude) * std::abs(pixelWidth) * ellipsoid.radiansPerUnit,
-            meridian * std::abs(pixelHeight) * ellipsoid.radiansPerUnit};
+    // Measured on the ground: the geodesic between the places half a pixel either side, on the
+    // ellipsoid of the system's geographic base. Not a number where the system has no place.
+    const Outcome<GroundSystem> ground = GroundSystem::of(system);
+    const auto metresBetween = [&](QPointF from, QPointF to) {
+        const std::optional<QPointF> start = ground.ok() ? ground.value().lonLatAt(groundAt(from)) : std::nullopt;
+        const std::optional<QPointF> end = ground.ok() ? ground.value().lonLatAt(groundAt(to)) : std::nullopt;
+        return start && end ? ground.value().distance(*start, *end) : std::numeric_limits<double>::quiet_NaN();
+    };
+    return {metresBetween(pixel - QPointF(0.5, 0.0), pixel + QPointF(0.5, 0.0)),
+            metresBetween(pixel - QPointF(0.0, 0.5), pixel + QPointF(0.0, 0.5))};
 }
 
 QPointF groundAtUnits(const Georeference &georeference, const MapUnits &units, QPointF point)

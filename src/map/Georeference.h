@@ -16,8 +16,7 @@ struct CoordinateSystem
     QString wkt; // WKT2, what GIS files carry
     QString code; // "EPSG:32632" when the system has an authority code, else empty
     QString name; // "WGS 84 / UTM zone 32N"
-    bool geographic = false; // longitude and latitude in degrees; else projected
-    double metresPerUnit = 1.0; // the linear unit of a projected system, in metres
+    bool geographic = false; // longitude and latitude; else projected
 
     // How the windows and messages name the system: its code, else its name.
     [[nodiscard]] QString label() const { return code.isEmpty() ? name : code; }
@@ -40,8 +39,9 @@ struct Georeference
 
     [[nodiscard]] QPointF groundAt(QPointF pixel) const;
     [[nodiscard]] QPointF pixelAt(QPointF ground) const;
-    // Metres on the ground of one pixel across and down at a pixel position: constant for a projected
-    // system, the local size for a geographic one.
+    // Metres on the ground of one pixel across and down at a pixel position, as PROJ measures them on
+    // the ellipsoid (a projection's scale changes from place to place); not a number where the system
+    // has no place on the Earth.
     [[nodiscard]] QSizeF metresPerPixel(QPointF pixel) const;
 };
 
@@ -50,12 +50,12 @@ struct Georeference
 [[nodiscard]] QPointF unitsAtGround(const Georeference &georeference, const MapUnits &units, QPointF ground);
 
 // The drawing units of a georeferenced sheet: across, the resolution the file states (else 96 dpi);
-// down, the one that makes a ground metre as long down as across (the sheet's middle for a
-// geographic system), so that damage circles are round on the ground.
+// down, the one that makes a ground metre as long down as across at the sheet's middle, so that
+// damage circles drawn at a chosen scale are round on the ground there.
 [[nodiscard]] MapUnits georeferencedUnits(const Georeference &georeference, QSize sheet, const SheetResolution &stated);
 
-// The scale factor (drawing units per ground centimetre) that draws true ground distances on a
-// georeferenced sheet with these units: the scale 1:N the sheet has at its resolution.
+// The scale factor (drawing units per ground centimetre) that draws true ground distances at the
+// sheet's middle with these units: the true scale 1:N the sheet has there at its resolution.
 [[nodiscard]] double groundScaleFactor(const Georeference &georeference, const MapUnits &units, QSize sheet);
 
 } // namespace map

@@ -108,14 +108,21 @@ Outcome<AuxXmlPlace> auxXmlPlace(const QString &localPath)
 }
 
 // A georeference of finite terms that the windows can compute with: a sheet whose far corner is a
-// finite place, and pixels of a finite, non-zero size on the ground.
+// finite place, and pixels of a finite, non-zero size.
 bool usable(const Georeference &georeference, QSize sheet)
 {
     const QPointF farCorner = georeference.groundAt(QPointF(sheet.width(), sheet.height()));
+    const std::array<double, 4> values{farCorner.x(), farCorner.y(), 1.0 / georeference.pixelWidth,
+                                       1.0 / georeference.pixelHeight};
+    return std::all_of(values.begin(), values.end(), [](double value) { return std::isfinite(value); });
+}
+
+// The sheet's middle is a place on the Earth, where its pixels have a size on the ground.
+bool onTheEarth(const Georeference &georeference, QSize sheet)
+{
     const QSizeF metres = georeference.metresPerPixel(QPointF(sheet.width() / 2.0, sheet.height() / 2.0));
-    const std::array<double, 4> values{farCorner.x(), farCorner.y(), 1.0 / metres.width(), 1.0 / metres.height()};
-    return std::all_of(values.begin(), values.end(), [](double value) { return std::isfinite(value); })
-        && metres.width() > 0.0 && metres.height() > 0.0;
+    return std::isfinite(1.0 / metres.width()) && std::isfinite(1.0 / metres.height()) && metres.width() > 0.0
+        && metres.height() > 0.0;
 }
 
 // The georeference of a map sheet: the first of its .aux.xml's (`notes`, for a GDAL raster, which
@@ -193,6 +200,15 @@ Outcome<Placement> placement(const QString &localPath, GDALDatasetH dataset, QSi
     Georeference georeference{t[0], t[3], t[1], t[5], std::move(*system)};
     if (!usable(georeference, sheet))
         return georeferenceInvalid(placedBy, notANumber);
+    if (!onTheEarth(georeference, sheet)) {
+        const QPointF middle = georeference.groundAt(QPointF(sheet.width() / 2.0, sheet.height() / 2.0));
+        return georeferenceInvalid(placedBy,
+                                   QStringLiteral("il centro del foglio (%1, %2) non è un punto della Terra "
+                                                  "nel sistema di riferimento %3")
+                                       .arg(middle.x(), 0, 'g', 10)
+                                       .arg(middle.y(), 0, 'g', 10)
+                                       .arg(georeference.system.label()));
+    }
     return Placement{std::move(georeference), {}};
 }
 

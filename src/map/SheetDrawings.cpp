@@ -31,7 +31,9 @@ std::vector<DrawnAreas> SheetDrawings::areas() const
 void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
 {
     for (const auto &drawing : m_drawings) {
-        if (const auto *areas = std::get_if<DrawnAreas>(&drawing))
+        if (const auto *areas = std::get_if<DrawnAreas>(&drawing); areas && areas->rings)
+            drawDamageRings(region, *areas->rings);
+        else if (areas)
             drawDamageCircles(region, units, areas->centre, areas->areas, areas->scaleFactor);
         else if (const auto *segment = std::get_if<DrawnSegment>(&drawing))
             invertLinePixels(region.pixels, units.toPixel(segment->from) - region.origin,

@@ -13,12 +13,14 @@
 
 namespace map {
 
-// The damage areas one press drew: around which point of the sheet (drawing units), at which scale.
+// The damage areas one press drew: around which point of the sheet (drawing units), at which scale;
+// on a georeferenced sheet at its own scale, as they lie on the ground (rings in sheet pixels).
 struct DrawnAreas
 {
     QPointF centre;
     DamageAreas areas{};
     double scaleFactor = 0.0;
+    std::optional<AreaRings> rings{}; // none: circles of the scale factor's radius
 };
 
 // A segment of the manual rescale, shown with the colours of its pixels inverted.

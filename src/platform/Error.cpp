@@ -119,6 +119,10 @@ QString Error::message() const
         return QStringLiteral("La georeferenziazione di \"%1\" non è utilizzabile: %2.").arg(file, detail);
     case K::AreasNotExported:
         return QStringLiteral("Impossibile esportare le aree di danno nel file \"%1\": %2.").arg(file, detail);
+    case K::AreaNotDrawable:
+        return file.isEmpty()
+            ? QStringLiteral("Impossibile disegnare le aree di danno: %1.").arg(detail)
+            : QStringLiteral("Impossibile disegnare le aree di danno sulla mappa \"%1\": %2.").arg(file, detail);
     case K::MapNotSaved:
         return QStringLiteral(
                    "Impossibile salvare la mappa nel file \"%1\" (%2). Controllare che la cartella di uscita "

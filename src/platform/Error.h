@@ -57,6 +57,9 @@ struct Error
         // detail: what is wrong.
         MapGeoreferenceInvalid,
         AreasNotExported, // file: the GIS file's local path; detail: the reason
+        // A damage area that the map's reference system cannot show as it lies on the ground. file: the
+        // map's file name, empty without a map; detail: which area, where.
+        AreaNotDrawable,
     };
 
     Error() = default;

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "map/Georeference.h"
+#include "platform/Error.h"
+
+#include <QPointF>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace map {
+
+// The part of the Earth a reference system is meant for, as PROJ knows it: a box in degrees of
+// longitude and latitude (west greater than east when it crosses the antimeridian) and its name.
+struct AreaOfUse
+{
+    QString name;
+    double west = -180.0;
+    double south = -90.0;
+    double east = 180.0;
+    double north = 90.0;
+};
+
+// A reference system tied to the ground through PROJ: its coordinates to and from longitude and
+// latitude on the geographic system it is based on (the same datum and ellipsoid), and geodesics on
+// that ellipsoid. Every measure on the ground goes through it. Copies share PROJ's objects, which
+// belong to the thread that made them.
+class GroundSystem
+{
+public:
+    // MapGeoreferenceInvalid, naming `source`, when PROJ cannot read the system or relate it to the
+    // geographic system it is based on.
+    [[nodiscard]] static Outcome<GroundSystem> of(const CoordinateSystem &system, const QString &source = {});
+
+    // Longitude and latitude (degrees east and north) of a point of the system; nothing for a point
+    // that is not on the Earth.
+    [[nodiscard]] std::optional<QPointF> lonLatAt(QPointF point) const;
+    // The point of the system at a longitude and latitude; nothing where the system has none.
+    [[nodiscard]] std::optional<QPointF> pointAt(QPointF lonLat) const;
+
+    // The end of the geodesic from `lonLat` that sets off at `azimuth` degrees clockwise from north and
+    // runs `metres`, its longitude kept continuous from the start's (never wrapped at the antimeridian).
+    [[nodiscard]] QPointF destination(QPointF lonLat, double azimuth, double metres) const;
+    // The length in metres of the geodesic between two places.
+    [[nodiscard]] double distance(QPointF fromLonLat, QPointF toLonLat) const;
+
+    [[nodiscard]] const std::optional<AreaOfUse> &areaOfUse() const;
+
+    struct Projection; // PROJ's objects for the system
+
+private:
+    explicit GroundSystem(std::shared_ptr<const Projection> projection);
+
+    std::shared_ptr<const Projection> m_projection;
+};
+
+} // namespace map
