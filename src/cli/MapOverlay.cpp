@@ -1,5 +1,6 @@
 #include "cli/MapOverlay.h"
 
+#include "map/CircleVisibility.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
 #include "platform/DrivePaths.h"
@@ -114,6 +115,10 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
         return overlay;
     }
     overlay.circles = map::drawDamageCircles(image, units, point, areas, overlay.scaleFactor);
+    const QString unseen = map::unseenCirclesNotice(
+        map::circleVisibility(areas, overlay.scaleFactor, units, image.size(), point), overlay.scaleFactor);
+    if (!unseen.isEmpty())
+        overlay.notice += (overlay.notice.isEmpty() ? QString() : QStringLiteral("\n")) + unseen;
 
     // The saved map keeps the drawing unit it was read with, also when its file stated none.
     units.stampOn(image);
