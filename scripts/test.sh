@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds ZEFRO and runs every test headless.
+# Installs what is missing, builds ZEFRO and runs every test headless; the map and command-line tests
+# run a second time under the Italian locale (the tests named *_it, label "italian"), which setup.sh
+# generates.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

@@ -163,7 +163,10 @@ private slots:
         row("point not X,Y", onMap + QStringList{"--point", "1;2", "--scale", "5000"},
             "--point 1;2: scrivere X,Y (numeri, punto decimale)");
         row("scale 0", onMap + QStringList{"--point", "1,2", "--scale", "0"},
-            "--scale 0: il denominatore N di 1:N, maggiore di 0");
+            "--scale 0: il denominatore N di 1:N, un numero intero maggiore di 0 (10000, 10.000, 10 000 o 1:10000)");
+        row("scale with a decimal part", onMap + QStringList{"--point", "1,2", "--scale", "7500,5"},
+            "--scale 7500,5: il denominatore N di 1:N è un numero intero, senza parte decimale (10000, 10.000, "
+            "10 000 o 1:10000)");
         row("segment of 0 m", onMap + QStringList{"--point", "1,2", "--segment", "0,0,1,1,0"},
             "--segment: la lunghezza reale in metri deve essere maggiore di 0");
         row("segment of no length", onMap + QStringList{"--point", "1,2", "--segment", "2,3,2,3,50"},
@@ -323,6 +326,18 @@ private slots:
         QVERIFY2(refused.err.startsWith("Impossibile esportare le aree di danno nel file"), qPrintable(refused.err));
         QCOMPARE(refused.out, QString());
         QCOMPARE(filesUnder(folder.path()).size(), 1);
+    }
+
+    // A scale a thousand times off draws nothing that can be seen: said on standard error, and the
+    // run goes on (at 1:10 every circle is larger than the 31.75 x 23.29 cm sheet).
+    void unseenCircles()
+    {
+        const QTemporaryDir folder;
+        const Run drawn = run(on(*m_tiny, kAcetic + QStringList{"--containment", "3", "--map", m_map, "--point", "16,11.5",
+                                                              "--scale", "10", "--out", folder.filePath("a.bmp")}));
+        QCOMPARE(drawn.exitCode, 0);
+        QCOMPARE(drawn.err, "Alla scala 1:10 ogni cerchio di danno è più grande della mappa e la racchiude tutta: sulla "
+                            "mappa non si vede nessuna area di danno. Controllare la scala.\n");
     }
 
     // A real full disk, where the machine lets a test mount a small file system of its own (user and
@@ -532,6 +547,8 @@ private slots:
         const QStringList point{"--point", "16,11.5"}, scale{"--scale", "5000"}; // 75 m = 1.5 cm = 71 px
         QTest::newRow("1:5000, report appended")
             << true << "file" << kSampleMap << point + scale << 4724 << 0.02 * 47.24;
+        QTest::newRow("1:5.000 as Italians write it")
+            << false << "file" << kSampleMap << point + QStringList{"--scale", "1:5.000"} << 4724 << 0.02 * 47.24;
         QTest::newRow("segment 3 cm = 100 m, new report")
             << false << "file" << kSampleMap << point + QStringList{"--segment", "1,1,1,4,100"} << 4724 << 0.03 * 47.24;
         QTest::newRow("map refused, no report") << false << "folder" << kSampleMap << point + scale << 4724 << 0.0;

@@ -128,8 +128,8 @@ private slots:
         const QStringList utm{"-a_srs", "EPSG:32632", "-a_ullr", "500000", "5040000", "500750", "5039500"};
         translate("noise.png", "tiled.tif",
                   utm + tiles
-                      + QStringList{"-co", "COMPRESS=DEFLATE", "-mo", "TIFFTAG_XRESOLUTION=300", "-mo",
-                                    "TIFFTAG_YRESOLUTION=300", "-mo", "TIFFTAG_RESOLUTIONUNIT=2"});
+                      + QStringList{"-co", "COMPRESS=DEFLATE", "-mo", "TIFFTAG_XRESOLUTION=118.11", "-mo",
+                                    "TIFFTAG_YRESOLUTION=118.11", "-mo", "TIFFTAG_RESOLUTIONUNIT=3"});
         translate("noise.png", "wgs84.tif", {"-a_srs", "EPSG:4326", "-a_ullr", "9", "45.5", "9.003", "45.498"});
         translate("palette.png", "palette.tif", tiles);
         translate("noise.png", "nosystem.tif", {"-a_ullr", "500000", "5040000", "500750", "5039500"});
@@ -279,10 +279,11 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<double>("pixelsPerUnitX");
-        QTest::newRow("tiled GeoTIFF at 300 dpi") << "tiled.tif" << 300 / 2.54;
+        // 118.11 pixels a centimetre (300 dpi), read alike under a locale with a decimal comma.
+        QTest::newRow("tiled GeoTIFF at 118.11 px/cm") << "tiled.tif" << 118.11;
         QTest::newRow("geographic GeoTIFF") << "wgs84.tif" << 96 / 2.54;
         QTest::newRow("BMP, world file and .prj") << "bitmap.bmp" << 37.8;
-        QTest::newRow("PNG and GDAL's .aux.xml") << "noted.png" << 300 / 2.54;
+        QTest::newRow("PNG and GDAL's .aux.xml") << "noted.png" << 118.11;
     }
     void placesLikeGdal()
     {

@@ -1,4 +1,5 @@
 // The map layer: scales, radii, drawing, map files and their drawing unit, saved and printed pictures.
+#include "map/CircleVisibility.h"
 #include "map/DamageCircles.h"
 #include "map/InvertLine.h"
 #include "map/MapFiles.h"
@@ -111,20 +112,31 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stepped"); // increased, decreased
         QTest::addColumn<double>("factor"); // 0: refused
+        QTest::addColumn<double>("meant"); // what the text plainly says when the rule reads another number; 0: none
         QTest::newRow("start") << "1:1"
-                               << "1: 2 1: 0" << 1.0;
+                               << "1: 2 1: 0" << 1.0 << 0.0;
         QTest::newRow("zero") << "1: 0"
-                              << "1: 1 1:-1" << 0.0;
+                              << "1: 1 1:-1" << 0.0 << 0.0;
         QTest::newRow("blanks, then a letter") << "1:   5000m"
-                                               << "1: 5001 1: 4999" << 1 / 5000.0;
+                                               << "1: 5001 1: 4999" << 1 / 5000.0 << 0.0;
+        QTest::newRow("thousands after a point") << "1:10.000"
+                                                 << "1: 11 1: 9" << 1 / 10.0 << 10000.0;
+        QTest::newRow("thousands after a blank") << "1:10 000"
+                                                 << "1: 11 1: 9" << 1 / 10.0 << 10000.0;
+        QTest::newRow("without 1:") << "25000"
+                                    << "1: 1 1:-1" << 0.0 << 25000.0;
+        QTest::newRow("a decimal part, read as written") << "1:2.5"
+                                                         << "1: 3.5 1: 1.5" << 1 / 2.5 << 0.0;
     }
     void scales()
     {
         QFETCH(QString, text);
         QFETCH(QString, stepped);
         QFETCH(double, factor);
+        QFETCH(double, meant);
         QCOMPARE(steppedUserScaleText(text, +1) + ' ' + steppedUserScaleText(text, -1), stepped);
         QCOMPARE(userScaleFactor(text), factor > 0 ? std::optional<double>(factor) : std::nullopt);
+        QCOMPARE(userScaleMisread(text), meant > 0 ? std::optional<double>(meant) : std::nullopt);
     }
 
     void scaleList()
@@ -184,27 +196,70 @@ private slots:
         QCOMPARE(image.pixel(178, 150), damageAreaColours()[0].rgb());
     }
 
-    void typedScales_data()
+    // Scales as analysts write them, in the scale list and after --scale: the thousands grouped the
+    // Italian way, never a decimal part.
+    void writtenScales_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<double>("denominator"); // 0: not a scale
-        QTest::newRow("1:N") << "1:7500" << 7500.0;
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<double>("denominator"); // -1: a decimal part, 0: no scale
+        QTest::newRow("1:N") << "1:10000" << 10000.0;
+        QTest::newRow("thousands after a point") << "1:10.000" << 10000.0;
+        QTest::newRow("thousands after blanks") << "1:10 000" << 10000.0;
+        QTest::newRow("denominator alone") << "10000" << 10000.0;
         QTest::newRow("as the list writes it, with blanks") << " scala 1 : 7500 " << 7500.0;
-        QTest::newRow("denominator alone, decimal comma") << "2,5" << 2.5;
-        QTest::newRow("zero") << "1:0" << 0.0;
+        QTest::newRow("decimal comma") << "1:7500,5" << -1.0;
+        QTest::newRow("decimal point") << "2.5" << -1.0;
+        QTest::newRow("comma between thousands") << "1:10,000" << -1.0;
+        QTest::newRow("a group of four") << "1:10.0000" << -1.0;
+        QTest::newRow("points and blanks mixed") << "1:1.000 000" << 0.0;
+        QTest::newRow("zero") << "1:0.000" << 0.0;
         QTest::newRow("the user-defined entry") << kUserDefinedScaleEntry << 0.0;
         QTest::newRow("a unit after it") << "1:5000 m" << 0.0;
-        QTest::newRow("shown after a rescale") << scaleText(1 / 4823.6) << 4824.0;
-        QTest::newRow("a small one shown after a rescale") << scaleText(1 / 2.53) << 2.53;
     }
-    void typedScales()
+    void writtenScales()
     {
-        QFETCH(QString, typed);
+        QFETCH(QString, written);
         QFETCH(double, denominator);
-        const std::optional<double> factor = typedScaleFactor(typed);
-        QCOMPARE(factor.has_value(), denominator > 0);
-        if (factor)
-            QCOMPARE(1 / *factor, denominator);
+        const Outcome<double> read = writtenScaleDenominator(written);
+        if (denominator > 0) {
+            QVERIFY(read.ok());
+            QCOMPARE(read.value(), denominator);
+            return;
+        }
+        QVERIFY(!read.ok());
+        QCOMPARE(read.error().kind, denominator < 0 ? Error::Kind::ScaleWithDecimals : Error::Kind::ScaleNotValid);
+        QVERIFY(read.error().message().contains('"' + written + '"'));
+    }
+
+    // A rescale's scale as shown, and the factor of exactly that text.
+    void roundedScales()
+    {
+        const ShownScale large = roundedScale(1 / 4823.6), small = roundedScale(1 / 2.534);
+        QVERIFY(large.text == "1:4824" && large.factor == 1 / 4824.0 && small.text == "1:2.53"
+                && small.factor == 1 / 2.53);
+    }
+
+    // Circles that cannot be seen at the scale used: each under a pixel, or each around the whole
+    // sheet (400 x 300 pixels at 37.8 a unit: its corners 6.61 units from the middle, where 50 m at
+    // 1:750 reach 6.67).
+    void circleVisibilities()
+    {
+        using V = CircleVisibility;
+        const MapUnits units(3780, 3780);
+        const QPointF middle = units.toUnits({200, 150}), corner = units.toUnits({0.5, 0.5});
+        const DamageAreas fifty{distance(50), distance(0), distance(0, true)};
+        const auto seen = [&](const DamageAreas &areas, double factor, QPointF centre) {
+            return int(circleVisibility(areas, factor, units, {400, 300}, centre));
+        };
+        QCOMPARE(
+            QList<int>({seen(fifty, 1 / 1e7, middle), seen(fifty, 1 / 10.0, middle), seen(fifty, 1 / 750.0, middle),
+                        seen(fifty, 1 / 750.0, corner), seen({distance(50), distance(10001)}, 1 / 2e5, middle),
+                        seen({distance(0), distance(0, true)}, 1 / 1e7, middle)}),
+            QList<int>({int(V::AllBelowOnePixel), int(V::AllAroundTheSheet), int(V::AllAroundTheSheet), int(V::Seen),
+                        int(V::Seen), int(V::NoneToDraw)}));
+        QVERIFY(unseenCirclesNotice(V::AllAroundTheSheet, 1 / 10.0).startsWith("Alla scala 1:10 ogni")
+                && unseenCirclesNotice(V::AllBelowOnePixel, 1 / 1e7).startsWith("Alla scala 1:10000000 ogni")
+                && unseenCirclesNotice(V::Seen, 1 / 10.0).isEmpty());
     }
 
     // Whatever part of a sheet is painted, its drawings look exactly as on the whole sheet, and the

@@ -737,6 +737,16 @@ private slots:
             {cancel, cancel}, "no red 647,560");
         row("user scale 1:", userScale + QStringList{"field Text1=1:", "map:Command3"}, scaleChosen,
             {"La scala definita dall'utente \"1:\" non è valida"});
+        row("user scale with a thousands point: read as 1:10, said, not drawn",
+            userScale + QStringList{"field Text1=1:10.000", "map:Command3"}, scaleChosen,
+            {"La scala definita dall'utente \"1:10.000\" si legge 1:10: "});
+        row("scale list: a decimal part refused, the thousands read",
+            QStringList{"file " + kMap, "scale scala 1:5000", "scaletext 1:7500,5", "scaletext 1:10.000",
+                        "map:Command3", "answer=No", "press 600,560"},
+            drawn, {"La scala \"1:7500,5\" ha un denominatore con parte decimale", cancel}, "red 624,560");
+        row("circles around the whole sheet",
+            QStringList{"file " + kMap, "scaletext 1:10", "map:Command3", "answer=No", "press 600,560"}, drawn,
+            {"Alla scala 1:10 ogni cerchio di danno è più grande della mappa", cancel}, "no red 647,560");
         row("a file that is no bitmap", {"file rotta.bmp", "scale scala 1:2000", "map:Command3"}, scaleChosen,
             {"Il file \"rotta.bmp\" non è una mappa"});
         row("rubber band", rescale, "Text2 " + drawn, {cancel}, "line 200,650");
@@ -769,7 +779,8 @@ private slots:
                 + QStringList{"map:Command3", "answer=No", "press 600,560", "map:Command10",
                               "drag 100,650 400,500 572,650", "field Text2=250", "map:Command11", "answer=Yes",
                               "press 600,560", "answer=No", "press 600,560"},
-            drawn, {cancel, cancel, cancel}, "red 694,560");
+            drawn, {"Alla scala 1:1 ogni cerchio di danno è più grande della mappa", cancel, cancel, cancel},
+            "red 694,560");
         row("whole map saved", kDrawn + QStringList{"map:Command13"}, drawn,
             {cancel, "Done! I've saved " + kTestOutputFolder + whole}, "red 647,560", {whole});
         row("map saved after Reset", kDrawn + QStringList{"Command5", "map:Command12"}, drawn,
@@ -830,8 +841,8 @@ private slots:
 
     // A georeferenced map needs no scale: the list shows the one its georeference gives, the circles
     // come out at ground size (the 50 m area 50 pixels from the incident, at 1 m a pixel), the mouse
-    // tells ground coordinates and the areas go to a GIS file. A plain map offers no export; a raster
-    // that cannot be read is said and changes nothing.
+    // tells ground coordinates (of the pixel's centre) and the areas go to a GIS file. A plain map
+    // offers no export; a raster that cannot be read is said and changes nothing.
     void georeferencedMap()
     {
         const auto run = propaneEstimate();
@@ -872,8 +883,8 @@ private slots:
         QCoreApplication::sendEvent(surface(window)->viewport(), &move);
         const QString position = run->onMap<QLabel>("Label6")->text();
         QCOMPARE(position,
-                 QStringLiteral("Coordinate EPSG:32632\nCursore:  E 480300.0  N 5029500.0\n"
-                                "Incidente:  E 480600.0  N 5029440.0"));
+                 QStringLiteral("Coordinate EPSG:32632\nCursore:  E 480300.5  N 5029499.5\n"
+                                "Incidente:  E 480600.5  N 5029439.5"));
         QVERIFY(act(*run, {"map:Command14"}));
         QCOMPARE(suggested,
                  run->drive().local(kTestOutputFolder)
@@ -882,6 +893,25 @@ private slots:
         QVERIFY(run->fake.messages.texts().last().startsWith(QStringLiteral("Aree di danno esportate nel file\n")
                                                              + target));
         QVERIFY(QFileInfo(target).size() > 0);
+
+        // The window says the scale of its circles (Label7), after "Riscala" too; another scale than the
+        // georeference's is said once: 1:10000, then 472 pixels of 1 m for 236 m (1:2500).
+        const QLabel *inUse = run->onMap<QLabel>("Label7");
+        QCOMPARE(inUse->text(), QStringLiteral("Cerchi alla scala 1:5002 della georeferenziazione"));
+        const qsizetype said = run->fake.messages.texts().size();
+        QVERIFY(act(*run,
+                    {"map:Command7", "file " + georeferenced, "scale scala 1:10000", "map:Command3", "answer=No",
+                     "press 600,560", "map:Command10", "drag 100,650 400,500 572,650", "field Text2=236",
+                     "map:Command11"}));
+        QCOMPARE(inUse->text(),
+                 QStringLiteral("Cerchi alla scala 1:2500, non a quella della georeferenziazione "
+                                "(1:5002): non hanno la misura del terreno né delle aree esportate"));
+        const QStringList told = run->fake.messages.texts().mid(said);
+        QVERIFY2(told.size() == 2
+                     && told.first().startsWith("La mappa \"" + georeferenced
+                                                + "\" è georiferita alla scala 1:5002. I cerchi sono disegnati alla "
+                                                  "scala 1:10000"),
+                 qPrintable(told.join('|')));
 
         QVERIFY(
             act(*run,
@@ -957,6 +987,18 @@ private slots:
         QVERIFY(act(*run, {"answer=No", QStringLiteral("press %1,%2").arg(600 - at.x()).arg(560 - at.y())}));
         QCOMPARE(map::drawnRegion(*sheet->source(), sheet->drawings(), QRect(647, 560, 1, 1)).value().pixel(0, 0),
                  qRgb(255, 0, 0));
+        // A cancelled drawing leaves the view where it was; a press right of the sheet's edge (under no
+        // control) is refused and draws nothing.
+        sheet->scrollTo({300, 200});
+        QVERIFY(act(*run, {"answer=Yes", "press 300,300"}));
+        QVERIFY(sheet->scrollPosition() == QPoint(300, 200) && sheet->drawings().areas().empty());
+        sheet->scrollTo({5000, 0});
+        const qsizetype said = run->fake.messages.texts().size();
+        QVERIFY(act(*run, {"press 700,50"}));
+        QCOMPARE(run->fake.messages.texts().mid(said),
+                 QStringList{"Il punto scelto è fuori dalla mappa, che misura 31.75 x 23.29 cm: fare clic sulla mappa "
+                             "nel punto dell'incidente."});
+        QVERIFY(sheet->drawings().areas().empty());
 
         const QImage legend = run->onMap<QWidget>("Frame4")->grab().toImage().convertToFormat(QImage::Format_RGB32);
         for (const QColor &colour : map::damageAreaColours()) {

@@ -128,8 +128,10 @@ void MapSurface::wheelEvent(QWheelEvent *event)
 
 QPointF MapSurface::unitsAt(const QMouseEvent *event) const
 {
+    // The centre of the pixel under the mouse: the point the circles are drawn around, so that the
+    // ground coordinates shown and exported are the circles' centre too.
     const QPointF at = event->position() + QPointF(scrollPosition());
-    return units().toUnits(QPointF(std::floor(at.x()), std::floor(at.y())));
+    return units().toUnits(QPointF(std::floor(at.x()) + 0.5, std::floor(at.y()) + 0.5));
 }
 
 void MapSurface::mousePressEvent(QMouseEvent *event)

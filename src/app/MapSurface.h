@@ -16,7 +16,8 @@
 // window's controls lie on the viewport and stay in place while the sheet moves under them.
 //
 // It reports presses, moves and releases of the left and right buttons as points of the sheet, in
-// drawing units, wherever the sheet is scrolled; the window decides what they mean.
+// drawing units (the centre of the pixel under the mouse), wherever the sheet is scrolled; the
+// window decides what they mean.
 class MapSurface : public QAbstractScrollArea
 {
     Q_OBJECT

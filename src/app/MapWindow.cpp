@@ -7,6 +7,7 @@
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "gis/DamageAreaExport.h"
+#include "map/CircleVisibility.h"
 #include "map/GroundRing.h"
 #include "map/MapFiles.h"
 #include "map/MapSource.h"
@@ -29,6 +30,9 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
+
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -108,6 +112,14 @@ QString groundText(const map::Georeference &georeference, QPointF ground)
     if (georeference.system.geographic)
         return QStringLiteral("Lon %1°  Lat %2°").arg(ground.x(), 0, 'f', 6).arg(ground.y(), 0, 'f', 6);
     return QStringLiteral("E %1  N %2").arg(ground.x(), 0, 'f', 1).arg(ground.y(), 0, 'f', 1);
+}
+
+// The scale a georeferenced map has at its sheet's resolution, as the scale list shows it.
+map::ShownScale groundScaleOf(const map::OpenedMap &opened)
+{
+    const map::MapSource &source = *opened.source;
+    const double factor = map::groundScaleFactor(*opened.georeference, source.units(), source.size());
+    return {map::scaleText(factor), factor};
 }
 
 // The save dialog of the GIS export: the type chosen in the dialog gives a name typed without one
@@ -274,6 +286,12 @@ void MapWindow::buildControls()
     m_groundPosition->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_groundPosition->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_groundPosition->setGeometry(728, 152, 273, 49);
+    m_scaleInUse = new QLabel(s);
+    m_scaleInUse->setObjectName(QStringLiteral("Label7"));
+    m_scaleInUse->setAutoFillBackground(true);
+    m_scaleInUse->setWordWrap(true);
+    m_scaleInUse->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_scaleInUse->setGeometry(728, 104, 273, 44);
     m_print = makeButton(s, "Command4", QStringLiteral("Stampa mappa"),
                          QStringLiteral("Stampa la mappa con i cerchi di danno su stampante"), {728, 368, 81, 25});
     connect(m_print, &QPushButton::clicked, this, &MapWindow::printMap);
@@ -319,10 +337,10 @@ void MapWindow::buildControls()
     m_panelLabels[1]->setWordWrap(true); // long containment names
 
     // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
-    for (QWidget *hidden :
-         std::initializer_list<QWidget *>{m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions,
-                                          m_showMap, m_printerSetup, m_lengthBox, m_startRescale, m_applyRescale,
-                                          m_saveMap, m_saveWholeMap, m_exportAreas, m_groundPosition, m_print})
+    for (QWidget *hidden : std::initializer_list<QWidget *>{
+             m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap, m_printerSetup,
+             m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_saveWholeMap, m_exportAreas, m_groundPosition,
+             m_scaleInUse, m_print})
         hidden->hide();
     m_files->setVisible(true);
 }
@@ -397,7 +415,7 @@ void MapWindow::fileChosen()
 
 void MapWindow::offerGroundScale()
 {
-    const bool groundScaleShown = m_groundScale && m_scaleList->currentText() == m_groundScale->shown;
+    const bool groundScaleShown = m_groundScale && m_scaleList->currentText() == m_groundScale->text;
     m_chosenMap.reset();
     m_groundScale.reset();
     const QString chosen = m_files->chosenFile();
@@ -407,10 +425,8 @@ void MapWindow::offerGroundScale()
     if (map::peekGeoreference(path)) {
         Outcome<map::OpenedMap> opened = map::openMap(path);
         if (opened.ok() && opened.value().georeference) {
-            const map::MapSource &source = *opened.value().source;
-            const double factor = map::groundScaleFactor(*opened.value().georeference, source.units(), source.size());
-            m_groundScale = GroundScale{map::scaleText(factor), factor};
-            m_scaleList->setEditText(m_groundScale->shown);
+            m_groundScale = groundScaleOf(opened.value());
+            m_scaleList->setEditText(m_groundScale->text);
             m_chosenMap = ChosenMap{path, std::move(opened.value())};
             return;
         }
@@ -444,41 +460,89 @@ void MapWindow::stepUserScale(int step)
 
 void MapWindow::scaleTyped()
 {
-    // A typed scale stays and is used at "Mostra mappa"; any other text gives way to the last scale.
+    // A typed scale stays and is used at "Mostra mappa"; any other text gives way to the last scale,
+    // and a denominator with a decimal part is said to be refused, since it looks like a scale.
     const QString typed = m_scaleList->currentText();
-    if (typed == map::kUserDefinedScaleEntry || map::scaleFactorForEntry(typed) || map::typedScaleFactor(typed))
+    if (isScaleOnOffer(typed)) {
         m_scale.shown = typed;
-    else
-        m_scaleList->setEditText(m_scale.shown);
+        return;
+    }
+    m_scaleList->setEditText(m_scale.shown);
+    const Outcome<double> written = map::writtenScaleDenominator(typed);
+    if (!written.ok() && written.error().kind == Error::Kind::ScaleWithDecimals)
+        m_platform.messages.notify(written.error().message()
+                                       + QStringLiteral("\n\nNell'elenco resta \"%1\".").arg(m_scale.shown),
+                                   MessageIcon::Information);
+}
+
+bool MapWindow::isScaleOnOffer(const QString &text) const
+{
+    return text == map::kUserDefinedScaleEntry || map::scaleFactorForEntry(text)
+        || (m_groundScale && text == m_groundScale->text) || (m_scale.measured && text == m_scale.measured->text)
+        || map::writtenScaleDenominator(text).ok();
 }
 
 std::optional<double> MapWindow::shownScaleFactor() const
 {
+    // The scale a rescale measured and a georeference's are kept exactly; their texts are rounded.
     const QString shown = m_scaleList->currentText();
-    if (m_groundScale && shown == m_groundScale->shown)
-        return m_groundScale->factor; // exact, where the text is rounded
+    if (m_groundScale && shown == m_groundScale->text)
+        return m_groundScale->factor;
+    if (m_scale.measured && shown == m_scale.measured->text)
+        return m_scale.measured->factor;
     if (shown == map::kUserDefinedScaleEntry)
         return map::userScaleFactor(m_userScale->text());
     if (const std::optional<double> entry = map::scaleFactorForEntry(shown))
         return entry;
-    return map::typedScaleFactor(shown);
+    const Outcome<double> written = map::writtenScaleDenominator(shown);
+    return written.ok() ? map::scaleFactorForDenominator(written.value()) : std::nullopt;
+}
+
+QString MapWindow::refusedScaleText() const
+{
+    const QString shown = m_scaleList->currentText();
+    if (shown == map::kUserDefinedScaleEntry)
+        return QStringLiteral("La scala definita dall'utente \"%1\" non è valida: scrivere \"1:\" seguito da un "
+                              "denominatore maggiore di zero, ad esempio 1:5000.")
+            .arg(m_userScale->text());
+    const Outcome<double> written = map::writtenScaleDenominator(shown);
+    if (!written.ok() && written.error().kind == Error::Kind::ScaleWithDecimals)
+        return written.error().message();
+    return QStringLiteral("La scala \"%1\" non è valida: scegliere una scala dall'elenco oppure scrivere \"1:\" "
+                          "seguito da un denominatore maggiore di zero, ad esempio 1:5000.")
+        .arg(shown);
+}
+
+bool MapWindow::refuseMisreadUserScale()
+{
+    // Text1 keeps its reading rule (from the third character, up to the first one that cannot go on
+    // a number); a thousands separator stops it, and the analyst is told rather than given 1:10.
+    if (m_scaleList->currentText() != map::kUserDefinedScaleEntry)
+        return false;
+    const QString typed = m_userScale->text();
+    const std::optional<double> meant = map::userScaleMisread(typed);
+    if (!meant)
+        return false;
+    const QString whole = QString::number(*meant, 'f', 0);
+    m_platform.messages.notify(
+        QStringLiteral("La scala definita dall'utente \"%1\" si legge 1:%2: il denominatore si legge dal terzo "
+                       "carattere fino al primo carattere che non fa parte di un numero. Per la scala 1:%3 scrivere "
+                       "\"1:%3\", senza separatori delle migliaia.")
+            .arg(typed, QString::number(map::userScaleDenominator(typed)), whole),
+        MessageIcon::Information);
+    return true;
 }
 
 bool MapWindow::showMap()
 {
     // Everything that can fail is checked before anything changes, so a refusal leaves the window
     // as it was.
+    if (refuseMisreadUserScale())
+        return false;
     const std::optional<double> factor = shownScaleFactor();
     if (!factor) {
-        const bool userScale = m_scaleList->currentText() == map::kUserDefinedScaleEntry;
         m_platform.messages.show(
-            {userScale ? QStringLiteral("La scala definita dall'utente \"%1\" non è valida: scrivere \"1:\" seguito da "
-                                        "un denominatore maggiore di zero, ad esempio 1:5000.")
-                             .arg(m_userScale->text())
-                       : QStringLiteral("La scala \"%1\" non è valida: scegliere una scala dall'elenco oppure scrivere "
-                                        "\"1:\" seguito da un denominatore maggiore di zero, ad esempio 1:5000.")
-                             .arg(m_scaleList->currentText()),
-             kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+            {refusedScaleText(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return false;
     }
     // The chosen file; with none chosen (another folder opened after "Cambia mappa") the map on
@@ -517,18 +581,19 @@ bool MapWindow::showMap()
              m_saveWholeMap,   m_exportAreas,    m_instructions,   m_shapeList,    m_scaleList,    m_report})
         hidden->hide();
     m_files->setVisible(false);
-    m_surface->setMap(std::move(loaded.value().source));
     m_georeference = loaded.value().georeference;
-    m_groundFactor = m_georeference
-        ? std::optional(map::groundScaleFactor(*m_georeference, m_surface->units(), m_surface->source()->size()))
-        : std::nullopt;
+    m_shownGroundScale = m_georeference ? std::optional(groundScaleOf(loaded.value())) : std::nullopt;
+    m_surface->setMap(std::move(loaded.value().source));
     m_groundPosition->setVisible(m_georeference.has_value());
     m_incident.reset();
     showGroundPosition(std::nullopt);
+    if (path != m_shownMapPath)
+        m_toldScaleOffTheGround = false; // told once a map
     m_shownMapPath = path;
     m_surface->setCursor(Qt::CrossCursor);
     if (!loaded.value().notice.isEmpty())
         m_platform.messages.notify(loaded.value().notice, MessageIcon::Information);
+    showScaleInUse();
     return true;
 }
 
@@ -543,9 +608,10 @@ void MapWindow::dropUnreadableMap()
     m_surface->setMap(nullptr);
     m_shownMapPath.clear();
     m_georeference.reset();
-    m_groundFactor.reset();
+    m_shownGroundScale.reset();
     m_incident.reset();
     m_groundPosition->hide();
+    m_scaleInUse->hide();
     for (QWidget *onTheMap : std::initializer_list<QWidget *>{m_saveMap, m_saveWholeMap, m_exportAreas, m_startRescale,
                                                               m_applyRescale, m_lengthBox})
         onTheMap->hide();
@@ -572,7 +638,7 @@ void MapWindow::quit()
 
 void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
 {
-    m_gestureDrewAreas = false;
+    m_gestureIsIncident = false;
     if (!m_surface->hasMap())
         return; // no map yet: nothing to draw on
     if (m_rescalePending || button != Qt::LeftButton) {
@@ -580,10 +646,22 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
         m_surface->drawings().startSegment(position);
         return;
     }
+    m_gestureIsIncident = true;
+    const map::MapSource &sheet = *m_surface->source();
+    const map::MapUnits &units = sheet.units();
+    if (!sheet.rect().contains(units.toPixel(position))) {
+        // Around a point off the sheet the circles would lie on nothing, and an export would place
+        // the incident where no map says anything.
+        m_platform.messages.notify(QStringLiteral("Il punto scelto è fuori dalla mappa, che misura %1 x %2 cm: fare "
+                                                  "clic sulla mappa nel punto dell'incidente.")
+                                       .arg(sheet.size().width() / units.pixelsPerUnitX(), 0, 'f', 2)
+                                       .arg(sheet.size().height() / units.pixelsPerUnitY(), 0, 'f', 2),
+                                   MessageIcon::Information);
+        return;
+    }
 
-    m_gestureDrewAreas = true; // its drag and release draw nothing, also when the areas are refused
     map::DrawnAreas drawn{position, m_areas, m_scale.factor};
-    if (m_groundFactor && m_scale.factor == *m_groundFactor) {
+    if (m_shownGroundScale && !scaleOffTheGround()) {
         // At the map's own scale the areas are drawn as they lie on the ground, as they are exported.
         const QPointF ground = map::groundAtUnits(*m_georeference, m_surface->units(), position);
         Outcome<map::AreaRings> rings = map::sheetRings(*m_georeference, ground, m_areas);
@@ -601,11 +679,20 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
     showGroundPosition(position);
     m_surface->bringIntoRoom(position, roomBesideControls());
     m_surface->refresh();
+    const map::CircleVisibility visibility
+        = map::circleVisibility(m_areas, m_scale.factor, units, sheet.size(), position);
+    if (const QString unseen = map::unseenCirclesNotice(visibility, m_scale.factor); !unseen.isEmpty())
+        m_platform.messages.notify(unseen, MessageIcon::Information);
     const MessageAnswer answer
         = m_platform.messages.show({QStringLiteral("Done! Do you want to cancel? "), QStringLiteral("Save figure"),
                                     MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});
-    if (answer == MessageAnswer::Yes)
-        showMap();
+    if (answer == MessageAnswer::Yes) {
+        // The map is loaded again without its circles, seen where it was.
+        const QPoint view = m_surface->scrollPosition();
+        const QString drawnOn = m_shownMapPath;
+        if (showMap() && m_shownMapPath == drawnOn)
+            m_surface->scrollTo(view);
+    }
     m_surface->unsetCursor();
     showAreasDrawnControls();
 }
@@ -635,7 +722,7 @@ void MapWindow::showAreasDrawnControls()
 void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 {
     showGroundPosition(position);
-    if (buttons == Qt::NoButton || m_gestureDrewAreas || !m_surface->hasMap())
+    if (buttons == Qt::NoButton || m_gestureIsIncident || !m_surface->hasMap())
         return;
     m_surface->drawings().extendSegment(position);
     m_surface->refresh();
@@ -643,7 +730,7 @@ void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 
 void MapWindow::surfaceReleased()
 {
-    if (m_gestureDrewAreas || !m_surface->hasMap())
+    if (m_gestureIsIncident || !m_surface->hasMap())
         return;
     m_lengthBox->show();
 }
@@ -679,11 +766,42 @@ void MapWindow::applyRescale()
     }
     // The scale list shows the new scale, and the factor is the one it shows: a later "Mostra mappa"
     // (a cancelled drawing, another map) keeps it.
-    m_scale.shown = map::scaleText(map::scaleFactorFromSegment(segment->from, segment->to, metres));
+    m_scale.measured = map::roundedScale(map::scaleFactorFromSegment(segment->from, segment->to, metres));
+    m_scale.shown = m_scale.measured->text;
+    m_scale.factor = m_scale.measured->factor;
     m_scaleList->setEditText(m_scale.shown);
-    m_scale.factor = map::typedScaleFactor(m_scale.shown).value_or(m_scale.factor);
     endRescale();
     m_surface->setCursor(Qt::CrossCursor);
+    showScaleInUse();
+}
+
+bool MapWindow::scaleOffTheGround() const
+{
+    // Within a thousandth the circles keep the ground's size to a pixel on any screen-sized view.
+    return m_shownGroundScale && std::abs(m_scale.factor / m_shownGroundScale->factor - 1.0) > 1e-3;
+}
+
+void MapWindow::showScaleInUse()
+{
+    const QString scale = map::scaleText(m_scale.factor);
+    QString text = QStringLiteral("Cerchi alla scala %1").arg(scale);
+    if (scaleOffTheGround())
+        text += QStringLiteral(", non a quella della georeferenziazione (%1): non hanno la misura del terreno né "
+                               "delle aree esportate")
+                    .arg(m_shownGroundScale->text);
+    else if (m_shownGroundScale)
+        text += QStringLiteral(" della georeferenziazione");
+    m_scaleInUse->setText(text);
+    m_scaleInUse->show();
+    if (!scaleOffTheGround() || std::exchange(m_toldScaleOffTheGround, true))
+        return;
+    m_platform.messages.notify(
+        QStringLiteral("La mappa \"%1\" è georiferita alla scala %2. I cerchi sono disegnati alla scala %3: non hanno "
+                       "la misura del terreno, e le aree di danno esportate per un GIS, che hanno le distanze della "
+                       "stima, non coincidono con i cerchi disegnati. Per la misura del terreno scegliere di nuovo la "
+                       "mappa nell'elenco: la scala proposta è quella della georeferenziazione.")
+            .arg(QFileInfo(m_shownMapPath).fileName(), m_shownGroundScale->text, scale),
+        MessageIcon::Information);
 }
 
 void MapWindow::saveReport()

@@ -44,9 +44,11 @@ struct Platform;
 // A georeferenced map (a GeoTIFF, or a raster with a world file and a .prj) needs no scale: when it
 // is chosen `Combo2` shows the true scale 1:N of the sheet's middle at the sheet's resolution, and at
 // that scale the areas are drawn as they lie on the ground (the rings the GIS export writes, through
-// the georeference) unless another scale is chosen. On such a map `Label6`
-// shows the ground coordinates under the mouse and of the incident, and "Esporta aree di danno
-// (GIS)" writes the drawn areas to a GeoPackage, GeoJSON or KML file.
+// the georeference) unless another scale is chosen (said once a map, since circles at another scale
+// differ from the ground and from the export). On such a map `Label6` shows the ground coordinates
+// under the mouse and of the incident, and "Esporta aree di danno (GIS)" writes the drawn areas to a
+// GeoPackage, GeoJSON or KML file. While a map is shown `Label7` says the scale the areas are drawn
+// at, so that a saved or printed window says it too.
 class MapWindow : public QWidget
 {
     Q_OBJECT
@@ -81,7 +83,10 @@ private:
     void offerGroundScale();
     void scaleChosen(int index);
     void scaleTyped();
+    [[nodiscard]] bool isScaleOnOffer(const QString &text) const;
     [[nodiscard]] std::optional<double> shownScaleFactor() const;
+    [[nodiscard]] QString refusedScaleText() const;
+    bool refuseMisreadUserScale();
     void stepUserScale(int step);
     bool showMap();
     void changeMap();
@@ -103,6 +108,10 @@ private:
     // Label6: the map's system, the ground under the cursor (when given) and under the incident.
     void showGroundPosition(std::optional<QPointF> cursor);
     void showAreasDrawnControls();
+    // Label7: the scale the circles are drawn at, and on a georeferenced map whether it is the
+    // georeference's; the first scale of a map that is not is also said in a notice.
+    void showScaleInUse();
+    [[nodiscard]] bool scaleOffTheGround() const;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -137,18 +146,16 @@ private:
     QPushButton *m_saveWholeMap = nullptr; // Command13
     QPushButton *m_exportAreas = nullptr; // Command14
     QLabel *m_groundPosition = nullptr; // Label6: ground coordinates on a georeferenced map
+    QLabel *m_scaleInUse = nullptr; // Label7: the scale of the circles, while a map is shown
     QGroupBox *m_panels[4] = {}; // Frame1..Frame4
     QLabel *m_panelLabels[4] = {}; // Label2..Label5
 
-    // The press that started the present gesture drew damage areas: its drag and release belong to
-    // it and neither draw a rubber band nor show the length box.
-    bool m_gestureDrewAreas = false;
+    // The press that started the present gesture placed the incident (drawn, or refused off the
+    // sheet): its drag and release belong to it and neither draw a rubber band nor show the length box.
+    bool m_gestureIsIncident = false;
     bool m_rescalePending = false;
     QString m_shownMapPath; // local path of the map on the surface
     std::optional<map::Georeference> m_georeference; // of the map on the surface
-    // The scale factor that draws the map on the surface at its true ground scale: at it, a press draws
-    // the areas as they lie on the ground (a chosen scale or a rescale draws circles of that scale).
-    std::optional<double> m_groundFactor;
     std::optional<QPointF> m_incident; // where the last areas were drawn, in drawing units
     // A georeferenced map chosen in the file list is opened at once, so that the scale list can show
     // its scale; "Mostra mappa" then shows it without reading it again.
@@ -159,10 +166,10 @@ private:
     };
     std::optional<ChosenMap> m_chosenMap;
     // The scale of the chosen georeferenced map as the scale list shows it, and its exact factor.
-    struct GroundScale
-    {
-        QString shown;
-        double factor = 0.0;
-    };
-    std::optional<GroundScale> m_groundScale;
+    std::optional<map::ShownScale> m_groundScale;
+    // The georeference's scale of the map on the surface (its true scale at the sheet's middle: at it a
+    // press draws the areas as they lie on the ground), and whether the analyst has been told that the
+    // circles are drawn at another one.
+    std::optional<map::ShownScale> m_shownGroundScale;
+    bool m_toldScaleOffTheGround = false;
 };

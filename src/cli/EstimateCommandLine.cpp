@@ -2,6 +2,7 @@
 
 #include "catalogue/HazardClass.h"
 #include "gis/DamageAreaExport.h"
+#include "map/MapScale.h"
 
 #include <QCommandLineParser>
 
@@ -49,8 +50,9 @@ QString helpText()
         "  --point X,Y          punto dell'incidente, in centimetri del foglio della mappa\n"
         "  --at E,N             punto dell'incidente in coordinate del terreno (est, nord), nel sistema\n"
         "                       di riferimento della mappa georiferita o in quello di --crs\n"
-        "  --scale N            scala della mappa 1:N; per una mappa georiferita, senza --scale né\n"
-        "                       --segment, vale la scala della sua georeferenziazione\n"
+        "  --scale N            scala della mappa 1:N, N intero (10000, 10.000, 10 000 o 1:10000); per\n"
+        "                       una mappa georiferita, senza --scale né --segment, vale la scala della\n"
+        "                       sua georeferenziazione\n"
         "  --segment X1,Y1,X2,Y2,METRI  riscalatura: segmento sulla mappa e sua lunghezza reale in metri\n"
         "  --out FILE.bmp       dove salvare la mappa con le aree di danno\n"
         "  --export FILE        le aree di danno per un GIS: GeoPackage (.gpkg, nel sistema della mappa),\n"
@@ -224,11 +226,17 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
         drawing.point = QPointF(at->at(0), at->at(1));
     }
     if (parser.isSet(options.scale)) {
-        const std::optional<double> denominator = parseNumber(parser.value(options.scale));
-        if (!denominator || *denominator <= 0.0)
-            return QStringLiteral("--scale %1: il denominatore N di 1:N, maggiore di 0")
-                .arg(parser.value(options.scale));
-        drawing.scaleDenominator = *denominator;
+        const QString text = parser.value(options.scale);
+        const Outcome<double> denominator = map::writtenScaleDenominator(text);
+        if (!denominator.ok())
+            return denominator.error().kind == Error::Kind::ScaleWithDecimals
+                ? QStringLiteral("--scale %1: il denominatore N di 1:N è un numero intero, senza parte decimale "
+                                 "(10000, 10.000, 10 000 o 1:10000)")
+                      .arg(text)
+                : QStringLiteral("--scale %1: il denominatore N di 1:N, un numero intero maggiore di 0 (10000, "
+                                 "10.000, 10 000 o 1:10000)")
+                      .arg(text);
+        drawing.scaleDenominator = denominator.value();
     } else if (parser.isSet(options.segment)) {
         const QString text = parser.value(options.segment);
         const std::optional<QList<double>> numbers = parseNumbers(text, 5);

@@ -1,6 +1,7 @@
 #include "cli/MapOverlay.h"
 
 #include "cli/GroundPointCheck.h"
+#include "map/CircleVisibility.h"
 #include "map/GroundRing.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
@@ -133,6 +134,10 @@ MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
     } else {
         overlay.circles = map::drawDamageCircles(image, units, point, areas, overlay.scaleFactor);
     }
+    const QString unseen = map::unseenCirclesNotice(
+        map::circleVisibility(areas, overlay.scaleFactor, units, image.size(), point), overlay.scaleFactor);
+    if (!unseen.isEmpty())
+        overlay.notice += (overlay.notice.isEmpty() ? QString() : QStringLiteral("\n")) + unseen;
 
     // The saved map keeps the drawing unit it was read with, also when its file stated none.
     units.stampOn(image);

@@ -29,7 +29,7 @@ struct MapOverlay
     // Where the incident is on the ground, when the map is georeferenced.
     std::optional<QPointF> ground;
     std::optional<map::CoordinateSystem> system;
-    QString notice; // something the map's reading tells the analyst (Italian), empty when nothing
+    QString notice; // from the map's reading, or circles unseen at the scale (Italian); empty when nothing
     QString warning; // the incident lies a little outside its system's area of use (Italian)
     QString error; // Italian; empty on success
     bool usageError = false; // the point lies off the map, or the options do not suit the map

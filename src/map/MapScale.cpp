@@ -58,24 +58,57 @@ std::optional<double> userScaleFactor(const QString &scaleText)
     return scaleFactorForDenominator(userScaleDenominator(scaleText));
 }
 
-std::optional<double> typedScaleFactor(const QString &typed)
+std::optional<double> userScaleMisread(const QString &scaleText)
 {
-    // "1:7500", "1 : 7500", "scala 1:7500" or "7500"; a decimal comma or point.
-    static const QRegularExpression scale(QStringLiteral(R"(^\s*(?:scala\s*)?(?:1\s*:\s*)?(\d+(?:[.,]\d+)?)\s*$)"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = scale.match(typed);
-    if (!match.hasMatch())
+    const Outcome<double> written = writtenScaleDenominator(scaleText);
+    if (!written.ok() || written.value() == userScaleDenominator(scaleText))
         return std::nullopt;
-    bool number = false;
-    const double denominator = match.captured(1).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&number);
-    return number ? scaleFactorForDenominator(denominator) : std::nullopt;
+    return written.value();
+}
+
+Outcome<double> writtenScaleDenominator(const QString &written)
+{
+    // "1:N", "1 : N", "scala 1:N" or N alone.
+    static const QRegularExpression form(QStringLiteral(R"(^\s*(?:scala\s*)?(?:1\s*:\s*)?(\S(?:.*\S)?)\s*$)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    // Digits, or groups of three after the first separated by points or by blanks (never mixed).
+    static const QRegularExpression whole(
+        QStringLiteral("^(?:[0-9]+|[0-9]{1,3}(?:\\.[0-9]{3})+|[0-9]{1,3}(?:[ \\x{00A0}\\x{202F}][0-9]{3})+)$"));
+    static const QRegularExpression decimal(QStringLiteral("^[0-9]+(?:[. \\x{00A0}\\x{202F}][0-9]{3})*[.,][0-9]+$"));
+    static const QRegularExpression separators(QStringLiteral("[. \\x{00A0}\\x{202F}]"));
+
+    const auto refused = [&written](Error::Kind kind) {
+        Error error(kind);
+        error.detail = written;
+        return error;
+    };
+    const QRegularExpressionMatch match = form.match(written);
+    const QString denominator = match.hasMatch() ? match.captured(1) : QString();
+    if (whole.match(denominator).hasMatch()) {
+        bool number = false;
+        const double value = QString(denominator).remove(separators).toDouble(&number);
+        if (number && std::isfinite(value) && value > 0.0)
+            return value;
+    } else if (decimal.match(denominator).hasMatch()) {
+        return refused(Error::Kind::ScaleWithDecimals);
+    }
+    return refused(Error::Kind::ScaleNotValid);
+}
+
+ShownScale roundedScale(double factor)
+{
+    const double denominator = 1.0 / factor;
+    if (denominator >= 10.0) {
+        const double whole = std::round(denominator);
+        return {QStringLiteral("1:") + QString::number(whole, 'f', 0), 1.0 / whole};
+    }
+    const QString figures = QString::number(denominator, 'g', 3);
+    return {QStringLiteral("1:") + figures, 1.0 / figures.toDouble()};
 }
 
 QString scaleText(double factor)
 {
-    const double denominator = 1.0 / factor;
-    return QStringLiteral("1:")
-        + (denominator >= 10.0 ? QString::number(std::llround(denominator)) : QString::number(denominator, 'g', 3));
+    return roundedScale(factor).text;
 }
 
 double scaleFactorFromSegment(QPointF start, QPointF end, double metres)

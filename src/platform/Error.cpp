@@ -83,6 +83,15 @@ QString Error::message() const
     case K::DiameterNotOffered:
         return QStringLiteral(
             "Il diametro indicato non è tra quelli dell'elenco: sceglierne uno dall'elenco dei diametri.");
+    case K::ScaleNotValid:
+        return QStringLiteral("La scala \"%1\" non è valida: scrivere 1: seguito dal denominatore, un numero intero "
+                              "maggiore di zero (1:10000, 1:10.000 o 1:10 000).")
+            .arg(detail);
+    case K::ScaleWithDecimals:
+        return QStringLiteral("La scala \"%1\" ha un denominatore con parte decimale: il denominatore di una scala "
+                              "1:N è un numero intero, con le migliaia separate da un punto o da uno spazio se si "
+                              "vuole (1:10000, 1:10.000 o 1:10 000).")
+            .arg(detail);
     case K::FileUnreadable: return QStringLiteral("Impossibile leggere il file\n%1\n(%2)").arg(file, detail);
     case K::FileUnwritable: return QStringLiteral("Impossibile scrivere il file\n%1\n(%2)").arg(file, detail);
     case K::ConfigurationUnreadable:
@@ -140,7 +149,9 @@ bool Error::isNotice() const
     case Kind::ClassNotChosen:
     case Kind::ContainmentNotChosen:
     case Kind::QuantityNotOffered:
-    case Kind::DiameterNotOffered: return true;
+    case Kind::DiameterNotOffered:
+    case Kind::ScaleNotValid:
+    case Kind::ScaleWithDecimals: return true;
     default: return false;
     }
 }

@@ -41,6 +41,10 @@ struct Error
         ContainmentNotChosen,
         QuantityNotOffered,
         DiameterNotOffered,
+        // A scale written by the analyst (the map window's scale list, zefro-estimate --scale) that
+        // is no scale 1:N, or whose denominator has a decimal part. detail: the text as written.
+        ScaleNotValid,
+        ScaleWithDecimals,
         // Files of the installation and outputs.
         FileUnreadable, // file: local path; detail: the reason
         FileUnwritable, // file: local path; detail: the reason
