@@ -316,6 +316,8 @@ private slots:
         const auto codePage = [](int number) { return rec(0x0042, le(number, 2)); };
         excel95("Excel 95 text, no code page", {}, "\x80\xA0\x41", QStringLiteral("text '€\u00A0A'"));
         excel95("Excel 95 text, Windows-1250", codePage(1250), "\x8A\xE8", QStringLiteral("text 'Šč'"));
+        excel95("Excel 95 text, 32769: Windows-1252 by its older name", codePage(32769), "\x80",
+                QStringLiteral("text '€'"));
         excel95("Excel 95 text, 1200: not plain ASCII, UTF-16", codePage(1200), QByteArray("C\0\xE0\0", 4),
                 QStringLiteral("text 'Cà'"));
         excel95("Excel 95 text, 1200: plain ASCII, one byte", codePage(1200), "Cl2", "text 'Cl2'");
