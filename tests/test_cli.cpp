@@ -592,10 +592,10 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, path + '\n');
         const BatchOutcome batch
-            = RunBatchEstimate(DrivePaths(drive->root()), XlsWorkbookOpener(DrivePaths(drive->root())),
+            = runBatchEstimate(DrivePaths(drive->root()), XlsWorkbookOpener(DrivePaths(drive->root())),
                                *parseEstimateCommandLine(QStringList{"zefro-estimate"} + arguments).request);
         QCOMPARE(contents(path),
-                 (existing ? before : QByteArray()) + TextFile::encodeLines(ReportFileLines(*batch.estimate)));
+                 (existing ? before : QByteArray()) + TextFile::encodeLines(reportFileLines(*batch.estimate)));
 
         const QImage original(drive->local(map)), drawn(out);
         QCOMPARE(drawn.size(), original.size());

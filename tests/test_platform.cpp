@@ -66,7 +66,7 @@ Outcome<QString> appendReport(const DrivePaths &drives, const QString &prefix, c
 {
     Estimate estimate;
     estimate.substance = Substance{substance, QStringLiteral("7664-41-7")};
-    return AppendReportFile(prefix, drives, kWhen, estimate);
+    return appendReportFile(prefix, drives, kWhen, estimate);
 }
 
 // The real launcher, counting the watches it has told.

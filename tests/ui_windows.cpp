@@ -472,12 +472,12 @@ private slots:
             QCOMPARE(run.combo(list)->currentText(),
                      chosen(actions, list).isEmpty() ? kNotApplicable : chosen(actions, list));
         QVERIFY(run.onMap<QPushButton>("Command5")->isVisible());
-        QCOMPARE(run.onMap<QPlainTextEdit>("output2")->toPlainText(), ReportBoxLines(core).join(QLatin1Char('\n')));
-        QCOMPARE(run.onMap<QLabel>("Label3")->text(), DataLabelLines(core).join(QLatin1Char('\n')));
-        QCOMPARE(run.onMap<QLabel>("Label4")->text(), ResultsLabelLines(core).join(QLatin1Char('\n')));
+        QCOMPARE(run.onMap<QPlainTextEdit>("output2")->toPlainText(), reportBoxLines(core).join(QLatin1Char('\n')));
+        QCOMPARE(run.onMap<QLabel>("Label3")->text(), dataLabelLines(core).join(QLatin1Char('\n')));
+        QCOMPARE(run.onMap<QLabel>("Label4")->text(), resultsLabelLines(core).join(QLatin1Char('\n')));
         run.onMap<QPlainTextEdit>("output2")->clear();
         QVERIFY(run.act({"Command1"}) && run.fake.messages.shown().isEmpty());
-        QCOMPARE(run.onMap<QPlainTextEdit>("output2")->toPlainText(), ReportBoxLines(core).join(QLatin1Char('\n')));
+        QCOMPARE(run.onMap<QPlainTextEdit>("output2")->toPlainText(), reportBoxLines(core).join(QLatin1Char('\n')));
     }
 
     // "Salva report su file" appends the report of the estimate shown, even after Reset, under the
@@ -510,7 +510,7 @@ private slots:
                     && run.fake.launcher.attempted.isEmpty());
             return;
         }
-        QVERIFY(said.text == ReportSavedQuestion(file, run.drive().local(file)) && said.title == kReportSavedTitle
+        QVERIFY(said.text == reportSavedQuestion(file, run.drive().local(file)) && said.title == kReportSavedTitle
                 && said.buttons == MessageButtons::YesNo);
         QCOMPARE(run.fake.launcher.attempted,
                  actions.contains("answer=Yes") ? QStringList{"notepad " + file} : QStringList());
@@ -711,7 +711,7 @@ private slots:
         const QStringList rescale = kDrawn + QStringList{"map:Command10", "drag 100,650 400,500 572,650"}; // 472 pixels
         const QString cancel = QStringLiteral("Done! Do you want to cancel? ");
         const QDateTime now = FakePlatform(QString()).platform.now();
-        const QString bmp = map::MapFileName(QString(), now, QStringLiteral("Propano"));
+        const QString bmp = MapFileName(QString(), now, QStringLiteral("Propano"));
         const QString pdf = map::mapPageFileName(QString(), now, QStringLiteral("Propano"));
         const QString whole = outputFileName(QString(), "mappa intera", now, "Propano", ".bmp");
         const auto row
@@ -888,7 +888,7 @@ private slots:
         QVERIFY(act(*run, {"map:Command14"}));
         QCOMPARE(suggested,
                  run->drive().local(kTestOutputFolder)
-                     + map::MapFileName(QString(), run->fake.platform.now(), QStringLiteral("Propano"))
+                     + MapFileName(QString(), run->fake.platform.now(), QStringLiteral("Propano"))
                            .replace(QStringLiteral(".bmp"), QStringLiteral(".gpkg")));
         QVERIFY(run->fake.messages.texts().last().startsWith(QStringLiteral("Aree di danno esportate nel file\n")
                                                              + target));

@@ -97,7 +97,7 @@ std::unique_ptr<QPrinter> systemPrinter()
 // The legend: each colour's name after a swatch of it.
 QString legendWithSwatches()
 {
-    const QStringList names = LegendLabelLines();
+    const QStringList names = legendLabelLines();
     QStringList lines;
     for (qsizetype i = 0; i < names.size() && i < qsizetype(map::damageAreaColours().size()); ++i)
         lines << QStringLiteral("<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
@@ -366,9 +366,9 @@ void MapWindow::beginEstimate(const QString &systemFolder, const QString &substa
 void MapWindow::showEstimate(const Estimate &estimate)
 {
     const QLatin1Char newline('\n');
-    m_report->setPlainText(ReportBoxLines(estimate).join(newline));
-    m_panelLabels[1]->setText(DataLabelLines(estimate).join(newline));
-    m_panelLabels[2]->setText(ResultsLabelLines(estimate).join(newline));
+    m_report->setPlainText(reportBoxLines(estimate).join(newline));
+    m_panelLabels[1]->setText(dataLabelLines(estimate).join(newline));
+    m_panelLabels[2]->setText(resultsLabelLines(estimate).join(newline));
     m_panelLabels[3]->setText(legendWithSwatches());
     m_saveReport->show();
     m_printerSetup->hide();
@@ -808,14 +808,14 @@ void MapWindow::saveReport()
 {
     if (!m_estimate)
         return;
-    const Outcome<QString> saved = AppendReportFile(m_outputPrefix, m_platform.drives, m_platform.now(), *m_estimate);
+    const Outcome<QString> saved = appendReportFile(m_outputPrefix, m_platform.drives, m_platform.now(), *m_estimate);
     if (!saved.ok()) {
         // Nothing was lost: the button stays, so the report can be saved once the cause is removed.
         m_platform.messages.notify(saved.error().message(), MessageIcon::Critical);
         return;
     }
     const MessageAnswer answer = m_platform.messages.show(
-        {ReportSavedQuestion(saved.value(), m_platform.drives.toLocal(saved.value())), kReportSavedTitle,
+        {reportSavedQuestion(saved.value(), m_platform.drives.toLocal(saved.value())), kReportSavedTitle,
          MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});
     if (answer == MessageAnswer::Yes)
         m_platform.launch(QStringLiteral("notepad ") + saved.value());
@@ -824,7 +824,7 @@ void MapWindow::saveReport()
 
 void MapWindow::saveMap()
 {
-    const QString systemName = map::MapFileName(m_outputPrefix, m_platform.now(), m_substanceName);
+    const QString systemName = MapFileName(m_outputPrefix, m_platform.now(), m_substanceName);
     const map::Picture picture = GrabFormImage(*this);
     if (m_surface->unreadable())
         return; // the picture lacks what the file could not give; the window is being told

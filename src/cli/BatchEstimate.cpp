@@ -71,7 +71,7 @@ std::variant<const HazardClass *, BatchOutcome> chooseClass(const std::vector<co
 
 } // namespace
 
-BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &opener, const EstimateRequest &request)
+BatchOutcome runBatchEstimate(const DrivePaths &drives, const WorkbookOpener &opener, const EstimateRequest &request)
 {
     const Outcome<Configuration> configuration = loadConfigurationFile(drives);
     if (!configuration.ok())

@@ -34,5 +34,5 @@ struct BatchOutcome
 // by name, CAS number or quick pick, the class lookup, the class (given, the only one found, or the
 // quick-picked one), the containment with its quantity or diameter list, and the estimate of the
 // entry asked for. Nothing is written anywhere.
-[[nodiscard]] BatchOutcome RunBatchEstimate(const DrivePaths &drives, const WorkbookOpener &opener,
+[[nodiscard]] BatchOutcome runBatchEstimate(const DrivePaths &drives, const WorkbookOpener &opener,
                                             const EstimateRequest &request);

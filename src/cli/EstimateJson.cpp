@@ -14,7 +14,7 @@ QJsonValue textOrNull(const std::optional<QString> &text)
 
 } // namespace
 
-QJsonObject EstimateJson(const Estimate &estimate)
+QJsonObject estimateJson(const Estimate &estimate)
 {
     QJsonArray distances;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {

@@ -9,4 +9,4 @@ struct Estimate;
 // metres as the text shows it (10000 with "greaterThan" for "more than 10000 m"; null where the
 // text says " Non applicabile" or " Non disponibile"), the display text and, for the toxic
 // thresholds 1 and 3, the sub-class.
-[[nodiscard]] QJsonObject EstimateJson(const Estimate &estimate);
+[[nodiscard]] QJsonObject estimateJson(const Estimate &estimate);

@@ -76,18 +76,18 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
     PlannedOutputs planned;
     OutputPlan &outputs = planned.outputs;
     outputs.standardOutput = request.json
-        ? QJsonDocument(EstimateJson(estimate)).toJson(QJsonDocument::Indented)
-        : (ReportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+        ? QJsonDocument(estimateJson(estimate)).toJson(QJsonDocument::Indented)
+        : (reportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 
     // The report file is named after the time of the run; an existing one is only ever appended to.
     if (request.reportFile)
         outputs.report = FileOutput{drives.toLocal(reportFileName(outputPrefix, now, reportedSubstanceName(estimate))),
-                                    TextFile::encodeLines(ReportFileLines(estimate))};
+                                    TextFile::encodeLines(reportFileLines(estimate))};
 
     std::optional<QPointF> ground = request.ground;
     std::optional<map::CoordinateSystem> system;
     if (request.map) {
-        const MapOverlay overlay = DrawMapOverlay(drives, *request.map, request.ground, estimate.distances);
+        const MapOverlay overlay = drawMapOverlay(drives, *request.map, request.ground, estimate.distances);
         if (!overlay.ok())
             return failed(overlay.usageError ? BatchFailure::Kind::Usage : BatchFailure::Kind::Data, overlay.error);
         if (!overlay.notice.isEmpty())

@@ -29,7 +29,7 @@ QString sheetSize(QSize pixels, const map::MapUnits &units)
 
 } // namespace
 
-MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
+MapOverlay drawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
                           const std::optional<QPointF> &ground, const map::DamageAreas &areas)
 {
     MapOverlay overlay;

@@ -37,5 +37,5 @@ struct MapOverlay
     [[nodiscard]] bool ok() const { return error.isEmpty(); }
 };
 
-[[nodiscard]] MapOverlay DrawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
+[[nodiscard]] MapOverlay drawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
                                         const std::optional<QPointF> &ground, const map::DamageAreas &areas);

@@ -91,7 +91,7 @@ int main(int argc, char *argv[])
         return report.fit ? kSuccess : kDataError;
     }
     const SealedWorkbookOpener opener(drives);
-    const BatchOutcome outcome = RunBatchEstimate(drives, opener, request);
+    const BatchOutcome outcome = runBatchEstimate(drives, opener, request);
     if (outcome.failure)
         return failed(*outcome.failure);
     if (request.listClasses)

@@ -16,7 +16,8 @@
     return outputFileName(prefix, QStringLiteral("run"), when, substance, QStringLiteral(".doc"));
 }
 
-[[nodiscard]] inline QString mapFileName(const QString &prefix, const QDateTime &when, const QString &substance)
+// The saved map picture and, when no printer is installed, the page saved instead of printing.
+[[nodiscard]] inline QString MapFileName(const QString &prefix, const QDateTime &when, const QString &substance)
 {
     return outputFileName(prefix, QStringLiteral("map"), when, substance, QStringLiteral(".bmp"));
 }

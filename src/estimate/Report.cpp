@@ -53,7 +53,7 @@ QString reportedDiameter(const Estimate &estimate)
     return asked ? estimate.range->text() : kNotApplicable;
 }
 
-QStringList ReportBoxLines(const Estimate &estimate)
+QStringList reportBoxLines(const Estimate &estimate)
 {
     QStringList lines{
         QStringLiteral("Sostanza prescelta: ") + reportedSubstanceName(estimate),
@@ -78,7 +78,7 @@ QStringList ReportBoxLines(const Estimate &estimate)
     return lines;
 }
 
-QStringList DataLabelLines(const Estimate &estimate)
+QStringList dataLabelLines(const Estimate &estimate)
 {
     return {QStringLiteral("Sostanza prescelta: ") + reportedSubstanceName(estimate),
             QStringLiteral("#CAS: ") + reportedCas(estimate),
@@ -88,7 +88,7 @@ QStringList DataLabelLines(const Estimate &estimate)
             QStringLiteral("Scenario incidentale: ") + estimate.scenario};
 }
 
-QStringList ResultsLabelLines(const Estimate &estimate)
+QStringList resultsLabelLines(const Estimate &estimate)
 {
     QStringList lines;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
@@ -97,14 +97,14 @@ QStringList ResultsLabelLines(const Estimate &estimate)
     return lines;
 }
 
-QStringList LegendLabelLines()
+QStringList legendLabelLines()
 {
     return {QStringLiteral("Rosso"),   QStringLiteral("Blu"),       QStringLiteral("Cyan"),
             QStringLiteral("Giallo"),  QStringLiteral("Verde"),     QStringLiteral("Magenta"),
             QStringLiteral("Grigio "), QStringLiteral("Antracite ")};
 }
 
-QStringList ReportFileLines(const Estimate &estimate)
+QStringList reportFileLines(const Estimate &estimate)
 {
     QStringList lines{QStringLiteral("ZEFRO"), QStringLiteral("ver. 2.0.b"),
                       QStringLiteral("MEtodo Quillaro per la valutazione delle conseguenze di incidenti rilevanti")};
@@ -140,7 +140,7 @@ QStringList ReportFileLines(const Estimate &estimate)
     return lines;
 }
 
-QString ReportSavedQuestion(const QString &reportFileName, const QString &localPath)
+QString reportSavedQuestion(const QString &reportFileName, const QString &localPath)
 {
     const QString question = QStringLiteral("Done! ") + reportFileName + QLatin1Char('.')
         + QString(49, QLatin1Char(' ')) + QStringLiteral("Do you want to edit & print the file? ");
@@ -148,21 +148,21 @@ QString ReportSavedQuestion(const QString &reportFileName, const QString &localP
     return question + whereOnThisComputer(reportFileName, localPath);
 }
 
-Outcome<HeldReport> AppendHeldReportFile(const QString &outputPrefix, const DrivePaths &drives,
+Outcome<HeldReport> appendHeldReportFile(const QString &outputPrefix, const DrivePaths &drives,
                                          const QDateTime &when, const Estimate &estimate)
 {
     const QString fileName = reportFileName(outputPrefix, when, reportedSubstanceName(estimate));
     Outcome<std::unique_ptr<SystemFile::HeldAppend>> appended = SystemFile::HeldAppend::append(
-        drives.toLocal(fileName), TextFile::encodeLines(ReportFileLines(estimate)));
+        drives.toLocal(fileName), TextFile::encodeLines(reportFileLines(estimate)));
     if (!appended.ok())
         return appended.error();
     return HeldReport{fileName, std::move(appended.value())};
 }
 
-Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives, const QDateTime &when,
+Outcome<QString> appendReportFile(const QString &outputPrefix, const DrivePaths &drives, const QDateTime &when,
                                   const Estimate &estimate)
 {
-    const Outcome<HeldReport> appended = AppendHeldReportFile(outputPrefix, drives, when, estimate);
+    const Outcome<HeldReport> appended = appendHeldReportFile(outputPrefix, drives, when, estimate);
     if (!appended.ok())
         return appended.error();
     return appended.value().fileName;

@@ -25,30 +25,30 @@ class DrivePaths;
 [[nodiscard]] QString reportedDiameter(const Estimate &estimate);
 
 // The sixteen lines of the map window's report box.
-[[nodiscard]] QStringList ReportBoxLines(const Estimate &estimate);
+[[nodiscard]] QStringList reportBoxLines(const Estimate &estimate);
 
 // The map window's panels: six lines of input data, the eight distances, the colour names of the
 // eight areas.
-[[nodiscard]] QStringList DataLabelLines(const Estimate &estimate);
-[[nodiscard]] QStringList ResultsLabelLines(const Estimate &estimate);
-[[nodiscard]] QStringList LegendLabelLines();
+[[nodiscard]] QStringList dataLabelLines(const Estimate &estimate);
+[[nodiscard]] QStringList resultsLabelLines(const Estimate &estimate);
+[[nodiscard]] QStringList legendLabelLines();
 
 // The six lines of the report file's heading that name the issuing organisation. They are ours
 // to supply and live in ReportHeading.cpp.
 [[nodiscard]] const std::array<QString, 6> &reportOrganisationLines();
 
 // Every line of one report in the report file: heading, body, table and notes.
-[[nodiscard]] QStringList ReportFileLines(const Estimate &estimate);
+[[nodiscard]] QStringList reportFileLines(const Estimate &estimate);
 
 // The question asked once the report file is written, naming it as the system does, then on a line
 // of its own where it is on this computer (localPath; no such line when it is empty or the same).
-[[nodiscard]] QString ReportSavedQuestion(const QString &reportFileName, const QString &localPath = {});
+[[nodiscard]] QString reportSavedQuestion(const QString &reportFileName, const QString &localPath = {});
 inline const QString kReportSavedTitle = QStringLiteral("Save report");
 
 // Appends one report to the report file named after the substance and the time `when` (created when
 // missing; an existing file is only ever appended to). Returns the file name as the system names it
 // (outputPrefix + "ZEFRO  run ...").
-[[nodiscard]] Outcome<QString> AppendReportFile(const QString &outputPrefix, const DrivePaths &drives,
+[[nodiscard]] Outcome<QString> appendReportFile(const QString &outputPrefix, const DrivePaths &drives,
                                                 const QDateTime &when, const Estimate &estimate);
 
 // The same append, still held: until `append` goes away no other append reaches the file, so a run
@@ -58,5 +58,5 @@ struct HeldReport
     QString fileName; // as the system names it
     std::unique_ptr<SystemFile::HeldAppend> append;
 };
-[[nodiscard]] Outcome<HeldReport> AppendHeldReportFile(const QString &outputPrefix, const DrivePaths &drives,
+[[nodiscard]] Outcome<HeldReport> appendHeldReportFile(const QString &outputPrefix, const DrivePaths &drives,
                                                        const QDateTime &when, const Estimate &estimate);

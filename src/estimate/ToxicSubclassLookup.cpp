@@ -117,7 +117,7 @@ Status checkZoneIndex(const CellValue &zone)
 
 Outcome<SubclassLabel> subclassLabelOfCell(const CellValue &cell, const QString &book, const QString &address)
 {
-    if (const std::optional<SubclassLabel> label = cell.isText() ? NormaliseSubclassLabel(cell.toText()) : std::nullopt)
+    if (const std::optional<SubclassLabel> label = cell.isText() ? normaliseSubclassLabel(cell.toText()) : std::nullopt)
         return *label;
     Error error{Error::Kind::UnknownSubclass};
     error.file = book;
@@ -138,7 +138,7 @@ std::optional<MatrixSlot> matrixSlotOf(const CellValue &threshold, const CellVal
     return std::nullopt;
 }
 
-std::optional<SubclassLabel> NormaliseSubclassLabel(const QString &label)
+std::optional<SubclassLabel> normaliseSubclassLabel(const QString &label)
 {
     // Built once: the matrix labels of every estimate and of the data check are looked up here.
     static const QHash<QString, SubclassLabel> labels = [] {

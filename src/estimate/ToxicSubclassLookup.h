@@ -20,7 +20,7 @@ struct SubclassLabel
 
 // nullopt for anything that is not one of "4.1".."4.6", "5.1.1".."5.1.6", "5.2.1".."5.2.6",
 // "5.3.1".."5.3.6" exactly.
-[[nodiscard]] std::optional<SubclassLabel> NormaliseSubclassLabel(const QString &label);
+[[nodiscard]] std::optional<SubclassLabel> normaliseSubclassLabel(const QString &label);
 
 // The codes of the 24 sub-class workbooks, "41" ... "46", "511" ... "536", and a workbook's path.
 [[nodiscard]] const QStringList &subclassCodes();

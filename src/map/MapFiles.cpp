@@ -199,11 +199,6 @@ QString mapFilePath(const QString &folder, const QString &fileName)
     return folder + separator + fileName;
 }
 
-QString MapFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance)
-{
-    return mapFileName(outputPrefix, when, substance);
-}
-
 QString mapPageFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance)
 {
     return outputFileName(outputPrefix, QStringLiteral("map"), when, substance, QStringLiteral(".pdf"));

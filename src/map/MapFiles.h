@@ -13,8 +13,6 @@ namespace map {
 // drive root), then the file name. A folder written with a drive letter takes "\", any other "/".
 [[nodiscard]] QString mapFilePath(const QString &folder, const QString &fileName);
 
-// The saved map picture and, when no printer is installed, the page saved instead of printing.
-[[nodiscard]] QString MapFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance);
 [[nodiscard]] QString mapPageFileName(const QString &outputPrefix, const QDateTime &when, const QString &substance);
 
 // The most a map may take decoded, in megabytes: large scanned maps fit, a header declaring an absurd
