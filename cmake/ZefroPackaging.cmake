@@ -1,13 +1,15 @@
 # Installation as a desktop program and the Debian package.
 #
 #   cmake --install build --prefix /usr/local     programs in bin, the bundled tree and the documents in
-#                                                 share/zefro/drive, the menu entry and the icon
+#                                                 share/zefro/drive, the menu entry and the icon, the
+#                                                 manual page of zefro-estimate in share/man/man1
 #   cpack --config build/CPackConfig.cmake        zefro_<version>_<arch>.deb (installs under /usr)
 #
 # An installed program runs on the user's own drive root, set up at its first start from
 # share/zefro/drive (see src/platform/UserDrive.h).
 install(FILES "${CMAKE_SOURCE_DIR}/packaging/zefro.desktop" DESTINATION share/applications)
 install(FILES "${CMAKE_SOURCE_DIR}/packaging/zefro.svg" DESTINATION share/icons/hicolor/scalable/apps)
+include(ZefroManPage)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zefro)
