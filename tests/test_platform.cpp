@@ -4,6 +4,7 @@
 #include "estimate/Report.h"
 #include "platform/Configuration.h"
 #include "platform/DataSeal.h"
+#include "platform/InstalledRecord.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/SystemFile.h"
 #include "platform/TextFile.h"
@@ -50,16 +51,28 @@ QString shown(const Error &error) // a configuration error in short
         + ": " + error.detail;
 }
 
-// An installed tree, its files read only as a package leaves them.
+// An installed tree, its files read only as a package leaves them: the configuration, three
+// workbooks and their seal, the output folder.
 QString installedTree(const QTemporaryDir &prefix)
 {
     const QString tree = prefix.path() + QStringLiteral("/tree");
     QDir().mkpath(tree + QStringLiteral("/c/zefro/output"));
-    for (const char *file : {"/c/ms/config.txt", "/c/dati/111.xls"}) {
-        writeBytes(tree + QLatin1String(file), "installato");
-        QFile::setPermissions(tree + QLatin1String(file), QFile::ReadOwner | QFile::ReadOther);
+    for (const QString &file : {DrivePaths(tree).toLocal(kConfig), tree + "/c/dati/111.xls", tree + "/c/dati/112.xls",
+                                tree + "/c/dati/12.xls", tree + "/c/dati/sigillo.txt"}) {
+        writeBytes(file, "installato");
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther);
     }
     return tree;
+}
+
+// An upgrade's new version of an installed file (bytes, or only a later time).
+bool upgrade(const QString &file, const QByteArray &bytes)
+{
+    QFile opened(file);
+    if (bytes.isEmpty())
+        return opened.open(QIODevice::ReadOnly)
+            && opened.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+    return QFile::remove(file) && writeBytes(file, bytes);
 }
 
 Outcome<QString> appendReport(const DrivePaths &drives, const QString &prefix, const QString &substance)
@@ -117,6 +130,16 @@ private slots:
                                        << QStringList{kConfig + "\ncontiene 7 righe: ne servono 8", "chiuso."};
         QTest::newRow("map") << error(K::MapUnreadable, "a.bmp", "troncato")
                              << QStringList{"\"a.bmp\" non è una mappa bitmap leggibile (troncato)."};
+        Error kept = error(K::OwnFilesKeptOnUpgrade, "c:\\d\\1.xls", "/usr/drive/c/d/1.xls");
+        kept.localPath = "/r/c/d/1.xls";
+        QTest::newRow("own file kept") << kept
+                                       << QStringList{"versione del file\nc:\\d\\1.xls\n(su questo computer: /r/c/d/1.xls)\n",
+                                                      "installata è\n/usr/drive/c/d/1.xls\n", "al prossimo avvio."};
+        std::tie(kept.file, kept.localPath, kept.detail) = std::tuple("c:\\d\\1.xls\nc:\\d\\2.xls", "/r", "/usr/drive");
+        QTest::newRow("own files kept")
+            << kept
+            << QStringList{"file:\nc:\\d\\1.xls\nc:\\d\\2.xls\n(su questo computer sotto /r)\n", "sotto\n/usr/drive\n",
+                           "al prossimo avvio."};
         QTest::newRow("notice") << error(K::ContainmentNotChosen, {}, {})
                                 << QStringList{"campo vuoto: scegliere tipologia di detenzione dalla combo box"};
     }
@@ -169,38 +192,108 @@ private slots:
     {
         const QTemporaryDir prefix;
         const QString tree = installedTree(prefix), root = prefix.path() + QStringLiteral("/home/drive");
-        QCOMPARE(UserDrive::setUp({root, tree}).value(), root);
-        const QFileInfo config(root + QStringLiteral("/c/ms/config.txt")),
-            workbook(root + QStringLiteral("/c/dati/111.xls"));
+        const UserDrive::StartUp first = UserDrive::setUp({root, tree});
+        QVERIFY(first.root == root && first.warnings.empty());
+        const QFileInfo config(DrivePaths(root).toLocal(kConfig)), workbook(root + QStringLiteral("/c/dati/111.xls"));
         QVERIFY(config.isFile() && !config.isSymLink() && config.permission(QFile::WriteOwner));
-        QCOMPARE(workbook.symLinkTarget(), tree + QStringLiteral("/c/dati/111.xls"));
+        QCOMPARE(workbook.symLinkTarget() + QFileInfo(root + QStringLiteral("/c/dati/sigillo.txt")).symLinkTarget(),
+                 tree + QStringLiteral("/c/dati/111.xls") + tree + QStringLiteral("/c/dati/sigillo.txt"));
         QVERIFY(QFileInfo(root + QStringLiteral("/c/zefro/output")).isDir()
                 && QFileInfo(root).permission(QFile::ExeOther));
         QCOMPARE(QDir(prefix.path() + QStringLiteral("/home"))
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"drive"});
 
-        // What the user changed stays so at later starts, and the installation is untouched.
+        // What the user changed stays so at later starts, and the installation is untouched; a seal
+        // written in place of the link (--seal-data) replaces the link, never the installed seal.
         QVERIFY(TextFile::writeLines(config.filePath(), {QStringLiteral("mio")}).ok());
         QVERIFY(QFile::remove(workbook.filePath()) && writeBytes(workbook.filePath(), "mia"));
-        QVERIFY(UserDrive::setUp({root, tree}).ok()
+        QVERIFY(DataSeal::sealFolder(root + QStringLiteral("/c/dati"), kWhen).ok());
+        QVERIFY(UserDrive::setUp({root, tree}).warnings.empty()
                 && UserDrive::prepare(prefix.path() + QStringLiteral("/nowhere"), root).ok());
-        QCOMPARE(fileBytes(config.filePath()) + fileBytes(workbook.filePath()) + fileBytes(tree + "/c/ms/config.txt"),
-                 QByteArray("mio\r\nmiainstallato"));
+        QCOMPARE(fileBytes(config.filePath()) + fileBytes(workbook.filePath()) + fileBytes(DrivePaths(tree).toLocal(kConfig))
+                     + fileBytes(tree + QStringLiteral("/c/dati/sigillo.txt")),
+                 QByteArray("mio\r\nmiainstallatoinstallato"));
+        QVERIFY(!QFileInfo(root + QStringLiteral("/c/dati/sigillo.txt")).isSymLink()
+                && DataSeal::readSeal(root + QStringLiteral("/c/dati")).value()->files.size() == 3);
+    }
+
+    // An upgrade reaches a drive at its next start: what the package adds is linked in (a link the
+    // user removed comes back), links to what it removed go, and the user's own files stay; those
+    // of them whose installed version really changed are said once.
+    void laterStartsFollowTheInstalledTree()
+    {
+        const QTemporaryDir prefix;
+        const QString tree = installedTree(prefix), root = prefix.path() + QStringLiteral("/drive"),
+                      data = QStringLiteral("/c/dati/"), elsewhere = prefix.path() + QStringLiteral("/altrove.xls");
+        QVERIFY(UserDrive::setUp({root, tree}).warnings.empty());
+        QVERIFY(upgrade(root + data + "111.xls", "mio") && upgrade(root + data + "sigillo.txt", "sigillo nuovo")
+                && TextFile::writeLines(DrivePaths(root).toLocal(kConfig), {QStringLiteral("mio")}).ok()
+                && QFile::remove(root + data + "112.xls") && writeBytes(root + data + "mia.bmp", "mia")
+                && QFile::link(elsewhere, root + data + "altrove.xls")
+                && writeBytes(root + QStringLiteral("/c/zefro/output/report.doc"), "report"));
+        const QStringList mine{data + "111.xls", data + "sigillo.txt", data + "mia.bmp", "/c/zefro/output/report.doc"};
+        QByteArray before;
+        for (const QString &file : mine)
+            before += fileBytes(root + file);
+
+        QVERIFY(upgrade(tree + data + "111.xls", "nuovo") && upgrade(tree + data + "sigillo.txt", "sigillo nuovo")
+                && upgrade(DrivePaths(tree).toLocal(kConfig), {}) && QFile::remove(tree + data + "12.xls")
+                && writeBytes(tree + QStringLiteral("/c/nuova/guida.pdf"), "guida"));
+        const UserDrive::StartUp later = UserDrive::setUp({root, tree});
+        QCOMPARE(later.warnings.size(), std::size_t(1));
+        const Error &kept = later.warnings.front();
+        QCOMPARE(QStringList({QString::number(int(kept.kind)), kept.file, kept.localPath, kept.detail}),
+                 QStringList({QString::number(int(Error::Kind::OwnFilesKeptOnUpgrade)), "c:\\dati\\111.xls",
+                              root + data + "111.xls", tree + data + "111.xls"}));
+        QByteArray after;
+        for (const QString &file : mine)
+            after += fileBytes(root + file);
+        QCOMPARE(after, before);
+        QCOMPARE(fileBytes(DrivePaths(root).toLocal(kConfig)), "mio\r\n");
+        QCOMPARE(QFileInfo(root + data + "112.xls").symLinkTarget() + QFileInfo(root + "/c/nuova/guida.pdf").symLinkTarget()
+                     + QFileInfo(root + data + "altrove.xls").symLinkTarget(),
+                 tree + data + "112.xls" + tree + "/c/nuova/guida.pdf" + elsewhere);
+        QVERIFY(!QFileInfo(root + data + "12.xls").isSymLink() && !QFileInfo(root + data + "sigillo.txt").isSymLink());
+        QVERIFY(UserDrive::setUp({root, tree}).warnings.empty()); // once
+    }
+
+    // Drives of earlier installations: one set up from another prefix follows the tree the program
+    // now runs from; one set up before drives kept a record holds a copy of the seal, which becomes a
+    // link unless the user has tables of their own there.
+    void drivesOfEarlierInstallations()
+    {
+        const QTemporaryDir prefix;
+        const QString tree = installedTree(prefix), moved = prefix.path() + QStringLiteral("/usr"),
+                      data = QStringLiteral("/c/dati/"), root = prefix.path() + QStringLiteral("/a");
+        QVERIFY(UserDrive::setUp({root, tree}).warnings.empty() && copyTree(tree, moved));
+        QVERIFY(QDir(tree).removeRecursively() && UserDrive::setUp({root, moved}).warnings.empty());
+        QCOMPARE(QFileInfo(root + data + "111.xls").symLinkTarget(), moved + data + "111.xls");
+
+        const QString own = prefix.path() + QStringLiteral("/b");
+        QVERIFY(UserDrive::setUp({own, moved}).warnings.empty() && upgrade(own + data + "111.xls", "mia"));
+        for (const QString &drive : {root, own})
+            QVERIFY(QFile::remove(drive + "/" + InstalledRecord::kFileName)
+                    && upgrade(drive + data + "sigillo.txt", "sigillo vecchio"));
+        QVERIFY(UserDrive::setUp({root, moved}).warnings.empty() && UserDrive::setUp({own, moved}).warnings.empty());
+        QCOMPARE(QFileInfo(root + data + "sigillo.txt").symLinkTarget(), moved + data + "sigillo.txt");
+        QCOMPARE(fileBytes(own + data + "sigillo.txt"), "sigillo vecchio");
     }
 
     void rootsThatCannotBePrepared()
     {
         const QTemporaryDir prefix;
-        const QString tree = installedTree(prefix), blocked = tree + QStringLiteral("/c/ms/config.txt/drive");
-        const Error failed = UserDrive::setUp({blocked, tree}).error();
-        QCOMPARE(QStringList({QString::number(int(failed.kind)), failed.file, failed.localPath}),
+        const QString tree = installedTree(prefix), blocked = DrivePaths(tree).toLocal(kConfig) + "/drive";
+        const UserDrive::StartUp failed = UserDrive::setUp({blocked, tree});
+        QCOMPARE(failed.root, tree);
+        QCOMPARE(QStringList({QString::number(int(failed.warnings.at(0).kind)), failed.warnings.at(0).file,
+                              failed.warnings.at(0).localPath}),
                  QStringList({QString::number(int(Error::Kind::DriveRootNotPrepared)), blocked, tree}));
         const QString fresh = prefix.path() + QStringLiteral("/fresh");
         QVERIFY(UserDrive::prepare(prefix.path() + QStringLiteral("/nowhere"), fresh)
                     .error()
                     .detail.contains(QStringLiteral("/nowhere")));
-        QVERIFY(UserDrive::setUp({fresh, {}}).value() == fresh
+        QVERIFY(UserDrive::setUp({fresh, {}}).root == fresh
                 && !QFileInfo::exists(fresh)); // no installed tree: taken as it is
     }
 

@@ -26,12 +26,12 @@ int main(int argc, char *argv[])
 
     QtMessageBoxes messages;
     ApplicationExit exit;
-    // An installed program works on the user's own drive root, set up here at the first start.
-    const DrivePaths::Location location = DrivePaths::locateDefaultRoot();
-    const Outcome<QString> root = UserDrive::setUp(location);
-    if (!root.ok())
-        messages.notify(root.error().message(), MessageIcon::Warning);
-    DrivePaths drives(root.ok() ? root.value() : location.installedTree);
+    // An installed program works on the user's own drive root, set up here at the first start and
+    // brought in step with the installed tree at every later one.
+    const UserDrive::StartUp start = UserDrive::setUp(DrivePaths::locateDefaultRoot());
+    for (const Error &warning : start.warnings)
+        messages.notify(warning.message(), MessageIcon::Warning);
+    DrivePaths drives(start.root);
     DetachedLauncher launcher(drives);
     Platform platform{drives, messages, launcher, exit};
 

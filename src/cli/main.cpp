@@ -49,17 +49,16 @@ int answer(const QString &text)
 }
 
 // The drive root of a run: the one given, or the programs' own (set up at the first start of an
-// installed program; when that fails the run goes on with the installed tree, and says so).
+// installed program and brought in step with the installed tree at every later one; when set-up
+// fails the run goes on with the installed tree). What start-up has to tell goes to standard error.
 QString driveRoot(const EstimateRequest &request)
 {
     if (!request.driveRoot.isEmpty())
         return request.driveRoot;
-    const DrivePaths::Location location = DrivePaths::locateDefaultRoot();
-    const Outcome<QString> root = UserDrive::setUp(location);
-    if (root.ok())
-        return root.value();
-    say(root.error().message());
-    return location.installedTree;
+    const UserDrive::StartUp start = UserDrive::setUp(DrivePaths::locateDefaultRoot());
+    for (const Error &warning : start.warnings)
+        say(QStringLiteral("zefro-estimate: attenzione: ") + warning.message());
+    return start.root;
 }
 
 } // namespace

@@ -52,6 +52,16 @@ QString DrivePaths::toLocal(const QString &systemPath) const
 #endif
 }
 
+QString DrivePaths::systemPath(const QString &relativePath)
+{
+    const QString letter = relativePath.section(QLatin1Char('/'), 0, 0);
+    if (letter.size() != 1 || !hasDriveLetter(letter + QLatin1Char(':')))
+        return relativePath;
+    QString rest = relativePath.mid(1);
+    rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return letter + QLatin1Char(':') + (rest.isEmpty() ? QStringLiteral("\\") : rest);
+}
+
 QStringList DrivePaths::driveLetters() const
 {
     QStringList letters;

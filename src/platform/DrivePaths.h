@@ -35,6 +35,10 @@ public:
     // The local file-system path of a system path.
     [[nodiscard]] QString toLocal(const QString &systemPath) const;
 
+    // The system path of a path relative to a drive root ("c/zefro/ms_hlp.pdf" is
+    // "c:\zefro\ms_hlp.pdf"); one that is not under a drive letter is given unchanged.
+    [[nodiscard]] static QString systemPath(const QString &relativePath);
+
     // True for "X:..." with a letter X.
     [[nodiscard]] static bool hasDriveLetter(const QString &path);
 

@@ -121,6 +121,23 @@ QString Error::message() const
                               "Si usano i dati installati in %3, in sola lettura: la configurazione non potrà "
                               "essere salvata e i report non potranno essere scritti nella cartella di uscita.")
             .arg(file, detail, localPath);
+    case K::DriveRootNotUpdated:
+        return QStringLiteral("La cartella personale dei dati\n%1\nnon è stata aggiornata con i dati installati in %2:\n%3\n\n"
+                              "Si continua con i dati che contiene.")
+            .arg(file, localPath, detail);
+    case K::OwnFilesKeptOnUpgrade:
+        if (!file.contains(QLatin1Char('\n')))
+            return QStringLiteral("Con l'ultimo aggiornamento di ZEFRO è stata installata una nuova versione del file\n"
+                                  "%1%2\nma nella cartella personale dei dati c'è al suo posto un file proprio: si "
+                                  "continua a usare quello, che non è stato modificato.\n\nLa versione installata è\n"
+                                  "%3\nPer usarla, cancellare il file proprio: ZEFRO la prenderà al prossimo avvio.")
+                .arg(file, whereOnThisComputer(file, localPath), detail);
+        return QStringLiteral("Con l'ultimo aggiornamento di ZEFRO sono state installate nuove versioni di questi file:\n"
+                              "%1\n(su questo computer sotto %2)\nma nella cartella personale dei dati ci sono al loro "
+                              "posto file propri: si continua a usare quelli, che non sono stati modificati.\n\n"
+                              "Le versioni installate sono sotto\n%3\nPer usarne una, cancellare il file proprio: "
+                              "ZEFRO la prenderà al prossimo avvio.")
+            .arg(file, localPath, detail);
     case K::MapUnopenable: return QStringLiteral("Impossibile aprire il file mappa \"%1\": %2.").arg(file, detail);
     case K::MapUnreadable:
         return QStringLiteral("Il file \"%1\" non è una mappa bitmap leggibile (%2).").arg(file, detail);

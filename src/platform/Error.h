@@ -54,6 +54,15 @@ struct Error
         ConfigurationNotStorable, // detail: the text that cannot be stored
         LaunchFailed, // detail: the command line
         DriveRootNotPrepared, // file: the user's drive root; detail: the reason
+        // The user's drive root could not be brought in step with the installed tree at start-up (it
+        // is used all the same). file: the root; detail: what could not be done, one a line;
+        // localPath: the installed tree.
+        DriveRootNotUpdated,
+        // The installed tree brought new versions of files the user holds their own of, which are
+        // kept. One file: file its system name, localPath the user's file, detail the installed one.
+        // Several: file their system names, one a line; localPath the user's drive root; detail the
+        // installed tree.
+        OwnFilesKeptOnUpgrade,
         MapUnopenable, // file: the map's file name; detail: the reason
         MapUnreadable, // file: the map's file name; detail: the reason
         MapNotSaved, // file: the saved map's name; detail: the reason

@@ -1,7 +1,8 @@
 #include "platform/UserDrive.h"
 
+#include "platform/DriveSync.h"
+
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -11,33 +12,33 @@ namespace UserDrive {
 
 namespace {
 
-// Files the program rewrites are the user's own copies; the rest is read only and linked.
-bool isCopied(const QFileInfo &file)
+// A few lines of what went wrong are enough to act on; the rest is counted.
+constexpr qsizetype kProblemsShown = 3;
+
+QString problemLines(const QStringList &problems)
 {
-    return file.suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
+    QStringList shown = problems.mid(0, kProblemsShown);
+    if (problems.size() > kProblemsShown)
+        shown << QStringLiteral("e altri %1 problemi").arg(problems.size() - kProblemsShown);
+    return shown.join(QLatin1Char('\n'));
 }
 
-QString mirror(const QString &installedTree, const QString &target)
+Error ownFilesKept(const DrivePaths::Location &location, const QStringList &kept)
 {
-    const QDir installed(installedTree);
-    QDirIterator it(installedTree, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QFileInfo info = it.fileInfo();
-        const QString destination = target + QLatin1Char('/') + installed.relativeFilePath(source);
-        if (info.isDir()) {
-            if (!QDir().mkpath(destination))
-                return QStringLiteral("impossibile creare la cartella %1").arg(destination);
-        } else if (isCopied(info)) {
-            if (!QFile::copy(source, destination))
-                return QStringLiteral("impossibile copiare %1").arg(source);
-            QFile::setPermissions(destination,
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-        } else if (!QFile::link(info.absoluteFilePath(), destination)) {
-            return QStringLiteral("impossibile collegare %1").arg(source);
-        }
+    Error error{Error::Kind::OwnFilesKeptOnUpgrade};
+    if (kept.size() == 1) {
+        error.file = DrivePaths::systemPath(kept.front());
+        error.localPath = QDir(location.root).filePath(kept.front());
+        error.detail = QDir(location.installedTree).filePath(kept.front());
+        return error;
     }
-    return {};
+    QStringList names;
+    for (const QString &path : kept)
+        names << DrivePaths::systemPath(path);
+    error.file = names.join(QLatin1Char('\n'));
+    error.localPath = location.root;
+    error.detail = location.installedTree;
+    return error;
 }
 
 } // namespace
@@ -68,8 +69,8 @@ Status prepare(const QString &installedTree, const QString &userRoot)
     if (!aside.isValid())
         return failed(QStringLiteral("impossibile scrivere nella cartella %1").arg(parent));
 
-    if (const QString problem = mirror(installedTree, aside.path()); !problem.isEmpty())
-        return failed(problem);
+    if (const DriveSync::Report made = DriveSync::sync(installedTree, aside.path()); !made.problems.isEmpty())
+        return failed(made.problems.front());
     // Owner-only permissions of the temporary folder would carry over to the root.
     QFile::setPermissions(aside.path(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
@@ -84,14 +85,28 @@ Status prepare(const QString &installedTree, const QString &userRoot)
     return failed(QStringLiteral("impossibile creare la cartella %1").arg(userRoot));
 }
 
-Outcome<QString> setUp(const DrivePaths::Location &location)
+StartUp setUp(const DrivePaths::Location &location)
 {
     if (location.installedTree.isEmpty())
-        return location.root;
-    const Status prepared = prepare(location.installedTree, location.root);
-    if (!prepared.ok())
-        return prepared.error();
-    return location.root;
+        return {location.root, {}};
+    if (!QFileInfo::exists(location.root)) {
+        const Status prepared = prepare(location.installedTree, location.root);
+        if (!prepared.ok())
+            return {location.installedTree, {prepared.error()}};
+        return {location.root, {}};
+    }
+    const DriveSync::Report synced = DriveSync::sync(location.installedTree, location.root);
+    StartUp started{location.root, {}};
+    if (!synced.kept.isEmpty())
+        started.warnings.push_back(ownFilesKept(location, synced.kept));
+    if (!synced.problems.isEmpty()) {
+        Error error{Error::Kind::DriveRootNotUpdated};
+        error.file = location.root;
+        error.detail = problemLines(synced.problems);
+        error.localPath = location.installedTree;
+        started.warnings.push_back(error);
+    }
+    return started;
 }
 
 } // namespace UserDrive
