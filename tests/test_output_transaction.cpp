@@ -1,6 +1,7 @@
 // The outputs of a zefro-estimate run on a file system that fails on cue: the order of the steps,
 // what each failure undoes, and that the report stays held until every output is in place.
 #include "cli/OutputTransaction.h"
+#include "platform/PlatformErrors.h"
 
 #include <QtTest>
 
@@ -41,7 +42,7 @@ private:
         journal << what;
         if (what != failing)
             return Done{};
-        Error error(Error::Kind::FileUnwritable);
+        Error error = platformError(Error::Kind::FileUnwritable);
         error.file = what;
         error.detail = QStringLiteral("disco pieno");
         return error;

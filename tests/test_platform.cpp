@@ -2,12 +2,15 @@
 // command lines, text files, the configuration file, and report files that cannot be written.
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
+#include "map/MapErrors.h"
 #include "platform/Configuration.h"
 #include "platform/DataSeal.h"
+#include "platform/PlatformErrors.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/SystemFile.h"
 #include "platform/TextFile.h"
 #include "platform/UserDrive.h"
+#include "support/ErrorWording.h"
 #include "support/FakePlatform.h"
 #include "support/TestDrive.h"
 
@@ -29,9 +32,10 @@ const QString kNoFolder = QStringLiteral("Percorso non trovato: la cartella non 
               kFolder = QStringLiteral("Al posto del file c'è una cartella."),
               kNotAFile = QStringLiteral("Non è un file normale (è un dispositivo, una FIFO o un socket).");
 
+// Made as the map layer makes its errors: its words are those of its kinds and of the layers' below it.
 Error error(Error::Kind kind, const QString &file, const QString &detail, int sheet = 0, const QString &cell = {})
 {
-    Error made(kind);
+    Error made = map::mapError(kind);
     std::tie(made.file, made.detail, made.sheet, made.cell, made.localPath) = std::tie(file, detail, sheet, cell, file);
     return made;
 }
@@ -129,6 +133,21 @@ private slots:
         QVERIFY2(error.message().endsWith(pieces.last()), qPrintable(error.message()));
         QCOMPARE(error.isNotice(),
                  QTest::currentDataTag() == QByteArray("notice")); // the answer to a choice, not a failure
+    }
+
+    // An error that says nothing more still says something.
+    void platformWordsItsKinds()
+    {
+        using K = Error::Kind;
+        const QString &file = wording::kFile;
+        QCOMPARE(wording::unworded(platformError, {{K::FileUnreadable, file}, {K::FileUnwritable, file},
+                                                   {K::ConfigurationUnreadable, kConfig},
+                                                   {K::ConfigurationTooShort, kConfig},
+                                                   {K::ConfigurationUnwritable, kConfig},
+                                                   {K::ConfigurationNotStorable, {}}, {K::LaunchFailed, {}},
+                                                   {K::DriveRootNotPrepared, file}}),
+                 QStringList());
+        QCOMPARE(Error().message(), QStringLiteral("Operazione non riuscita."));
     }
 
     void systemPathsMapUnderTheRoot()

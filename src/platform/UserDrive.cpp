@@ -1,5 +1,7 @@
 #include "platform/UserDrive.h"
 
+#include "platform/PlatformErrors.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -50,7 +52,7 @@ QString location()
 Status prepare(const QString &installedTree, const QString &userRoot)
 {
     const auto failed = [&](const QString &reason) {
-        Error error{Error::Kind::DriveRootNotPrepared};
+        Error error = platformError(Error::Kind::DriveRootNotPrepared);
         error.file = userRoot;
         error.detail = reason;
         error.localPath = installedTree;
