@@ -17,7 +17,7 @@ private slots:
     {
         QCOMPARE(wording::unworded(catalogueError, {{Error::Kind::DataNotAsSealed, wording::kFileHere},
                                                     {Error::Kind::BadCasNumber, wording::kFileHere}}),
-                 QStringList());
+                 QString());
     }
 
     // The bundled data ship sealed. A workbook is judged by the very bytes that are parsed: one edited

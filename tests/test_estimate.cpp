@@ -56,7 +56,7 @@ private slots:
                                     {K::UnknownSubclass, file}, {K::CompressedGasInBund, {}}, {K::ClassNotChosen, {}},
                                     {K::ContainmentNotChosen, {}}, {K::QuantityNotOffered, {}},
                                     {K::DiameterNotOffered, {}}}),
-                 QStringList());
+                 QString());
     }
 
     void texts()

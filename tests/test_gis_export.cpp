@@ -143,7 +143,7 @@ class GisExportTest : public QObject
 private slots:
     void gisWordsItsKinds()
     {
-        QCOMPARE(wording::unworded(gis::gisError, {{Error::Kind::AreasNotExported, wording::kFile}}), QStringList());
+        QCOMPARE(wording::unworded(gis::gisError, {{Error::Kind::AreasNotExported, wording::kFile}}), QString());
     }
 
     void areasReadBackByGdal_data()

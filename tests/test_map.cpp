@@ -117,7 +117,7 @@ private slots:
                                                    {K::MapUnopenable, file}, {K::MapUnreadable, file},
                                                    {K::MapNotSaved, file}, {K::MapGeoreferenceInvalid, file},
                                                    {K::AreaNotDrawable, file}}),
-                 QStringList());
+                 QString());
     }
 
     void scales_data()

@@ -135,7 +135,7 @@ private slots:
                                               {K::DamagedWorkbook, file}, {K::EncryptedWorkbook, file},
                                               {K::UnsupportedWorkbook, file}, {K::NoSuchSheet, file},
                                               {K::BadCellAddress, file}, {K::UnreadableCell, file}}),
-                 QStringList());
+                 QString());
     }
 
     void cells_data()

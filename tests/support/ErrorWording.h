@@ -21,8 +21,8 @@ struct Expected
     QString named; // what the message must hold; empty for the kinds about no file
 };
 
-// The kinds whose messages fall short, each with its message; empty when the layer words them all.
-inline QStringList unworded(Error (*make)(Error::Kind), const std::vector<Expected> &kinds)
+// The kinds whose messages fall short, a line each with the message; empty when the layer words them all.
+inline QString unworded(Error (*make)(Error::Kind), const std::vector<Expected> &kinds)
 {
     QStringList faults;
     for (const Expected &expected : kinds) {
@@ -39,7 +39,7 @@ inline QStringList unworded(Error (*make)(Error::Kind), const std::vector<Expect
         if (text.isEmpty() || text == plain.message() || !text.contains(expected.named))
             faults << QStringLiteral("%1: %2").arg(int(expected.kind)).arg(text);
     }
-    return faults;
+    return faults.join(QLatin1Char('\n'));
 }
 
 } // namespace wording
