@@ -91,7 +91,7 @@ private:
     };
 };
 
-const OutputPlan kPlan{"report lines\n", FileOutput{"r.txt", "report"}, FileOutput{"m.bmp", "BM"},
+const OutputPlan kPlan{"report lines\n", FileOutput{"r.txt", "report", "c:\\out\\r.txt"}, FileOutput{"m.bmp", "BM"},
                        FileOutput{"a.gpkg", "SQLite"}};
 
 } // namespace
@@ -118,7 +118,8 @@ private slots:
                                                 << "Impossibile esportare";
         QTest::newRow("standard output") << "stdout" << QStringList() << staged + QStringList{"stdout"} + discarded
                                          << "Impossibile scrivere sullo standard output: disco pieno.";
-        QTest::newRow("report append") << "append r.txt" << QStringList() << written + discarded << "";
+        QTest::newRow("report append") << "append r.txt" << QStringList() << written + discarded
+                                       << "Impossibile scrivere il file\nc:\\out\\r.txt\n(su questo computer: append r.txt)";
         QTest::newRow("GIS rename")
             << "rename a.gpkg" << QStringList()
             << written + QStringList{"rename a.gpkg", "take back r.txt", "release r.txt", "discard a.gpkg", "discard m.bmp"}

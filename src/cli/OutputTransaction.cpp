@@ -120,7 +120,9 @@ std::optional<QString> OutputTransaction::write(const OutputPlan &plan)
     if (plan.report) {
         auto appended = m_files.append(plan.report->localPath, plan.report->bytes);
         if (!appended.ok())
-            return appended.error().message();
+            return (plan.report->systemName.isEmpty() ? appended.error()
+                                                       : namedBySystem(appended.error(), plan.report->systemName))
+                .message();
         report = std::move(appended.value());
     }
     const auto takeBackReport = [&] {

@@ -25,22 +25,25 @@ QString platformErrorText(const Error &error)
 {
     using K = Error::Kind;
     const QString &file = error.file, &detail = error.detail, &localPath = error.localPath;
+    // Files are named as the system names them, then where they are on this computer.
+    const QString fileHere = file + whereOnThisComputer(file, localPath);
+    const QString configuration = Configuration::filePath();
+    const QString configurationHere = configuration + whereOnThisComputer(configuration, localPath);
     switch (error.kind) {
-    case K::FileUnreadable: return QStringLiteral("Impossibile leggere il file\n%1\n(%2)").arg(file, detail);
-    case K::FileUnwritable: return QStringLiteral("Impossibile scrivere il file\n%1\n(%2)").arg(file, detail);
+    case K::FileUnreadable: return QStringLiteral("Impossibile leggere il file\n%1\n(%2)").arg(fileHere, detail);
+    case K::FileUnwritable: return QStringLiteral("Impossibile scrivere il file\n%1\n(%2)").arg(fileHere, detail);
     case K::ConfigurationUnreadable:
-        return QStringLiteral(
-                   "Impossibile leggere il file di configurazione\n%1\n\n%2\n(%3)\n\nIl programma verrà chiuso.")
-            .arg(Configuration::filePath(), detail, localPath);
+        return QStringLiteral("Impossibile leggere il file di configurazione\n%1\n\n%2\n\nIl programma verrà chiuso.")
+            .arg(configurationHere, detail);
     case K::ConfigurationTooShort:
         return QStringLiteral("Il file di configurazione\n%1\ncontiene %2 righe: ne servono 8 "
                               "(percorso di Acrobat Reader, sei documenti, prefisso dei file di uscita)."
                               "\n\nIl programma verrà chiuso.")
-            .arg(Configuration::filePath(), detail);
+            .arg(configurationHere, detail);
     case K::ConfigurationUnwritable:
-        return QStringLiteral("Impossibile salvare il file di configurazione\n%1\n\n%2\n(%3)\n\n"
+        return QStringLiteral("Impossibile salvare il file di configurazione\n%1\n\n%2\n\n"
                               "Le modifiche restano nella finestra di configurazione.")
-            .arg(Configuration::filePath(), detail, localPath);
+            .arg(configurationHere, detail);
     case K::ConfigurationNotStorable:
         return QStringLiteral("Il testo\n%1\ncontiene caratteri che il file di configurazione non può "
                               "registrare (a capo o caratteri non dell'alfabeto latino).\n\n"
