@@ -1,6 +1,8 @@
 #include "catalogue/CasNumber.h"
+#include "catalogue/CatalogueErrors.h"
 #include "catalogue/DataFolderSeal.h"
 #include "catalogue/SealedWorkbookOpener.h"
+#include "support/ErrorWording.h"
 #include "support/EstimateWorkbooks.h"
 #include "support/TestDrive.h"
 
@@ -11,6 +13,13 @@ class CatalogueTest : public QObject
     Q_OBJECT
 
 private slots:
+    void catalogueWordsItsKinds()
+    {
+        QCOMPARE(wording::unworded(catalogueError, {{Error::Kind::DataNotAsSealed, wording::kFileHere},
+                                                    {Error::Kind::BadCasNumber, wording::kFileHere}}),
+                 QString());
+    }
+
     // The bundled data ship sealed. A workbook is judged by the very bytes that are parsed: one edited
     // in place, its size and modification time kept, is refused when it is opened, and from then on
     // every workbook of the folder is. Without the seal nothing is checked, and the windows say so.

@@ -265,7 +265,7 @@ private slots:
             expected = "Impossibile salvare la mappa \"" + drive->local("c:\\con aree.bmp")
                 + "\": file troppo grande per il sistema.";
         else if (damage == "fsize=100")
-            expected = "Impossibile scrivere il file\n" + drive->local(kTestOutputFolder) + "ZEFRO  run ";
+            expected = "Impossibile scrivere il file\n" + kTestOutputFolder + "ZEFRO  run ";
         else if (damage == "fifo"
                  && ::mkfifo(QFile::encodeName(drive->local("c:\\con aree.bmp")).constData(), 0600) == 0)
             expected

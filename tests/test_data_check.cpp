@@ -4,6 +4,7 @@
 #include "estimate/DataCheck.h"
 #include "estimate/ToxicSubclassLookup.h"
 #include "support/EstimateWorkbooks.h"
+#include "xls/XlsErrors.h"
 #include "xls/XlsWorkbookOpener.h"
 
 #include <QDate>
@@ -34,7 +35,7 @@ public:
         if (it == m_books.end())
             it = m_books.emplace(systemPath, m_files.open(systemPath)).first;
         if (!it->second.ok() || (!only.isEmpty() && systemPath != only))
-            return Error{Error::Kind::MissingWorkbook};
+            return xlsError(Error::Kind::MissingWorkbook);
         return WorkbookHandle(std::make_shared<Changed>(it->second.value(), *this));
     }
     [[nodiscard]] CellValue original(const CellKey &cell) const

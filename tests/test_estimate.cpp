@@ -1,5 +1,7 @@
 #include "estimate/DistanceCell.h"
+#include "estimate/EstimateErrors.h"
 #include "estimate/NumberText.h"
+#include "support/ErrorWording.h"
 #include "support/EstimateWorkbooks.h"
 
 #include <QtTest>
@@ -43,6 +45,20 @@ class EstimateTest : public QObject
     Q_OBJECT
 
 private slots:
+    void estimateWordsItsKinds()
+    {
+        using K = Error::Kind;
+        const QString &file = wording::kFileHere;
+        QCOMPARE(wording::unworded(estimateError,
+                                   {{K::RangeBoundNotANumber, file}, {K::ClassCodeAsText, file},
+                                    {K::DistanceNotANumber, file}, {K::DistanceOutOfRange, file},
+                                    {K::TooManyCorrespondenceRows, file}, {K::BadZoneIndex, file},
+                                    {K::UnknownSubclass, file}, {K::CompressedGasInBund, {}}, {K::ClassNotChosen, {}},
+                                    {K::ContainmentNotChosen, {}}, {K::QuantityNotOffered, {}},
+                                    {K::DiameterNotOffered, {}}}),
+                 QString());
+    }
+
     void texts()
     {
         const QList<QPair<CellValue, QString>> signedTexts{{CellValue::number(350), " 350"},

@@ -1,5 +1,7 @@
 #include "gis/DamageAreaExport.h"
+#include "gis/GisErrors.h"
 #include "map/GroundRing.h"
+#include "support/ErrorWording.h"
 #include "support/EstimateWorkbooks.h"
 
 #include <QJsonArray>
@@ -139,6 +141,11 @@ class GisExportTest : public QObject
     Q_OBJECT
 
 private slots:
+    void gisWordsItsKinds()
+    {
+        QCOMPARE(wording::unworded(gis::gisError, {{Error::Kind::AreasNotExported, wording::kFile}}), QString());
+    }
+
     void areasReadBackByGdal_data()
     {
         QTest::addColumn<gis::ExportFormat>("format");

@@ -2,11 +2,13 @@
 #include "map/CircleVisibility.h"
 #include "map/DamageCircles.h"
 #include "map/InvertLine.h"
+#include "map/MapErrors.h"
 #include "map/MapFiles.h"
 #include "map/MapPicture.h"
 #include "map/MapScale.h"
 #include "map/PrintFit.h"
 #include "map/SheetDrawings.h"
+#include "support/ErrorWording.h"
 #include "support/TestDrive.h"
 
 #include <QImageReader>
@@ -107,6 +109,17 @@ class MapTest : public QObject
     Q_OBJECT
 
 private slots:
+    void mapWordsItsKinds()
+    {
+        using K = Error::Kind;
+        const QString &file = wording::kFile; // a map's file is named by itself, quoted
+        QCOMPARE(wording::unworded(map::mapError, {{K::ScaleNotValid, {}}, {K::ScaleWithDecimals, {}},
+                                                   {K::MapUnopenable, file}, {K::MapUnreadable, file},
+                                                   {K::MapNotSaved, file}, {K::MapGeoreferenceInvalid, file},
+                                                   {K::AreaNotDrawable, file}}),
+                 QString());
+    }
+
     void scales_data()
     {
         QTest::addColumn<QString>("text");

@@ -1,6 +1,7 @@
 // The outputs of a zefro-estimate run on a file system that fails on cue: the order of the steps,
 // what each failure undoes, and that the report stays held until every output is in place.
 #include "cli/OutputTransaction.h"
+#include "platform/PlatformErrors.h"
 
 #include <QtTest>
 
@@ -41,7 +42,7 @@ private:
         journal << what;
         if (what != failing)
             return Done{};
-        Error error(Error::Kind::FileUnwritable);
+        Error error = platformError(Error::Kind::FileUnwritable);
         error.file = what;
         error.detail = QStringLiteral("disco pieno");
         return error;
@@ -90,7 +91,7 @@ private:
     };
 };
 
-const OutputPlan kPlan{"report lines\n", FileOutput{"r.txt", "report"}, FileOutput{"m.bmp", "BM"},
+const OutputPlan kPlan{"report lines\n", FileOutput{"r.txt", "report", "c:\\out\\r.txt"}, FileOutput{"m.bmp", "BM"},
                        FileOutput{"a.gpkg", "SQLite"}};
 
 } // namespace
@@ -117,7 +118,8 @@ private slots:
                                                 << "Impossibile esportare";
         QTest::newRow("standard output") << "stdout" << QStringList() << staged + QStringList{"stdout"} + discarded
                                          << "Impossibile scrivere sullo standard output: disco pieno.";
-        QTest::newRow("report append") << "append r.txt" << QStringList() << written + discarded << "";
+        QTest::newRow("report append") << "append r.txt" << QStringList() << written + discarded
+                                       << "Impossibile scrivere il file\nc:\\out\\r.txt\n(su questo computer: append r.txt)";
         QTest::newRow("GIS rename")
             << "rename a.gpkg" << QStringList()
             << written + QStringList{"rename a.gpkg", "take back r.txt", "release r.txt", "discard a.gpkg", "discard m.bmp"}

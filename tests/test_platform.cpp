@@ -2,13 +2,16 @@
 // command lines, text files, the configuration file, and report files that cannot be written.
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
+#include "map/MapErrors.h"
 #include "platform/Configuration.h"
 #include "platform/DataSeal.h"
 #include "platform/InstalledRecord.h"
+#include "platform/PlatformErrors.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/SystemFile.h"
 #include "platform/TextFile.h"
 #include "platform/UserDrive.h"
+#include "support/ErrorWording.h"
 #include "support/FakePlatform.h"
 #include "support/TestDrive.h"
 
@@ -30,9 +33,10 @@ const QString kNoFolder = QStringLiteral("Percorso non trovato: la cartella non 
               kFolder = QStringLiteral("Al posto del file c'è una cartella."),
               kNotAFile = QStringLiteral("Non è un file normale (è un dispositivo, una FIFO o un socket).");
 
+// Made as the map layer makes its errors: its words are those of its kinds and of the layers' below it.
 Error error(Error::Kind kind, const QString &file, const QString &detail, int sheet = 0, const QString &cell = {})
 {
-    Error made(kind);
+    Error made = map::mapError(kind);
     std::tie(made.file, made.detail, made.sheet, made.cell, made.localPath) = std::tie(file, detail, sheet, cell, file);
     return made;
 }
@@ -152,6 +156,25 @@ private slots:
         QVERIFY2(error.message().endsWith(pieces.last()), qPrintable(error.message()));
         QCOMPARE(error.isNotice(),
                  QTest::currentDataTag() == QByteArray("notice")); // the answer to a choice, not a failure
+    }
+
+    // Files, the configuration file among them, are named as the system names them, then where they
+    // are on this computer. An error that says nothing more still says something.
+    void platformWordsItsKinds()
+    {
+        using K = Error::Kind;
+        const QString &file = wording::kFileHere;
+        const QString config = kConfig + "\n(su questo computer: " + wording::kLocalPath + ')';
+        QCOMPARE(wording::unworded(platformError, {{K::FileUnreadable, file}, {K::FileUnwritable, file},
+                                                   {K::ConfigurationUnreadable, config},
+                                                   {K::ConfigurationTooShort, config},
+                                                   {K::ConfigurationUnwritable, config},
+                                                   {K::ConfigurationNotStorable, {}}, {K::LaunchFailed, {}},
+                                                   {K::DriveRootNotPrepared, wording::kFile},
+                                                   {K::DriveRootNotUpdated, wording::kFile},
+                                                   {K::OwnFilesKeptOnUpgrade, wording::kFile}}),
+                 QString());
+        QCOMPARE(Error().message(), QStringLiteral("Operazione non riuscita."));
     }
 
     void systemPathsMapUnderTheRoot()
@@ -475,7 +498,11 @@ private slots:
                                                 {kOutput, QString(300, 'x')}}) {
             const Outcome<QString> written = appendReport(drives, prefix, substance);
             QCOMPARE(written.ok() ? Error::Kind::MissingWorkbook : written.error().kind, Error::Kind::FileUnwritable);
-            QCOMPARE(written.error().file, drives.toLocal(reportFileName(prefix, kWhen, substance)));
+            // Named as the system names it, then where it is on this computer.
+            const QString name = reportFileName(prefix, kWhen, substance);
+            QVERIFY2(written.error().message().startsWith("Impossibile scrivere il file\n" + name
+                                                          + "\n(su questo computer: " + drives.toLocal(name) + ")\n("),
+                     qPrintable(written.error().message()));
         }
         QCOMPARE(QDir(drive.local(kOutput)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{QFileInfo(folder).fileName()});

@@ -3,7 +3,9 @@
 // record by record here.
 #include "xls/CellAddress.h"
 #include "xls/WorkbookStream.h"
+#include "xls/XlsErrors.h"
 #include "xls/XlsWorkbookOpener.h"
+#include "support/ErrorWording.h"
 #include "support/TestDrive.h"
 
 #include <QtEndian>
@@ -125,6 +127,17 @@ class XlsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void xlsWordsItsKinds()
+    {
+        using K = Error::Kind;
+        const QString &file = wording::kFileHere;
+        QCOMPARE(wording::unworded(xlsError, {{K::MissingWorkbook, file}, {K::NotAWorkbook, file},
+                                              {K::DamagedWorkbook, file}, {K::EncryptedWorkbook, file},
+                                              {K::UnsupportedWorkbook, file}, {K::NoSuchSheet, file},
+                                              {K::BadCellAddress, file}, {K::UnreadableCell, file}}),
+                 QString());
+    }
+
     void cells_data()
     {
         QTest::addColumn<QString>("cell"); // workbook, worksheet, address

@@ -13,6 +13,7 @@
 #include "catalogue/DataFolderSeal.h"
 #include "catalogue/HazardClass.h"
 #include "estimate/EstimateChain.h"
+#include "estimate/EstimateErrors.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "map/DamageCircles.h"
@@ -66,7 +67,7 @@ double contrast(const QColor &a, const QColor &b)
 }
 QString notice(Error::Kind kind)
 {
-    return QStringLiteral("notice: ") + Error(kind).message();
+    return QStringLiteral("notice: ") + estimateError(kind).message();
 }
 
 // The entry the actions choose in a list.
@@ -455,7 +456,7 @@ private slots:
             run.get<QPushButton>("Command1")->setEnabled(true);
         QVERIFY(run.act({"Command1"}) && run.map() && run.map()->isVisible());
         if (chosen(actions, "Combo4").isEmpty()) {
-            QCOMPARE(run.fake.messages.texts(), QStringList{Error(Error::Kind::ContainmentNotChosen).message()});
+            QCOMPARE(run.fake.messages.texts(), QStringList{estimateError(Error::Kind::ContainmentNotChosen).message()});
             QVERIFY(run.onMap<QPlainTextEdit>("output2")->toPlainText().isEmpty()
                     && !run.onMap<QPushButton>("Command5")->isVisible());
             return;
@@ -757,7 +758,7 @@ private slots:
             {cancel, "La lunghezza del segmento deve essere"});
         row("after Reset: radius 0", QStringList{"Command5"} + kDrawn, drawn, {cancel}, "no red 647,560");
         row("after a failed estimate: the estimate shown", QStringList{"type Combo6= 50 - 200", "Command1"} + kDrawn,
-            drawn, {Error(Error::Kind::QuantityNotOffered).message(), cancel}, "red 647,560");
+            drawn, {estimateError(Error::Kind::QuantityNotOffered).message(), cancel}, "red 647,560");
         // A pending rescale ends at "Mostra mappa" and with the window, so a press draws again.
         row("rescale pending, map shown again",
             kDrawn

@@ -7,6 +7,7 @@
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "gis/DamageAreaExport.h"
+#include "gis/GisErrors.h"
 #include "map/CircleVisibility.h"
 #include "map/GroundRing.h"
 #include "map/MapFiles.h"
@@ -953,7 +954,7 @@ void MapWindow::exportAreas()
         = exported.ok() ? SystemFile::replaceAll(chosen, exported.value().file) : Status(exported.error());
     if (!written.ok()) {
         // The reason is the writer's or GDAL's; the message names the file chosen.
-        Error error(Error::Kind::AreasNotExported);
+        Error error = gis::gisError(Error::Kind::AreasNotExported);
         error.file = chosen;
         error.detail = written.error().detail;
         m_platform.messages.show(

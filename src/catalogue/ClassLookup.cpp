@@ -1,6 +1,7 @@
 #include "catalogue/ClassLookup.h"
 
 #include "catalogue/CasNumber.h"
+#include "catalogue/CatalogueErrors.h"
 #include "xls/CellAddress.h"
 
 const ClassMatch *ClassLookup::lastMatchOf(const HazardClass &hazard) const
@@ -62,7 +63,7 @@ Status checkCasCell(const CellValue &cell, const QString &book, int sheet, const
 {
     if (!cell.isText() || !isMistypedCasNumber(cell.toText()))
         return Done{};
-    Error error{Error::Kind::BadCasNumber};
+    Error error = catalogueError(Error::Kind::BadCasNumber);
     error.file = book;
     error.sheet = sheet;
     error.cell = address;

@@ -1,5 +1,6 @@
 #include "catalogue/SealedWorkbookOpener.h"
 
+#include "catalogue/CatalogueErrors.h"
 #include "xls/XlsWorkbook.h"
 
 #include <QFileInfo>
@@ -23,7 +24,7 @@ QString whatHappened(DataSeal::Breach::Kind kind)
 // the others of the folder follow in the detail, so that the analyst sees every one at once.
 Error notAsSealed(const QString &systemPath, const std::vector<DataSeal::Breach> &breaches)
 {
-    Error error{Error::Kind::DataNotAsSealed};
+    Error error = catalogueError(Error::Kind::DataNotAsSealed);
     const qsizetype cut = std::max(systemPath.lastIndexOf(QLatin1Char('\\')), systemPath.lastIndexOf(QLatin1Char('/')));
     error.file = systemPath.left(cut + 1) + breaches.front().name;
     error.detail = whatHappened(breaches.front().kind);

@@ -80,9 +80,11 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
         : (reportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 
     // The report file is named after the time of the run; an existing one is only ever appended to.
-    if (request.reportFile)
-        outputs.report = FileOutput{drives.toLocal(reportFileName(outputPrefix, now, reportedSubstanceName(estimate))),
-                                    TextFile::encodeLines(reportFileLines(estimate))};
+    if (request.reportFile) {
+        const QString systemName = reportFileName(outputPrefix, now, reportedSubstanceName(estimate));
+        outputs.report
+            = FileOutput{drives.toLocal(systemName), TextFile::encodeLines(reportFileLines(estimate)), systemName};
+    }
 
     std::optional<QPointF> ground = request.ground;
     std::optional<map::CoordinateSystem> system;

@@ -1,5 +1,7 @@
 #include "cli/OutputTransaction.h"
 
+#include "gis/GisErrors.h"
+#include "platform/PlatformErrors.h"
 #include "platform/SystemFile.h"
 
 #include <QFile>
@@ -44,7 +46,7 @@ Status SystemOutputFiles::writeStandardOutput(const QByteArray &bytes)
     const std::size_t written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
     if (std::fflush(stdout) == 0 && written == static_cast<std::size_t>(bytes.size()) && !std::ferror(stdout))
         return Done{};
-    Error error(Error::Kind::FileUnwritable);
+    Error error = platformError(Error::Kind::FileUnwritable);
     error.detail = SystemFile::reason(errno ? errno : EIO);
     return error;
 }
@@ -89,7 +91,7 @@ QString mapNotSaved(const QString &localPath, const QString &reason)
 
 QString areasNotExported(const QString &localPath, const QString &reason)
 {
-    Error error(Error::Kind::AreasNotExported);
+    Error error = gis::gisError(Error::Kind::AreasNotExported);
     error.file = localPath;
     error.detail = reason;
     return error.message();
@@ -118,7 +120,9 @@ std::optional<QString> OutputTransaction::write(const OutputPlan &plan)
     if (plan.report) {
         auto appended = m_files.append(plan.report->localPath, plan.report->bytes);
         if (!appended.ok())
-            return appended.error().message();
+            return (plan.report->systemName.isEmpty() ? appended.error()
+                                                       : namedBySystem(appended.error(), plan.report->systemName))
+                .message();
         report = std::move(appended.value());
     }
     const auto takeBackReport = [&] {

@@ -58,6 +58,7 @@ struct FileOutput
 {
     QString localPath;
     QByteArray bytes;
+    QString systemName = {}; // how the system names the file, when it does (the report)
 };
 
 struct OutputPlan

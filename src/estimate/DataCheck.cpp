@@ -2,6 +2,7 @@
 
 #include "catalogue/ClassLookup.h"
 #include "estimate/DistanceCell.h"
+#include "estimate/EstimateErrors.h"
 #include "estimate/RangeTable.h"
 #include "estimate/ToxicSubclassLookup.h"
 #include "xls/CellAddress.h"
@@ -172,7 +173,7 @@ void checkCorrespondence(const Workbook &book, Faults &faults)
             if (!hazard || (containment == Containment::BundedStorage && hazard->isCompressedGas()))
                 continue;
             if (++rowsOfClass[hazard->classCode] == kMaxCorrespondenceRows + 1) {
-                Error error{Error::Kind::TooManyCorrespondenceRows};
+                Error error = estimateError(Error::Kind::TooManyCorrespondenceRows);
                 error.file = book.name();
                 error.sheet = sheet;
                 error.detail = QString::number(hazard->classCode);

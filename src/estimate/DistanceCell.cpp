@@ -1,5 +1,6 @@
 #include "estimate/DistanceCell.h"
 
+#include "estimate/EstimateErrors.h"
 #include "estimate/NumberText.h"
 
 #include <QLocale>
@@ -29,7 +30,7 @@ Outcome<double> distanceOfCell(const CellValue &cell, const QString &book, int s
 {
     if (holdsDistance(cell))
         return cell.toNumber();
-    Error error{cell.isText() ? Error::Kind::DistanceNotANumber : Error::Kind::DistanceOutOfRange};
+    Error error = estimateError(cell.isText() ? Error::Kind::DistanceNotANumber : Error::Kind::DistanceOutOfRange);
     error.file = book;
     error.sheet = sheet;
     error.cell = address;

@@ -1,13 +1,14 @@
 #include "estimate/EstimateChain.h"
 
 #include "estimate/DistanceCell.h"
+#include "estimate/EstimateErrors.h"
 #include "estimate/ToxicSubclassLookup.h"
 
 namespace {
 
 Error notice(Error::Kind kind)
 {
-    return Error{kind};
+    return estimateError(kind);
 }
 
 // The containment group of the toxic sub-class matrix: 1 for a bund, and for tankers unless the

@@ -1,5 +1,6 @@
 #include "estimate/RangeTable.h"
 
+#include "estimate/EstimateErrors.h"
 #include "estimate/NumberText.h"
 #include "xls/CellAddress.h"
 
@@ -9,7 +10,7 @@ constexpr int kDiameterPairs = 4;
 
 Error inCell(Error::Kind kind, const QString &book, int sheet, const QString &cell)
 {
-    Error error{kind};
+    Error error = estimateError(kind);
     error.file = book;
     error.sheet = sheet;
     error.cell = cell;
@@ -81,7 +82,7 @@ Outcome<std::vector<PairRow>> readRangeCorrespondence(const Workbook &book, int 
         if (!(code.value() == wanted))
             continue;
         if (rows.size() == kMaxCorrespondenceRows) {
-            Error error{Error::Kind::TooManyCorrespondenceRows};
+            Error error = estimateError(Error::Kind::TooManyCorrespondenceRows);
             error.file = book.name();
             error.sheet = sheet;
             error.detail = QString::number(classCode);

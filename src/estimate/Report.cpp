@@ -155,7 +155,7 @@ Outcome<HeldReport> appendHeldReportFile(const QString &outputPrefix, const Driv
     Outcome<std::unique_ptr<SystemFile::HeldAppend>> appended = SystemFile::HeldAppend::append(
         drives.toLocal(fileName), TextFile::encodeLines(reportFileLines(estimate)));
     if (!appended.ok())
-        return appended.error();
+        return namedBySystem(appended.error(), fileName);
     return HeldReport{fileName, std::move(appended.value())};
 }
 

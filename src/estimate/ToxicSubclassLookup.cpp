@@ -2,6 +2,7 @@
 
 #include "catalogue/HazardClass.h"
 #include "estimate/DistanceCell.h"
+#include "estimate/EstimateErrors.h"
 #include "estimate/NumberText.h"
 #include "xls/CellAddress.h"
 
@@ -110,7 +111,7 @@ Status checkZoneIndex(const CellValue &zone)
     const double index = zone.toNumber();
     if (zone.isNumber() && index == std::floor(index) && index >= 1 && index <= kMaxZone)
         return Done{};
-    Error error{Error::Kind::BadZoneIndex};
+    Error error = estimateError(Error::Kind::BadZoneIndex);
     error.detail = zone.isText() ? shown(zone) : SignedNumberText(zone).trimmed();
     return error;
 }
@@ -119,7 +120,7 @@ Outcome<SubclassLabel> subclassLabelOfCell(const CellValue &cell, const QString 
 {
     if (const std::optional<SubclassLabel> label = cell.isText() ? normaliseSubclassLabel(cell.toText()) : std::nullopt)
         return *label;
-    Error error{Error::Kind::UnknownSubclass};
+    Error error = estimateError(Error::Kind::UnknownSubclass);
     error.file = book;
     error.sheet = kMatrixSheet;
     error.cell = address;

@@ -1,6 +1,7 @@
 #include "gis/DamageAreaExport.h"
 
 #include "estimate/Report.h"
+#include "gis/GisErrors.h"
 #include "map/GdalSession.h"
 #include "map/GroundRing.h"
 
@@ -63,7 +64,7 @@ private:
 // `gdal`: GDAL's reason, when the failure is one of its calls.
 Error notExported(const QString &detail, const map::GdalErrors *gdal = nullptr)
 {
-    Error error(Error::Kind::AreasNotExported);
+    Error error = gisError(Error::Kind::AreasNotExported);
     error.detail = gdal ? gdal->withReason(detail) : detail;
     return error;
 }

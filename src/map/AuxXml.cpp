@@ -1,5 +1,7 @@
 #include "map/AuxXml.h"
 
+#include "map/MapErrors.h"
+
 #include <QMap>
 #include <QXmlStreamReader>
 
@@ -27,7 +29,7 @@ QMap<QString, QByteArray> tiffTags(QXmlStreamReader &reader)
 Outcome<AuxXmlPlace> parseAuxXml(const QByteArray &text, const QString &fileName)
 {
     const auto refused = [&](const QString &detail) {
-        Error error{Error::Kind::MapGeoreferenceInvalid};
+        Error error = mapError(Error::Kind::MapGeoreferenceInvalid);
         error.file = fileName;
         error.detail = detail;
         return error;

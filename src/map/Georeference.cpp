@@ -3,6 +3,7 @@
 #include "map/GdalRaster.h"
 #include "map/GdalSession.h"
 #include "map/GroundSystem.h"
+#include "map/MapErrors.h"
 
 #include <ogr_spatialref.h>
 
@@ -26,7 +27,7 @@ Outcome<CoordinateSystem> coordinateSystemFrom(const QString &definition, const 
     startGdal();
     const GdalErrors quiet; // the reasons are given in ZEFRO's words
     const auto refused = [&](const QString &detail) {
-        Error error{Error::Kind::MapGeoreferenceInvalid};
+        Error error = mapError(Error::Kind::MapGeoreferenceInvalid);
         error.file = source;
         error.detail = detail;
         return error;

@@ -1,6 +1,7 @@
 #include "map/GroundRing.h"
 
 #include "map/GroundSystem.h"
+#include "map/MapErrors.h"
 
 #include <cmath>
 #include <numbers>
@@ -23,7 +24,7 @@ QString placeText(const CoordinateSystem &system, QPointF point)
 
 Error notDrawable(const QString &detail)
 {
-    Error error(Error::Kind::AreaNotDrawable);
+    Error error = mapError(Error::Kind::AreaNotDrawable);
     error.detail = detail;
     return error;
 }

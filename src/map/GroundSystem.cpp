@@ -1,5 +1,7 @@
 #include "map/GroundSystem.h"
 
+#include "map/MapErrors.h"
+
 #include <geodesic.h>
 #include <proj.h>
 
@@ -94,7 +96,7 @@ Outcome<GroundSystem> GroundSystem::of(const CoordinateSystem &system, const QSt
         }
     }
     const auto refused = [&](const QString &detail) {
-        Error error(Error::Kind::MapGeoreferenceInvalid);
+        Error error = mapError(Error::Kind::MapGeoreferenceInvalid);
         error.file = source.isEmpty() ? system.label() : source;
         error.detail = detail;
         return error;

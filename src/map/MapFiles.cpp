@@ -2,6 +2,7 @@
 
 #include "estimate/OutputFileName.h"
 #include "map/BmpLayout.h"
+#include "map/MapErrors.h"
 #include "platform/DrivePaths.h"
 #include "platform/LibraryMessages.h"
 #include "platform/SystemFile.h"
@@ -206,7 +207,7 @@ QString mapPageFileName(const QString &outputPrefix, const QDateTime &when, cons
 
 Error mapUnreadable(const QString &localPath, const QString &detail)
 {
-    Error error{Error::Kind::MapUnreadable};
+    Error error = mapError(Error::Kind::MapUnreadable);
     error.file = QFileInfo(localPath).fileName();
     error.detail = detail;
     error.localPath = localPath;
@@ -216,7 +217,7 @@ Error mapUnreadable(const QString &localPath, const QString &detail)
 Outcome<MapBitmap> loadMapBitmap(const QString &localPath)
 {
     const auto failed = [&](Error::Kind kind, const QString &reason) {
-        Error error{kind};
+        Error error = mapError(kind);
         error.file = QFileInfo(localPath).fileName();
         error.detail = reason;
         error.localPath = localPath;

@@ -4,6 +4,7 @@
 #include "map/GdalMapSource.h"
 #include "map/GdalRaster.h"
 #include "map/GdalSession.h"
+#include "map/MapErrors.h"
 #include "map/MapFiles.h"
 #include "map/WorldFile.h"
 #include "platform/SystemFile.h"
@@ -38,7 +39,7 @@ Error unreadable(const QString &localPath, const QString &detail)
 
 Error georeferenceInvalid(const QString &file, const QString &detail)
 {
-    Error error{Error::Kind::MapGeoreferenceInvalid};
+    Error error = mapError(Error::Kind::MapGeoreferenceInvalid);
     error.file = file;
     error.detail = detail;
     return error;
@@ -252,7 +253,7 @@ struct CheckedRaster
 Outcome<CheckedRaster> checkedRaster(const QString &localPath)
 {
     const auto unopenable = [&](const QString &detail) {
-        Error error{Error::Kind::MapUnopenable};
+        Error error = mapError(Error::Kind::MapUnopenable);
         error.file = QFileInfo(localPath).fileName();
         error.detail = detail;
         error.localPath = localPath;

@@ -1,5 +1,6 @@
 #include "map/MapPicture.h"
 
+#include "map/MapErrors.h"
 #include "platform/SystemFile.h"
 
 #include <QBuffer>
@@ -54,7 +55,7 @@ QImage drawWindowFrame(const QImage &client, const QString &caption)
 Status savePictureAsBmp(const Picture &picture, const QString &localPath)
 {
     const auto failed = [&](const QString &reason) {
-        Error error{Error::Kind::MapNotSaved};
+        Error error = mapError(Error::Kind::MapNotSaved);
         error.file = localPath;
         error.detail = reason;
         return error;

@@ -1,6 +1,7 @@
 #include "map/MapScale.h"
 
 #include "estimate/NumberText.h"
+#include "map/MapErrors.h"
 
 #include <QRegularExpression>
 
@@ -78,7 +79,7 @@ Outcome<double> writtenScaleDenominator(const QString &written)
     static const QRegularExpression separators(QStringLiteral("[. \\x{00A0}\\x{202F}]"));
 
     const auto refused = [&written](Error::Kind kind) {
-        Error error(kind);
+        Error error = mapError(kind);
         error.detail = written;
         return error;
     };

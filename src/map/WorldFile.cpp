@@ -1,5 +1,7 @@
 #include "map/WorldFile.h"
 
+#include "map/MapErrors.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -25,7 +27,7 @@ QString shown(const QByteArray &line)
 Outcome<WorldFile> parseWorldFile(const QByteArray &text, const QString &fileName)
 {
     const auto refused = [&](const QString &detail) {
-        Error error{Error::Kind::MapGeoreferenceInvalid};
+        Error error = mapError(Error::Kind::MapGeoreferenceInvalid);
         error.file = fileName;
         error.detail = detail;
         return error;

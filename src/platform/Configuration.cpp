@@ -1,6 +1,7 @@
 #include "platform/Configuration.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/PlatformErrors.h"
 #include "platform/TextFile.h"
 
 #include <QDir>
@@ -157,7 +158,7 @@ Outcome<Configuration> loadConfigurationFile(const DrivePaths &drives)
     const QString localPath = drives.toLocal(Configuration::filePath());
     Outcome<QStringList> read = TextFile::readLines(localPath);
     const auto unreadable = [&](const QString &detail) {
-        Error error{Error::Kind::ConfigurationUnreadable};
+        Error error = platformError(Error::Kind::ConfigurationUnreadable);
         error.detail = detail;
         error.localPath = localPath;
         return error;
@@ -172,7 +173,7 @@ Outcome<Configuration> loadConfigurationFile(const DrivePaths &drives)
         return unreadable(QStringLiteral("La riga %1 contiene un carattere di controllo (non stampabile).").arg(*line));
     std::optional<Configuration> configuration = Configuration::fromLines(read.value());
     if (!configuration) {
-        Error error{Error::Kind::ConfigurationTooShort};
+        Error error = platformError(Error::Kind::ConfigurationTooShort);
         error.detail = QString::number(read.value().size());
         error.localPath = localPath;
         return error;
@@ -183,14 +184,14 @@ Outcome<Configuration> loadConfigurationFile(const DrivePaths &drives)
 Status saveConfigurationFile(const DrivePaths &drives, const Configuration &configuration)
 {
     if (const std::optional<int> field = configuration.unstorableField()) {
-        Error error{Error::Kind::ConfigurationNotStorable};
+        Error error = platformError(Error::Kind::ConfigurationNotStorable);
         error.detail = configuration.field(*field);
         return error;
     }
     const QString localPath = drives.toLocal(Configuration::filePath());
     const Status written = TextFile::writeLines(localPath, configuration.toLines());
     if (!written.ok()) {
-        Error error{Error::Kind::ConfigurationUnwritable};
+        Error error = platformError(Error::Kind::ConfigurationUnwritable);
         error.detail = fileProblem(localPath, written.error().detail);
         error.localPath = localPath;
         return error;

@@ -1,5 +1,6 @@
 #include "platform/DataSeal.h"
 
+#include "platform/PlatformErrors.h"
 #include "platform/SystemFile.h"
 #include "platform/TextFile.h"
 
@@ -49,7 +50,7 @@ Outcome<SealedFile> sealedFile(const QString &localFolder, const QString &name)
 
 Error unreadableSeal(const QString &localFolder, const QString &why)
 {
-    Error error{Error::Kind::FileUnreadable};
+    Error error = platformError(Error::Kind::FileUnreadable);
     error.file = sealPath(localFolder);
     error.detail = why;
     return error;

@@ -9,6 +9,10 @@
 // or a step of the estimate that the analyst's choices do not allow. Nothing below the windows
 // shows a message; the windows (and zefro-estimate) show message(), and treat a notice as the
 // answer to a choice rather than a failure.
+//
+// The kinds are listed here, but each layer words its own: an error is made by the factory of the
+// layer it belongs to (platformError, xlsError, catalogueError, estimateError, map::mapError,
+// gis::gisError), which gives it that layer's words, and a copy keeps them.
 struct Error
 {
     enum class Kind {
@@ -46,8 +50,10 @@ struct Error
         ScaleNotValid,
         ScaleWithDecimals,
         // Files of the installation and outputs.
-        FileUnreadable, // file: local path; detail: the reason
-        FileUnwritable, // file: local path; detail: the reason
+        // file: the local path, or the system's name with the local path in localPath (namedBySystem);
+        // detail: the reason
+        FileUnreadable,
+        FileUnwritable,
         ConfigurationUnreadable, // detail: the reason
         ConfigurationTooShort, // detail: the number of lines found
         ConfigurationUnwritable, // detail: the reason
@@ -73,29 +79,42 @@ struct Error
         // A damage area that the map's reference system cannot show as it lies on the ground. file: the
         // map's file name, empty without a map; detail: which area, where.
         AreaNotDrawable,
+        // Nothing more is known: what a default-constructed Error says.
+        Unspecified,
     };
 
-    Error() = default;
-    explicit Error(Kind errorKind)
+    // The words of a layer: those of its own kinds, and of the layers' below it.
+    using Wording = QString (*)(const Error &);
+
+    Error();
+    Error(Kind errorKind, Wording wording)
         : kind(errorKind)
+        , m_wording(wording)
     { }
 
-    Kind kind = Kind::MissingWorkbook;
+    Kind kind = Kind::Unspecified;
     QString file; // as the system names it ("c:\...\111.xls"), unless said otherwise above
     int sheet = 0; // 1-based worksheet position, 0 when not about a worksheet
     QString cell; // A1 address, empty when not about a cell
     QString detail; // more words from the reader or the file layer, may be empty
     QString localPath; // where the file is on this computer, when that tells the analyst more
 
-    // One Italian text for a message box or the terminal.
-    [[nodiscard]] QString message() const;
+    // One Italian text for a message box or the terminal, in the words of the layer that made it.
+    [[nodiscard]] QString message() const { return m_wording(*this); }
     // The answer to a choice of the analyst (shown without an alarm), not a failure.
     [[nodiscard]] bool isNotice() const;
+
+private:
+    Wording m_wording;
 };
 
 // The line that says where a file the system names (a drive path) is on this computer:
 // "\n(su questo computer: <local path>)", or nothing when the local path is empty or the same.
 [[nodiscard]] QString whereOnThisComputer(const QString &named, const QString &localPath);
+
+// The error of a file that was found by its local path, named as the system names it: systemName in
+// file, the local path in localPath, so that the message shows both.
+[[nodiscard]] Error namedBySystem(Error error, const QString &systemName);
 
 // A value, or the Error that prevented it.
 template <typename T> class Outcome

@@ -1,5 +1,7 @@
 #include "platform/ProgramLauncher.h"
 
+#include "platform/PlatformErrors.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -107,7 +109,7 @@ LaunchCommand splitCommandLine(const QString &commandLine, const DrivePaths &dri
 
 Error launchFailure(const QString &commandLine)
 {
-    Error error{Error::Kind::LaunchFailed};
+    Error error = platformError(Error::Kind::LaunchFailed);
     error.detail = commandLine;
     return error;
 }

@@ -1,5 +1,7 @@
 #include "platform/SystemFile.h"
 
+#include "platform/PlatformErrors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,7 +56,7 @@ private:
 
 Error failure(Error::Kind kind, const QString &localPath, const QString &why)
 {
-    Error error{kind};
+    Error error = platformError(kind);
     error.file = localPath;
     error.detail = why;
     return error;

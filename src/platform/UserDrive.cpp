@@ -1,6 +1,7 @@
 #include "platform/UserDrive.h"
 
 #include "platform/DriveSync.h"
+#include "platform/PlatformErrors.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +26,7 @@ QString problemLines(const QStringList &problems)
 
 Error ownFilesKept(const DrivePaths::Location &location, const QStringList &kept)
 {
-    Error error{Error::Kind::OwnFilesKeptOnUpgrade};
+    Error error = platformError(Error::Kind::OwnFilesKeptOnUpgrade);
     if (kept.size() == 1) {
         error.file = DrivePaths::systemPath(kept.front());
         error.localPath = QDir(location.root).filePath(kept.front());
@@ -51,7 +52,7 @@ QString location()
 Status prepare(const QString &installedTree, const QString &userRoot)
 {
     const auto failed = [&](const QString &reason) {
-        Error error{Error::Kind::DriveRootNotPrepared};
+        Error error = platformError(Error::Kind::DriveRootNotPrepared);
         error.file = userRoot;
         error.detail = reason;
         error.localPath = installedTree;
@@ -100,7 +101,7 @@ StartUp setUp(const DrivePaths::Location &location)
     if (!synced.kept.isEmpty())
         started.warnings.push_back(ownFilesKept(location, synced.kept));
     if (!synced.problems.isEmpty()) {
-        Error error{Error::Kind::DriveRootNotUpdated};
+        Error error = platformError(Error::Kind::DriveRootNotUpdated);
         error.file = location.root;
         error.detail = problemLines(synced.problems);
         error.localPath = location.installedTree;

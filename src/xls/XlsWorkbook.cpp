@@ -2,6 +2,7 @@
 
 #include "xls/CellAddress.h"
 #include "xls/CompoundFile.h"
+#include "xls/XlsErrors.h"
 
 #include "platform/SystemFile.h"
 
@@ -15,7 +16,7 @@ constexpr char kZipSignature[] = "PK\x03\x04";
 
 Error fileError(Error::Kind kind, const QString &file, QString detail = {})
 {
-    Error error(kind);
+    Error error = xlsError(kind);
     error.file = file;
     error.detail = std::move(detail);
     return error;
@@ -30,7 +31,7 @@ XlsWorkbook::XlsWorkbook(QString name, WorkbookContents contents)
 
 Outcome<CellValue> XlsWorkbook::readCell(int sheet, const QString &address) const
 {
-    Error error(Error::Kind::NoSuchSheet);
+    Error error = xlsError(Error::Kind::NoSuchSheet);
     error.file = m_name;
     error.sheet = sheet;
     error.cell = address;
@@ -58,11 +59,8 @@ Outcome<QByteArray> readXlsFile(const QString &localPath, const QString &systemN
 
     // Official tables are about 20 KB: a larger file, a FIFO or a device is looked at, not read.
     Outcome<QByteArray> read = SystemFile::readRegular(localPath, kMaxWorkbookBytes);
-    if (!read.ok()) {
-        Error error = fileError(Kind::FileUnreadable, systemName, read.error().detail);
-        error.localPath = localPath;
-        return error;
-    }
+    if (!read.ok())
+        return namedBySystem(read.error(), systemName);
     return read;
 }
 

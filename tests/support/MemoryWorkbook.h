@@ -2,6 +2,7 @@
 
 #include "xls/CellAddress.h"
 #include "xls/Workbook.h"
+#include "xls/XlsErrors.h"
 
 #include <QHash>
 #include <QStringList>
@@ -57,7 +58,7 @@ public:
         ++m_reads;
         if (sheet >= 1 && sheet <= m_sheets && parseCellAddress(address))
             return m_cells.value({sheet, address});
-        Error error{sheet < 1 || sheet > m_sheets ? Error::Kind::NoSuchSheet : Error::Kind::BadCellAddress};
+        Error error = xlsError(sheet < 1 || sheet > m_sheets ? Error::Kind::NoSuchSheet : Error::Kind::BadCellAddress);
         std::tie(error.file, error.sheet, error.cell) = std::tuple(m_name, sheet, address);
         return error;
     }
@@ -84,7 +85,7 @@ public:
         m_opened << systemPath;
         if (const auto book = m_books.value(systemPath))
             return WorkbookHandle(book);
-        Error error{Error::Kind::MissingWorkbook};
+        Error error = xlsError(Error::Kind::MissingWorkbook);
         error.file = systemPath;
         return error;
     }
