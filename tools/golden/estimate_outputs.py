@@ -9,10 +9,11 @@ before it and the build after it.
 Runs: every catalogue substance in each of its classes and every containment (one hypothesis a
 substance, taking turns; the first or second quantity or diameter); every flammable quick pick under
 both hypotheses; the class lists; the data
-check; a map with its picture and the GIS files; and a set of refused requests. Temporary paths in
-the outputs are replaced by placeholders.
+check; a map with its picture and the GIS files; and a set of refused requests. Temporary paths and
+the date and time in the report file's name are replaced by placeholders.
 """
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -30,6 +31,11 @@ def substances():
             yield row, name, cas
 
 
+def undated(text):
+    """The report file's name without the date and time of the run."""
+    return re.sub(r" run \d{8} ore \d\d_\d\d ", " run <DATA> ore <ORA> ", text)
+
+
 class Runner:
     def __init__(self, program, drive, out_dir, work):
         self.program, self.drive, self.out_dir, self.work = program, drive, out_dir, work
@@ -45,6 +51,7 @@ class Runner:
         text += "--- stderr\n" + completed.stderr.decode("utf-8", "backslashreplace")
         for placeholder, path in (("<WORK>", self.work), ("<DRIVE>", self.drive)):
             text = text.replace(str(path), placeholder)
+        text = undated(text)
         (self.out_dir / (label + ".txt")).write_text(text, encoding="utf-8")
         self.count += 1
         return completed
@@ -97,21 +104,21 @@ def main():
         runner.run("map-scale", ["--name", "Acetaldeide", "--hypothesis", "1", "--containment", "1",
                                  "--range", "2", "--map", str(raster / "esempio 1-10000.bmp"),
                                  "--point", "10,10", "--scale", "10000", "--out", str(maps / "scale.bmp")])
-        runner.run("map-georeferenced", ["--name", "Cloro", "--hypothesis", "2", "--containment", "4",
+        chlorine = ["--name", "Cloro", "--class", "51"]
+        runner.run("map-georeferenced", [*chlorine, "--hypothesis", "2", "--containment", "4",
                                          "--map", str(raster / "esempio georiferito 1-5000.tif"),
                                          "--at", "480700,5029400", "--out", str(maps / "ground.bmp"),
                                          "--export", str(maps / "ground.geojson")])
-        runner.run("export-geojson", ["--name", "Ammoniaca", "--hypothesis", "2", "--containment", "3",
-                                      "--at", "512000,5030000", "--crs", "EPSG:32632",
+        runner.run("export-geojson", ["--name", "Ammoniaca", "--class", "51", "--hypothesis", "2",
+                                      "--containment", "3", "--at", "512000,5030000", "--crs", "EPSG:32632",
                                       "--export", str(maps / "aree.geojson")])
-        runner.run("report-file", ["--name", "Cloro", "--hypothesis", "1", "--containment", "4",
-                                   "--report-file"])
+        runner.run("report-file", [*chlorine, "--hypothesis", "1", "--containment", "4", "--report-file"])
         for label, arguments in {
             "refused-unknown-name": ["--name", "Nessuna", "--hypothesis", "1", "--containment", "1"],
-            "refused-range": ["--name", "Cloro", "--hypothesis", "1", "--containment", "1", "--range", "99"],
+            "refused-range": [*chlorine, "--hypothesis", "1", "--containment", "1", "--range", "99"],
             "refused-option": ["--frobnicate"],
-            "refused-scale": ["--name", "Cloro", "--hypothesis", "1", "--containment", "4", "--map",
-                              "x.bmp", "--point", "1,1", "--scale", "7500,5"],
+            "refused-scale": [*chlorine, "--hypothesis", "1", "--containment", "4", "--map", "x.bmp",
+                              "--point", "1,1", "--scale", "7500,5"],
         }.items():
             runner.run(label, arguments)
 
@@ -120,7 +127,7 @@ def main():
         output = drive / "c/zefro/output"
         for written in sorted(output.iterdir()):
             if written.is_file() and written.name != ".gitkeep":
-                shutil.copy(written, out_dir / ("output-" + written.name))
+                shutil.copy(written, out_dir / undated("output-" + written.name))
     print(f"{runner.count} runs written to {out_dir}")
 
 
