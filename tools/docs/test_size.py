@@ -5,12 +5,13 @@
 
 Code is every .cpp, .h, .py and .sh under src/ (by layer), tools/ (by folder) and bench/; tests
 are the same kinds of file under tests/, each test program counted with the layer or tool it tests,
-and a tool's own test_*.py.
+and the scripts under tools/ that CTest runs as tests.
 Only files git tracks are counted, so a build folder or a stray file changes nothing.
 """
 
 import argparse
 import os
+import re
 import sys
 
 sys.dont_write_bytecode = True
@@ -35,6 +36,20 @@ TESTED_BY = {
     "tests/test_documents.cpp": "tools/documents",
 }
 SHARED = "shared by the tests"  # test support, fuzz bodies, seed makers
+
+
+def tools_run_as_tests():
+    """The scripts under tools/ that the tests' CMake files run as tests."""
+    named = set()
+    for path in tracked_cmake_files("tests"):
+        with open(os.path.join(figures.ROOT, path), encoding="utf-8") as cmake:
+            named.update(re.findall(r"\$\{CMAKE_SOURCE_DIR\}/(tools/[^\s)]+)", cmake.read()))
+    return named
+
+
+def tracked_cmake_files(folder):
+    listing = figures.run(["git", "ls-files", "-z", folder])
+    return [path for path in listing.split("\0") if os.path.basename(path) == "CMakeLists.txt"]
 
 
 def tracked_files():
@@ -67,6 +82,7 @@ def part_tested(path):
 
 def count():
     code, tests, unassigned = {}, {}, []
+    tool_tests = tools_run_as_tests()
     for path in tracked_files():
         lines = non_blank_lines(path)
         if path.startswith("tests/"):
@@ -74,8 +90,8 @@ def count():
             if part == SHARED and os.path.basename(path).startswith(("test_", "ui_")):
                 unassigned.append(path)
             tests[part] = tests.get(part, 0) + lines
-        elif path.startswith("tools/") and os.path.basename(path).startswith("test_"):
-            part = part_of_code(path)  # a tool's own test, run by CTest
+        elif path in tool_tests:
+            part = part_of_code(path)
             tests[part] = tests.get(part, 0) + lines
         else:
             part = part_of_code(path)
@@ -92,10 +108,10 @@ def document(code, tests, unassigned):
     order += sorted(part for part in code if part.startswith("tools/"))
     text = figures.generated_notice("tools/docs/test_size.py")
     text += "# Test size\n\n"
-    text += ("How large the tests are against the code they test, in non-blank lines of C++, Python and shell "
-             "(`.cpp`, `.h`, `.py`, `.sh` tracked by git). Each test program counts for the layer or tool it "
-             "tests, as does a tool's own `test_*.py`; test support, fuzz bodies and seed makers are shared. What the ratio should be is in "
-             "[testing.md](testing.md).\n\n")
+    text += ("How large the tests are against the code they test, in non-blank lines of C++, Python and "
+             "shell (`.cpp`, `.h`, `.py`, `.sh` tracked by git). Each test program counts for the layer or tool "
+             "it tests, as does a script under `tools/` that CTest runs as a test; test support, fuzz bodies "
+             "and seed makers are shared. What the ratio should be is in [testing.md](testing.md).\n\n")
     text += "- Date: %s\n- Commit: `%s`\n\n" % (figures.today(), figures.commit())
     text += "| Part | Code | Tests | Tests / code |\n|---|---|---|---|\n"
     for part in order:
