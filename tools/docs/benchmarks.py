@@ -112,6 +112,9 @@ def document(report, build_dir, command, comparison):
     text += "- Machine: %s\n" % figures.machine_line(build_dir)
     if load:
         text += "- Load average when the run started: %s\n" % ", ".join("%.2f" % value for value in load)
+        if load[0] > context.get("num_cpus", os.cpu_count() or 1):
+            text += ("- The machine was busy (a load above its cores): other work shared the processors, so "
+                     "the wall-clock times are longer than on an idle machine; the CPU times suffer less.\n")
     text += "- Command: `%s`\n\n" % command
     text += ("Times are wall-clock times of one iteration: the median of the repetitions and, as spread, "
              "their standard deviation. CPU is the median CPU time of the process per iteration. Other "
