@@ -18,6 +18,8 @@ out="${2:-$root/docs/images}"
 xshot="${XSHOT:-$(command -v xshot || true)}"
 [ -x "$build/zefro" ] && [ -d "$build/drive" ] || { echo "no built zefro in $build (run scripts/build.sh)" >&2; exit 1; }
 [ -n "$xshot" ] || { echo "no xshot: put it on PATH or set XSHOT" >&2; exit 1; }
+# xshot brings the display, the window manager, xdotool and ImageMagick; the frames are found with xwininfo.
+command -v xwininfo >/dev/null || { echo "no xwininfo: install the Debian package x11-utils" >&2; exit 1; }
 mkdir -p "$out"
 
 scratch="$(mktemp -d)"
