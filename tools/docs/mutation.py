@@ -62,13 +62,20 @@ def run_tool(tool, clone, args):
     return lines
 
 
-def source_line(clone, path, number):
-    with open(os.path.join(clone, path), encoding="utf-8", errors="replace") as source:
-        lines = source.read().split("\n")
+def source_line(head, path, number):
+    """The line as it stands at the commit measured."""
+    shown = subprocess.run(["git", "show", "%s:%s" % (head, path)], cwd=figures.ROOT, check=True,
+                           capture_output=True, text=True, errors="replace")
+    lines = shown.stdout.split("\n")
     return lines[number - 1].strip() if number <= len(lines) else ""
 
 
-def document(head, args, lines, clone, minutes):
+def code(text):
+    """Text as code in a table cell: its bars escaped, which would otherwise end the cell."""
+    return "`%s`" % text.replace("|", "\\|")
+
+
+def document(head, args, lines, build_dir, minutes):
     changes = [CHANGE.match(line) for line in lines]
     changes = [found for found in changes if found]
     total = next((TOTAL.match(line) for line in lines if TOTAL.match(line)), None)
@@ -83,7 +90,7 @@ def document(head, args, lines, clone, minutes):
              "How to read the result, and what earlier runs led to, is in [testing.md](testing.md).\n\n")
     text += "- Date: %s\n" % figures.today()
     text += "- Commit: `%s` (a clone of its own)\n" % head[:10]
-    text += "- Machine: %s\n" % figures.machine_line(os.path.join(clone, "build"))
+    text += "- Machine: %s\n" % figures.machine_line(build_dir)
     text += "- Command: `%s` (%d changes, seed %d, %s)\n" % (
         command, args.count, args.seed, "the files named" if args.files else "every `src/**/*.cpp`")
     text += "- Took: %.0f minutes\n\n" % minutes
@@ -95,14 +102,14 @@ def document(head, args, lines, clone, minutes):
         text += "| Where | Change | The line |\n|---|---|---|\n"
         for found in survivors:
             path, number = found.group(2), int(found.group(3))
-            text += "| `%s:%d` | `%s` → `%s` | `%s` |\n" % (path, number, found.group(4), found.group(5),
-                                                        source_line(clone, path, number).replace("|", "\\|"))
+            text += "| %s | %s → %s | %s |\n" % (code("%s:%d" % (path, number)), code(found.group(4)),
+                                              code(found.group(5)), code(source_line(head, path, number)))
     else:
         text += "None.\n"
     text += "\n## Every change\n\n| Verdict | Where | Change |\n|---|---|---|\n"
     for found in changes:
-        text += "| %s | `%s:%s` | `%s` → `%s` |\n" % (found.group(1).lower(), found.group(2), found.group(3),
-                                                   found.group(4), found.group(5))
+        where = code("%s:%s" % (found.group(2), found.group(3)))
+        text += "| %s | %s | %s → %s |\n" % (found.group(1).lower(), where, code(found.group(4)), code(found.group(5)))
     return text
 
 
@@ -123,7 +130,8 @@ def main():
         started = time.time()
         head = clone_and_build(clone)
         lines = run_tool(tool, clone, args)
-        figures.write(args.output, document(head, args, lines, clone, (time.time() - started) / 60))
+        minutes = (time.time() - started) / 60
+        figures.write(args.output, document(head, args, lines, os.path.join(clone, "build"), minutes))
     finally:
         if args.keep:
             print("the clone stays in %s" % clone)
