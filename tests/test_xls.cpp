@@ -355,8 +355,10 @@ private slots:
         QTest::newRow("a cell at IV65536 in the largest bounds")
             << workbookStream(cell(0x0203, number(7), 65535, 255), {}, 0x0600, dimension(65536, 256)) << "IV65536"
             << "number 7";
-        QTest::newRow("bounds beyond a worksheet") << workbookStream({}, {}, 0x0600, dimension(65537, 5)) << "A1"
-                                                   << "damaged: dimensioni del foglio impossibili";
+        QTest::newRow("rows beyond a worksheet") << workbookStream({}, {}, 0x0600, dimension(65537, 5)) << "A1"
+                                                 << "damaged: dimensioni del foglio impossibili";
+        QTest::newRow("columns beyond a worksheet") << workbookStream({}, {}, 0x0600, dimension(10, 257)) << "A1"
+                                                    << "damaged: dimensioni del foglio impossibili";
         QTest::newRow("no worksheet where the list says")
             << QByteArray(good).insert(good.lastIndexOf(bof(0x0010)), rec(0x1234, {})) << "B3"
             << "damaged: manca l'inizio di una sezione";
