@@ -1,8 +1,6 @@
 #include "cli/BatchEstimate.h"
 
-#include "catalogue/Catalogue.h"
-#include "catalogue/HazardClass.h"
-#include "estimate/EstimateChain.h"
+#include "estimate/EstimateOrder.h"
 #include "platform/Configuration.h"
 #include "platform/DrivePaths.h"
 
@@ -34,39 +32,57 @@ QString numberedEntries(const std::vector<RangeEntry> &entries)
     return numbered.join(QStringLiteral("; "));
 }
 
-// The class to estimate for among those found: the one asked for, or the only one.
-BatchOutcome inNoClass(const Substance &substance)
+EstimateOrder orderOf(const EstimateRequest &request)
 {
-    return dataError(QStringLiteral("La sostanza %1 (CAS %2) non compare in nessuna tabella delle classi: "
-                                    "nessuna stima è possibile.")
-                         .arg(substance.name, substance.cas));
+    EstimateOrder order;
+    switch (request.by) {
+    case EstimateRequest::SubstanceBy::Name: order.by = EstimateOrder::SubstanceBy::Name; break;
+    case EstimateRequest::SubstanceBy::Cas: order.by = EstimateOrder::SubstanceBy::Cas; break;
+    case EstimateRequest::SubstanceBy::QuickPick: order.by = EstimateOrder::SubstanceBy::QuickPick; break;
+    }
+    order.substance = request.substance;
+    order.classCode = request.classCode;
+    order.hypothesis = request.hypothesis == 1 ? Hypothesis::MostLikely : Hypothesis::Average;
+    if (request.containment >= 1 && request.containment <= int(kContainments.size()))
+        order.containment = kContainments[std::size_t(request.containment - 1)];
+    order.entry = request.range; // 0 when not given: refused with the list, as any number beyond it
+    return order;
 }
 
-std::variant<const HazardClass *, BatchOutcome> chooseClass(const std::vector<const HazardClass *> &found,
-                                                            const EstimateRequest &request, const Substance &substance)
+// A refused order in the words of the options that asked for it.
+BatchOutcome refused(const OrderRefusal &refusal, const EstimateRequest &request)
 {
-    std::vector<const HazardClass *> distinct;
-    QStringList codes;
-    for (const HazardClass *hazard : found) {
-        if (std::find(distinct.begin(), distinct.end(), hazard) == distinct.end()) {
-            distinct.push_back(hazard);
-            codes << hazard->listCode;
-        }
+    using Why = OrderRefusal::Why;
+    const QString codes = refusal.foundCodes.join(QStringLiteral(", "));
+    switch (refusal.why) {
+    case Why::UnknownName:
+        return usage(QStringLiteral("la sostanza \"%1\" non è nel catalogo (il nome va scritto come "
+                                    "nell'elenco dei nomi, maiuscole e spazi compresi)")
+                         .arg(request.substance));
+    case Why::UnknownCas: return usage(QStringLiteral("il CAS \"%1\" non è nel catalogo").arg(request.substance));
+    case Why::UnknownQuickPick:
+        return usage(QStringLiteral("--quick-pick %1: non è una classe di infiammabili").arg(request.substance));
+    case Why::InNoClass:
+        return dataError(QStringLiteral("La sostanza %1 (CAS %2) non compare in nessuna tabella delle classi: "
+                                        "nessuna stima è possibile.")
+                             .arg(refusal.substance->name, refusal.substance->cas));
+    case Why::NotInClass:
+        return usage(QStringLiteral("--class %1: la sostanza non è stata trovata in questa classe "
+                                    "(classi trovate: %2)")
+                         .arg(request.classCode, codes));
+    case Why::SeveralClasses:
+        return usage(QStringLiteral("la sostanza appartiene a più classi: indicare --class fra %1").arg(codes));
+    case Why::EntryMissing:
+    case Why::EntryBeyondList:
+    case Why::FigureOfOtherKind:
+    case Why::FigureBeyondList: break;
     }
-    if (distinct.empty())
-        return inNoClass(substance);
-    if (!request.classCode.isEmpty()) {
-        const HazardClass *wanted = findHazardClass(request.classCode);
-        if (std::find(distinct.begin(), distinct.end(), wanted) == distinct.end())
-            return usage(QStringLiteral("--class %1: la sostanza non è stata trovata in questa classe "
-                                        "(classi trovate: %2)")
-                             .arg(request.classCode, codes.join(QStringLiteral(", "))));
-        return wanted;
-    }
-    if (distinct.size() == 1)
-        return distinct.front();
-    return usage(QStringLiteral("la sostanza appartiene a più classi: indicare --class fra %1")
-                     .arg(codes.join(QStringLiteral(", "))));
+    return usage(QStringLiteral("--range %1: l'elenco %2 offre %3 voci: %4")
+                     .arg(request.range)
+                     .arg(refusal.rangeKind == RangeKind::Quantity ? QStringLiteral("delle quantità")
+                                                                   : QStringLiteral("dei diametri"))
+                     .arg(refusal.offered.size())
+                     .arg(numberedEntries(refusal.offered)));
 }
 
 } // namespace
@@ -77,71 +93,25 @@ BatchOutcome runBatchEstimate(const DrivePaths &drives, const WorkbookOpener &op
     if (!configuration.ok())
         return dataError(configuration.error().message());
 
-    std::optional<Substance> substance;
-    const HazardClass *quickPicked = nullptr;
-    switch (request.by) {
-    case EstimateRequest::SubstanceBy::Name:
-        substance = Catalogue::findByName(request.substance);
-        if (!substance)
-            return usage(QStringLiteral("la sostanza \"%1\" non è nel catalogo (il nome va scritto come "
-                                        "nell'elenco dei nomi, maiuscole e spazi compresi)")
-                             .arg(request.substance));
-        break;
-    case EstimateRequest::SubstanceBy::Cas:
-        substance = Catalogue::findByCas(request.substance);
-        if (!substance)
-            return usage(QStringLiteral("il CAS \"%1\" non è nel catalogo").arg(request.substance));
-        break;
-    case EstimateRequest::SubstanceBy::QuickPick: quickPicked = findHazardClass(request.substance); break;
-    }
-
-    EstimateChain chain(opener);
-    const Outcome<std::vector<const HazardClass *>> found = chain.lookUpClasses(substance);
-    if (!found.ok())
-        return dataError(found.error().message());
+    const EstimateOrder order = orderOf(request);
     if (request.listClasses) {
-        // A substance of no class is the same failure as for an estimate, not an empty list.
-        if (found.value().empty() && substance)
-            return inNoClass(*substance);
+        const ClassListOutcome listed = listOrderClasses(opener, order);
+        if (listed.refusal)
+            return refused(*listed.refusal, request);
+        if (listed.error)
+            return dataError(listed.error->message());
         BatchOutcome outcome;
-        for (const HazardClass *hazard : found.value())
-            outcome.classEntries << hazard->listEntry;
+        outcome.classEntries = listed.entries;
         return outcome;
     }
 
-    const HazardClass *hazard = quickPicked;
-    if (!hazard) {
-        auto chosen = chooseClass(found.value(), request, *substance);
-        if (auto *refused = std::get_if<BatchOutcome>(&chosen))
-            return *refused;
-        hazard = std::get<const HazardClass *>(chosen);
-    }
-    chain.chooseClass(*hazard);
-
-    const Containment containment = kContainments[std::size_t(request.containment - 1)];
-    const Hypothesis hypothesis = request.hypothesis == 1 ? Hypothesis::MostLikely : Hypothesis::Average;
-    const Outcome<std::vector<RangeEntry>> offered = chain.chooseContainment(hypothesis, containment);
-    if (!offered.ok())
-        return dataError(offered.error().message());
-
-    std::optional<std::size_t> entry;
-    if (const RangeKind kind = rangeKindOf(containment); kind != RangeKind::None) {
-        const std::vector<RangeEntry> &entries = offered.value();
-        if (request.range < 1 || std::size_t(request.range) > entries.size())
-            return usage(QStringLiteral("--range %1: l'elenco %2 offre %3 voci: %4")
-                             .arg(request.range)
-                             .arg(kind == RangeKind::Quantity ? QStringLiteral("delle quantità")
-                                                              : QStringLiteral("dei diametri"))
-                             .arg(entries.size())
-                             .arg(numberedEntries(entries)));
-        entry = std::size_t(request.range - 1);
-    }
-
-    const Outcome<Estimate> estimate = chain.estimate(entry);
-    if (!estimate.ok())
-        return dataError(estimate.error().message());
+    OrderOutcome carried = carryOutOrder(opener, order);
+    if (carried.refusal)
+        return refused(*carried.refusal, request);
+    if (carried.error)
+        return dataError(carried.error->message());
     BatchOutcome outcome;
     outcome.outputPrefix = configuration.value().outputPrefix();
-    outcome.estimate = estimate.value();
+    outcome.estimate = std::move(carried.estimate);
     return outcome;
 }

@@ -79,6 +79,11 @@ struct Error
         // A damage area that the map's reference system cannot show as it lies on the ground. file: the
         // map's file name, empty without a map; detail: which area, where.
         AreaNotDrawable,
+        // A site inventory that cannot be read at all. file: the inventory's local path; detail: the reason.
+        InventoryUnreadable,
+        // A site inventory read, but not one: no rows, a required column missing, an id twice. file:
+        // the inventory's local path; detail: what is wrong and where (the row or the column).
+        InventoryMalformed,
         // Nothing more is known: what a default-constructed Error says.
         Unspecified,
     };
