@@ -157,7 +157,9 @@ private slots:
     }
 
     // Every catalogue substance in every class found, hypothesis, containment and entry offered: each estimate
-    // completes, no distance is missing, and threshold 1 (and 3 for a toxic class) is at least 5 m.
+    // completes, no distance is missing, threshold 1 (and 3 for a toxic class) is at least 5 m, and no entry gives
+    // a smaller distance than the entry before it, but for a lower bound (so a figure on their shared bound goes
+    // to the later one).
     void everyEstimateOnTheDataCompletes()
     {
         const Data data;
@@ -180,12 +182,22 @@ private slots:
                                     || offered.value().empty() != (rangeKindOf(containment) == RangeKind::None))
                             data.problems << what
                                     + (offered.ok() ? "entries against the containment" : offered.error().message());
+                        std::optional<Estimate> before;
                         for (std::size_t entry = 0;
                              offered.ok() && entry < std::max<std::size_t>(offered.value().size(), 1);
                              ++entry, ++estimates) {
                             const Outcome<Estimate> estimate = chain.estimate(entry);
                             if (!estimate.ok())
                                 data.problems << what + estimate.error().message();
+                            for (std::size_t slot = 0; slot < kDistanceSlots && estimate.ok() && before; ++slot) {
+                                // A lower bound (" 4075 > m") only says the distance is at least that.
+                                const DamageDistance &later = estimate.value().distances[slot];
+                                if (!later.lowerBound && later.metres < before->distances[slot].metres)
+                                    data.problems << what + "entry " + QString::number(entry) + " slot "
+                                            + QString::number(slot) + ": smaller than the entry before";
+                            }
+                            if (estimate.ok())
+                                before = estimate.value();
                             for (std::size_t slot = 0; slot < kDistanceSlots && estimate.ok(); ++slot) {
                                 const DamageDistance &d = estimate.value().distances[slot];
                                 const bool due = thresholdOf(slot) == 1 || (c->isToxic() && thresholdOf(slot) == 3);

@@ -1,5 +1,6 @@
 #include "estimate/DistanceCell.h"
 #include "estimate/EstimateErrors.h"
+#include "estimate/EstimateOrder.h"
 #include "estimate/NumberText.h"
 #include "support/ErrorWording.h"
 #include "support/EstimateWorkbooks.h"
@@ -156,6 +157,27 @@ private slots:
                      .arg(file)
                      .arg(text.isEmpty() ? 0 : worksheetOf(containment))
                      .arg(text));
+    }
+
+    // The entry an inventory's figure goes to: closed bounds shared by neighbours go to the higher entry,
+    // a figure below the list to the first, one above it or no figure at all to none.
+    void entryHoldingAFigure()
+    {
+        const auto entry = [](double lower, double upper) {
+            return RangeEntry{CellValue::number(lower), CellValue::number(upper), 0};
+        };
+        const std::vector<RangeEntry> list{entry(0, 10), entry(10, 50), entry(50, 200), entry(300, 1000)};
+        const QList<std::pair<double, int>> figures{{-1, 0},   {0, 0},     {9.99, 0},  {10, 1}, {49.5, 1},
+                                                    {50, 2},   {200, 2},   {250, 3},   {300, 3}, {1000, 3},
+                                                    {1000.5, -1}, {qInf(), -1}, {qQNaN(), -1}};
+        QString found, expected;
+        for (const auto &[figure, index] : figures) {
+            const std::optional<std::size_t> holding = entryHolding(list, figure);
+            found += QStringLiteral("%1:%2 ").arg(figure).arg(holding ? int(*holding) : -1);
+            expected += QStringLiteral("%1:%2 ").arg(figure).arg(index);
+        }
+        QCOMPARE(found, expected);
+        QVERIFY(!entryHolding({}, 5));
     }
 
     void fiveDiametersForAGasClass()

@@ -1,6 +1,6 @@
 #include "cli/EstimateOutputs.h"
 
-#include "cli/EstimateJson.h"
+#include "estimate/EstimateJson.h"
 #include "cli/GroundPointCheck.h"
 #include "cli/MapOverlay.h"
 #include "cli/ProtectedFiles.h"

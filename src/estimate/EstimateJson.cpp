@@ -1,4 +1,4 @@
-#include "cli/EstimateJson.h"
+#include "estimate/EstimateJson.h"
 
 #include "estimate/Estimate.h"
 #include "estimate/Report.h"
