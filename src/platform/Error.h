@@ -84,6 +84,16 @@ struct Error
         // A site inventory read, but not one: no rows, a required column missing, an id twice. file:
         // the inventory's local path; detail: what is wrong and where (the row or the column).
         InventoryMalformed,
+        // A site drawn on a map that has no scale of its own and was given none. file: the map's name.
+        SiteMapWithoutScale,
+        // The site map would be a picture too large to make. file: the map's name; detail: its size.
+        SiteMapTooLarge,
+        // The output folder of a site run already holds files, and replacing them was not asked for.
+        // file: the folder's local path.
+        OutputFolderNotEmpty,
+        // The output folder of a site run could not be put in place. file: the folder's local path;
+        // detail: the reason.
+        OutputFolderNotWritten,
         // Nothing more is known: what a default-constructed Error says.
         Unspecified,
     };
