@@ -237,6 +237,23 @@ private slots:
             QCOMPARE(read.error().detail, detail);
     }
 
+    // The bundled sample in both its forms: the same twelve items, each an order, on the sample map.
+    void readsBundledSample()
+    {
+        const QString folder = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/inventario/");
+        const Outcome<site::Inventory> csv = site::readInventory(folder + "inventario esempio.csv");
+        const Outcome<site::Inventory> ods = site::readInventory(folder + "inventario esempio.ods");
+        QVERIFY(csv.ok() && ods.ok());
+        QCOMPARE(summaries(ods.value()), summaries(csv.value()));
+        QCOMPARE(csv.value().items.size(), std::size_t(12));
+        const QRectF map(480000, 5028900, 1500, 1100);
+        for (const site::InventoryItem &item : csv.value().items) {
+            QVERIFY2(item.order && item.position && item.position->on == site::ItemPosition::On::Ground
+                         && map.contains(item.position->point),
+                     qPrintable(summary(item)));
+        }
+    }
+
 private:
     QTemporaryDir m_folder;
 };
