@@ -93,15 +93,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("; Latin-1, decimal comma, blank and multi-line rows, quoted separator")
+        QTest::newRow("; Windows-1252, decimal comma, blank and multi-line rows, quoted separator")
             << QByteArray("id;sostanza;ipotesi;detenzione;quantita_t;est;nord;note\r\n"
                           "S1 serbatoio citt\xE0;Propano;2;1;12,5;480100;5029500;\r\n"
                           "\r\n"
                           "\"B;1\";Ammoniaca;1;3;;480200,5;5029600;\"a capo\r\nqui\"\r\n"
                           ";;;;;;;\r\n"
-                          "C1;Cloro;1;2;0.5;;;\"\xAB\"\"citato\"\"\xBB\"\r\n")
+                          "C1 \x80;Cloro;1;2;0.5;;;\"\xAB\"\"citato\"\"\xBB\"\r\n")
             << QStringList{"2 S1 serbatoio città: name Propano h2 c1 12.5t @m 480100,5029500",
-                           "4 B;1: name Ammoniaca h1 c3 @m 480200.5,5029600", "6 C1: name Cloro h1 c2 0.5t"};
+                           "4 B;1: name Ammoniaca h1 c3 @m 480200.5,5029600", "6 C1 €: name Cloro h1 c2 0.5t"};
         QTest::newRow(", UTF-8 with BOM, columns reordered, other case and accents, texts for the choices")
             << QByteArray("\xEF\xBB\xBF Quantità_T ,ID,Detenzione,IPOTESI,Sostanza,Classe,CAS,x_cm,y_cm\n"
                           "3,T1,stoccaggi fissi SENZA bacino di contenimento,ipotesi piu  probabile,"
