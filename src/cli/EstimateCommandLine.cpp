@@ -25,6 +25,8 @@ QString helpText()
         "                 [--at E,N --crs EPSG:NNNN --export FILE.gpkg|.geojson|.kml]\n"
         "  zefro-estimate [--drive-root DIR] --classes (--name NOME | --cas CAS)\n"
         "  zefro-estimate [--drive-root DIR] (--seal-data | --check-data)\n"
+        "  zefro-estimate [--drive-root DIR] --inventory FILE [--map MAPPA [--scale N]] [--crs EPSG:NNNN]\n"
+        "                 --out-dir CARTELLA [--overwrite]\n"
         "\n"
         "Stima le distanze di danno come il pulsante \"Stima distanza di danno e visualizzazione su mappa\"\n"
         "della finestra principale, sulle stesse tabelle, e scrive le sedici righe del report.\n"
@@ -65,6 +67,13 @@ QString helpText()
         "  --check-data         controlla il contenuto delle tabelle di dati con le regole delle stime (numeri\n"
         "                       CAS, indici di zona, sottoclassi, limiti dei range, distanze), elenca ogni\n"
         "                       cella non valida e confronta le tabelle con il loro sigillo\n"
+        "  --inventory FILE     inventario di un sito, una stima per riga: CSV (separato da ; o da ,),\n"
+        "                       .xlsx, .ods, o uno strato di punti (GeoPackage, GeoJSON, Shapefile);\n"
+        "                       colonne id, sostanza o cas o classe, ipotesi, detenzione,\n"
+        "                       quantita_t o diametro_in, e x_cm,y_cm o est,nord\n"
+        "  --out-dir CARTELLA   dove l'inventario scrive risultati.csv, risultati.json, riepilogo.pdf,\n"
+        "                       con una mappa mappa.png, con un sistema di riferimento aree.gpkg\n"
+        "  --overwrite          sostituisce il contenuto di --out-dir, se ne ha\n"
         "  -h, --help           questo aiuto\n"
         "\n"
         "Stato d'uscita: 0 riuscito, 1 errore dei dati o di un file, 2 errore d'uso.\n");
@@ -258,6 +267,50 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
     return {};
 }
 
+// --inventory FILE --out-dir DIR [--overwrite] [--map MAP [--scale N]] [--crs EPSG:N]; nothing else.
+QString readInventoryOptions(const QCommandLineParser &parser, const QList<QCommandLineOption> &all,
+                             const QList<QCommandLineOption> &own, const MapOptions &options, EstimateRequest &request)
+{
+    const QCommandLineOption &inventory = own.at(1), &outDir = own.at(2), &overwrite = own.at(3);
+    const QList<QCommandLineOption> allowed = own + QList<QCommandLineOption>{options.map, options.scale, options.crs};
+    for (const QCommandLineOption &option : all) {
+        const bool isAllowed = std::any_of(allowed.begin(), allowed.end(), [&option](const QCommandLineOption &known) {
+            return known.names() == option.names();
+        });
+        if (!isAllowed && parser.isSet(option))
+            return QStringLiteral("--inventory non si combina con --%1").arg(option.names().last());
+    }
+    if (!parser.isSet(inventory))
+        return QStringLiteral("--out-dir e --overwrite servono a --inventory");
+    if (!parser.isSet(outDir))
+        return QStringLiteral("--inventory vuole la cartella dei risultati --out-dir CARTELLA");
+    if (const QString empty = givenEmpty(parser, {inventory, outDir, options.map, options.scale, options.crs});
+        !empty.isEmpty())
+        return empty;
+    if (parser.isSet(options.scale) && !parser.isSet(options.map))
+        return QStringLiteral("--scale vale solo con --map");
+    if (parser.isSet(options.crs) && parser.isSet(options.map))
+        return QStringLiteral("--crs vale solo senza --map: il sistema di riferimento è quello della mappa");
+
+    EstimateRequest::InventoryRun run;
+    run.file = parser.value(inventory);
+    run.outDir = parser.value(outDir);
+    run.overwrite = parser.isSet(overwrite);
+    run.mapFile = parser.value(options.map);
+    run.crs = parser.value(options.crs);
+    if (parser.isSet(options.scale)) {
+        const QString text = parser.value(options.scale);
+        const Outcome<double> denominator = map::writtenScaleDenominator(text);
+        if (!denominator.ok())
+            return QStringLiteral("--scale %1: il denominatore N di 1:N, un numero intero maggiore di 0 (10000, "
+                                  "10.000, 10 000 o 1:10000)")
+                .arg(text);
+        run.scaleDenominator = denominator.value();
+    }
+    request.inventory = run;
+    return {};
+}
+
 } // namespace
 
 QString estimateUsageHint()
@@ -292,9 +345,13 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
     const MapOptions options;
     const QCommandLineOption sealData(QStringLiteral("seal-data"));
     const QCommandLineOption checkData(QStringLiteral("check-data"));
+    const QCommandLineOption inventory(QStringLiteral("inventory"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("CARTELLA"));
+    const QCommandLineOption overwrite(QStringLiteral("overwrite"));
     const QList<QCommandLineOption> all
         = QList<QCommandLineOption>{help,       driveRoot,   name,  cas,  quickPick,  classes,  classOption,
-                                    hypothesis, containment, range, json, reportFile, sealData, checkData}
+                                    hypothesis, containment, range, json, reportFile, sealData, checkData,
+                                    inventory,  outDir,      overwrite}
         + options.all();
     parser.addOptions(all);
 
@@ -334,6 +391,15 @@ CommandLineOutcome parseEstimateCommandLine(const QStringList &arguments)
                 return usage(QStringLiteral("%1 non si combina con --%2").arg(task, option.names().last()));
         }
         request.dataTask = parser.isSet(sealData) ? EstimateRequest::DataTask::Seal : EstimateRequest::DataTask::Check;
+        outcome.request = request;
+        return outcome;
+    }
+
+    if (parser.isSet(inventory) || parser.isSet(outDir) || parser.isSet(overwrite)) {
+        if (const QString problem = readInventoryOptions(parser, all, {driveRoot, inventory, outDir, overwrite},
+                                                         options, request);
+            !problem.isEmpty())
+            return usage(problem);
         outcome.request = request;
         return outcome;
     }

@@ -55,6 +55,18 @@ struct EstimateRequest
     std::optional<QPointF> ground;
     QString crs; // --crs, only without --map
     QString exportFile; // --export FILE.gpkg|.geojson|.kml: the damage areas for a GIS
+
+    // --inventory: every item of a site inventory estimated in one run, the outputs in a folder.
+    struct InventoryRun
+    {
+        QString file;
+        QString outDir;
+        bool overwrite = false;
+        QString mapFile; // empty: no map
+        std::optional<double> scaleDenominator;
+        QString crs; // empty: none given
+    };
+    std::optional<InventoryRun> inventory;
 };
 
 // The result of reading the command line: a request, the help text to print, or a usage error.

@@ -8,6 +8,7 @@
 #include "cli/DataTasks.h"
 #include "cli/EstimateCommandLine.h"
 #include "cli/EstimateOutputs.h"
+#include "cli/InventoryCommand.h"
 #include "cli/OutputTransaction.h"
 #include "platform/DrivePaths.h"
 #include "platform/LibraryMessages.h"
@@ -72,6 +73,7 @@ int main(int argc, char *argv[])
     // instead of ending the program on the spot with its temporary files left behind.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("zefro-estimate"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZEFRO_VERSION));
 
     const CommandLineOutcome parsed = parseEstimateCommandLine(QCoreApplication::arguments());
     if (!parsed.helpText.isEmpty())
@@ -90,6 +92,14 @@ int main(int argc, char *argv[])
         return report.fit ? kSuccess : kDataError;
     }
     const SealedWorkbookOpener opener(drives);
+    if (request.inventory) {
+        switch (runInventoryCommand(drives, opener, *request.inventory)) {
+        case InventoryCommandStatus::AllDone: return kSuccess;
+        case InventoryCommandStatus::SomeFailed:
+        case InventoryCommandStatus::DataError: return kDataError;
+        case InventoryCommandStatus::UsageError: return kUsageError;
+        }
+    }
     const BatchOutcome outcome = runBatchEstimate(drives, opener, request);
     if (outcome.failure)
         return failed(*outcome.failure);

@@ -1,0 +1,182 @@
+// zefro-estimate --inventory as an analyst runs it: the sample inventory's figures against separate runs of
+// each item, rows that fail beside rows that do not, and runs that write nothing at all.
+#include "catalogue/HazardClass.h"
+#include "estimate/Choices.h"
+#include "support/TestDrive.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out, err;
+};
+
+Run run(const QStringList &arguments, const QString &limit = {})
+{
+    QProcess process;
+    if (limit.isEmpty())
+        process.start(ZEFRO_ESTIMATE_PROGRAM, arguments);
+    else
+        process.start("prlimit", QStringList{"--" + limit, ZEFRO_ESTIMATE_PROGRAM} + arguments);
+    const bool ended = process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+const QString kInventoryFolder = QStringLiteral("c:\\revisione metodo speditivo\\dati\\inventario\\");
+const QString kGeoreferencedMap
+    = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\esempio georiferito 1-5000.tif");
+
+} // namespace
+
+class SiteCliTest : public QObject
+{
+    Q_OBJECT
+
+    TestDrive m_drive;
+
+    QStringList on(const QStringList &arguments) const { return QStringList{"--drive-root", m_drive.root()} + arguments; }
+
+    // A separate run of an estimate's choices, with the entry of its list whose text the estimate shows.
+    QJsonObject singleRun(const QJsonObject &chosen) const
+    {
+        const HazardClass *hazard = findHazardClass(chosen["class"].toString());
+        const bool quickPicked = !hazard->quickPickEntry.isEmpty() && chosen["classEntry"] == hazard->quickPickEntry;
+        int containment = 1;
+        while (containment < 5 && containmentName(kContainments[containment - 1]) != chosen["containment"].toString())
+            ++containment;
+        const QStringList arguments
+            = QStringList{"--json", "--hypothesis", chosen["hypothesis"] == "Ipotesi media" ? "2" : "1", "--containment",
+                          QString::number(containment)}
+            + (quickPicked ? QStringList{"--quick-pick", hazard->listCode}
+                           : QStringList{"--name", chosen["substance"].toString(), "--class", hazard->listCode});
+        for (int range = chosen["range"].isNull() ? 0 : 1; range <= 8; ++range) {
+            const Run single = run(on(arguments + (range ? QStringList{"--range", QString::number(range)} : QStringList())));
+            const QJsonObject estimate = QJsonDocument::fromJson(single.out.toUtf8()).object();
+            if (single.exitCode != 0 || estimate["range"] == chosen["range"])
+                return estimate;
+        }
+        return {};
+    }
+
+private slots:
+    // The sample inventory, as a Latin-1 CSV and as a Calc workbook, on the georeferenced sample map: every item
+    // estimated, each with the distances a separate run of it gives, every output in the folder.
+    void sampleInventoryMatchesSeparateRuns_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("csv") << "inventario esempio.csv";
+        QTest::newRow("ods") << "inventario esempio.ods";
+    }
+    void sampleInventoryMatchesSeparateRuns()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir out;
+        const QString folder = out.filePath("sito");
+        const Run site = run(on({"--inventory", kInventoryFolder + file, "--map", kGeoreferencedMap, "--out-dir", folder}));
+        QVERIFY2(site.exitCode == 0, qPrintable(site.err));
+        QCOMPARE(entriesOf(folder),
+                 QStringList({"aree.gpkg", "mappa.png", "riepilogo.pdf", "risultati.csv", "risultati.json"}));
+
+        const QJsonArray items
+            = QJsonDocument::fromJson(fileBytes(folder + "/risultati.json")).object()["items"].toArray();
+        QVERIFY(items.size() >= 10);
+        for (const QJsonValue &item : items) {
+            const QJsonObject estimate = item["estimate"].toObject();
+            QVERIFY2(!estimate.isEmpty(), qPrintable(item["error"].toString()));
+            QVERIFY(item["sheet"].isObject() && item["ground"].isObject());
+            const QJsonObject single = singleRun(estimate);
+            QVERIFY2(!single.isEmpty(), qPrintable(item["id"].toString()));
+            QCOMPARE(estimate["distances"], single["distances"]);
+            QCOMPARE(estimate["scenario"], single["scenario"]);
+        }
+        // The table carries the same figures as the JSON, row for row.
+        const QStringList rows = QString::fromUtf8(fileBytes(folder + "/risultati.csv").mid(3)).split("\r\n");
+        QCOMPARE(rows.size(), items.size() + 2);
+        for (int i = 0; i < items.size(); ++i) {
+            const QStringList fields = rows[i + 1].split(';');
+            const QJsonValue first = items[i]["estimate"]["distances"].toArray()[0].toObject()["distance"];
+            QCOMPARE(fields[1], items[i]["id"].toString());
+            QCOMPARE(fields[13], QString::number(first.toDouble(), 'f', 0));
+        }
+    }
+
+    // A row that cannot be estimated says why on standard error and in the table; the others go on; exit 1.
+    void failedRowsBesideGoodOnes()
+    {
+        QTemporaryDir out;
+        const QString inventory = out.filePath("inventario.csv");
+        QVERIFY(writeBytes(inventory, "id;sostanza;classe;ipotesi;detenzione;quantita_t\n"
+                                      "S1;Propano;;2;1;12,5\n"
+                                      "S2;Sostanza inventata;;1;1;5\n"
+                                      "S3;;2_1_2;1;1;25000\n"
+                                      "S4;;1_1_1;media;Stoccaggi fissi senza bacino di contenimento;50\n"));
+        const Run site = run(on({"--inventory", inventory, "--out-dir", out.filePath("sito")}));
+        QCOMPARE(site.exitCode, 1);
+        QVERIFY2(site.err.contains("riga 3 (S2): sostanza \"Sostanza inventata\": non è nel catalogo"), qPrintable(site.err));
+        QVERIFY2(site.err.contains("riga 4 (S3): quantita_t 25000: oltre l'ultima voce"), qPrintable(site.err));
+        const QJsonArray items
+            = QJsonDocument::fromJson(fileBytes(out.filePath("sito/risultati.json"))).object()["items"].toArray();
+        QCOMPARE(items.size(), 4);
+        QCOMPARE(items[0]["estimate"]["range"].toString(), " 10 -  50");
+        QVERIFY(items[1]["estimate"].isNull() && items[2]["estimate"].isNull());
+        // 50 t is the bound 10-50 and 50-200 share: the later entry.
+        QCOMPARE(items[3]["estimate"]["range"].toString(), " 50 -  200");
+        QCOMPARE(entriesOf(out.filePath("sito")), QStringList({"riepilogo.pdf", "risultati.csv", "risultati.json"}));
+    }
+
+    // Usage errors and an unusable inventory end with status 2; they, a full disk and a folder already holding
+    // files write nothing and leave nothing behind.
+    void runsThatWriteNothing_data()
+    {
+        QTest::addColumn<QByteArray>("inventory");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = "id;sostanza;ipotesi;detenzione;quantita_t\nS1;Propano;2;1;12\n";
+        QTest::newRow("no id column") << QByteArray("nome;sostanza;ipotesi;detenzione\nS1;Propano;2;3\n")
+                                      << QStringList() << "" << 2 << "id";
+        QTest::newRow("empty file") << QByteArray() << QStringList() << "" << 2 << "inventario.csv";
+        QTest::newRow("with --name") << good << QStringList{"--name", "Propano"} << "" << 2 << "--name";
+        QTest::newRow("scale without map") << good << QStringList{"--scale", "5000"} << "" << 2 << "--scale";
+        QTest::newRow("folder holds files") << good << QStringList{"holds files"} << "" << 2 << "--overwrite";
+        QTest::newRow("full disk") << good << QStringList() << "fsize=2000" << 1 << "sito";
+    }
+    void runsThatWriteNothing()
+    {
+        QFETCH(QByteArray, inventory);
+        QFETCH(QStringList, options);
+        QFETCH(QString, limit);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir out;
+        QVERIFY(writeBytes(out.filePath("inventario.csv"), inventory));
+        if (options == QStringList{"holds files"}) {
+            QVERIFY(QDir().mkdir(out.filePath("sito")) && writeBytes(out.filePath("sito/mio.txt"), "mio"));
+            options.clear();
+        }
+        const QStringList before = entriesOf(out.path()) + entriesOf(out.filePath("sito"));
+        const Run site = run(on(QStringList{"--inventory", out.filePath("inventario.csv"), "--out-dir",
+                                            out.filePath("sito")} + options), limit);
+        QCOMPARE(site.exitCode, exitCode);
+        QVERIFY2(site.err.contains(message), qPrintable(site.err));
+        QCOMPARE(entriesOf(out.path()) + entriesOf(out.filePath("sito")), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(SiteCliTest)
+#include "test_site_cli.moc"
