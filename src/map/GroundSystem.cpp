@@ -185,6 +185,22 @@ double GroundSystem::distance(QPointF fromLonLat, QPointF toLonLat) const
     return metres;
 }
 
+std::optional<double> GroundSystem::ringArea(const std::vector<QPointF> &ring) const
+{
+    geod_polygon polygon{};
+    geod_polygon_init(&polygon, 0);
+    for (const QPointF point : ring) {
+        const std::optional<QPointF> place = lonLatAt(point);
+        if (!place)
+            return std::nullopt;
+        geod_polygon_addpoint(&m_projection->geodesic, &polygon, place->y(), place->x());
+    }
+    // A closed ring's last vertex repeats its first: a side of no length, which adds nothing.
+    double area = 0.0;
+    geod_polygon_compute(&m_projection->geodesic, &polygon, 0, 1, &area, nullptr);
+    return std::abs(area);
+}
+
 const std::optional<AreaOfUse> &GroundSystem::areaOfUse() const
 {
     return m_projection->area;

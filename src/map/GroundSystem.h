@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace map {
 
@@ -44,6 +45,9 @@ public:
     [[nodiscard]] QPointF destination(QPointF lonLat, double azimuth, double metres) const;
     // The length in metres of the geodesic between two places.
     [[nodiscard]] double distance(QPointF fromLonLat, QPointF toLonLat) const;
+    // The area in square metres a ring of points of the system encloses on the ellipsoid, its sides
+    // taken as geodesics (closed or not, either way round); nothing when a point is not on the Earth.
+    [[nodiscard]] std::optional<double> ringArea(const std::vector<QPointF> &ring) const;
 
     [[nodiscard]] const std::optional<AreaOfUse> &areaOfUse() const;
 
