@@ -84,6 +84,8 @@ struct Error
         // A site inventory read, but not one: no rows, a required column missing, an id twice. file:
         // the inventory's local path; detail: what is wrong and where (the row or the column).
         InventoryMalformed,
+        // The summary PDF of a site run could not be drawn. file: the inventory's local path; detail: why.
+        SiteSummaryNotMade,
         // Nothing more is known: what a default-constructed Error says.
         Unspecified,
     };
