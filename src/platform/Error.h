@@ -94,6 +94,8 @@ struct Error
         // The output folder of a site run could not be put in place. file: the folder's local path;
         // detail: the reason.
         OutputFolderNotWritten,
+        // The summary PDF of a site run could not be drawn. file: the inventory's local path; detail: why.
+        SiteSummaryNotMade,
         // Nothing more is known: what a default-constructed Error says.
         Unspecified,
     };

@@ -33,6 +33,9 @@ QString siteErrorText(const Error &error)
         return QStringLiteral("Impossibile scrivere i risultati nella cartella \"%1\": %2. La cartella non è stata "
                               "cambiata.")
             .arg(error.file, error.detail);
+    case K::SiteSummaryNotMade:
+        return QStringLiteral("Impossibile creare il riepilogo PDF dell'inventario \"%1\": %2")
+            .arg(error.file, error.detail);
     default: return gis::gisErrorText(error);
     }
 }
