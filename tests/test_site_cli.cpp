@@ -120,10 +120,10 @@ private slots:
         QTemporaryDir out;
         const QString inventory = out.filePath("inventario.csv");
         QVERIFY(writeBytes(inventory, "id;sostanza;classe;ipotesi;detenzione;quantita_t\n"
-                                      "S1;Propano;;2;1;12,5\n"
+                                      "S1;Propano;2_1_2;2;1;12,5\n"
                                       "S2;Sostanza inventata;;1;1;5\n"
                                       "S3;;2_1_2;1;1;25000\n"
-                                      "S4;;1_1_1;media;Stoccaggi fissi senza bacino di contenimento;50\n"));
+                                      "S4;;1_1_1;Ipotesi media;Stoccaggi fissi senza bacino di contenimento;50\n"));
         const Run site = run(on({"--inventory", inventory, "--out-dir", out.filePath("sito")}));
         QCOMPARE(site.exitCode, 1);
         QVERIFY2(site.err.contains("riga 3 (S2): sostanza \"Sostanza inventata\": non è nel catalogo"), qPrintable(site.err));
