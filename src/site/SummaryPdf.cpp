@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPageLayout>
@@ -16,7 +17,10 @@
 #include <QTextDocument>
 #include <QTextTable>
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace site {
@@ -252,99 +256,207 @@ QStringList itemCells(const ItemOutcome &outcome)
             {}};
 }
 
-void setCell(QTextTable &table, int row, int column, const QString &text, const QTextCharFormat &format)
+// The table of all items, in landscape pages (its fifteen columns do not fit a portrait page at a
+// readable size), painted cell by cell: laying out a document of a thousand rows takes seconds. Two
+// heading rows on every page: the item's columns span both, the distances sit under their weather.
+class ItemTable
 {
-    table.cellAt(row, column).firstCursorPosition().insertText(text, format);
-}
+public:
+    ItemTable(QPaintDevice &device, const SiteRun &run)
+        : m_padding(pixelsOfPoints(2))
+    {
+        const QSizeF body = bodySize(Orientation::Landscape);
+        qreal left = 0;
+        m_columnLeft.push_back(left);
+        // The distances take half the width: "applicabile" and "10000 > m" fit on a line of their own.
+        for (const qreal percent : {6.0, 10.0, 4.5, 6.0, 11.5, 6.0, 6.0})
+            m_columnLeft.push_back(left += body.width() * percent / 100.0);
+        for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+            m_columnLeft.push_back(left += body.width() * 0.5 / kDistanceSlots);
 
-// Two heading rows: the item's columns span both, the distances sit under their weather.
-void fillTableHeading(QTextTable &table)
-{
-    const QStringList names{QStringLiteral("Id"),      QStringLiteral("Sostanza"),   QStringLiteral("Classe"),
-                            QStringLiteral("Ipotesi"), QStringLiteral("Detenzione"), QStringLiteral("Range"),
-                            QStringLiteral("Scenario")};
-    const QTextCharFormat bold = charFormat(textFont(7, true));
-    for (int column = 0; column < kItemColumns; ++column) {
-        table.mergeCells(0, column, 2, 1);
-        setCell(table, 0, column, names[column], bold);
+        const QStringList names{QStringLiteral("Id"),      QStringLiteral("Sostanza"),   QStringLiteral("Classe"),
+                                QStringLiteral("Ipotesi"), QStringLiteral("Detenzione"), QStringLiteral("Range"),
+                                QStringLiteral("Scenario")};
+        for (int column = 0; column < kItemColumns; ++column)
+            m_heading[0].cells.push_back({names[column], m_bold, Qt::black, column, 1, 2});
+        for (const int first : {kItemColumns, kItemColumns + 4})
+            m_heading[0].cells.push_back({QStringLiteral("Distanze di danno, meteo %1")
+                                              .arg(first == kItemColumns ? QStringLiteral("D5") : QStringLiteral("F2")),
+                                          m_bold, Qt::black, first, 4, 1});
+        for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+            m_heading[1].cells.push_back(
+                {QStringLiteral("Soglia %1").arg(thresholdOf(slot)), m_bold, Qt::black, kItemColumns + int(slot), 1, 1});
+        for (Row &row : m_heading)
+            measure(device, row);
+        // A cell spanning both heading rows must fit in them.
+        m_heading[1].height = std::max(m_heading[1].height, tallestSpanning(device) - m_heading[0].height);
+
+        for (const ItemOutcome &outcome : run.items)
+            m_rows.push_back(itemRow(device, outcome));
+
+        const QFontMetricsF title(titleFont(), &device), note(noteFont(), &device);
+        m_titleHeight = title.height() + pixelsOfPoints(3) + note.height() + pixelsOfPoints(6);
+        const qreal headingHeight = m_heading[0].height + m_heading[1].height;
+        qreal room = body.height() - m_titleHeight - headingHeight;
+        m_pageStarts.push_back(0);
+        for (std::size_t index = 0; index < m_rows.size(); ++index) {
+            if (m_rows[index].height > room && index > m_pageStarts.back()) {
+                m_pageStarts.push_back(index);
+                room = body.height() - headingHeight;
+            }
+            room -= m_rows[index].height;
+        }
     }
-    for (const int first : {kItemColumns, kItemColumns + 4}) {
-        table.mergeCells(0, first, 1, 4);
-        setCell(table, 0, first, QStringLiteral("Distanze di danno, meteo %1").arg(first == kItemColumns ? "D5" : "F2"),
-                bold);
+
+    [[nodiscard]] int pageCount() const { return int(m_pageStarts.size()); }
+
+    // One page's contents, from the body's top-left corner.
+    void paint(QPainter &painter, int page) const
+    {
+        qreal top = 0;
+        if (page == 0) {
+            painter.setFont(titleFont());
+            const QFontMetricsF title(titleFont(), painter.device());
+            painter.drawText(QPointF(0, title.ascent()), QStringLiteral("Elenco delle voci"));
+            painter.setFont(noteFont());
+            painter.setPen(Qt::darkGray);
+            painter.drawText(QPointF(0, title.height() + pixelsOfPoints(3)
+                                            + QFontMetricsF(noteFont(), painter.device()).ascent()),
+                             QStringLiteral("Una riga per voce, nell'ordine dell'inventario; per le voci non stimate "
+                                            "il motivo al posto delle distanze."));
+            top = m_titleHeight;
+        }
+        const qreal headingTop = top;
+        const qreal headingHeight = m_heading[0].height + m_heading[1].height;
+        painter.fillRect(QRectF(0, top, m_columnLeft.back(), headingHeight), QColor(0xE4, 0xE4, 0xE4));
+        paintRow(painter, m_heading[0], top, m_heading[1].height);
+        paintRow(painter, m_heading[1], top + m_heading[0].height, 0);
+        top = headingTop + headingHeight;
+        const std::size_t end = page + 1 < pageCount() ? m_pageStarts[std::size_t(page) + 1] : m_rows.size();
+        for (std::size_t index = m_pageStarts[std::size_t(page)]; index < end; ++index) {
+            paintRow(painter, m_rows[index], top, 0);
+            top += m_rows[index].height;
+        }
     }
-    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
-        setCell(table, 1, kItemColumns + int(slot), QStringLiteral("Soglia %1").arg(thresholdOf(slot)), bold);
-    QTextTableCellFormat shaded;
-    shaded.setBackground(QColor(0xE4, 0xE4, 0xE4));
-    for (int row = 0; row < 2; ++row)
-        for (int column = 0; column < table.columns(); ++column)
-            table.cellAt(row, column).setFormat(shaded);
-}
 
-void fillItemRow(QTextTable &table, int row, const ItemOutcome &outcome)
-{
-    const QTextCharFormat plain = charFormat(textFont(7));
-    const QStringList cells = itemCells(outcome);
-    for (int column = 0; column < kItemColumns; ++column)
-        setCell(table, row, column, cells[column], column == 0 ? charFormat(textFont(7, true)) : plain);
-    if (!outcome.estimate) {
-        table.mergeCells(row, kItemColumns, 1, int(kDistanceSlots));
-        setCell(table, row, kItemColumns, failureText(outcome), charFormat(textFont(7), QColor(0xA0, 0x10, 0x10)));
-        return;
+private:
+    struct Cell
+    {
+        QString text;
+        QFont font;
+        QColor colour;
+        int firstColumn = 0;
+        int columns = 1;
+        int rows = 1; // a heading cell may span both heading rows
+    };
+    struct Row
+    {
+        std::vector<Cell> cells;
+        qreal height = 0;
+    };
+
+    static QFont titleFont() { return textFont(14, true); }
+    static QFont noteFont() { return textFont(9); }
+
+    [[nodiscard]] QRectF textRect(const Cell &cell, qreal top, qreal height) const
+    {
+        const qreal left = m_columnLeft[std::size_t(cell.firstColumn)];
+        const qreal right = m_columnLeft[std::size_t(cell.firstColumn + cell.columns)];
+        return QRectF(left, top, right - left, height);
     }
-    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
-        setCell(table, row, kItemColumns + int(slot), distanceText(outcome.estimate->distances[slot], slot).trimmed(),
-                plain);
-}
 
-// Landscape: the fifteen columns do not fit a portrait page at a readable size.
-Section itemTable(QPdfWriter &writer, const SiteRun &run)
+    [[nodiscard]] qreal textHeight(QPaintDevice &device, const Cell &cell) const
+    {
+        const QRectF room = textRect(cell, 0, 1e6).adjusted(m_padding, m_padding, -m_padding, -m_padding);
+        return QFontMetricsF(cell.font, &device).boundingRect(room, kCellFlags, cell.text).height() + 2 * m_padding;
+    }
+
+    void measure(QPaintDevice &device, Row &row) const
+    {
+        for (const Cell &cell : row.cells)
+            if (cell.rows == 1)
+                row.height = std::max(row.height, textHeight(device, cell));
+    }
+
+    [[nodiscard]] qreal tallestSpanning(QPaintDevice &device) const
+    {
+        qreal tallest = 0;
+        for (const Cell &cell : m_heading[0].cells)
+            if (cell.rows == 2)
+                tallest = std::max(tallest, textHeight(device, cell));
+        return tallest;
+    }
+
+    [[nodiscard]] Row itemRow(QPaintDevice &device, const ItemOutcome &outcome) const
+    {
+        Row row;
+        const QStringList cells = itemCells(outcome);
+        for (int column = 0; column < kItemColumns; ++column)
+            row.cells.push_back({cells[column], column == 0 ? m_bold : m_plain, Qt::black, column, 1, 1});
+        if (!outcome.estimate) {
+            row.cells.push_back({failureText(outcome), m_plain, QColor(0xA0, 0x10, 0x10), kItemColumns,
+                                 int(kDistanceSlots), 1});
+        } else {
+            for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+                row.cells.push_back({distanceText(outcome.estimate->distances[slot], slot).trimmed(), m_plain,
+                                     Qt::black, kItemColumns + int(slot), 1, 1});
+        }
+        measure(device, row);
+        return row;
+    }
+
+    // `below`: the height of the row under this one, for cells that span it too.
+    void paintRow(QPainter &painter, const Row &row, qreal top, qreal below) const
+    {
+        for (const Cell &cell : row.cells) {
+            const QRectF rect = textRect(cell, top, row.height + (cell.rows == 2 ? below : 0));
+            painter.setPen(QPen(Qt::gray, pixelsOfPoints(0.5)));
+            painter.drawRect(rect);
+            painter.setPen(cell.colour);
+            painter.setFont(cell.font);
+            painter.drawText(rect.adjusted(m_padding, m_padding, -m_padding, -m_padding), kCellFlags, cell.text);
+        }
+    }
+
+    static constexpr int kCellFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    const qreal m_padding;
+    const QFont m_plain = textFont(7);
+    const QFont m_bold = textFont(7, true);
+    std::vector<qreal> m_columnLeft; // the left edge of each column, then the table's right edge
+    std::array<Row, 2> m_heading;
+    std::vector<Row> m_rows;
+    qreal m_titleHeight = 0;
+    std::vector<std::size_t> m_pageStarts; // the first item row of each page
+};
+
+// One estimated item's report as the report file has it, in fixed-pitch lines under a heading: drawn
+// straight on its pages, which for a thousand items is many times quicker than a laid-out document.
+struct ReportPages
 {
-    Section section = newSection(writer, Orientation::Landscape);
-    QTextCursor cursor(section.document.get());
-    addParagraph(cursor, QStringLiteral("Elenco delle voci"), charFormat(textFont(14, true)), spacedBlock(3));
-    addParagraph(cursor,
-                 QStringLiteral("Una riga per voce, nell'ordine dell'inventario; per le voci non stimate il motivo "
-                                "al posto delle distanze."),
-                 charFormat(textFont(9), Qt::darkGray), spacedBlock(6));
+    QString heading;
+    QStringList lines;
+    QFont headingFont = textFont(14, true);
+    QFont lineFont = fixedFont(9);
 
-    QTextTableFormat format;
-    format.setHeaderRowCount(2);
-    format.setBorder(1);
-    format.setBorderBrush(Qt::gray);
-    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    format.setBorderCollapse(true);
-    format.setCellPadding(2);
-    format.setCellSpacing(0);
-    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    QList<QTextLength> widths;
-    // The distances take half the width: "applicabile" and "10000 > m" fit on a line of their own.
-    for (const qreal percent : {6.0, 10.0, 4.5, 6.0, 11.5, 6.0, 6.0})
-        widths << QTextLength(QTextLength::PercentageLength, percent);
-    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
-        widths << QTextLength(QTextLength::PercentageLength, 50.0 / kDistanceSlots);
-    format.setColumnWidthConstraints(widths);
+    // How many lines fit below the heading on the first page, and on each page after it.
+    [[nodiscard]] std::pair<int, int> linesPerPage(QPaintDevice &device) const
+    {
+        const qreal height = bodySize(Orientation::Portrait).height();
+        const qreal spacing = QFontMetricsF(lineFont, &device).lineSpacing();
+        const qreal below = QFontMetricsF(headingFont, &device).height() + pixelsOfPoints(10);
+        return {std::max(1, int((height - below) / spacing)), std::max(1, int(height / spacing))};
+    }
+    [[nodiscard]] int pageCount(QPaintDevice &device) const
+    {
+        const auto [first, other] = linesPerPage(device);
+        return 1 + (std::max(0, int(lines.size()) - first) + other - 1) / other;
+    }
+};
 
-    cursor.beginEditBlock(); // laid out once filled, not after every cell
-    QTextTable *table = cursor.insertTable(2 + int(run.items.size()), kItemColumns + int(kDistanceSlots), format);
-    fillTableHeading(*table);
-    for (std::size_t index = 0; index < run.items.size(); ++index)
-        fillItemRow(*table, 2 + int(index), run.items[index]);
-    cursor.endEditBlock();
-    return section;
-}
-
-Section itemPage(QPdfWriter &writer, const ItemOutcome &outcome)
+ReportPages itemReport(const ItemOutcome &outcome)
 {
-    Section section = newSection(writer, Orientation::Portrait);
-    QTextCursor cursor(section.document.get());
-    addParagraph(cursor, QStringLiteral("Voce %1 (riga %2)").arg(outcome.item.id).arg(outcome.item.row),
-                 charFormat(textFont(14, true)), spacedBlock(10));
-    const QTextCharFormat fixed = charFormat(fixedFont(9));
-    for (const QString &line : reportFileLines(*outcome.estimate))
-        addParagraph(cursor, line, fixed);
-    return section;
+    return {QStringLiteral("Voce %1 (riga %2)").arg(outcome.item.id).arg(outcome.item.row),
+            reportFileLines(*outcome.estimate)};
 }
 
 Section failedItems(QPdfWriter &writer, const SiteRun &run)
@@ -383,6 +495,37 @@ public:
             m_painter.translate(0, -page * height);
             document.drawContents(&m_painter, QRectF(QPointF(0, page * height), document.pageSize()));
             m_painter.restore();
+        }
+    }
+
+    void paintTable(const ItemTable &table)
+    {
+        for (int page = 0; page < table.pageCount(); ++page) {
+            startPage(Orientation::Landscape);
+            m_painter.save();
+            table.paint(m_painter, page);
+            m_painter.restore();
+        }
+    }
+
+    void paintReport(const ReportPages &report)
+    {
+        const auto [first, other] = report.linesPerPage(m_writer);
+        const QFontMetricsF heading(report.headingFont, &m_writer), line(report.lineFont, &m_writer);
+        startPage(Orientation::Portrait);
+        m_painter.setFont(report.headingFont);
+        m_painter.drawText(QPointF(0, heading.ascent()), report.heading);
+        qreal top = heading.height() + pixelsOfPoints(10);
+        int room = first;
+        m_painter.setFont(report.lineFont);
+        for (const QString &text : report.lines) {
+            if (room-- == 0) {
+                startPage(Orientation::Portrait);
+                top = 0;
+                room = other - 1;
+            }
+            m_painter.drawText(QPointF(0, top + line.ascent()), text);
+            top += line.lineSpacing();
         }
     }
 
@@ -457,24 +600,30 @@ Outcome<QByteArray> summaryPdf(const SiteRun &run, const QImage &siteMap)
     writer.setTitle(kTitle + QStringLiteral(" ") + fileNameOf(run.inventoryFile));
     writer.setCreator(QStringLiteral("ZEFRO ") + run.programVersion);
 
-    std::vector<Section> sections;
-    sections.push_back(titlePage(writer, run, !siteMap.isNull()));
-    sections.push_back(itemTable(writer, run));
+    const Section title = titlePage(writer, run, !siteMap.isNull());
+    const ItemTable table(writer, run);
+    std::vector<ReportPages> reports;
     for (const ItemOutcome &outcome : run.items)
         if (outcome.estimated())
-            sections.push_back(itemPage(writer, outcome));
+            reports.push_back(itemReport(outcome));
+    std::optional<Section> failed;
     if (run.failedCount() > 0)
-        sections.push_back(failedItems(writer, run));
-    int pageCount = siteMap.isNull() ? 0 : 1;
-    for (const Section &section : sections)
-        pageCount += section.document->pageCount();
+        failed = failedItems(writer, run);
+    int pageCount = (siteMap.isNull() ? 0 : 1) + title.document->pageCount() + table.pageCount()
+        + (failed ? failed->document->pageCount() : 0);
+    for (const ReportPages &report : reports)
+        pageCount += report.pageCount(writer);
 
     QPainter painter;
     if (!painter.begin(&writer))
         return notMade(run, QStringLiteral("non è stato possibile iniziare il disegno del PDF"));
     PageWriter pages(writer, painter, pageCount, kTitle + QStringLiteral(" – ") + fileNameOf(run.inventoryFile));
-    for (const Section &section : sections)
-        pages.paintSection(section);
+    pages.paintSection(title);
+    pages.paintTable(table);
+    for (const ReportPages &report : reports)
+        pages.paintReport(report);
+    if (failed)
+        pages.paintSection(*failed);
     if (!siteMap.isNull())
         pages.paintMap(siteMap, run.mapFile);
     if (!painter.end() || buffer.data().isEmpty())
