@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import figures  # noqa: E402
 
 KINDS = (".cpp", ".h", ".py", ".sh")
-LAYERS = ("platform", "xls", "catalogue", "estimate", "map", "gis", "app", "cli")
+LAYERS = ("platform", "xls", "catalogue", "estimate", "map", "gis", "site", "app", "cli")
 
 # The test programs whose name is not the layer they test, by what they test.
 TESTED_BY = {
@@ -34,6 +34,11 @@ TESTED_BY = {
     "tests/test_output_transaction.cpp": "src/cli",
     "tests/test_bundled_data.cpp": "tools/workbooks",
     "tests/test_documents.cpp": "tools/documents",
+    "tests/test_installed_upgrade.cpp": "src/platform",
+    "tests/test_inventory.cpp": "src/site",
+    "tests/test_site_outputs.cpp": "src/site",
+    "tests/test_summary_pdf.cpp": "src/site",
+    "tests/test_site_cli.cpp": "src/cli",
 }
 SHARED = "shared by the tests"  # test support, fuzz bodies, seed makers
 
