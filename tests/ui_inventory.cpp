@@ -6,6 +6,7 @@
 #include "catalogue/SealedWorkbookOpener.h"
 #include "site/OutputFolder.h"
 #include "support/FakePlatform.h"
+#include "support/MainWindowDriver.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -17,8 +18,7 @@
 
 namespace {
 
-const QString kInventory
-    = QStringLiteral("c:\\revisione metodo speditivo\\dati\\inventario\\inventario esempio.csv");
+const QString kInventory = QStringLiteral("c:\\revisione metodo speditivo\\dati\\inventario\\inventario esempio.csv");
 const QString kGeoreferencedMap
     = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\esempio georiferito 1-5000.tif");
 
@@ -30,13 +30,14 @@ QStringList entriesOf(const QString &folder)
 // A dialog on the bundled tables whose "Sfoglia…" buttons get the inventory, the folder and the map.
 struct DialogRun
 {
-    explicit DialogRun(const QString &folder, bool withMap = true)
+    explicit DialogRun(const QString &folder, bool withMap = true, const QString &inventory = {})
         : dialog(fake.platform, workbooks)
     {
         const DrivePaths &drives = fake.platform.drives;
         dialog.setFileChooser([=](InventoryDialog::Choice choice, const QString &) {
             switch (choice) {
-            case InventoryDialog::Choice::Inventory: return drives.toLocal(kInventory);
+            case InventoryDialog::Choice::Inventory:
+                return inventory.isEmpty() ? drives.toLocal(kInventory) : inventory;
             case InventoryDialog::Choice::OutputFolder: return folder;
             case InventoryDialog::Choice::Map: return withMap ? drives.toLocal(kGeoreferencedMap) : QString();
             }
@@ -66,17 +67,32 @@ class InventoryWindowsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void mainWindowButtonOpensTheDialogClearOfEveryControl()
+    {
+        MainWindowDriver run{QString()};
+        auto *button = run.get<QPushButton>("inventoryButton");
+        QVERIFY(button && button->isVisible() && button->isEnabled());
+        // Hidden controls too: the diameter list shows only for pipelines.
+        for (const QWidget *control : button->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(control == button || !control->geometry().intersects(button->geometry()),
+                     qPrintable(control->objectName()));
+        QTest::mouseClick(button, Qt::LeftButton);
+        const auto *dialog = run.window->findChild<InventoryDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+    }
+
     void runWritesTheFolderAndShowsTheSiteMap()
     {
         const QTemporaryDir temporary;
         const QString folder = temporary.filePath(QStringLiteral("risultati sito"));
         DialogRun run(folder);
-        QCOMPARE(run.dialog.findChild<QLineEdit *>("mapFile")->text(), run.fake.platform.drives.toLocal(kGeoreferencedMap));
+        QCOMPARE(run.dialog.findChild<QLineEdit *>("mapFile")->text(),
+                 run.fake.platform.drives.toLocal(kGeoreferencedMap));
         run.fake.messages.queueAnswer(MessageAnswer::Action);
         run.click("elaborate");
 
-        QCOMPARE(entriesOf(folder), (QStringList{"aree.gpkg", "mappa.png", "riepilogo.pdf", "risultati.csv",
-                                                 "risultati.json"}));
+        QCOMPARE(entriesOf(folder),
+                 (QStringList{"aree.gpkg", "mappa.png", "riepilogo.pdf", "risultati.csv", "risultati.json"}));
         const MessageRequest end = run.lastMessage();
         QCOMPARE(end.text.section(QLatin1Char('\n'), 0, 0), QStringLiteral("12 voci stimate, 0 non stimate."));
         QVERIFY(end.text.contains(folder));
@@ -88,6 +104,27 @@ private slots:
         QVERIFY(siteMap && siteMap->isVisible());
         QCOMPARE(siteMap->picture().pixmap().size(), QImage(folder + QStringLiteral("/mappa.png")).size());
         QCOMPARE(siteMap->items().count(), 12);
+    }
+
+    void failedRowsAreListedInTheDetails()
+    {
+        const QTemporaryDir temporary;
+        const QString inventory = temporary.filePath(QStringLiteral("sito.csv"));
+        QFile file(inventory);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("id;sostanza;classe;ipotesi;detenzione;quantita_t\n"
+                   "A;Propano;2_1_2;2;2;25\n"
+                   "B;Sostanza sconosciuta;;1;1;10\n");
+        file.close();
+        DialogRun run(temporary.filePath(QStringLiteral("risultati")), false, inventory);
+        run.click("elaborate");
+
+        const MessageRequest end = run.lastMessage();
+        QCOMPARE(end.text.section(QLatin1Char('\n'), 0, 0), QStringLiteral("1 voci stimate, 1 non stimate."));
+        QCOMPARE(end.icon, MessageIcon::Warning);
+        QVERIFY2(end.details.startsWith(QStringLiteral("riga 3 (B): ")), qPrintable(end.details));
+        QCOMPARE(end.details.count(QLatin1Char('\n')), 0);
+        QVERIFY(!run.dialog.siteMapWindow());
     }
 
     void cancelAtTheFirstItemWritesNothing()

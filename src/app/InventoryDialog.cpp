@@ -176,8 +176,8 @@ bool InventoryDialog::fillRequest(site::SiteRunRequest &request)
     if (request.mapPath.isEmpty() && !crs.isEmpty()) {
         const Outcome<map::CoordinateSystem> named = map::coordinateSystemFrom(crs, crs);
         if (!named.ok())
-            return refuse(QStringLiteral("%1: sistema di riferimento sconosciuto (scrivere ad esempio EPSG:32632)")
-                              .arg(crs));
+            return refuse(
+                QStringLiteral("%1: sistema di riferimento sconosciuto (scrivere ad esempio EPSG:32632)").arg(crs));
         request.crs = named.value();
     }
     request.programVersion = QCoreApplication::applicationVersion();

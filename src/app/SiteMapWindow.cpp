@@ -13,6 +13,8 @@
 #include <QScrollArea>
 #include <QSplitter>
 
+#include <algorithm>
+
 namespace {
 
 // One line of the list: the item's id, and why it has no estimate or no place on the map.
@@ -43,14 +45,14 @@ SiteMapWindow::SiteMapWindow(QWidget *parent)
     m_items = new QListWidget;
     m_items->setObjectName(QStringLiteral("siteMapItems"));
 
-    auto *splitter = new QSplitter(this);
-    splitter->addWidget(scroll);
-    splitter->addWidget(m_items);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    m_splitter = new QSplitter(this);
+    m_splitter->addWidget(scroll);
+    m_splitter->addWidget(m_items);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    layout->addWidget(m_splitter);
 }
 
 void SiteMapWindow::showRun(const QImage &siteMap, const site::SiteRun &run)
@@ -60,8 +62,11 @@ void SiteMapWindow::showRun(const QImage &siteMap, const site::SiteRun &run)
     m_items->clear();
     for (const site::ItemOutcome &outcome : run.items)
         m_items->addItem(itemText(outcome));
-    // As large as the picture and the list, within the screen.
-    const QSize wanted(siteMap.width() + 300, siteMap.height() + 8);
+    // As large as the picture and the list, within the screen; the picture takes what the list leaves.
+    const int listWidth = std::max(220, m_items->sizeHintForColumn(0) + 24);
+    const QSize wanted(siteMap.width() + listWidth + 24, siteMap.height() + 24);
     const QScreen *screen = QGuiApplication::primaryScreen();
-    resize(screen ? wanted.boundedTo(screen->availableSize() * 0.9) : QSize(900, 700));
+    const QSize size = screen ? wanted.boundedTo(screen->availableSize() * 0.9) : QSize(900, 700);
+    resize(size);
+    m_splitter->setSizes({size.width() - listWidth, listWidth});
 }

@@ -5,6 +5,7 @@
 class QImage;
 class QLabel;
 class QListWidget;
+class QSplitter;
 namespace site {
 struct SiteRun;
 }
@@ -26,4 +27,5 @@ public:
 private:
     QLabel *m_picture = nullptr;
     QListWidget *m_items = nullptr;
+    QSplitter *m_splitter = nullptr;
 };
