@@ -76,6 +76,9 @@ InventoryDialog::InventoryDialog(Platform &platform, const WorkbookOpener &workb
 {
     setObjectName(QStringLiteral("inventoryDialog"));
     setWindowTitle(kTitle);
+    // The run reads the same workbooks as the main window's estimate, and lets events in between
+    // items: the other windows wait until the dialog is closed.
+    setModal(true);
 
     auto *form = new QFormLayout;
     const auto addPathRow = [&](const char *name, const QString &label, Choice choice) {
