@@ -4,6 +4,7 @@
 #include "app/CreditsBox.h"
 #include "app/Decorations.h"
 #include "app/EnterPressesButton.h"
+#include "app/InventoryDialog.h"
 #include "app/ListCollation.h"
 #include "app/ListTexts.h"
 #include "app/MapWindow.h"
@@ -273,6 +274,13 @@ void MainWindow::buildControls()
     m_picture2->setPixmap(Decorations::emblem());
     m_picture2->setGeometry(twipsRect(6960, 840, 1695, 1695));
 
+    // In the free room under the emblem, right of the title; made last, so it comes last in the tab
+    // order and the estimate's controls keep theirs.
+    m_inventoryButton = addButton("inventoryButton", QStringLiteral("Elabora inventario…"),
+                                  QStringLiteral("Stima tutti gli elementi dell'inventario di un sito e scrive i "
+                                                 "risultati in una cartella"),
+                                  7080, 2760, 2175, 375);
+
     connect(m_combo1, &SelectionCombo::clicked, this, &MainWindow::Combo1_Click);
     connect(m_combo2, &SelectionCombo::clicked, this, &MainWindow::Combo2_Click);
     connect(m_combo8, &SelectionCombo::clicked, this, &MainWindow::Combo8_Click);
@@ -290,6 +298,7 @@ void MainWindow::buildControls()
     connect(m_command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
     connect(m_command6, &QPushButton::clicked, this, &MainWindow::Command6_Click);
     connect(m_command7, &QPushButton::clicked, this, &MainWindow::Command7_Click);
+    connect(m_inventoryButton, &QPushButton::clicked, this, &MainWindow::openInventoryDialog);
 }
 
 std::array<SelectionCombo *, 8> MainWindow::choiceOrder() const
@@ -649,6 +658,16 @@ void MainWindow::Command7_Click()
     m_configBox->show();
     m_configBox->raise();
     m_configBox->activateWindow();
+}
+
+void MainWindow::openInventoryDialog()
+{
+    // Kept once made, so that a second run starts from the first one's choices.
+    if (!m_inventoryDialog)
+        m_inventoryDialog = new InventoryDialog(m_platform, *m_workbooks, this);
+    m_inventoryDialog->show();
+    m_inventoryDialog->raise();
+    m_inventoryDialog->activateWindow();
 }
 
 void MainWindow::Command2_Click()

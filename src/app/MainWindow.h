@@ -13,6 +13,7 @@
 
 class ConfigBox;
 class CreditsBox;
+class InventoryDialog;
 class MapWindow;
 class WorkbookOpener;
 class QGroupBox;
@@ -73,6 +74,7 @@ private slots:
     void Command5_Click();
     void Command6_Click();
     void Command7_Click();
+    void openInventoryDialog();
 
 private:
     [[nodiscard]] std::array<SelectionCombo *, 8> choiceOrder() const;
@@ -106,6 +108,7 @@ private:
     ConfigBox *m_configBox = nullptr;
     TutorialWindow *m_tutorial = nullptr; // created by the first "&Help", then kept
     QPointer<CreditsBox> m_credits; // the open credits box, if any
+    InventoryDialog *m_inventoryDialog = nullptr; // created at first use, then kept with its fields
     std::unique_ptr<WorkbookOpener> m_workbooks; // the data workbooks, through the drive paths and their seal
     QPointer<MapWindow> m_map; // created by the estimate, deleted when closed
     QString m_outputPrefix; // configuration entry 8, read at start and Reset
@@ -137,6 +140,7 @@ private:
     WrappingButton *m_command5 = nullptr;
     WrappingButton *m_command6 = nullptr;
     WrappingButton *m_command7 = nullptr;
+    WrappingButton *m_inventoryButton = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_title = nullptr;
     QLabel *m_dataSealStatus = nullptr; // shown while the data tables are not sealed

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -28,7 +29,12 @@ MessageAnswer QtMessageBoxes::show(const MessageRequest &request)
         box.setDefaultButton(request.defaultButton == MessageAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
+    if (!request.details.isEmpty())
+        box.setDetailedText(request.details);
     box.setStandardButtons(QMessageBox::Ok);
+    const QAbstractButton *action = request.buttons == MessageButtons::OkAction
+        ? box.addButton(request.actionText, QMessageBox::ActionRole)
+        : nullptr;
     box.exec();
-    return MessageAnswer::Ok;
+    return action && box.clickedButton() == action ? MessageAnswer::Action : MessageAnswer::Ok;
 }

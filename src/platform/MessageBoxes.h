@@ -4,9 +4,10 @@
 
 // Every notice and question goes through this interface, so that tests can record the boxes and
 // answer them from a script instead of blocking on a modal window.
-enum class MessageButtons { Ok, YesNo };
+// OkAction: OK and one more button, named by actionText, that answers Action.
+enum class MessageButtons { Ok, YesNo, OkAction };
 enum class MessageIcon { None, Information, Warning, Critical, Question };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageAnswer { Ok, Yes, No, Action };
 
 struct MessageRequest
 {
@@ -15,6 +16,8 @@ struct MessageRequest
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
     MessageAnswer defaultButton = MessageAnswer::Ok;
+    QString details = {}; // shown on request below the text, when not empty
+    QString actionText = {}; // the extra button of OkAction
 };
 
 // The title a box gets when the system gives none.
