@@ -1,7 +1,7 @@
 #include "site/SiteErrors.h"
 #include "site/SummaryPdf.h"
+#include "support/SampleEstimates.h"
 #include "support/ErrorWording.h"
-#include "support/EstimateWorkbooks.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -21,35 +21,8 @@ QByteArray run(const QString &program, const QStringList &arguments)
     return process.readAllStandardOutput();
 }
 
-DamageDistance m(double metres)
-{
-    return {metres, false, false, {}};
-}
-
-// A tanker of propane under the average hypothesis; unbunded storage of 10 to 50 t of acrylonitrile.
-const Estimate kFlammable{Substance{"Propano", "74-98-6"},
-                          &classOf("2_1_2"),
-                          Hypothesis::Average,
-                          Containment::Tanker,
-                          std::nullopt,
-                          {{m(120), m(155), m(210), m(10001), m(430), m(500), m(0), m(895)}},
-                          "2.1.2",
-                          "VCE"};
-const Estimate kToxic{Substance{"Acrilonitrile", "107-13-1"},
-                      &classOf("4"),
-                      Hypothesis::MostLikely,
-                      Containment::UnbundedStorage,
-                      RangeEntry{CellValue::number(10), CellValue::number(50), 1},
-                      {{{49, false, false, "4.3  "},
-                        {},
-                        {289, false, true, "4.3  "},
-                        {},
-                        {400, false, false, "4.6  "},
-                        {},
-                        {0, true, false, {}},
-                        {}}},
-                      "4.6  ",
-                      "Nube Tossica"};
+using sample::kFlammable;
+using sample::kToxic;
 const QString kFailure = QStringLiteral("la sostanza \"Xenon\" non è nel catalogo");
 
 site::ItemOutcome outcome(const QString &id, int row, const std::optional<Estimate> &estimate)
