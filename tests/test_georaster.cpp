@@ -2,6 +2,7 @@
 // against GDAL's and PROJ's own command-line tools.
 #include "map/GdalSession.h"
 #include "map/Georeference.h"
+#include "map/GroundSystem.h"
 #include "map/MapScale.h"
 #include "map/MapFiles.h"
 #include "map/MapOpening.h"
@@ -367,6 +368,47 @@ private slots:
         const MapUnits units = georeferencedUnits(metrePixels, sheet, SheetResolution{5000, 5000});
         QVERIFY(near(1 / groundScaleFactor(metrePixels, units, sheet), 5000, 1e-6));
         QVERIFY(near(units.pixelsPerUnitY() / units.pixelsPerUnitX(), 1, 1e-6));
+    }
+
+    // The cheap bound a ring's check relies on before it measures a geodesic never falls below the
+    // geodesic, on either ellipsoid, where a degree is longest (along a meridian at a pole, along the
+    // equator) and across the antimeridian; and the ends of geodesics set up once per azimuth are
+    // those of one geodesic each, bit for bit.
+    void groundBoundsAndSharedGeodesics_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("WGS 84") << "EPSG:4326";
+        QTest::newRow("International 1924 (Gauss-Boaga)") << "EPSG:3003";
+    }
+    void groundBoundsAndSharedGeodesics()
+    {
+        QFETCH(QString, code);
+        const Outcome<CoordinateSystem> system = coordinateSystemFrom(code, code);
+        QVERIFY(system.ok());
+        const Outcome<GroundSystem> ground = GroundSystem::of(system.value());
+        QVERIFY(ground.ok());
+        QList<QPair<QPointF, QPointF>> pairs{{{0, 89.9}, {0, 90}},      {{10, -90}, {10, -89.99}},
+                                             {{0, 0}, {0.001, 0}},      {{179.9995, 1}, {-179.9995, 1}},
+                                             {{9.19, 45.46}, {9.2, 45.47}}};
+        QRandomGenerator random(26);
+        for (int pair = 0; pair < 2000; ++pair) {
+            const QPointF from(random.bounded(360.0) - 180, random.bounded(180.0) - 90);
+            const QPointF step(random.bounded(2.0) - 1, random.bounded(2.0) - 1);
+            pairs.append({from, QPointF(from.x() + step.x() * 0.01, std::clamp(from.y() + step.y() * 0.01, -90.0, 90.0))});
+        }
+        for (const auto &[from, to] : pairs)
+            QVERIFY2(ground.value().distanceAtMost(from, to) >= ground.value().distance(from, to),
+                     qPrintable(QStringLiteral("%1 %2 -> %3 %4").arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y())));
+
+        const std::vector<double> lengths{0.5, 75, 1500, 12000};
+        for (const double azimuth : {0.0, -45.0, -180.0, -301.5}) {
+            const std::vector<QPointF> ends = ground.value().destinations(QPointF(9.19, 45.46), azimuth, lengths);
+            QCOMPARE(ends.size(), lengths.size());
+            for (std::size_t index = 0; index < lengths.size(); ++index) {
+                const QPointF alone = ground.value().destination(QPointF(9.19, 45.46), azimuth, lengths[index]);
+                QVERIFY(ends[index].x() == alone.x() && ends[index].y() == alone.y());
+            }
+        }
     }
 
     void regionsMatchWholeRaster_data()

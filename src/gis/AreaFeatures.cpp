@@ -138,21 +138,25 @@ bool toWgs84(OGRCoordinateTransformation *transformation, std::vector<QPointF> &
     return true;
 }
 
+Outcome<map::AreaRings> ringsToWrite(const Placement &placement, QPointF ground, const map::DamageAreas &areas)
+{
+    Outcome<map::AreaRings> rings = map::groundRings(placement.system, ground, areas);
+    if (!rings.ok())
+        return notExported(rings.error().detail);
+    return rings;
+}
+
 Outcome<AreaPolygons> writeAreas(OGRLayer &layer, const Placement &placement, QPointF ground,
-                                 const map::DamageAreas &areas, const FeatureKey &key, const EstimateFields &fields,
-                                 const Estimate &estimate, const map::GdalErrors &gdal)
+                                 const map::DamageAreas &areas, const map::AreaRings &rings, const FeatureKey &key,
+                                 const EstimateFields &fields, const Estimate &estimate, const map::GdalErrors &gdal)
 {
     AreaPolygons polygons;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
         const DamageDistance &distance = areas[slot];
         const std::optional<DistanceFigure> drawn = map::groundDistance(distance, slot);
-        if (!drawn)
+        if (!drawn || rings[slot].empty())
             continue;
-        // The ring the map draws, as it lies on the ground.
-        Outcome<std::vector<QPointF>> onGround = map::groundRing(placement.system, ground, drawn->metres);
-        if (!onGround.ok())
-            return notExported(onGround.error().detail);
-        std::vector<QPointF> &ring = onGround.value();
+        std::vector<QPointF> ring = rings[slot];
         if (!toWgs84(placement.toWgs84, ring))
             return notExported(QStringLiteral("l'area di %1 m attorno al punto %2 non si può riportare in WGS 84")
                                    .arg(drawn->metres)

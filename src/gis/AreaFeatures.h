@@ -88,13 +88,18 @@ struct Placement
     OGRCoordinateTransformation *toWgs84 = nullptr; // none when the file keeps the map's system
 };
 
-// The damage areas of one point, in their slots' order: the polygon written for each area that has a
-// distance, as it lies in the file.
+// The rings the map draws around a point, as they lie on the ground (map::groundRings()), or
+// AreasNotExported with the reason one cannot be drawn.
+[[nodiscard]] Outcome<map::AreaRings> ringsToWrite(const Placement &placement, QPointF ground,
+                                                   const map::DamageAreas &areas);
+
+// The damage areas of one point, their rings from ringsToWrite(), in their slots' order: the polygon
+// written for each area that has a distance, as it lies in the file.
 using AreaPolygons = std::array<std::optional<OGRPolygon>, kDistanceSlots>;
 [[nodiscard]] Outcome<AreaPolygons> writeAreas(OGRLayer &layer, const Placement &placement, QPointF ground,
-                                               const map::DamageAreas &areas, const FeatureKey &key,
-                                               const EstimateFields &fields, const Estimate &estimate,
-                                               const map::GdalErrors &gdal);
+                                               const map::DamageAreas &areas, const map::AreaRings &rings,
+                                               const FeatureKey &key, const EstimateFields &fields,
+                                               const Estimate &estimate, const map::GdalErrors &gdal);
 
 // A file written by a GDAL driver in a folder of GDAL's memory of its own, and its bytes: `fill` makes
 // its layers in the dataset and gives an error to stop.

@@ -38,8 +38,11 @@ FormatDriver driverOf(ExportFormat format)
 Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const AreaSource &source, int sourceNumber,
                          const EstimateFields &fields, const Estimate &estimate, const map::GdalErrors &gdal)
 {
-    const Outcome<AreaPolygons> written
-        = writeAreas(layer, placement, source.ground, source.areas, sourceNumber, fields, estimate, gdal);
+    const Outcome<map::AreaRings> rings = ringsToWrite(placement, source.ground, source.areas);
+    if (!rings.ok())
+        return rings.error();
+    const Outcome<AreaPolygons> written = writeAreas(layer, placement, source.ground, source.areas, rings.value(),
+                                                     sourceNumber, fields, estimate, gdal);
     if (!written.ok())
         return written.error();
     const auto polygons = static_cast<int>(std::count_if(written.value().begin(), written.value().end(),

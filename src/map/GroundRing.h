@@ -33,10 +33,13 @@ inline constexpr int kRingVertices = 256;
 // straight sides would not follow the ground.
 [[nodiscard]] Outcome<std::vector<QPointF>> groundRing(const CoordinateSystem &system, QPointF centre, double metres);
 
-// Each damage area's ring in pixels of a georeferenced sheet (positions counted from the sheet's
-// top-left corner, as Georeference counts them), around a point of the ground; empty for an area that
-// has no distance. The first area that cannot be drawn gives its error.
+// Each damage area's ring (groundRing()) around a point of the ground, in the system's coordinates;
+// empty for an area that has no distance. The first area that cannot be drawn gives its error.
 using AreaRings = std::array<std::vector<QPointF>, kDistanceSlots>;
+[[nodiscard]] Outcome<AreaRings> groundRings(const CoordinateSystem &system, QPointF centre, const DamageAreas &areas);
+
+// The same rings in pixels of a georeferenced sheet (positions counted from the sheet's top-left
+// corner, as Georeference counts them).
 [[nodiscard]] Outcome<AreaRings> sheetRings(const Georeference &georeference, QPointF ground, const DamageAreas &areas);
 
 } // namespace map

@@ -64,6 +64,7 @@ struct GroundSystem::Projection
     Pj toSystem; // from longitude and latitude on the base, in its unit, to the system (east, north)
     double degreesPerBaseUnit = 1.0;
     geod_geodesic geodesic{};
+    double longestDegree = 0.0; // metres, at the poles, where the ellipsoid is flattest
     std::optional<AreaOfUse> area;
 };
 
@@ -131,6 +132,10 @@ Outcome<GroundSystem> GroundSystem::of(const CoordinateSystem &system, const QSt
         return refused(QStringLiteral("PROJ non sa riportare il sistema di riferimento in longitudine e latitudine"));
     geod_init(&projection->geodesic, semiMajor, inverseFlattening > 0.0 ? 1.0 / inverseFlattening : 0.0);
     projection->degreesPerBaseUnit = radiansPerUnit * 180.0 / std::numbers::pi;
+    // The radii of curvature along a meridian and along a parallel are largest at the poles, where both
+    // are a / (1 - f).
+    const double flattening = inverseFlattening > 0.0 ? 1.0 / inverseFlattening : 0.0;
+    projection->longestDegree = semiMajor / (1.0 - flattening) * std::numbers::pi / 180.0;
     projection->area = areaOfUseOf(context, crs.get());
     // A system matched to its EPSG code (a .prj) may carry no area of use: the code's has it.
     if (!projection->area && !system.code.isEmpty())
@@ -175,6 +180,31 @@ QPointF GroundSystem::destination(QPointF lonLat, double azimuth, double metres)
     geod_gendirect(&m_projection->geodesic, lonLat.y(), lonLat.x(), azimuth, GEOD_LONG_UNROLL, metres, &latitude,
                    &longitude, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     return {longitude, latitude};
+}
+
+std::vector<QPointF> GroundSystem::destinations(QPointF lonLat, double azimuth, const std::vector<double> &metres) const
+{
+    // What geod_gendirect() does for each distance, the line set up once: the same ends, bit for bit.
+    geod_geodesicline line{};
+    geod_lineinit(&line, &m_projection->geodesic, lonLat.y(), lonLat.x(), azimuth,
+                  GEOD_LATITUDE | GEOD_LONGITUDE | GEOD_DISTANCE_IN);
+    std::vector<QPointF> ends;
+    ends.reserve(metres.size());
+    for (const double length : metres) {
+        double latitude = 0.0;
+        double longitude = 0.0;
+        geod_genposition(&line, GEOD_LONG_UNROLL, length, &latitude, &longitude, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr);
+        ends.emplace_back(longitude, latitude);
+    }
+    return ends;
+}
+
+double GroundSystem::distanceAtMost(QPointF fromLonLat, QPointF toLonLat) const
+{
+    const double northward = std::abs(toLonLat.y() - fromLonLat.y());
+    const double eastward = std::abs(std::remainder(toLonLat.x() - fromLonLat.x(), 360.0));
+    return (northward + eastward) * m_projection->longestDegree;
 }
 
 double GroundSystem::distance(QPointF fromLonLat, QPointF toLonLat) const

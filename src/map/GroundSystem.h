@@ -43,8 +43,16 @@ public:
     // The end of the geodesic from `lonLat` that sets off at `azimuth` degrees clockwise from north and
     // runs `metres`, its longitude kept continuous from the start's (never wrapped at the antimeridian).
     [[nodiscard]] QPointF destination(QPointF lonLat, double azimuth, double metres) const;
+    // The ends of the geodesics from `lonLat` that set off at `azimuth` and run each of `metres`, in
+    // order: destination() for each, the geodesic set up once.
+    [[nodiscard]] std::vector<QPointF> destinations(QPointF lonLat, double azimuth,
+                                                    const std::vector<double> &metres) const;
     // The length in metres of the geodesic between two places.
     [[nodiscard]] double distance(QPointF fromLonLat, QPointF toLonLat) const;
+    // A bound, cheap to work out, that the distance between two places never exceeds: the way along a
+    // meridian and then a parallel, each degree taken at its longest on the ellipsoid. Tells two places
+    // apart by no more than a margin without a geodesic.
+    [[nodiscard]] double distanceAtMost(QPointF fromLonLat, QPointF toLonLat) const;
     // The area in square metres a ring of points of the system encloses on the ellipsoid, its sides
     // taken as geodesics (closed or not, either way round); nothing when a point is not on the Earth.
     [[nodiscard]] std::optional<double> ringArea(const std::vector<QPointF> &ring) const;
