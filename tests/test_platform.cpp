@@ -6,6 +6,7 @@
 #include "platform/Configuration.h"
 #include "platform/DataSeal.h"
 #include "platform/InstalledRecord.h"
+#include "platform/Parallel.h"
 #include "platform/PlatformErrors.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/SystemFile.h"
@@ -17,6 +18,7 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
 #include <thread>
 #include <sys/resource.h>
@@ -626,6 +628,17 @@ private slots:
         folders(0x7700);
         QCOMPARE(result, 0);
         QCOMPARE(fileBytes(config) + fileBytes(report), kEightLines + kEightLines);
+    }
+
+    // Work shared among the cores: every index done once, none left out, none done twice.
+    void workSharedAmongCores()
+    {
+        for (const std::size_t count : {std::size_t(0), std::size_t(1), std::size_t(1001)}) {
+            std::vector<std::atomic<int>> done(count);
+            forEachIndexInParallel(count, [&done](std::size_t index) { ++done[index]; });
+            QCOMPARE(std::count_if(done.begin(), done.end(), [](const std::atomic<int> &times) { return times == 1; }),
+                     qsizetype(count));
+        }
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "gis/AreaFeatures.h"
 #include "map/GroundSystem.h"
+#include "platform/Parallel.h"
 
 #include <ogr_geometry.h>
 #include <ogr_spatialref.h>
@@ -68,29 +69,57 @@ std::optional<double> groundArea(const map::GroundSystem &ground, const OGRMulti
     return total;
 }
 
-std::optional<Error> writeEnvelope(OGRLayer &layer, std::size_t slot, const SlotAreas &gathered,
-                                   const map::GroundSystem &ground, const map::GdalErrors &gdal)
+// The envelope of one threshold and weather: the items' areas united, and its area on the ground.
+struct Envelope
 {
+    Geometry shape;
+    double area_m2 = 0.0;
+};
+
+// Works on a thread of its own: GDAL's messages and PROJ's objects are this thread's.
+Outcome<Envelope> envelopeOf(const map::CoordinateSystem &system, std::size_t slot, const SlotAreas &gathered)
+{
+    const map::GdalErrors gdal;
     // GEOS, through OGR, unites the areas.
     Geometry united(gathered.areas.UnionCascaded());
     if (!united)
         return notExported(QStringLiteral("GEOS non riesce a unire le aree di %1").arg(slotText(slot)), &gdal);
-    const Geometry envelope(OGRGeometryFactory::forceToMultiPolygon(united.release()));
+    Geometry envelope(OGRGeometryFactory::forceToMultiPolygon(united.release()));
     if (!envelope || wkbFlatten(envelope->getGeometryType()) != wkbMultiPolygon)
         return notExported(QStringLiteral("l'unione delle aree di %1 non è un poligono").arg(slotText(slot)));
-    const std::optional<double> area = groundArea(ground, *envelope->toMultiPolygon());
+    const Outcome<map::GroundSystem> ground = map::GroundSystem::of(system);
+    if (!ground.ok())
+        return notExported(ground.error().detail);
+    const std::optional<double> area = groundArea(ground.value(), *envelope->toMultiPolygon());
     if (!area)
         return notExported(QStringLiteral("l'inviluppo di %1 ha punti che non sono sulla Terra").arg(slotText(slot)));
+    return Envelope{std::move(envelope), *area};
+}
 
+std::optional<Error> writeEnvelope(OGRLayer &layer, std::size_t slot, const SlotAreas &gathered,
+                                   const Envelope &envelope, const map::GdalErrors &gdal)
+{
     const Feature feature(OGRFeature::CreateFeature(layer.GetLayerDefn()));
     feature->SetField("threshold", thresholdOf(slot));
     feature->SetField("weather", isF2(slot) ? "F2" : "D5");
     setText(*feature, "items", gathered.ids.join(QStringLiteral("; ")));
-    feature->SetField("area_m2", *area);
-    feature->SetGeometry(envelope.get());
+    feature->SetField("area_m2", envelope.area_m2);
+    feature->SetGeometry(envelope.shape.get());
     if (layer.CreateFeature(feature.get()) != OGRERR_NONE)
         return notExported(QStringLiteral("GDAL non riesce a scrivere l'inviluppo di %1").arg(slotText(slot)), &gdal);
     return std::nullopt;
+}
+
+// Every item's rings, worked out on every core: the bulk of a large site's file.
+std::vector<std::optional<Outcome<map::AreaRings>>> ringsOfItems(const Placement &placement,
+                                                                 const std::vector<SiteItemAreas> &items)
+{
+    std::vector<std::optional<Outcome<map::AreaRings>>> rings(items.size());
+    forEachIndexInParallel(items.size(), [&](std::size_t index) {
+        if (const Estimate *estimate = items[index].estimate)
+            rings[index] = ringsToWrite(placement, items[index].ground, estimate->distances);
+    });
+    return rings;
 }
 
 } // namespace
@@ -121,13 +150,17 @@ Outcome<QByteArray> exportSiteAreas(const map::CoordinateSystem &system, const s
                 return notExported(QStringLiteral("GDAL non riesce a creare lo strato degli inviluppi"), &gdal);
 
             const Placement placement{system};
+            const std::vector<std::optional<Outcome<map::AreaRings>>> rings = ringsOfItems(placement, items);
             std::array<SlotAreas, kDistanceSlots> gathered;
-            for (const SiteItemAreas &item : items) {
+            for (std::size_t index = 0; index < items.size(); ++index) {
+                const SiteItemAreas &item = items[index];
                 if (!item.estimate)
                     continue;
                 const Estimate &estimate = *item.estimate;
-                const Outcome<AreaPolygons> written = writeAreas(*areaLayer, placement, item.ground, estimate.distances,
-                                                                 item.id, estimateFields(estimate), estimate, gdal);
+                Outcome<AreaPolygons> written = rings[index]->ok()
+                    ? writeAreas(*areaLayer, placement, item.ground, estimate.distances, rings[index]->value(),
+                                 item.id, estimateFields(estimate), estimate, gdal)
+                    : Outcome<AreaPolygons>(rings[index]->error());
                 if (!written.ok()) {
                     Error error = written.error();
                     error.detail = item.id + QStringLiteral(": ") + error.detail;
@@ -140,11 +173,20 @@ Outcome<QByteArray> exportSiteAreas(const map::CoordinateSystem &system, const s
                     }
                 }
             }
-            for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+            std::array<std::optional<Outcome<Envelope>>, kDistanceSlots> envelopes;
+            forEachIndexInParallel(kDistanceSlots, [&](std::size_t slot) {
                 if (!gathered[slot].ids.isEmpty())
-                    if (std::optional<Error> failed
-                        = writeEnvelope(*envelopeLayer, slot, gathered[slot], ground.value(), gdal))
-                        return failed;
+                    envelopes[slot] = envelopeOf(system, slot, gathered[slot]);
+            });
+            for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+                if (!envelopes[slot])
+                    continue;
+                if (!envelopes[slot]->ok())
+                    return envelopes[slot]->error();
+                if (std::optional<Error> failed
+                    = writeEnvelope(*envelopeLayer, slot, gathered[slot], envelopes[slot]->value(), gdal))
+                    return failed;
+            }
             return std::nullopt;
         },
         gdal);

@@ -12,6 +12,9 @@
 #include <QBuffer>
 #include <QImageWriter>
 
+#include <future>
+#include <optional>
+
 namespace site {
 
 namespace {
@@ -94,21 +97,27 @@ SiteRunOutcome runSiteInventory(const WorkbookOpener &opener, const SiteRunReque
             return failed(png.error());
         outcome.files.push_back({kSiteMapPng, png.value()});
     }
-    Outcome<QByteArray> pdf = summaryPdf(run, outcome.siteMap);
-    if (!pdf.ok())
-        return failed(pdf.error());
-    outcome.files.push_back({kSummaryPdf, pdf.value()});
-
+    // The summary is made on a thread of its own while the GIS file is: they read the run and write
+    // nothing they share.
+    std::future<Outcome<QByteArray>> pdf
+        = std::async(std::launch::async, [&run, &outcome] { return summaryPdf(run, outcome.siteMap); });
+    std::optional<Outcome<QByteArray>> areas;
     if (run.system) {
         std::vector<gis::SiteItemAreas> placed;
         for (const ItemOutcome &item : run.items) {
             if (item.estimate && item.ground)
                 placed.push_back({item.item.id, &*item.estimate, *item.ground});
         }
-        Outcome<QByteArray> areas = gis::exportSiteAreas(*run.system, placed);
-        if (!areas.ok())
-            return failed(areas.error());
-        outcome.files.push_back({kSiteAreasGpkg, areas.value()});
+        areas = gis::exportSiteAreas(*run.system, placed);
+    }
+    const Outcome<QByteArray> summary = pdf.get();
+    if (!summary.ok())
+        return failed(summary.error());
+    outcome.files.push_back({kSummaryPdf, summary.value()});
+    if (areas) {
+        if (!areas->ok())
+            return failed(areas->error());
+        outcome.files.push_back({kSiteAreasGpkg, areas->value()});
     }
     return outcome;
 }

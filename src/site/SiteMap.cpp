@@ -5,6 +5,7 @@
 #include "map/GroundSystem.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
+#include "platform/Parallel.h"
 #include "site/ItemEstimates.h"
 #include "site/SiteErrors.h"
 
@@ -233,18 +234,25 @@ Outcome<QImage> drawSiteMap(const SiteSheet &sheet, const std::vector<ItemOutcom
         return error;
     }
     const map::SheetRegion region{picture, part.topLeft(), sheet.source->size()};
-    for (const ItemOutcome &outcome : items) {
+    // On the ground each item's rings are worked out on every core first, then drawn in the items' order.
+    std::vector<std::optional<Outcome<map::AreaRings>>> rings(items.size());
+    if (sheet.onGround)
+        forEachIndexInParallel(items.size(), [&](std::size_t index) {
+            const ItemOutcome &outcome = items[index];
+            if (outcome.estimate && outcome.sheetPoint)
+                rings[index] = map::sheetRings(*sheet.georeference, *outcome.ground, outcome.estimate->distances);
+        });
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        const ItemOutcome &outcome = items[index];
         if (!outcome.estimate || !outcome.sheetPoint)
             continue;
         if (sheet.onGround) {
-            const Outcome<map::AreaRings> rings
-                = map::sheetRings(*sheet.georeference, *outcome.ground, outcome.estimate->distances);
-            if (!rings.ok()) {
-                Error error = rings.error();
+            if (!rings[index]->ok()) {
+                Error error = rings[index]->error();
                 error.file = sheet.name;
                 return error;
             }
-            map::drawDamageRings(region, rings.value());
+            map::drawDamageRings(region, rings[index]->value());
         } else {
             map::drawDamageCircles(region, sheet.units, *outcome.sheetPoint, outcome.estimate->distances,
                                    sheet.scaleFactor);
