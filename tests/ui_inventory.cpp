@@ -120,7 +120,7 @@ private slots:
         run.click("elaborate");
 
         const MessageRequest end = run.lastMessage();
-        QCOMPARE(end.text.section(QLatin1Char('\n'), 0, 0), QStringLiteral("1 voci stimate, 1 non stimate."));
+        QCOMPARE(end.text.section(QLatin1Char('\n'), 0, 0), QStringLiteral("1 voce stimata, 1 non stimata."));
         QCOMPARE(end.icon, MessageIcon::Warning);
         QVERIFY2(end.details.startsWith(QStringLiteral("riga 3 (B): ")), qPrintable(end.details));
         QCOMPARE(end.details.count(QLatin1Char('\n')), 0);

@@ -54,10 +54,7 @@ MessageRequest endMessage(const site::SiteRunOutcome &outcome, const QString &fo
     }
     for (const QString &note : outcome.notes)
         details << QStringLiteral("attenzione: ") + note;
-    MessageRequest request{QStringLiteral("%1 voci stimate, %2 non stimate.\nI risultati sono in %3")
-                               .arg(int(outcome.run.items.size()) - failed)
-                               .arg(failed)
-                               .arg(folder),
+    MessageRequest request{site::countsText(outcome.run) + QStringLiteral(".\nI risultati sono in ") + folder,
                            kTitle, MessageButtons::OkAction,
                            failed > 0 ? MessageIcon::Warning : MessageIcon::Information, MessageAnswer::Ok};
     request.details = details.join(QLatin1Char('\n'));

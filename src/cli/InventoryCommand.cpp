@@ -87,9 +87,6 @@ InventoryCommandStatus runInventoryCommand(const DrivePaths &drives, const Workb
         return InventoryCommandStatus::DataError;
     }
     const int failed = outcome.run.failedCount();
-    say(QStringLiteral("%1 elementi stimati, %2 non stimati: risultati in %3")
-            .arg(int(outcome.run.items.size()) - failed)
-            .arg(failed)
-            .arg(outDir));
+    say(site::countsText(outcome.run) + QStringLiteral(": risultati in ") + outDir);
     return failed > 0 ? InventoryCommandStatus::SomeFailed : InventoryCommandStatus::AllDone;
 }

@@ -78,6 +78,14 @@ QString itemLine(const InventoryItem &item, const QString &message)
     return QStringLiteral("riga %1 (%2): %3").arg(item.row).arg(item.id, message);
 }
 
+QString countsText(const SiteRun &run)
+{
+    const int failed = run.failedCount();
+    const int estimated = int(run.items.size()) - failed;
+    return (estimated == 1 ? QStringLiteral("1 voce stimata") : QStringLiteral("%1 voci stimate").arg(estimated))
+        + (failed == 1 ? QStringLiteral(", 1 non stimata") : QStringLiteral(", %1 non stimate").arg(failed));
+}
+
 std::optional<std::vector<ItemOutcome>> estimateItems(const WorkbookOpener &opener, const Inventory &inventory,
                                                       const ItemProgress &progress)
 {

@@ -25,4 +25,7 @@ using ItemProgress = std::function<bool(int done, int total)>;
 // "riga 7 (S3 serbatoio propano): <message>": how a failed item is named on standard error.
 [[nodiscard]] QString itemLine(const InventoryItem &item, const QString &message);
 
+// "12 voci stimate, 1 non stimata": how a run's end tells its counts, in the windows and on the terminal.
+[[nodiscard]] QString countsText(const SiteRun &run);
+
 } // namespace site
