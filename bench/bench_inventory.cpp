@@ -29,7 +29,9 @@ QString figureText(const RangeEntry &entry)
 // every item placed on the georeferenced sample sheet (E 480000-481500, N 5028900-5030000).
 QByteArray largeInventory(const WorkbookOpener &opener)
 {
-    QStringList rows{"id;sostanza;classe;ipotesi;detenzione;quantita_t;diametro_in;est;nord"};
+    // "voce" (not an inventory column, the reader passes it by) numbers the chosen entry as zefro-estimate's
+    // --range does, for tools/bench/compare_inventory.sh's separate runs of the same items.
+    QStringList rows{"id;sostanza;classe;ipotesi;detenzione;quantita_t;diametro_in;est;nord;voce"};
     for (int pass = 0; rows.size() <= kItems; ++pass) {
         for (const Substance &substance : Catalogue::substances()) {
             EstimateChain chain(opener);
@@ -44,16 +46,18 @@ QByteArray largeInventory(const WorkbookOpener &opener)
                 if (!offered.ok())
                     continue;
                 const std::vector<RangeEntry> &entries = offered.value();
-                const QString figure = entries.empty() ? QString() : figureText(entries[std::size_t(rows.size()) % entries.size()]);
+                const std::size_t entry = entries.empty() ? 0 : std::size_t(rows.size()) % entries.size();
+                const QString figure = entries.empty() ? QString() : figureText(entries[entry]);
                 const bool pipe = rangeKindOf(containment) == RangeKind::Diameter;
-                rows << QStringLiteral("I%1;%2;%3;%4;%5;%6;%7;%8;%9")
+                rows << QStringLiteral("I%1;%2;%3;%4;%5;%6;%7;%8;%9;%10")
                             .arg(rows.size(), 4, 10, QLatin1Char('0'))
                             .arg(substance.name, hazard->listCode)
                             .arg(int(hypothesis))
                             .arg(int(containment))
                             .arg(pipe ? QString() : figure, pipe ? figure : QString())
                             .arg(480100 + (rows.size() * 37) % 1300)
-                            .arg(5029000 + (rows.size() * 53) % 900);
+                            .arg(5029000 + (rows.size() * 53) % 900)
+                            .arg(entries.empty() ? QString() : QString::number(entry + 1));
                 if (rows.size() > kItems)
                     break;
             }
@@ -74,9 +78,15 @@ struct LargeInventory
 
     LargeInventory()
     {
-        QFile file(path);
         const QByteArray csv = largeInventory(opener);
-        made = !csv.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size();
+        const auto write = [&csv](const QString &where) {
+            QFile file(where);
+            return !csv.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size();
+        };
+        made = write(path);
+        // A copy for the comparison with separate runs, when it asks for one.
+        if (const QString copy = qEnvironmentVariable("ZEFRO_BENCH_INVENTORY_COPY"); made && !copy.isEmpty())
+            made = write(copy);
     }
 };
 
