@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/HazardClass.h"
+#include "platform/LenientText.h"
 #include "site/InventoryText.h"
 
 #include <QStringList>

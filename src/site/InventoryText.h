@@ -27,12 +27,4 @@ struct CsvText
 // feature to GDAL, so it moves the rows after it on without a record of its own.
 [[nodiscard]] std::vector<int> csvRecordRows(const QByteArray &utf8);
 
-// A text as the analyst's columns and names are compared: accents, case, surrounding and repeated
-// blanks ignored ("  Quantità_T" and "quantita_t" are the same).
-[[nodiscard]] QString folded(const QString &text);
-
-// A figure as written in a cell: decimal comma or point ("12,5", "12.5"), no thousands separators;
-// none when the text is no finite number.
-[[nodiscard]] std::optional<double> figureOf(const QString &text);
-
 } // namespace site
