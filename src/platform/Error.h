@@ -96,6 +96,13 @@ struct Error
         OutputFolderNotWritten,
         // The summary PDF of a site run could not be drawn. file: the inventory's local path; detail: why.
         SiteSummaryNotMade,
+        // A layer of vulnerable elements that cannot be read: no vector data, no such layer. file: the
+        // layer's local path; detail: the reason.
+        ElementsUnreadable,
+        // A layer of vulnerable elements read, but not usable on the map: no features, no reference
+        // system where its coordinates do not fall on the map, more elements than the program takes.
+        // file: the layer's local path; detail: what is wrong.
+        ElementsNotUsable,
         // Nothing more is known: what a default-constructed Error says.
         Unspecified,
     };

@@ -1,0 +1,332 @@
+// Vulnerable elements: a layer read from GDAL's formats into the map's system, and who is inside each
+// damage area and zone, counted against SpatiaLite's own ST_Intersects over the same areas.
+#include "elements/ElementErrors.h"
+#include "elements/ElementIndex.h"
+#include "elements/ElementLayer.h"
+#include "elements/ElementsReached.h"
+#include "map/GroundRing.h"
+#include "map/GroundSystem.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace elements;
+
+namespace {
+
+QByteArray run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        qWarning() << program << arguments << process.readAllStandardError();
+        return {};
+    }
+    return process.readAllStandardOutput();
+}
+
+map::CoordinateSystem utm32()
+{
+    const QString wkt = QString::fromUtf8(run("projinfo", {"-o", "WKT2_2019", "--single-line", "-q", "EPSG:32632"}));
+    return {wkt.trimmed(), "EPSG:32632", "WGS 84 / UTM zone 32N", false};
+}
+
+const QPointF kSource(480500, 5029500);
+const QRectF kRegion(QPointF(478000, 5027000), QPointF(483000, 5032000));
+
+// Thresholds 1 to 4 under D5, then under F2: the zones reach 120, 400 and 900 m.
+map::DamageAreas areas()
+{
+    map::DamageAreas areas{};
+    const std::array<double, kDistanceSlots> metres{100, 150, 300, 600, 120, 180, 400, 900};
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+        areas[slot].metres = metres[slot];
+    return areas;
+}
+
+QString square(QPointF centre, double half)
+{
+    return QStringLiteral("POLYGON ((%1 %2, %3 %2, %3 %4, %1 %4, %1 %2))")
+        .arg(centre.x() - half, 0, 'f', 3)
+        .arg(centre.y() - half, 0, 'f', 3)
+        .arg(centre.x() + half, 0, 'f', 3)
+        .arg(centre.y() + half, 0, 'f', 3);
+}
+
+// A coordinate written so that it reads back as the same double.
+QString exact(double coordinate)
+{
+    return QString::number(coordinate, 'g', 17);
+}
+
+struct Sample
+{
+    QString name; // empty: none
+    QString category;
+    QString people; // as written
+    QString wkt;
+};
+
+// Around the source: a school in the first zone, a hospital in the second, homes whose people are
+// written as words in the third, a railway crossing the third, a nameless point exactly on the
+// outermost ring's northern vertex (on the boundary: inside), one a millimetre beyond it, and a
+// market far away.
+std::vector<Sample> samples(QPointF northVertex)
+{
+    return {{"Scuola Manzoni", "A", "450", square(kSource + QPointF(80, 0), 15)},
+            {"Ospedale", "A", "320", QStringLiteral("POINT (%1 %2)").arg(kSource.x()).arg(kSource.y() + 350)},
+            {"Case sparse", "C", "circa 40", square(kSource + QPointF(0, -650), 60)},
+            {"Ferrovia", "F", "",
+             QStringLiteral("LINESTRING (%1 %2, %3 %2)").arg(kSource.x() - 2000).arg(kSource.y() - 850).arg(kSource.x() + 2000)},
+            {"", "B", "12", QStringLiteral("POINT (%1 %2)").arg(exact(northVertex.x()), exact(northVertex.y()))},
+            {"Oltre il confine", "B", "7",
+             QStringLiteral("POINT (%1 %2)").arg(exact(northVertex.x()), exact(northVertex.y() + 0.001))},
+            {"Mercato", "B", "600", QStringLiteral("POINT (%1 %2)").arg(kSource.x() + 2000).arg(kSource.y())}};
+}
+
+// The samples as a CSV with a wkt column, the headers in other cases and with accents.
+QString writeCsv(const QString &path, const std::vector<Sample> &rows)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("\"WKT\";\"Nome\";\"Categoria\";\"PERSONE\";\"Tipo\"\n");
+    for (const Sample &row : rows)
+        file.write(QStringLiteral("\"%1\";\"%2\";\"%3\";\"%4\";\"edificio\"\n")
+                       .arg(row.wkt, row.name, row.category, row.people)
+                       .toUtf8());
+    return path;
+}
+
+// The same rows in another format and system, made by GDAL's own converter.
+QString converted(const QString &source, const QString &target, const QStringList &options)
+{
+    const QStringList csvOptions{"-oo", "GEOM_POSSIBLE_NAMES=WKT", "-oo", "KEEP_GEOM_COLUMNS=NO"};
+    run("ogr2ogr", QStringList{"-f", target.endsWith(".gpkg") ? "GPKG" : "GeoJSON"} + options
+                       + QStringList{target, source} + (source.endsWith(".csv") ? csvOptions : QStringList()));
+    return target;
+}
+
+// The names of a zone's elements but those of category B (the points on and beyond the boundary,
+// which a round trip through degrees may move by a hair, and the far market), with their distances.
+QList<QPair<QString, double>> awayFromTheBoundary(const ElementLayer &layer, const ZoneReach &zone)
+{
+    QList<QPair<QString, double>> list;
+    for (const ElementReach &reach : zone.elements)
+        if (layer.elements[reach.element].category != QLatin1String("B"))
+            list.append({layer.elements[reach.element].name, reach.distance_m});
+    return list;
+}
+
+ElementLayer read(const QString &path, const QRectF &region = kRegion)
+{
+    const Outcome<ElementLayer> layer = readElementLayer({path, {}, utm32(), region});
+    if (!layer.ok())
+        qWarning() << layer.error().message();
+    return layer.ok() ? layer.value() : ElementLayer{};
+}
+
+ElementsReached reach(const ElementLayer &layer)
+{
+    const Outcome<map::AreaRings> rings = map::groundRings(utm32(), kSource, areas());
+    const Outcome<ElementIndex> index = ElementIndex::of(layer.elements, layer.file);
+    if (!rings.ok() || !index.ok())
+        return {};
+    const Outcome<ElementsReached> reached = elementsReached(layer, index.value(), utm32(), {{kSource, rings.value()}});
+    return reached.ok() ? reached.value() : ElementsReached{};
+}
+
+QStringList names(const ElementLayer &layer, const std::vector<ElementReach> &reaches)
+{
+    QStringList list;
+    for (const ElementReach &reach : reaches)
+        list << layer.elements[reach.element].name;
+    return list;
+}
+
+} // namespace
+
+class ElementsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_folder;
+    QString m_csv;
+    QPointF m_northVertex;
+
+private slots:
+    void initTestCase()
+    {
+        const Outcome<std::vector<QPointF>> outermost = map::groundRing(utm32(), kSource, 900);
+        QVERIFY(outermost.ok());
+        m_northVertex = outermost.value().front(); // azimuth 0
+        m_csv = writeCsv(m_folder.filePath("elementi.csv"), samples(m_northVertex));
+        QVERIFY(!m_csv.isEmpty());
+    }
+
+    // Attributes by name whatever their case and accents; a nameless element named by its feature; a
+    // number of people written in words kept as unknown, with a warning; the layer's system missing
+    // (a CSV) but its coordinates on the map, so taken as the map's.
+    void attributesAndWarnings()
+    {
+        const ElementLayer layer = read(m_csv);
+        QCOMPARE(layer.elements.size(), std::size_t(7));
+        QCOMPARE(layer.elements[0].name, QStringLiteral("Scuola Manzoni"));
+        QCOMPARE(layer.elements[0].category, QStringLiteral("A"));
+        QCOMPARE(layer.elements[0].type, QStringLiteral("edificio"));
+        QCOMPARE(layer.elements[0].people, std::optional(450.0));
+        QCOMPARE(layer.elements[0].shape, ElementShape::Area);
+        QCOMPARE(layer.elements[3].shape, ElementShape::Line);
+        QCOMPARE(layer.elements[4].name, QStringLiteral("elemento %1").arg(layer.elements[4].featureId));
+        QVERIFY(!layer.elements[2].people);
+        QCOMPARE(layer.warnings.size(), 2);
+        QVERIFY(layer.warnings.join('\n').contains("\"circa 40\" non è un numero"));
+        QVERIFY(layer.warnings.join('\n').contains("non dichiara il suo sistema di riferimento"));
+    }
+
+    // Each area and zone's elements, innermost zone only, nearest first, with the people counted; the
+    // point on the outermost ring's vertex is inside, the one a millimetre beyond is not.
+    void zonesAndAreas()
+    {
+        const ElementLayer layer = read(m_csv);
+        const ElementsReached reached = reach(layer);
+        QVERIFY(reached.zones[0] && reached.zones[1] && reached.zones[2]);
+        QCOMPARE(names(layer, reached.zones[0]->elements), QStringList{"Scuola Manzoni"});
+        QCOMPARE(names(layer, reached.zones[1]->elements), QStringList{"Ospedale"});
+        QCOMPARE(names(layer, reached.zones[2]->elements),
+                 (QStringList{"Case sparse", "Ferrovia", layer.elements[4].name}));
+        QCOMPARE(reached.zones[0]->people, 450.0);
+        QCOMPARE(reached.zones[2]->people, 12.0);
+        QCOMPARE(reached.zones[2]->peopleUnknown, 2);
+        // Distances to the nearest point on the ground: the school's west side, the homes' north side.
+        // (Within the scale of UTM there, 0.04 % off the ground.)
+        QVERIFY(std::abs(reached.zones[0]->elements[0].distance_m - 65.0) < 0.001 * 65.0);
+        QVERIFY(std::abs(reached.zones[2]->elements[0].distance_m - 590.0) < 0.001 * 590.0);
+        QVERIFY(std::abs(reached.zones[2]->elements[2].distance_m - 900.0) < 0.01);
+        // The threshold-1 D5 area (100 m) reaches the school only; the F2 threshold-4 area every element
+        // in a zone.
+        QCOMPARE(names(layer, *reached.areas[0]), QStringList{"Scuola Manzoni"});
+        QCOMPARE(reached.areas[7]->size(), std::size_t(5));
+        QCOMPARE(reached.bySource.size(), std::size_t(5));
+    }
+
+    // The same elements in a GeoPackage of the map's system and in GeoJSON of longitude and latitude
+    // give the same table as the CSV; and the counts of each area equal SpatiaLite's over the same
+    // rings and elements.
+    void formatsSystemsAndAnIndependentCount()
+    {
+        const QString gpkg
+            = converted(m_csv, m_folder.filePath("elementi.gpkg"), {"-a_srs", "EPSG:32632", "-nln", "elementi"});
+        const QString geojson = converted(gpkg, m_folder.filePath("elementi.geojson"), {"-t_srs", "EPSG:4326"});
+        const ElementLayer fromCsv = read(m_csv);
+        const ElementsReached expected = reach(fromCsv);
+        for (const QString &path : {gpkg, geojson}) {
+            const ElementLayer layer = read(path);
+            QCOMPARE(layer.elements.size(), fromCsv.elements.size());
+            QCOMPARE(layer.warnings.size(), 1); // the people in words
+            const ElementsReached reached = reach(layer);
+            for (std::size_t zone = 0; zone < kPlanZones.size(); ++zone) {
+                QVERIFY(reached.zones[zone]);
+                const auto theirs = awayFromTheBoundary(layer, *reached.zones[zone]);
+                const auto ours = awayFromTheBoundary(fromCsv, *expected.zones[zone]);
+                QCOMPARE(theirs.size(), ours.size());
+                for (qsizetype at = 0; at < ours.size(); ++at) {
+                    QCOMPARE(theirs[at].first, ours[at].first);
+                    QVERIFY(std::abs(theirs[at].second - ours[at].second) < 0.01);
+                }
+            }
+        }
+
+        // The rings as a layer beside the elements, and SpatiaLite's count of each ring's elements.
+        const Outcome<map::AreaRings> rings = map::groundRings(utm32(), kSource, areas());
+        QVERIFY(rings.ok());
+        QFile csv(m_folder.filePath("aree.csv"));
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("slot;WKT\n");
+        for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+            QStringList points;
+            for (const QPointF point : rings.value()[slot])
+                points << exact(point.x()) + ' ' + exact(point.y());
+            csv.write(QStringLiteral("%1;\"POLYGON ((%2))\"\n").arg(slot).arg(points.join(", ")).toUtf8());
+        }
+        csv.close();
+        run("ogr2ogr", {"-append", "-a_srs", "EPSG:32632", "-nln", "aree", gpkg, csv.fileName(), "-oo",
+                        "GEOM_POSSIBLE_NAMES=WKT", "-oo", "KEEP_GEOM_COLUMNS=NO"});
+        const QByteArray counted = run(
+            "ogrinfo", {"-q", "-dialect", "sqlite", "-sql",
+                        "SELECT a.slot AS slot, (SELECT count(*) FROM elementi e WHERE ST_Intersects(e.geom, a.geom)) "
+                        "AS reached FROM aree a ORDER BY a.slot",
+                        gpkg});
+        const QRegularExpression reachedCount("reached \\(Integer\\) = (\\d+)");
+        QList<int> theirs;
+        for (auto match = reachedCount.globalMatch(QString::fromUtf8(counted)); match.hasNext();)
+            theirs << match.next().captured(1).toInt();
+        QCOMPARE(theirs.size(), int(kDistanceSlots));
+        for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+            QCOMPARE(int(expected.areas[slot]->size()), theirs[int(slot)]);
+    }
+
+    // Two sources: an element both reach is counted once, in the innermost zone either reaches it
+    // with, measured from the nearer; each source lists what it reaches.
+    void aSiteOfTwoSources()
+    {
+        const ElementLayer layer = read(m_csv);
+        const Outcome<ElementIndex> index = ElementIndex::of(layer.elements, layer.file);
+        QVERIFY(index.ok());
+        const QPointF second = kSource + QPointF(0, 300); // 50 m from the hospital
+        const Outcome<map::AreaRings> first = map::groundRings(utm32(), kSource, areas());
+        const Outcome<map::AreaRings> other = map::groundRings(utm32(), second, areas());
+        QVERIFY(first.ok() && other.ok());
+        const Outcome<ElementsReached> reached
+            = elementsReached(layer, index.value(), utm32(), {{kSource, first.value()}, {second, other.value()}});
+        QVERIFY(reached.ok());
+        const ZoneReach &innermost = *reached.value().zones[0];
+        QCOMPARE(names(layer, innermost.elements), (QStringList{"Ospedale", "Scuola Manzoni"}));
+        QCOMPARE(innermost.elements[0].source, std::size_t(1));
+        QVERIFY(std::abs(innermost.elements[0].distance_m - 50.0) < 0.05);
+        QCOMPARE(innermost.people, 770.0);
+        QVERIFY(names(layer, reached.value().zones[1]->elements).isEmpty());
+        const auto ofSecond = std::count_if(reached.value().bySource.begin(), reached.value().bySource.end(),
+                                            [](const SourceElement &row) { return row.source == 1; });
+        QVERIFY(ofSecond >= 2);
+    }
+
+    // What cannot be used is refused with the reason: no vector data, a layer of no features, no such
+    // layer, coordinates without a system that do not fall on the map, more elements than allowed.
+    void refusals()
+    {
+        const auto refused = [](const ElementRequest &request, Error::Kind kind, const QString &why) {
+            const Outcome<ElementLayer> layer = readElementLayer(request);
+            if (layer.ok() || layer.error().kind != kind || !layer.error().message().contains(why)) {
+                qWarning() << (layer.ok() ? QStringLiteral("read") : layer.error().message());
+                return false;
+            }
+            return true;
+        };
+        QFile text(m_folder.filePath("note.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("nessun elemento\n") > 0);
+        text.close();
+        QVERIFY(refused({text.fileName(), {}, utm32(), kRegion}, Error::Kind::ElementsUnreadable,
+                        "non è uno strato vettoriale"));
+        const QString empty = m_folder.filePath("vuoto.geojson");
+        QFile emptyFile(empty);
+        QVERIFY(emptyFile.open(QIODevice::WriteOnly)
+                && emptyFile.write("{\"type\": \"FeatureCollection\", \"features\": []}") > 0);
+        emptyFile.close();
+        QVERIFY(refused({empty, {}, utm32(), kRegion}, Error::Kind::ElementsNotUsable, "non contiene elementi"));
+        QVERIFY(refused({m_csv, "altro", utm32(), kRegion}, Error::Kind::ElementsUnreadable,
+                        "non ha uno strato \"altro\""));
+        QVERIFY(refused({m_csv, {}, utm32(), kRegion.translated(100000, 0)}, Error::Kind::ElementsNotUsable,
+                        "non cadono sulla mappa"));
+        QVERIFY(refused({m_csv, {}, utm32(), kRegion, 6}, Error::Kind::ElementsNotUsable, "al più 6"));
+        // Only the region is kept: the far market falls out of a smaller one.
+        QCOMPARE(read(m_csv, QRectF(kSource - QPointF(1000, 1000), kSource + QPointF(1000, 1000))).elements.size(),
+                 std::size_t(6));
+    }
+};
+
+QTEST_GUILESS_MAIN(ElementsTest)
+#include "test_elements.moc"
