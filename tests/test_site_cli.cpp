@@ -115,16 +115,17 @@ private slots:
     }
 
     // A row that cannot be estimated says why on standard error and in the table; the others go on; exit 1.
+    // Only the items with a position have areas in the GIS file.
     void failedRowsBesideGoodOnes()
     {
         QTemporaryDir out;
         const QString inventory = out.filePath("inventario.csv");
-        QVERIFY(writeBytes(inventory, "id;sostanza;classe;ipotesi;detenzione;quantita_t\n"
-                                      "S1;Propano;2_1_2;2;1;12,5\n"
-                                      "S2;Sostanza inventata;;1;1;5\n"
-                                      "S3;;2_1_2;1;1;25000\n"
-                                      "S4;;1_1_1;Ipotesi media;Stoccaggi fissi senza bacino di contenimento;50\n"));
-        const Run site = run(on({"--inventory", inventory, "--out-dir", out.filePath("sito")}));
+        QVERIFY(writeBytes(inventory, "id;sostanza;classe;ipotesi;detenzione;quantita_t;est;nord\n"
+                                      "S1;Propano;2_1_2;2;1;12,5;480420;5029480\n"
+                                      "S2;Sostanza inventata;;1;1;5;;\n"
+                                      "S3;;2_1_2;1;1;25000;;\n"
+                                      "S4;;1_1_1;Ipotesi media;Stoccaggi fissi senza bacino di contenimento;50;;\n"));
+        const Run site = run(on({"--inventory", inventory, "--crs", "EPSG:32632", "--out-dir", out.filePath("sito")}));
         QCOMPARE(site.exitCode, 1);
         QVERIFY2(site.err.contains("riga 3 (S2): sostanza \"Sostanza inventata\": non è nel catalogo"), qPrintable(site.err));
         QVERIFY2(site.err.contains("riga 4 (S3): quantita_t 25000: oltre l'ultima voce"), qPrintable(site.err));
@@ -135,7 +136,13 @@ private slots:
         QVERIFY(items[1]["estimate"].isNull() && items[2]["estimate"].isNull());
         // 50 t is the bound 10-50 and 50-200 share: the later entry.
         QCOMPARE(items[3]["estimate"]["range"].toString(), " 50 -  200");
-        QCOMPARE(entriesOf(out.filePath("sito")), QStringList({"riepilogo.pdf", "risultati.csv", "risultati.json"}));
+        QCOMPARE(entriesOf(out.filePath("sito")),
+                 QStringList({"aree.gpkg", "riepilogo.pdf", "risultati.csv", "risultati.json"}));
+        QProcess ogrinfo;
+        ogrinfo.start("ogrinfo", {"-q", "-sql", "SELECT DISTINCT id FROM aree_di_danno", out.filePath("sito/aree.gpkg")});
+        QVERIFY(ogrinfo.waitForFinished(60000) && ogrinfo.exitCode() == 0);
+        const QString ids = QString::fromUtf8(ogrinfo.readAllStandardOutput());
+        QVERIFY2(ids.contains("id (String) = S1") && ids.count("id (String)") == 1, qPrintable(ids));
     }
 
     // Usage errors and an unusable inventory end with status 2; they, a full disk and a folder already holding
