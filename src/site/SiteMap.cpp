@@ -242,17 +242,17 @@ Outcome<QImage> drawSiteMap(const SiteSheet &sheet, const std::vector<ItemOutcom
             if (outcome.estimate && outcome.sheetPoint)
                 rings[index] = map::sheetRings(*sheet.georeference, *outcome.ground, outcome.estimate->distances);
         });
-    for (std::size_t index = 0; index < items.size(); ++index) {
-        const ItemOutcome &outcome = items[index];
+    for (auto ringsOfItem = rings.cbegin(); const ItemOutcome &outcome : items) {
+        const std::optional<Outcome<map::AreaRings>> &itemRings = *ringsOfItem++;
         if (!outcome.estimate || !outcome.sheetPoint)
             continue;
-        if (sheet.onGround) {
-            if (!rings[index]->ok()) {
-                Error error = rings[index]->error();
+        if (itemRings) {
+            if (!itemRings->ok()) {
+                Error error = itemRings->error();
                 error.file = sheet.name;
                 return error;
             }
-            map::drawDamageRings(region, rings[index]->value());
+            map::drawDamageRings(region, itemRings->value());
         } else {
             map::drawDamageCircles(region, sheet.units, *outcome.sheetPoint, outcome.estimate->distances,
                                    sheet.scaleFactor);

@@ -61,7 +61,7 @@ def main():
     with tempfile.TemporaryDirectory() as scratch:
         inventory = os.path.join(scratch, "inventario.csv")
         subprocess.run([bench, "--benchmark_filter=^BM_SiteInventoryEstimates"], check=True,
-                       stdout=subprocess.DEVNULL, env=dict(os.environ, ZEFRO_BENCH_INVENTORY_COPY=inventory))
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=dict(os.environ, ZEFRO_BENCH_INVENTORY_COPY=inventory))
         with open(inventory, encoding="utf-8", newline="") as opened:
             rows = list(csv.DictReader(opened, delimiter=";"))
 

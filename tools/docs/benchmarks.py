@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """Builds and runs the benchmark program and writes its figures to docs/benchmarks.md.
 
-    tools/docs/benchmarks.py [BUILD_DIR] [--filter REGEX] [--repetitions N] [--no-xlrd]
+    tools/docs/benchmarks.py [BUILD_DIR] [--filter REGEX] [--repetitions N] [--no-xlrd] [--no-inventory]
 
 BUILD_DIR (default build-bench/) is configured with -DZEFRO_BUILD_BENCHMARKS=ON when it is not
 yet, and zefro_bench is built in it; an existing build folder keeps its other settings. The figures
 are read from Google Benchmark's JSON output. What each benchmark does and what its figures should
-be is in docs/benchmarks-explained.md, which this script does not touch.
+be is in docs/benchmarks-explained.md, which this script does not touch. Unless told not to, it also
+times the 1,000-item inventory against 1,000 separate runs (tools/bench/compare_inventory.py) and writes
+those figures, with the inventory benchmarks', into README's table between its markers.
 """
 
 import argparse
@@ -57,6 +59,56 @@ def xlrd_comparison(build_dir):
     return dict(line.split(": ", 1) for line in output.splitlines() if ": " in line)
 
 
+def inventory_comparison(build_dir):
+    """The inventory in one run against separate runs (tools/bench/compare_inventory.py), by line."""
+    script = os.path.join(figures.ROOT, "tools", "bench", "compare_inventory.py")
+    output = figures.run(["/usr/bin/python3", script, build_dir])
+    return dict(line.split(": ", 1) for line in output.splitlines() if ": " in line)
+
+
+README_BEGIN = "<!-- inventory speed: written by tools/docs/benchmarks.py -->"
+README_END = "<!-- end of inventory speed -->"
+
+
+def readme_table(report, comparison, build_dir):
+    """README's table: the inventory benchmarks' medians and the whole-process comparison."""
+    context = report.get("context", {})
+    load = context.get("load_avg") or [0.0]
+    busy = load[0] > context.get("num_cpus", os.cpu_count() or 1)
+    lines = [README_BEGIN, "",
+             "Measured %s on %s; load average %.2f at the start%s." % (
+                 figures.today(), figures.machine_line(build_dir), load[0],
+                 " (a busy machine: the wall-clock times are longer than on an idle one)" if busy else ""),
+             "", "| 1,000 items | Time | Peak memory |", "|---|---|---|"]
+    for entry in report.get("benchmarks", []):
+        if entry.get("aggregate_name") == "median" and entry["run_name"].startswith("BM_SiteInventory"):
+            what = ("in the program: read, estimated, CSV and JSON" if "Estimates" in entry["run_name"]
+                    else "in the program: also the PDF and the GIS file")
+            lines.append("| %s (`%s`) | %s %s | |" % (what, entry["run_name"].split("/")[0],
+                                                    significant(entry["real_time"]),
+                                                    UNITS.get(entry["time_unit"], entry["time_unit"])))
+    for key in ("inventory, PDF", "inventory, PDF and GIS file", "separate runs, --json",
+                "separate runs, --json and --export"):
+        if key in comparison:
+            seconds, memory = comparison[key].split(", peak ")
+            command = ("one `zefro-estimate --inventory` run" if key.startswith("inventory")
+                       else "1,000 `zefro-estimate` runs")
+            lines.append("| %s, %s | %s | %s |" % (command, key.split(", ", 1)[1], seconds, memory))
+    lines += ["", "Every separate run gave the inventory's distances (%s differing)."
+              % comparison.get("items whose separate run gives other distances", "?"), "", README_END]
+    return "\n".join(lines)
+
+
+def write_readme_table(table):
+    path = os.path.join(figures.ROOT, "README.md")
+    with open(path, encoding="utf-8") as opened:
+        text = opened.read()
+    begin, end = text.find(README_BEGIN), text.find(README_END)
+    if begin < 0 or end < begin:
+        sys.exit("README.md has no inventory speed markers")
+    figures.write(path, text[:begin] + table + text[end + len(README_END):])
+
+
 def significant(value):
     """Three significant figures, no exponent."""
     if value == 0:
@@ -100,7 +152,7 @@ def rows(report):
     return lines
 
 
-def document(report, build_dir, command, comparison):
+def document(report, build_dir, command, comparison, inventory):
     context = report.get("context", {})
     load = context.get("load_avg")
     text = figures.generated_notice("tools/docs/benchmarks.py")
@@ -127,6 +179,11 @@ def document(report, build_dir, command, comparison):
         for key in ("rows read", "zefro reader median", "python3-xlrd median", "ratio xlrd / zefro"):
             if key in comparison:
                 text += "- %s: %s\n" % (key, comparison[key])
+    if inventory:
+        text += ("\nThe 1,000-item inventory in one run against 1,000 separate runs, as whole processes "
+                 "(`tools/bench/compare_inventory.py`):\n\n")
+        for key, value in inventory.items():
+            text += "- %s: %s\n" % (key, value)
     return text
 
 
@@ -137,16 +194,26 @@ def main():
     parser.add_argument("--repetitions", type=int, default=5,
                         help="for benchmarks that set no count of their own (default 5)")
     parser.add_argument("--no-xlrd", action="store_true", help="leave out the comparison with python3-xlrd")
+    parser.add_argument("--no-inventory", action="store_true",
+                        help="leave out the inventory against separate runs (and README's table)")
+    parser.add_argument("--readme-only", action="store_true",
+                        help="write README's inventory table only, docs/benchmarks.md left as it is "
+                             "(with --filter SiteInventory)")
     parser.add_argument("--output", default=os.path.join(figures.ROOT, "docs", "benchmarks.md"))
     args = parser.parse_args()
 
     build_dir = os.path.abspath(args.build_dir)
     program = build(build_dir)
     report = run_benchmarks(program, args.repetitions, args.filter)
-    comparison = None if args.no_xlrd else xlrd_comparison(build_dir)
-    command = "tools/docs/benchmarks.py BUILD --repetitions %d%s%s" % (
-        args.repetitions, " --filter '%s'" % args.filter if args.filter else "", " --no-xlrd" if args.no_xlrd else "")
-    figures.write(args.output, document(report, build_dir, command, comparison))
+    comparison = None if args.no_xlrd or args.readme_only else xlrd_comparison(build_dir)
+    inventory = None if args.no_inventory else inventory_comparison(build_dir)
+    command = "tools/docs/benchmarks.py BUILD --repetitions %d%s%s%s" % (
+        args.repetitions, " --filter '%s'" % args.filter if args.filter else "", " --no-xlrd" if args.no_xlrd else "",
+        " --no-inventory" if args.no_inventory else "")
+    if not args.readme_only:
+        figures.write(args.output, document(report, build_dir, command, comparison, inventory))
+    if inventory:
+        write_readme_table(readme_table(report, inventory, build_dir))
     failed = [e["name"] for e in report.get("benchmarks", []) if e.get("error_occurred")]
     if failed:
         sys.exit("benchmarks failed: %s" % ", ".join(failed))
