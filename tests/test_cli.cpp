@@ -160,6 +160,18 @@ private slots:
             "senza --map, --export vuole il punto --at E,N e il suo sistema --crs EPSG:NNNN");
         row("unknown system", tanker + QStringList{"--at", "1,2", "--crs", "EPSG:1", "--export", "a.gpkg"},
             "--crs EPSG:1: sistema di riferimento sconosciuto (scrivere ad esempio EPSG:32632)");
+        const QString groundNeeded = "--elements vuole l'incidente sul terreno: una mappa georiferita --map MAPPA con "
+                                     "--point X,Y o --at E,N, oppure --at E,N con --crs EPSG:NNNN";
+        row("layer without elements", tanker + QStringList{"--layer", "elementi"}, "--layer vale solo con --elements");
+        row("elements without the incident on the ground", tanker + QStringList{"--elements", "e.gpkg"}, groundNeeded);
+        row("elements with --at but no system", tanker + QStringList{"--at", "1,2", "--elements", "e.gpkg"},
+            groundNeeded);
+        row("elements in a GIS file of one layer",
+            tanker + QStringList{"--at", "1,2", "--crs", "EPSG:32632", "--elements", "e.gpkg", "--export", "a.geojson"},
+            "--export a.geojson: un file GeoJSON ha un solo strato; con --elements usare un GeoPackage (.gpkg) o un "
+            "KML (.kml)");
+        row("elements on a plain map", onMap + QStringList{"--point", "1,2", "--scale", "5000", "--elements", "e.gpkg"},
+            "--elements: la mappa " + m_map + " non è georiferita (servono un file mondo e un .prj, o un GeoTIFF)");
         row("point not X,Y", onMap + QStringList{"--point", "1;2", "--scale", "5000"},
             "--point 1;2: scrivere X,Y (numeri, punto decimale)");
         row("scale 0", onMap + QStringList{"--point", "1,2", "--scale", "0"},
@@ -326,6 +338,52 @@ private slots:
         QVERIFY2(refused.err.startsWith("Impossibile esportare le aree di danno nel file"), qPrintable(refused.err));
         QCOMPARE(refused.out, QString());
         QCOMPARE(filesUnder(folder.path()).size(), 1);
+    }
+
+    // The sample layer around the sample inventory's first item: the table follows the report, which
+    // stays as it is, the JSON gains "elementi"; a layer that cannot be read is a data error that
+    // writes nothing.
+    void vulnerableElements()
+    {
+        const QString layer
+            = m_bundled->local("c:\\revisione metodo speditivo\\dati\\elementi\\elementi esempio.gpkg");
+        const QStringList estimate = on(*m_bundled, {"--quick-pick", "2_1_2", "--hypothesis", "2", "--containment", "2",
+                                                     "--range", "2"}),
+                          placed = estimate + QStringList{"--at", "480420,5029480", "--crs", "EPSG:32632"};
+        const Run report = run(estimate), table = run(placed + QStringList{"--elements", layer, "--layer", "elementi"});
+        QVERIFY2(report.exitCode == 0 && table.exitCode == 0, qPrintable(table.err));
+        QCOMPARE(table.err, QString());
+        const QString heading = "\nElementi vulnerabili raggiunti (elementi esempio.gpkg, strato \"elementi\")\n";
+        QVERIFY2(table.out.startsWith(report.out + heading), qPrintable(table.out));
+        const QStringList lines = table.out.mid(report.out.size() + heading.size()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines[0], QStringLiteral("Prima zona (soglia 1): 4 elementi, 227 persone"));
+        QVERIFY(lines[1].startsWith("  Uffici Alfa Chimica ") && lines[1].endsWith(" 244 m"));
+        QCOMPARE(lines[5], QStringLiteral("Seconda zona (soglia 3): nessun elemento"));
+        QCOMPARE(lines[6], QStringLiteral("Terza zona (soglia 4): 1 elemento, 0 persone (1 elemento con persone non note)"));
+        QVERIFY(lines[7].contains(" non note ") && lines[1].indexOf(" 244 m") == lines[7].indexOf(" 811 m"));
+
+        const Run json = run(placed + QStringList{"--elements", layer, "--json"}),
+                  plainJson = run(estimate + QStringList{"--json"});
+        QCOMPARE(json.exitCode, 0);
+        QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        const QJsonArray zones = object.take("elementi").toArray();
+        QCOMPARE(object, QJsonDocument::fromJson(plainJson.out.toUtf8()).object());
+        QCOMPARE(zones.size(), 3);
+        QCOMPARE(zones[0]["count"].toInt(), 4);
+        QCOMPARE(zones[0]["people"].toDouble(), 227.0);
+        QCOMPARE(zones[0]["elements"][0]["name"].toString(), QStringLiteral("Uffici Alfa Chimica"));
+        QCOMPARE(zones[0]["elements"][0]["distance_m"].toDouble(), 244.2);
+        QCOMPARE(zones[2]["people_unknown"].toInt(), 1);
+        QVERIFY(zones[2]["elements"][0]["people"].isNull());
+
+        const QStringList before = filesUnder(m_bundled->root());
+        const Run unreadable = run(placed + QStringList{"--elements", m_bundled->local("c:\\manca.gpkg"), "--report-file"});
+        QCOMPARE(unreadable.exitCode, 1);
+        QCOMPARE(unreadable.err, "Impossibile leggere gli elementi vulnerabili di \"" + m_bundled->local("c:\\manca.gpkg")
+                                     + "\": il file o la cartella non esiste\n");
+        QCOMPARE(unreadable.out, QString());
+        QCOMPARE(filesUnder(m_bundled->root()), before);
     }
 
     // A scale a thousand times off draws nothing that can be seen: said on standard error, and the

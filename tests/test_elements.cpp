@@ -1,12 +1,16 @@
 // Vulnerable elements: a layer read from GDAL's formats into the map's system, and who is inside each
 // damage area and zone, counted against SpatiaLite's own ST_Intersects over the same areas.
+// What is reached written out as JSON and as a table.
 #include "elements/ElementErrors.h"
 #include "elements/ElementIndex.h"
 #include "elements/ElementLayer.h"
 #include "elements/ElementsReached.h"
+#include "elements/ElementTables.h"
 #include "map/GroundRing.h"
 #include "map/GroundSystem.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -325,6 +329,55 @@ private slots:
         // Only the region is kept: the far market falls out of a smaller one.
         QCOMPARE(read(m_csv, QRectF(kSource - QPointF(1000, 1000), kSource + QPointF(1000, 1000))).elements.size(),
                  std::size_t(6));
+    }
+
+    // What an estimate reaches written out, from a table made by hand: the zones it has, innermost
+    // first (the second empty, the fourth threshold's missing), the people summed over those known,
+    // the JSON's distances to a tenth of a metre, the text's to the metre, aligned, in the singular
+    // or the plural as the counts ask.
+    void tablesOfWhatIsReached()
+    {
+        ElementLayer layer;
+        layer.file = QStringLiteral("/dati/elementi esempio.gpkg");
+        layer.layerName = QStringLiteral("elementi");
+        layer.elements = {{1, "Scuola Manzoni", "A", "scuola", 450.0, ElementShape::Area, {}, {}},
+                          {2, "Case sparse", "C", "abitazioni", std::nullopt, ElementShape::Area, {}, {}},
+                          {3, "Chiosco", "D", "", 1.0, ElementShape::Point, {}, {}}};
+        ElementsReached reached;
+        reached.zones[0] = ZoneReach{{{0, 0, 64.96}, {1, 0, 120.04}}, 450.0, 1};
+        reached.zones[1] = ZoneReach{};
+        reached.zones[2] = ZoneReach{{{2, 0, 901.0}}, 1.0, 0};
+
+        const QJsonArray json = reachedJson(layer, reached);
+        QCOMPARE(json.size(), 3);
+        const QJsonObject first = json[0].toObject();
+        QCOMPARE(first.keys(), (QStringList{"count", "elements", "people", "people_unknown", "threshold", "zone"}));
+        QCOMPARE(first["zone"].toString(), QStringLiteral("prima zona"));
+        QCOMPARE(first["threshold"].toInt(), 1);
+        QCOMPARE(first["count"].toInt(), 2);
+        QCOMPARE(first["people"].toDouble(), 450.0);
+        QCOMPARE(first["people_unknown"].toInt(), 1);
+        const QJsonObject school = first["elements"][0].toObject();
+        QCOMPARE(school.keys(), (QStringList{"category", "distance_m", "name", "people", "type"}));
+        QCOMPARE(school["name"].toString(), QStringLiteral("Scuola Manzoni"));
+        QCOMPARE(school["distance_m"].toDouble(), 65.0);
+        QCOMPARE(school["people"].toDouble(), 450.0);
+        QVERIFY(first["elements"][1]["people"].isNull());
+        QCOMPARE(first["elements"][1]["distance_m"].toDouble(), 120.0);
+        QCOMPARE(json[1]["threshold"].toInt(), 3);
+        QCOMPARE(json[1]["elements"].toArray().size(), 0);
+        QCOMPARE(json[2]["zone"].toString(), QStringLiteral("terza zona"));
+
+        QCOMPARE(reachedTable(layer, reached),
+                 QStringLiteral("Elementi vulnerabili raggiunti (elementi esempio.gpkg, strato \"elementi\")\n"
+                                "Prima zona (soglia 1): 2 elementi, 450 persone (1 elemento con persone non note)\n"
+                                "  Scuola Manzoni  A  scuola      450        65 m\n"
+                                "  Case sparse     C  abitazioni  non note  120 m\n"
+                                "Seconda zona (soglia 3): nessun elemento\n"
+                                "Terza zona (soglia 4): 1 elemento, 1 persona\n"
+                                "  Chiosco         D              1         901 m\n"));
+        reached.zones[0]->peopleUnknown = 2;
+        QVERIFY(reachedTable(layer, reached).contains("450 persone (2 elementi con persone non note)\n"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "elements/ElementIndex.h"
 #include "gis/DamageAreaExport.h"
 #include "gis/GisErrors.h"
 #include "gis/SiteAreaExport.h"
@@ -80,9 +81,10 @@ bool isNull(const QJsonValue &value)
 
 // The features of the file as GDAL reads it, in GeoJSON, in the file's own coordinates unless
 // `options` ask for others.
-QJsonArray featuresOf(const QString &path, const QStringList &options = {})
+QJsonArray featuresOf(const QString &path, const QStringList &options = {}, const QString &layer = {})
 {
-    const QByteArray json = run("ogr2ogr", QStringList{"-f", "GeoJSON"} + options + QStringList{"/vsistdout/", path});
+    const QByteArray json = run("ogr2ogr", QStringList{"-f", "GeoJSON"} + options + QStringList{"/vsistdout/", path}
+                                               + (layer.isEmpty() ? QStringList() : QStringList{layer}));
     return QJsonDocument::fromJson(json).object().value("features").toArray();
 }
 
@@ -508,6 +510,84 @@ private slots:
         QVERIFY(!exported.ok());
         QCOMPARE(exported.error().kind, Error::Kind::AreasNotExported);
         QVERIFY2(exported.error().detail.startsWith("S-7: l'area di 700 m"), qPrintable(exported.error().detail));
+    }
+
+    // The elements the areas reach, a layer beside them: one feature per element and area that reaches
+    // it, as many as elementsReached() finds, with the element's attributes and innermost zone (none
+    // for one only a threshold-2 area reaches), its geometry as read in a GeoPackage and in WGS 84 in
+    // KML; GeoJSON, of one layer, refused.
+    void reachedElementsBesideTheAreas()
+    {
+        const map::CoordinateSystem system = systemOf("EPSG:32632", false);
+        const QPointF source(480500, 5029500);
+        map::DamageAreas areas{}; // D5 only: thresholds 1, 2 and 3 at 100, 250 and 200 m
+        areas[0].metres = 100;
+        areas[1].metres = 250;
+        areas[2].metres = 200;
+        const QTemporaryDir folder;
+        QFile csv(folder.filePath("elementi.csv"));
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("nome;categoria;tipo;persone;est;nord\n"
+                  "Scuola;A;scuola;10;480550;5029500\n" // 50 m east: thresholds 1, 2, 3
+                  "Case;C;abitazioni;;480500;5029650\n" // 150 m north: 2, 3
+                  "Chiosco;D;negozio;5;480275;5029500\n" // 225 m west: 2 only
+                  "Mercato;B;mercato;600;481000;5029500\n"); // 500 m east: none
+        csv.close();
+        const Outcome<map::AreaRings> rings = map::groundRings(system, source, areas);
+        QVERIFY(rings.ok());
+        const Outcome<elements::ElementLayer> layer = elements::readElementLayer(
+            {csv.fileName(), {}, system, QRectF(source - QPointF(2000, 2000), source + QPointF(2000, 2000))});
+        QVERIFY(layer.ok());
+        const Outcome<elements::ElementIndex> index = elements::ElementIndex::of(layer.value().elements, "elementi");
+        QVERIFY(index.ok());
+        const Outcome<elements::ElementsReached> reached
+            = elements::elementsReached(layer.value(), index.value(), system, {{source, rings.value()}});
+        QVERIFY(reached.ok());
+        std::size_t expected = 0;
+        for (const auto &inArea : reached.value().areas)
+            expected += inArea ? inArea->size() : 0;
+        QCOMPARE(expected, std::size_t(6));
+
+        const gis::ReachedElements elementsReached{layer.value(), reached.value()};
+        QMap<QString, QPointF> inWgs84; // each element's place, as GDAL moves the GeoPackage's
+        for (const gis::ExportFormat format : {gis::ExportFormat::GeoPackage, gis::ExportFormat::Kml}) {
+            const auto exported
+                = gis::exportDamageAreas(format, kToxic, system, {{source, areas}}, elementsReached);
+            QVERIFY2(exported.ok(), qPrintable(exported.ok() ? QString() : exported.error().message()));
+            const QString path = writtenFile(folder, format, exported.value().file);
+            const QJsonArray features = featuresOf(path, {}, "elementi_coinvolti");
+            QCOMPARE(std::size_t(features.size()), expected);
+            QCOMPARE(featuresOf(path, {}, "aree_di_danno").size(), 4); // three areas and the source
+            QMap<QString, QStringList> areasOf;
+            for (const QJsonValue feature : features) {
+                const QJsonValue properties = feature["properties"];
+                const QString name = properties["nome"].toString();
+                areasOf[name] << QStringLiteral("%1 %2 %3")
+                                     .arg(properties["threshold"].toInt())
+                                     .arg(properties["weather"].toString(), properties["zona"].toString());
+                const QPointF place = pointOf(feature["geometry"]["coordinates"]);
+                if (format == gis::ExportFormat::GeoPackage) {
+                    QCOMPARE(properties["persone"].isNull(), name == "Case");
+                    QVERIFY(name != "Scuola" || (properties["categoria"].toString() == "A" && properties["tipo"].toString() == "scuola"
+                                                 && properties["persone"].toDouble() == 10.0
+                                                 && std::abs(properties["distance_m"].toDouble() - 50.0) <= 0.1));
+                    QVERIFY(place.x() > 480000 && place.y() > 5029000); // in the map's system
+                } else {
+                    QVERIFY(std::abs(place.x() - inWgs84[name].x()) < 1e-8
+                            && std::abs(place.y() - inWgs84[name].y()) < 1e-8);
+                }
+            }
+            if (format == gis::ExportFormat::GeoPackage)
+                for (const QJsonValue feature : featuresOf(path, {"-t_srs", "EPSG:4326"}, "elementi_coinvolti"))
+                    inWgs84[feature["properties"]["nome"].toString()] = pointOf(feature["geometry"]["coordinates"]);
+            QCOMPARE(areasOf.keys(), (QStringList{"Case", "Chiosco", "Scuola"}));
+            QCOMPARE(areasOf["Scuola"], (QStringList{"1 D5 prima zona", "2 D5 prima zona", "3 D5 prima zona"}));
+            QCOMPARE(areasOf["Case"], (QStringList{"2 D5 seconda zona", "3 D5 seconda zona"}));
+            QCOMPARE(areasOf["Chiosco"], QStringList{"2 D5 "});
+        }
+        const auto geojson
+            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, areas}}, elementsReached);
+        QVERIFY(!geojson.ok() && geojson.error().detail.contains("un solo strato"));
     }
 };
 

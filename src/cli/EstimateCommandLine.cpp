@@ -23,6 +23,7 @@ QString helpText()
         "                 [--map MAPPA (--point X,Y | --at E,N) [--scale N | --segment X1,Y1,X2,Y2,METRI]\n"
         "                  [--out FILE.bmp] [--export FILE.gpkg|.geojson|.kml]]\n"
         "                 [--at E,N --crs EPSG:NNNN --export FILE.gpkg|.geojson|.kml]\n"
+        "                 [--elements FILE [--layer NOME]]\n"
         "  zefro-estimate [--drive-root DIR] --classes (--name NOME | --cas CAS)\n"
         "  zefro-estimate [--drive-root DIR] (--seal-data | --check-data)\n"
         "  zefro-estimate [--drive-root DIR] --inventory FILE [--map MAPPA [--scale N]] [--crs EPSG:NNNN]\n"
@@ -60,6 +61,13 @@ QString helpText()
         "  --export FILE        le aree di danno per un GIS: GeoPackage (.gpkg, nel sistema della mappa),\n"
         "                       GeoJSON (.geojson) o KML (.kml), in WGS 84\n"
         "  --crs EPSG:NNNN      senza --map: il sistema di riferimento di --at\n"
+        "  --elements FILE      strato degli elementi vulnerabili (scuole, ospedali, abitazioni; attributi\n"
+        "                       nome, categoria, tipo, persone), in un formato vettoriale che GDAL legge:\n"
+        "                       dopo il report, gli elementi che ogni zona del piano di emergenza\n"
+        "                       raggiunge (con --json, la chiave \"elementi\"); con --export, lo strato\n"
+        "                       elementi_coinvolti (non in GeoJSON). Vuole l'incidente sul terreno:\n"
+        "                       una mappa georiferita con --point o --at, oppure --at con --crs\n"
+        "  --layer NOME         lo strato di --elements da leggere; senza, il primo del file\n"
         "  --classes            elenca le classi trovate per la sostanza, una per riga\n"
         "  --seal-data          controlla il contenuto delle tabelle di dati come --check-data e, se non ci\n"
         "                       sono celle non valide, le sigilla: nome, byte e somma SHA-256 di ciascuna in\n"
@@ -161,10 +169,12 @@ struct MapOptions
     QCommandLineOption out{QStringLiteral("out"), QString(), QStringLiteral("FILE.bmp")};
     QCommandLineOption exportFile{QStringLiteral("export"), QString(), QStringLiteral("FILE")};
     QCommandLineOption crs{QStringLiteral("crs"), QString(), QStringLiteral("EPSG:NNNN")};
+    QCommandLineOption elements{QStringLiteral("elements"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption layer{QStringLiteral("layer"), QString(), QStringLiteral("NOME")};
 
     [[nodiscard]] QList<QCommandLineOption> all() const
     {
-        return {map, point, at, scale, segment, out, exportFile, crs};
+        return {map, point, at, scale, segment, out, exportFile, crs, elements, layer};
     }
 };
 
@@ -189,6 +199,8 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
     }
     if (parser.isSet(options.crs) && onMap)
         return QStringLiteral("--crs vale solo senza --map: il sistema di riferimento è quello della mappa");
+    if (parser.isSet(options.layer) && !parser.isSet(options.elements))
+        return QStringLiteral("--layer vale solo con --elements");
 
     if (parser.isSet(options.at)) {
         const QString text = parser.value(options.at);
@@ -202,12 +214,26 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
         if (!gis::exportFormatFor(request.exportFile))
             return QStringLiteral("--export %1: il nome deve finire in .gpkg, .geojson o .kml").arg(request.exportFile);
     }
+    if (parser.isSet(options.elements)) {
+        request.elementsFile = parser.value(options.elements);
+        request.elementsLayer = parser.value(options.layer);
+        const bool onGround = onMap ? parser.isSet(options.point) || parser.isSet(options.at)
+                                    : request.ground && parser.isSet(options.crs);
+        if (!onGround)
+            return QStringLiteral("--elements vuole l'incidente sul terreno: una mappa georiferita --map MAPPA con "
+                                  "--point X,Y o --at E,N, oppure --at E,N con --crs EPSG:NNNN");
+        if (gis::exportFormatFor(request.exportFile) == gis::ExportFormat::GeoJson)
+            return QStringLiteral("--export %1: un file GeoJSON ha un solo strato; con --elements usare un "
+                                  "GeoPackage (.gpkg) o un KML (.kml)")
+                .arg(request.exportFile);
+    }
 
     if (!onMap) {
         if (!request.exportFile.isEmpty() && (!request.ground || !parser.isSet(options.crs)))
             return QStringLiteral("senza --map, --export vuole il punto --at E,N e il suo sistema --crs EPSG:NNNN");
-        if (request.exportFile.isEmpty() && (request.ground || parser.isSet(options.crs)))
-            return QStringLiteral("--at e --crs servono a --map o a --export");
+        if (request.exportFile.isEmpty() && request.elementsFile.isEmpty()
+            && (request.ground || parser.isSet(options.crs)))
+            return QStringLiteral("--at e --crs servono a --map, a --export o a --elements");
         request.crs = parser.value(options.crs);
         return {};
     }
@@ -218,7 +244,7 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
     if (parser.isSet(options.point) == parser.isSet(options.at))
         return QStringLiteral("per disegnare su una mappa serve il punto dell'incidente: una fra --point X,Y e "
                               "--at E,N");
-    if (drawing.outFile.isEmpty() && request.exportFile.isEmpty())
+    if (drawing.outFile.isEmpty() && request.exportFile.isEmpty() && request.elementsFile.isEmpty())
         return QStringLiteral("per disegnare su una mappa serve --out FILE.bmp, --export FILE o entrambi");
     if (parser.isSet(options.scale) && parser.isSet(options.segment))
         return QStringLiteral("la scala si dà con una sola fra --scale e --segment");

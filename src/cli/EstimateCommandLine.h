@@ -56,6 +56,11 @@ struct EstimateRequest
     QString crs; // --crs, only without --map
     QString exportFile; // --export FILE.gpkg|.geojson|.kml: the damage areas for a GIS
 
+    // --elements FILE [--layer NAME]: the vulnerable elements the damage areas reach, which needs the
+    // incident on the ground (a georeferenced map, or --at with --crs).
+    QString elementsFile;
+    QString elementsLayer; // empty: the file's first layer
+
     // --inventory: every item of a site inventory estimated in one run, the outputs in a folder.
     struct InventoryRun
     {

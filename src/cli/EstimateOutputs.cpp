@@ -4,6 +4,8 @@
 #include "cli/GroundPointCheck.h"
 #include "cli/MapOverlay.h"
 #include "cli/ProtectedFiles.h"
+#include "cli/ReachedElements.h"
+#include "elements/ElementTables.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "gis/DamageAreaExport.h"
@@ -13,6 +15,7 @@
 #include "platform/TextFile.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
@@ -26,31 +29,38 @@ PlannedOutputs failed(BatchFailure::Kind kind, const QString &message, QStringLi
     return {BatchFailure{kind, message}, std::move(notices), {}};
 }
 
-// The GIS file of --export: the incident is on the ground where the map places it, or at --at in
-// the --crs system.
-std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const EstimateRequest &request,
-                                           const Estimate &estimate, const std::optional<QPointF> &ground,
-                                           std::optional<map::CoordinateSystem> system, OutputPlan &outputs,
-                                           QStringList &notices)
+// Where the incident is on the ground for --export and --elements, and in which system: the map's,
+// or the --crs system of --at. A usage error when neither places it.
+std::optional<BatchFailure> placeOnGround(const EstimateRequest &request, const std::optional<QPointF> &ground,
+                                          std::optional<map::CoordinateSystem> &system, QStringList &notices)
 {
     const auto usage = [](const QString &line) { return BatchFailure{BatchFailure::Kind::Usage, line}; };
-    if (!system) {
-        if (request.map)
-            return usage(QStringLiteral("--export: la mappa %1 non è georiferita (servono un file mondo e un .prj, "
-                                        "o un GeoTIFF)")
-                             .arg(request.map->mapFile));
-        const Outcome<map::CoordinateSystem> named = map::coordinateSystemFrom(request.crs, QStringLiteral("--crs"));
-        if (!named.ok())
-            return usage(QStringLiteral("--crs %1: sistema di riferimento sconosciuto (scrivere ad esempio "
-                                        "EPSG:32632)")
-                             .arg(request.crs));
-        system = named.value();
-        const GroundPointCheck checked = checkGroundPoint(*system, *ground);
-        if (!checked.usageError.isEmpty())
-            return usage(checked.usageError);
-        if (!checked.warning.isEmpty())
-            notices << warning(checked.warning);
-    }
+    if (system)
+        return std::nullopt;
+    if (request.map)
+        return usage(QStringLiteral("%1: la mappa %2 non è georiferita (servono un file mondo e un .prj, o un GeoTIFF)")
+                         .arg(request.exportFile.isEmpty() ? QStringLiteral("--elements") : QStringLiteral("--export"),
+                              request.map->mapFile));
+    const Outcome<map::CoordinateSystem> named = map::coordinateSystemFrom(request.crs, QStringLiteral("--crs"));
+    if (!named.ok())
+        return usage(QStringLiteral("--crs %1: sistema di riferimento sconosciuto (scrivere ad esempio EPSG:32632)")
+                         .arg(request.crs));
+    system = named.value();
+    const GroundPointCheck checked = checkGroundPoint(*system, *ground);
+    if (!checked.usageError.isEmpty())
+        return usage(checked.usageError);
+    if (!checked.warning.isEmpty())
+        notices << warning(checked.warning);
+    return std::nullopt;
+}
+
+// The GIS file of --export, with the elements reached when --elements is given.
+std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const EstimateRequest &request,
+                                           const Estimate &estimate, QPointF ground,
+                                           const map::CoordinateSystem &system, const ElementsRun *elements,
+                                           OutputPlan &outputs)
+{
+    const auto usage = [](const QString &line) { return BatchFailure{BatchFailure::Kind::Usage, line}; };
     const QString path = drives.toLocal(request.exportFile);
     if (const std::optional<QString> kept
         = protectedTarget(drives, path, request.map ? drives.toLocal(request.map->mapFile) : QString()))
@@ -60,8 +70,11 @@ std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const Estim
             return usage(QStringLiteral("--export %1: è già il file di un'altra uscita").arg(request.exportFile));
     }
 
-    const Outcome<gis::ExportedAreas> exported = gis::exportDamageAreas(*gis::exportFormatFor(path), estimate, *system,
-                                                                        {gis::AreaSource{*ground, estimate.distances}});
+    const std::optional<gis::ReachedElements> reached
+        = elements ? std::optional<gis::ReachedElements>(gis::ReachedElements{elements->layer, elements->reached})
+                   : std::nullopt;
+    const Outcome<gis::ExportedAreas> exported = gis::exportDamageAreas(
+        *gis::exportFormatFor(path), estimate, system, {gis::AreaSource{ground, estimate.distances}}, reached);
     if (!exported.ok())
         return BatchFailure{BatchFailure::Kind::Data, areasNotExported(path, exported.error().detail)};
     outputs.areas = FileOutput{path, exported.value().file};
@@ -75,9 +88,6 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
 {
     PlannedOutputs planned;
     OutputPlan &outputs = planned.outputs;
-    outputs.standardOutput = request.json
-        ? QJsonDocument(estimateJson(estimate)).toJson(QJsonDocument::Indented)
-        : (reportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 
     // The report file is named after the time of the run; an existing one is only ever appended to.
     if (request.reportFile) {
@@ -112,12 +122,35 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
         }
     }
 
+    std::optional<ElementsRun> elements;
+    if (!request.exportFile.isEmpty() || !request.elementsFile.isEmpty()) {
+        if (std::optional<BatchFailure> refused = placeOnGround(request, ground, system, planned.notices))
+            return failed(refused->kind, refused->message, planned.notices);
+    }
+    if (!request.elementsFile.isEmpty()) {
+        elements = reachedElements(drives, request, estimate, *ground, *system);
+        if (elements->failure)
+            return failed(elements->failure->kind, elements->failure->message, planned.notices);
+        for (const QString &layerWarning : elements->warnings)
+            planned.notices << warning(layerWarning);
+    }
+
+    if (request.json) {
+        QJsonObject json = estimateJson(estimate);
+        if (elements)
+            json.insert(QStringLiteral("elementi"), elements::reachedJson(elements->layer, elements->reached));
+        outputs.standardOutput = QJsonDocument(json).toJson(QJsonDocument::Indented);
+    } else {
+        QString text = reportBoxLines(estimate).join(QLatin1Char('\n')) + QLatin1Char('\n');
+        if (elements)
+            text += QLatin1Char('\n') + elements::reachedTable(elements->layer, elements->reached);
+        outputs.standardOutput = text.toUtf8();
+    }
+
     if (!request.exportFile.isEmpty()) {
-        if (std::optional<BatchFailure> refused = planAreaExport(drives, request, estimate, ground, system, outputs,
-                                                                             planned.notices)) {
-            planned.failure = std::move(refused);
-            planned.outputs = {};
-        }
+        if (std::optional<BatchFailure> refused = planAreaExport(drives, request, estimate, *ground, *system,
+                                                                 elements ? &*elements : nullptr, outputs))
+            return failed(refused->kind, refused->message, planned.notices);
     }
     return planned;
 }

@@ -1,6 +1,7 @@
 #include "gis/DamageAreaExport.h"
 
 #include "gis/AreaFeatures.h"
+#include "gis/ElementFeatures.h"
 #include "map/GdalSession.h"
 
 #include <cpl_string.h>
@@ -96,8 +97,12 @@ QString extensionOf(ExportFormat format)
 }
 
 Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &estimate,
-                                         const map::CoordinateSystem &system, const std::vector<AreaSource> &sources)
+                                         const map::CoordinateSystem &system, const std::vector<AreaSource> &sources,
+                                         const std::optional<ReachedElements> &reached)
 {
+    if (reached && format == ExportFormat::GeoJson)
+        return notExported(QStringLiteral("un file GeoJSON ha un solo strato: per gli elementi coinvolti usare un "
+                                          "GeoPackage (.gpkg) o un KML (.kml)"));
     map::startGdal();
     map::GdalErrors gdal;
 
@@ -142,6 +147,9 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
                     return written.error();
                 exported.polygons += written.value();
             }
+            if (reached)
+                return writeReachedElements(dataset, keepsMapSystem ? mapSystem : wgs84, transformation.get(),
+                                            *reached, gdal);
             return std::nullopt;
         },
         gdal);

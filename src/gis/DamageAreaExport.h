@@ -1,5 +1,7 @@
 #pragma once
 
+#include "elements/ElementLayer.h"
+#include "elements/ElementsReached.h"
 #include "estimate/Estimate.h"
 #include "map/DamageCircles.h"
 #include "map/Georeference.h"
@@ -28,6 +30,14 @@ struct AreaSource
     map::DamageAreas areas{};
 };
 
+// The vulnerable elements the areas reach, for a layer of their own beside the areas: the layer as
+// read for the map, and what elements::elementsReached() found for the same sources.
+struct ReachedElements
+{
+    const elements::ElementLayer &layer;
+    const elements::ElementsReached &reached;
+};
+
 struct ExportedAreas
 {
     QByteArray file; // the whole file, ready to be written
@@ -39,8 +49,13 @@ struct ExportedAreas
 // estimate's attributes (substance, cas, class, hypothesis, containment, range, scenario; on polygons
 // threshold, weather, distance_m, greater_than, subclass, colour). AreasNotExported when GDAL cannot
 // write the file, a point cannot be placed in WGS 84 or an area cannot be shown in the map's system.
+// With `reached`, a second layer "elementi_coinvolti": one feature per element and damage area that
+// reaches it, its geometry as read (in the file's system), with nome, categoria, tipo, persone, zona
+// (the element's innermost zone, empty when none), threshold, weather and distance_m. GeoJSON holds
+// one layer only: AreasNotExported there.
 [[nodiscard]] Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &estimate,
                                                        const map::CoordinateSystem &system,
-                                                       const std::vector<AreaSource> &sources);
+                                                       const std::vector<AreaSource> &sources,
+                                                       const std::optional<ReachedElements> &reached = std::nullopt);
 
 } // namespace gis
