@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import figures  # noqa: E402
 
 KINDS = (".cpp", ".h", ".py", ".sh")
-LAYERS = ("platform", "xls", "catalogue", "estimate", "map", "gis", "site", "app", "cli")
+LAYERS = ("platform", "xls", "catalogue", "estimate", "map", "elements", "gis", "site", "app", "cli")
 
 # The test programs whose name is not the layer they test, by what they test.
 TESTED_BY = {
