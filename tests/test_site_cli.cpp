@@ -193,7 +193,8 @@ private slots:
         const QString copy = out.filePath("confronto.gpkg");
         QVERIFY(QFile::copy(folder + "/aree.gpkg", copy));
         QProcess append;
-        append.start("ogr2ogr", {"-update", "-preserve_fid", "-nln", "strato", copy, m_drive.local(kSampleElements), "elementi"});
+        append.start("ogr2ogr",
+                     {"-update", "-preserve_fid", "-nln", "strato", copy, m_drive.local(kSampleElements), "elementi"});
         QVERIFY(append.waitForFinished(60000) && append.exitCode() == 0);
         const auto values = [&copy](const QString &sql) {
             QProcess ogrinfo;
@@ -212,7 +213,8 @@ private slots:
         // name is named after its feature id).
         QCOMPARE(values("SELECT 'x' || COUNT(*) AS n FROM elementi_coinvolti c WHERE NOT EXISTS (SELECT 1 FROM "
                         "aree_di_danno a JOIN strato e ON ST_Intersects(a.geom, e.geom) WHERE a.id = c.id AND "
-                        "a.threshold = c.threshold AND a.weather = c.weather AND COALESCE(e.nome, 'elemento ' || e.fid) = c.nome)"),
+                        "a.threshold = c.threshold AND a.weather = c.weather "
+                        "AND COALESCE(e.nome, 'elemento ' || e.fid) = c.nome)"),
                  QStringList{"  n (String) = x0"});
 
         QProcess text;
@@ -227,6 +229,24 @@ private slots:
             QVERIFY(count.hasMatch());
             QCOMPARE(count.captured(1).toInt(), int(innermost.values().count(QList<int>{1, 3, 4}[zone])));
         }
+    }
+
+    // The layer's warnings go to standard error, marked as such; the run goes on and reads the element.
+    void layerWarningsOnStandardError()
+    {
+        QTemporaryDir out;
+        QVERIFY(writeBytes(out.filePath("inventario.csv"), "id;sostanza;classe;ipotesi;detenzione;quantita_t;est;nord\n"
+                                                           "S1;Propano;2_1_2;2;1;12,5;480420;5029480\n"));
+        QVERIFY(writeBytes(out.filePath("elementi.csv"), "nome;persone;est;nord\nCasa;molte;480430;5029480\n"));
+        const Run site = run(on({"--inventory", out.filePath("inventario.csv"), "--crs", "EPSG:32632", "--elements",
+                                 out.filePath("elementi.csv"), "--out-dir", out.filePath("sito")}));
+        QVERIFY2(site.exitCode == 0, qPrintable(site.err));
+        QVERIFY2(site.err.contains("zefro-estimate: attenzione: lo strato non dichiara il suo sistema di riferimento")
+                     && site.err.contains(QRegularExpression(
+                         "zefro-estimate: attenzione: [^\\n]*persone \"molte\" non è un numero di persone")),
+                 qPrintable(site.err));
+        const QStringList rows = QString::fromUtf8(fileBytes(out.filePath("sito/elementi.csv")).mid(3)).split("\r\n");
+        QCOMPARE(rows.mid(1), QStringList({"S1;prima zona;1;Casa;;;;10,0", ""}));
     }
 
     // Usage errors and an unusable inventory end with status 2; they, a full disk and a folder already holding
