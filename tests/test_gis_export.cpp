@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <list>
 
 // Every file is read back and measured by GDAL's and PROJ's own programs, not by the code that wrote it.
 
@@ -160,6 +161,24 @@ Estimate toxicWith(const map::DamageAreas &areas)
     estimate.distances = areas;
     return estimate;
 }
+
+// A site's items with their rings worked out beforehand, as a site run hands them to the export.
+struct SiteItems
+{
+    SiteItems(const map::CoordinateSystem &of, std::vector<gis::SiteItemAreas> placed)
+        : system(of)
+        , items(std::move(placed))
+    {
+        for (gis::SiteItemAreas &item : items)
+            if (item.estimate)
+                item.rings = &rings.emplace_back(map::groundRings(system, item.ground, item.estimate->distances));
+    }
+    SiteItems(const SiteItems &) = delete;
+
+    map::CoordinateSystem system;
+    std::list<Outcome<map::AreaRings>> rings; // kept in place: the items point at them
+    std::vector<gis::SiteItemAreas> items;
+};
 
 } // namespace
 
@@ -432,8 +451,8 @@ private slots:
         QFETCH(int, parts);
         const bool geographic = code == "EPSG:4326";
         const Estimate estimate = toxicWith({{{300, false, false, {}}}});
-        const auto exported = gis::exportSiteAreas(systemOf(code, geographic),
-                                                   {{"A", &estimate, first}, {"B", &estimate, first + offset}});
+        const SiteItems site(systemOf(code, geographic), {{"A", &estimate, first}, {"B", &estimate, first + offset}});
+        const auto exported = gis::exportSiteAreas(site.system, site.items);
         QVERIFY2(exported.ok(), qPrintable(exported.ok() ? QString() : exported.error().message()));
         const QTemporaryDir folder;
         const QString path = writtenFile(folder, gis::ExportFormat::GeoPackage, exported.value());
@@ -479,11 +498,12 @@ private slots:
         const Estimate b = toxicWith({{{300, false, false, {}}, none, none, none, notAvailable}});
         const Estimate c = toxicWith({{{200, false, false, {}}, none, none, none, none, {250, false, false, {}}}});
         const QPointF place(500000, 5030000);
-        const auto exported = gis::exportSiteAreas(systemOf("EPSG:32632", false),
-                                                   {{"A", &a, place},
-                                                    {"C", &c, place + QPointF(300, 0)},
-                                                    {"X", nullptr, place},
-                                                    {"B", &b, place - QPointF(300, 0)}});
+        const SiteItems site(systemOf("EPSG:32632", false),
+                             {{"A", &a, place},
+                              {"C", &c, place + QPointF(300, 0)},
+                              {"X", nullptr, place},
+                              {"B", &b, place - QPointF(300, 0)}});
+        const auto exported = gis::exportSiteAreas(site.system, site.items);
         QVERIFY(exported.ok());
         const QTemporaryDir folder;
         const QString path = writtenFile(folder, gis::ExportFormat::GeoPackage, exported.value());
@@ -505,8 +525,9 @@ private slots:
     void siteAreasNameTheItemTheyFailOn()
     {
         const Estimate estimate = toxicWith(kSecondAreas);
-        const auto exported = gis::exportSiteAreas(
-            systemOf("EPSG:4326", true), {{"A", &estimate, {9.19, 45.46}}, {"S-7", &estimate, {0, 89.99999}}});
+        const SiteItems site(systemOf("EPSG:4326", true),
+                             {{"A", &estimate, {9.19, 45.46}}, {"S-7", &estimate, {0, 89.99999}}});
+        const auto exported = gis::exportSiteAreas(site.system, site.items);
         QVERIFY(!exported.ok());
         QCOMPARE(exported.error().kind, Error::Kind::AreasNotExported);
         QVERIFY2(exported.error().detail.startsWith("S-7: l'area di 700 m"), qPrintable(exported.error().detail));

@@ -3,6 +3,7 @@
 #include "catalogue/HazardClass.h"
 #include "site/OutputFolder.h"
 #include "site/ResultsTable.h"
+#include "site/SiteRun.h"
 #include "support/TestDrive.h"
 
 #include <QDir>
@@ -79,6 +80,31 @@ private slots:
 
         QVERIFY(lines[2].startsWith("4;\"B2; baia \"\"nord\"\"\";;"));
         QVERIFY(lines[2].endsWith(";\"cas \"\"1-1-1\"\": non è nel catalogo\n(seconda riga)\""));
+    }
+
+    // One row per item and element it reaches, as the results table is written: people with a decimal comma,
+    // and none when not known; the distance to a tenth of a metre.
+    void elementsTableNamesTheItemOfEachRow()
+    {
+        site::SiteRun run = sampleRun();
+        QCOMPARE(site::elementsCsv(run),
+                 QByteArray("\xEF\xBB\xBFid;zona;soglia;nome;categoria;tipo;persone;distanza_m\r\n"));
+        site::SiteElements &found = run.elements.emplace();
+        found.layer.elements.resize(2);
+        found.layer.elements[0].name = "Scuola; plesso nord";
+        found.layer.elements[0].category = "A";
+        found.layer.elements[0].type = "scuola";
+        found.layer.elements[0].people = 12.5;
+        found.layer.elements[1].name = "Case";
+        found.sourceIds = {"S1", "S9"};
+        found.reached.bySource = {{0, 1, elements::PlanZone::First, 244.16},
+                                  {1, 0, elements::PlanZone::Third, 0.0},
+                                  {1, 1, elements::PlanZone::Third, 1200.06}};
+        const QStringList lines = QString::fromUtf8(site::elementsCsv(run).mid(3)).split("\r\n");
+        QCOMPARE(
+            lines.mid(1),
+            QStringList({"S1;prima zona;1;Case;;;;244,2", "S9;terza zona;4;\"Scuola; plesso nord\";A;scuola;12,5;0,0",
+                         "S9;terza zona;4;Case;;;;1200,1", ""}));
     }
 
     void resultsJsonHoldsEachEstimateOrItsError()

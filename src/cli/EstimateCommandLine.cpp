@@ -27,7 +27,7 @@ QString helpText()
         "  zefro-estimate [--drive-root DIR] --classes (--name NOME | --cas CAS)\n"
         "  zefro-estimate [--drive-root DIR] (--seal-data | --check-data)\n"
         "  zefro-estimate [--drive-root DIR] --inventory FILE [--map MAPPA [--scale N]] [--crs EPSG:NNNN]\n"
-        "                 --out-dir CARTELLA [--overwrite]\n"
+        "                 [--elements FILE [--layer NOME]] --out-dir CARTELLA [--overwrite]\n"
         "\n"
         "Stima le distanze di danno come il pulsante \"Stima distanza di danno e visualizzazione su mappa\"\n"
         "della finestra principale, sulle stesse tabelle, e scrive le sedici righe del report.\n"
@@ -66,7 +66,11 @@ QString helpText()
         "                       dopo il report, gli elementi che ogni zona del piano di emergenza\n"
         "                       raggiunge (con --json, la chiave \"elementi\"); con --export, lo strato\n"
         "                       elementi_coinvolti (non in GeoJSON). Vuole l'incidente sul terreno:\n"
-        "                       una mappa georiferita con --point o --at, oppure --at con --crs\n"
+        "                       una mappa georiferita con --point o --at, oppure --at con --crs.\n"
+        "                       Con --inventory, gli elementi che le voci raggiungono: elementi.csv,\n"
+        "                       una pagina per zona in riepilogo.pdf, lo strato elementi_coinvolti in\n"
+        "                       aree.gpkg; vuole un sistema di riferimento (mappa georiferita, --crs o\n"
+        "                       strato di punti)\n"
         "  --layer NOME         lo strato di --elements da leggere; senza, il primo del file\n"
         "  --classes            elenca le classi trovate per la sostanza, una per riga\n"
         "  --seal-data          controlla il contenuto delle tabelle di dati come --check-data e, se non ci\n"
@@ -80,7 +84,8 @@ QString helpText()
         "                       colonne id, sostanza o cas o classe, ipotesi, detenzione,\n"
         "                       quantita_t o diametro_in, e x_cm,y_cm o est,nord\n"
         "  --out-dir CARTELLA   dove l'inventario scrive risultati.csv, risultati.json, riepilogo.pdf,\n"
-        "                       con una mappa mappa.png, con un sistema di riferimento aree.gpkg\n"
+        "                       con una mappa mappa.png, con un sistema di riferimento aree.gpkg,\n"
+        "                       con --elements elementi.csv\n"
         "  --overwrite          sostituisce il contenuto di --out-dir, se ne ha\n"
         "  -h, --help           questo aiuto\n"
         "\n"
@@ -293,12 +298,14 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
     return {};
 }
 
-// --inventory FILE --out-dir DIR [--overwrite] [--map MAP [--scale N]] [--crs EPSG:N]; nothing else.
+// --inventory FILE --out-dir DIR [--overwrite] [--map MAP [--scale N]] [--crs EPSG:N]
+// [--elements FILE [--layer NAME]]; nothing else.
 QString readInventoryOptions(const QCommandLineParser &parser, const QList<QCommandLineOption> &all,
                              const QList<QCommandLineOption> &own, const MapOptions &options, EstimateRequest &request)
 {
     const QCommandLineOption &inventory = own.at(1), &outDir = own.at(2), &overwrite = own.at(3);
-    const QList<QCommandLineOption> allowed = own + QList<QCommandLineOption>{options.map, options.scale, options.crs};
+    const QList<QCommandLineOption> allowed
+        = own + QList<QCommandLineOption>{options.map, options.scale, options.crs, options.elements, options.layer};
     for (const QCommandLineOption &option : all) {
         const bool isAllowed = std::any_of(allowed.begin(), allowed.end(), [&option](const QCommandLineOption &known) {
             return known.names() == option.names();
@@ -310,9 +317,12 @@ QString readInventoryOptions(const QCommandLineParser &parser, const QList<QComm
         return QStringLiteral("--out-dir e --overwrite servono a --inventory");
     if (!parser.isSet(outDir))
         return QStringLiteral("--inventory vuole la cartella dei risultati --out-dir CARTELLA");
-    if (const QString empty = givenEmpty(parser, {inventory, outDir, options.map, options.scale, options.crs});
+    if (const QString empty = givenEmpty(
+            parser, {inventory, outDir, options.map, options.scale, options.crs, options.elements, options.layer});
         !empty.isEmpty())
         return empty;
+    if (parser.isSet(options.layer) && !parser.isSet(options.elements))
+        return QStringLiteral("--layer vale solo con --elements");
     if (parser.isSet(options.scale) && !parser.isSet(options.map))
         return QStringLiteral("--scale vale solo con --map");
     if (parser.isSet(options.crs) && parser.isSet(options.map))
@@ -324,6 +334,8 @@ QString readInventoryOptions(const QCommandLineParser &parser, const QList<QComm
     run.overwrite = parser.isSet(overwrite);
     run.mapFile = parser.value(options.map);
     run.crs = parser.value(options.crs);
+    run.elementsFile = parser.value(options.elements);
+    run.elementsLayer = parser.value(options.layer);
     if (parser.isSet(options.scale)) {
         const QString text = parser.value(options.scale);
         const Outcome<double> denominator = map::writtenScaleDenominator(text);

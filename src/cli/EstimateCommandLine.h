@@ -70,6 +70,8 @@ struct EstimateRequest
         QString mapFile; // empty: no map
         std::optional<double> scaleDenominator;
         QString crs; // empty: none given
+        QString elementsFile; // --elements: empty, none
+        QString elementsLayer; // --layer: empty, the file's first layer
     };
     std::optional<InventoryRun> inventory;
 };

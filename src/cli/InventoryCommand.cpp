@@ -52,6 +52,9 @@ InventoryCommandStatus runInventoryCommand(const DrivePaths &drives, const Workb
         }
         request.crs = named.value();
     }
+    request.elementsName = run.elementsFile;
+    request.elementsPath = run.elementsFile.isEmpty() ? QString() : drives.toLocal(run.elementsFile);
+    request.elementsLayer = run.elementsLayer;
     request.programVersion = QCoreApplication::applicationVersion();
     request.when = QDateTime::currentDateTime();
 

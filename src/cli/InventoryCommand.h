@@ -9,7 +9,7 @@ class WorkbookOpener;
 enum class InventoryCommandStatus {
     AllDone, // every item estimated, the folder written
     SomeFailed, // the folder written, some items failed (each said on standard error)
-    DataError, // the tables, the map or the folder could not be used: nothing written
+    DataError, // the tables, the map, the elements or the folder could not be used: nothing written
     UsageError, // the inventory is unreadable or malformed, the folder not to be replaced: nothing written
 };
 

@@ -31,11 +31,13 @@ struct AreaSource
 };
 
 // The vulnerable elements the areas reach, for a layer of their own beside the areas: the layer as
-// read for the map, and what elements::elementsReached() found for the same sources.
+// read for the map, and what elements::elementsReached() found for the same sources. With `sourceIds`
+// (a site's item ids, in the sources' order) each feature also names the nearest source in `id`.
 struct ReachedElements
 {
     const elements::ElementLayer &layer;
     const elements::ElementsReached &reached;
+    const std::vector<QString> *sourceIds = nullptr;
 };
 
 struct ExportedAreas

@@ -15,7 +15,7 @@ struct GeometryDestroyer
 };
 using Geometry = std::unique_ptr<OGRGeometry, GeometryDestroyer>;
 
-bool createElementFields(OGRLayer &layer)
+bool createElementFields(OGRLayer &layer, bool withSourceId)
 {
     const auto field = [&layer](const char *name, OGRFieldType type) {
         OGRFieldDefn definition(name, type);
@@ -23,7 +23,7 @@ bool createElementFields(OGRLayer &layer)
     };
     return field("nome", OFTString) && field("categoria", OFTString) && field("tipo", OFTString)
         && field("persone", OFTReal) && field("zona", OFTString) && field("threshold", OFTInteger)
-        && field("weather", OFTString) && field("distance_m", OFTReal);
+        && field("weather", OFTString) && field("distance_m", OFTReal) && (!withSourceId || field("id", OFTString));
 }
 
 // Each element's innermost zone, over every source.
@@ -45,7 +45,7 @@ std::optional<Error> writeReachedElements(GDALDataset &dataset, OGRSpatialRefere
                                           const map::GdalErrors &gdal)
 {
     OGRLayer *layer = dataset.CreateLayer(kLayerName, &system, wkbUnknown, nullptr);
-    if (!layer || !createElementFields(*layer))
+    if (!layer || !createElementFields(*layer, reached.sourceIds != nullptr))
         return notExported(QStringLiteral("GDAL non riesce a creare lo strato degli elementi coinvolti"), &gdal);
     const std::map<std::size_t, QString> zones = zonesOf(reached.reached);
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
@@ -76,6 +76,8 @@ std::optional<Error> writeReachedElements(GDALDataset &dataset, OGRSpatialRefere
             feature->SetField("threshold", thresholdOf(slot));
             feature->SetField("weather", isF2(slot) ? "F2" : "D5");
             feature->SetField("distance_m", std::round(reach.distance_m * 10.0) / 10.0);
+            if (reached.sourceIds)
+                setText(*feature, "id", reached.sourceIds->at(reach.source));
             feature->SetGeometry(geometry.get());
             if (layer->CreateFeature(feature.get()) != OGRERR_NONE)
                 return notExported(QStringLiteral("GDAL non riesce a scrivere un elemento coinvolto"), &gdal);

@@ -1,6 +1,7 @@
 #include "gis/SiteAreaExport.h"
 
 #include "gis/AreaFeatures.h"
+#include "gis/ElementFeatures.h"
 #include "map/GroundSystem.h"
 #include "platform/Parallel.h"
 
@@ -110,21 +111,10 @@ std::optional<Error> writeEnvelope(OGRLayer &layer, std::size_t slot, const Slot
     return std::nullopt;
 }
 
-// Every item's rings, worked out on every core: the bulk of a large site's file.
-std::vector<std::optional<Outcome<map::AreaRings>>> ringsOfItems(const Placement &placement,
-                                                                 const std::vector<SiteItemAreas> &items)
-{
-    std::vector<std::optional<Outcome<map::AreaRings>>> rings(items.size());
-    forEachIndexInParallel(items.size(), [&](std::size_t index) {
-        if (const Estimate *estimate = items[index].estimate)
-            rings[index] = ringsToWrite(placement, items[index].ground, estimate->distances);
-    });
-    return rings;
-}
-
 } // namespace
 
-Outcome<QByteArray> exportSiteAreas(const map::CoordinateSystem &system, const std::vector<SiteItemAreas> &items)
+Outcome<QByteArray> exportSiteAreas(const map::CoordinateSystem &system, const std::vector<SiteItemAreas> &items,
+                                    const std::optional<ReachedElements> &reached)
 {
     map::startGdal();
     map::GdalErrors gdal;
@@ -150,17 +140,18 @@ Outcome<QByteArray> exportSiteAreas(const map::CoordinateSystem &system, const s
                 return notExported(QStringLiteral("GDAL non riesce a creare lo strato degli inviluppi"), &gdal);
 
             const Placement placement{system};
-            const std::vector<std::optional<Outcome<map::AreaRings>>> rings = ringsOfItems(placement, items);
             std::array<SlotAreas, kDistanceSlots> gathered;
             for (std::size_t index = 0; index < items.size(); ++index) {
                 const SiteItemAreas &item = items[index];
                 if (!item.estimate)
                     continue;
                 const Estimate &estimate = *item.estimate;
-                Outcome<AreaPolygons> written = rings[index]->ok()
-                    ? writeAreas(*areaLayer, placement, item.ground, estimate.distances, rings[index]->value(),
-                                 item.id, estimateFields(estimate), estimate, gdal)
-                    : Outcome<AreaPolygons>(rings[index]->error());
+                const Outcome<map::AreaRings> *rings = item.rings;
+                Outcome<AreaPolygons> written = rings && rings->ok()
+                    ? writeAreas(*areaLayer, placement, item.ground, estimate.distances, rings->value(), item.id,
+                                 estimateFields(estimate), estimate, gdal)
+                    : Outcome<AreaPolygons>(notExported(rings ? rings->error().detail
+                                                              : QStringLiteral("le aree non sono state calcolate")));
                 if (!written.ok()) {
                     Error error = written.error();
                     error.detail = item.id + QStringLiteral(": ") + error.detail;
@@ -187,6 +178,8 @@ Outcome<QByteArray> exportSiteAreas(const map::CoordinateSystem &system, const s
                     = writeEnvelope(*envelopeLayer, slot, gathered[slot], envelopes[slot]->value(), gdal))
                     return failed;
             }
+            if (reached)
+                return writeReachedElements(dataset, mapSystem, nullptr, *reached, gdal);
             return std::nullopt;
         },
         gdal);

@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace site {
 
 namespace {
@@ -81,6 +83,23 @@ QStringList csvRow(const ItemOutcome &outcome)
     return fields;
 }
 
+// People as an Italian spreadsheet reads them: a decimal comma, only the decimals there are.
+QString peopleText(double people)
+{
+    return QString::number(people, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QByteArray csvFile(const QList<QStringList> &rows)
+{
+    QStringList lines;
+    for (QStringList fields : rows) {
+        for (QString &field : fields)
+            field = csvField(field);
+        lines << fields.join(QLatin1Char(';'));
+    }
+    return QByteArrayLiteral("\xEF\xBB\xBF") + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
 QJsonValue pointJson(const std::optional<QPointF> &point, const QString &x, const QString &y)
 {
     if (!point)
@@ -92,18 +111,32 @@ QJsonValue pointJson(const std::optional<QPointF> &point, const QString &x, cons
 
 QByteArray resultsCsv(const SiteRun &run)
 {
-    QStringList lines;
-    QStringList heading = csvHeading();
-    for (QString &name : heading)
-        name = csvField(name);
-    lines << heading.join(QLatin1Char(';'));
-    for (const ItemOutcome &outcome : run.items) {
-        QStringList fields = csvRow(outcome);
-        for (QString &field : fields)
-            field = csvField(field);
-        lines << fields.join(QLatin1Char(';'));
+    QList<QStringList> rows{csvHeading()};
+    for (const ItemOutcome &outcome : run.items)
+        rows << csvRow(outcome);
+    return csvFile(rows);
+}
+
+QByteArray elementsCsv(const SiteRun &run)
+{
+    QList<QStringList> rows{{QStringLiteral("id"), QStringLiteral("zona"), QStringLiteral("soglia"),
+                             QStringLiteral("nome"), QStringLiteral("categoria"), QStringLiteral("tipo"),
+                             QStringLiteral("persone"), QStringLiteral("distanza_m")}};
+    if (run.elements) {
+        for (const elements::SourceElement &row : run.elements->reached.bySource) {
+            const elements::VulnerableElement &element = run.elements->layer.elements[row.element];
+            rows << QStringList{run.elements->sourceIds[row.source],
+                                elements::zoneName(row.zone),
+                                QString::number(elements::zoneThreshold(row.zone)),
+                                element.name,
+                                element.category,
+                                element.type,
+                                element.people ? peopleText(*element.people) : QString(),
+                                QString::number(std::round(row.distance_m * 10.0) / 10.0, 'f', 1)
+                                    .replace(QLatin1Char('.'), QLatin1Char(','))};
+        }
     }
-    return QByteArrayLiteral("\xEF\xBB\xBF") + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    return csvFile(rows);
 }
 
 QByteArray resultsJson(const SiteRun &run)

@@ -15,4 +15,10 @@ namespace site {
 // risultati.json: the same rows, each estimate as zefro-estimate --json gives it.
 [[nodiscard]] QByteArray resultsJson(const SiteRun &run);
 
+// elementi.csv, written as risultati.csv is: one row per vulnerable element and item that reaches it,
+// by item, then zone, then distance: the item's id, the innermost zone it reaches the element with and
+// that zone's threshold, the element's name, category, type and people, and its distance in metres
+// from the item. Only the heading without elements.
+[[nodiscard]] QByteArray elementsCsv(const SiteRun &run);
+
 } // namespace site

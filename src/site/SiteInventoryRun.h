@@ -24,6 +24,9 @@ struct SiteRunRequest
     QString mapPath;
     std::optional<double> scaleDenominator;
     std::optional<map::CoordinateSystem> crs; // the system of est, nord without a georeferenced map
+    QString elementsName; // a layer of vulnerable elements, as the analyst named it; empty: none
+    QString elementsPath;
+    QString elementsLayer; // empty: the file's first layer
     QString programVersion;
     QDateTime when;
 };
@@ -34,6 +37,7 @@ inline const QString kResultsJson = QStringLiteral("risultati.json");
 inline const QString kSummaryPdf = QStringLiteral("riepilogo.pdf");
 inline const QString kSiteMapPng = QStringLiteral("mappa.png");
 inline const QString kSiteAreasGpkg = QStringLiteral("aree.gpkg");
+inline const QString kElementsCsv = QStringLiteral("elementi.csv");
 
 struct SiteRunOutcome
 {
@@ -52,7 +56,10 @@ struct SiteRunOutcome
 // Reads the inventory, estimates every item (each workbook opened once), places the items on the map
 // or the ground, and makes the outputs in memory: risultati.csv and .json and riepilogo.pdf always;
 // with a map mappa.png; with a reference system (a georeferenced map, the one given, or a point
-// layer's) aree.gpkg with every item's areas and the site's envelopes. Nothing is written.
+// layer's) aree.gpkg with every item's areas and the site's envelopes. With a layer of vulnerable
+// elements (which needs a reference system: ElementsNotUsable otherwise) the elements the
+// site reaches: elementi.csv, a page per zone in the summary and a layer in aree.gpkg; the layer's
+// warnings among the notes. Nothing is written.
 [[nodiscard]] SiteRunOutcome runSiteInventory(const WorkbookOpener &opener, const SiteRunRequest &request,
                                               const ItemProgress &progress = {});
 

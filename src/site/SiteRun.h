@@ -1,5 +1,7 @@
 #pragma once
 
+#include "elements/ElementLayer.h"
+#include "elements/ElementsReached.h"
 #include "estimate/Estimate.h"
 #include "map/Georeference.h"
 #include "site/Inventory.h"
@@ -26,6 +28,15 @@ struct ItemOutcome
     [[nodiscard]] bool estimated() const { return estimate.has_value(); }
 };
 
+// The vulnerable elements a site reaches: the layer as read around the items' areas, and what
+// elements::elementsReached() found with every estimated, placed item as a source.
+struct SiteElements
+{
+    elements::ElementLayer layer;
+    elements::ElementsReached reached;
+    std::vector<QString> sourceIds; // each source's item id, in the sources' order
+};
+
 // One run over a site inventory.
 struct SiteRun
 {
@@ -37,6 +48,7 @@ struct SiteRun
     std::optional<map::CoordinateSystem> system; // the georeferenced map's, or --crs
     std::optional<double> scaleDenominator; // the scale the map is drawn at, when there is a map
     std::vector<ItemOutcome> items;
+    std::optional<SiteElements> elements; // when the run was given a layer of them
 
     [[nodiscard]] int failedCount() const
     {

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -189,6 +190,12 @@ Section titlePage(QPdfWriter &writer, const SiteRun &run, bool withMap)
                            named ? run.system->label() + QStringLiteral(" – ") + run.system->name
                                  : run.system->label());
     }
+    if (run.elements) {
+        const QString layer = run.elements->layer.layerName;
+        facts.emplace_back(QStringLiteral("Elementi vulnerabili"),
+                           layer.isEmpty() ? run.elements->layer.file
+                                           : QStringLiteral("%1 (strato %2)").arg(run.elements->layer.file, layer));
+    }
     facts.emplace_back(QStringLiteral("Data e ora"), runTime(run.when));
     facts.emplace_back(QStringLiteral("Versione del programma"), run.programVersion);
     facts.emplace_back(QStringLiteral("Voci"), QString::number(run.items.size()));
@@ -200,6 +207,8 @@ Section titlePage(QPdfWriter &writer, const SiteRun &run, bool withMap)
                                       "per ogni voce stimata con il suo rapporto");
     if (failed > 0)
         contents += QStringLiteral(", le voci non stimate con il motivo");
+    if (run.elements)
+        contents += QStringLiteral(", gli elementi vulnerabili raggiunti in ogni zona");
     if (withMap)
         contents += QStringLiteral(", la mappa del sito");
     QTextBlockFormat block;
@@ -474,6 +483,74 @@ Section failedItems(QPdfWriter &writer, const SiteRun &run)
     return section;
 }
 
+QString peopleText(double people)
+{
+    return QLocale(QLocale::Italian, QLocale::Italy)
+        .toString(people, 'f', std::abs(people - std::round(people)) < 1e-9 ? 0 : 1);
+}
+
+// One zone of the site on pages of its own: the totals, then its elements nearest first, each with the
+// nearest item that reaches it there. The table's heading repeats on every page.
+Section zonePages(QPdfWriter &writer, const SiteElements &site, elements::PlanZone zone,
+                  const elements::ZoneReach &reach)
+{
+    Section section = newSection(writer, Orientation::Portrait);
+    QTextCursor cursor(section.document.get());
+    QString title = elements::zoneName(zone);
+    title[0] = title[0].toUpper();
+    addParagraph(cursor,
+                 QStringLiteral("%1 (soglia %2): elementi vulnerabili").arg(title).arg(elements::zoneThreshold(zone)),
+                 charFormat(textFont(14, true)), spacedBlock(10));
+    addFacts(cursor,
+             {{QStringLiteral("Elementi"), QString::number(reach.elements.size())},
+              {QStringLiteral("Persone"), peopleText(reach.people)},
+              {QStringLiteral("Persone non note"),
+                       reach.peopleUnknown == 1 ? QStringLiteral("1 elemento")
+                                                : QStringLiteral("%1 elementi").arg(reach.peopleUnknown)}});
+    if (reach.elements.empty()) {
+        addParagraph(cursor, QStringLiteral("Nessun elemento dello strato in questa zona."), charFormat(textFont(10)),
+                     spacedBlock(4));
+        return section;
+    }
+    addParagraph(cursor, QString(), charFormat(textFont(4)));
+    QTextTableFormat format;
+    format.setBorder(0.5);
+    format.setBorderBrush(Qt::gray);
+    format.setBorderCollapse(true);
+    format.setCellPadding(2);
+    format.setCellSpacing(0);
+    format.setHeaderRowCount(1);
+    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    QList<QTextLength> widths;
+    for (const qreal percent : {34.0, 10.0, 18.0, 10.0, 13.0, 15.0})
+        widths << QTextLength(QTextLength::PercentageLength, percent);
+    format.setColumnWidthConstraints(widths);
+    QTextTable *table = cursor.insertTable(int(reach.elements.size()) + 1, 6, format);
+    const QStringList heading{QStringLiteral("Nome"),         QStringLiteral("Categoria"),
+                              QStringLiteral("Tipo"),         QStringLiteral("Persone"),
+                              QStringLiteral("Distanza (m)"), QStringLiteral("Voce più vicina")};
+    QTextTableCellFormat shaded;
+    shaded.setBackground(QColor(0xE4, 0xE4, 0xE4));
+    for (int column = 0; column < heading.size(); ++column) {
+        table->cellAt(0, column).setFormat(shaded);
+        table->cellAt(0, column).firstCursorPosition().insertText(heading[column], charFormat(textFont(8, true)));
+    }
+    for (int row = 0; row < int(reach.elements.size()); ++row) {
+        const elements::ElementReach &element = reach.elements[std::size_t(row)];
+        const elements::VulnerableElement &known = site.layer.elements[element.element];
+        const QStringList cells{known.name,
+                                known.category,
+                                known.type,
+                                known.people ? peopleText(*known.people) : QStringLiteral("non note"),
+                                QString::number(std::round(element.distance_m), 'f', 0),
+                                site.sourceIds[element.source]};
+        for (int column = 0; column < cells.size(); ++column)
+            table->cellAt(row + 1, column).firstCursorPosition().insertText(cells[column], charFormat(textFont(8)));
+    }
+    cursor.movePosition(QTextCursor::End);
+    return section;
+}
+
 // Draws the sections and the map page by page, each page numbered at its foot.
 class PageWriter
 {
@@ -609,8 +686,16 @@ Outcome<QByteArray> summaryPdf(const SiteRun &run, const QImage &siteMap)
     std::optional<Section> failed;
     if (run.failedCount() > 0)
         failed = failedItems(writer, run);
+    std::vector<Section> zones;
+    if (run.elements) {
+        for (const elements::PlanZone zone : elements::kPlanZones)
+            if (const auto &reach = run.elements->reached.zones[std::size_t(zone)])
+                zones.push_back(zonePages(writer, *run.elements, zone, *reach));
+    }
     int pageCount = (siteMap.isNull() ? 0 : 1) + title.document->pageCount() + table.pageCount()
         + (failed ? failed->document->pageCount() : 0);
+    for (const Section &zone : zones)
+        pageCount += zone.document->pageCount();
     for (const ReportPages &report : reports)
         pageCount += report.pageCount(writer);
 
@@ -624,6 +709,8 @@ Outcome<QByteArray> summaryPdf(const SiteRun &run, const QImage &siteMap)
         pages.paintReport(report);
     if (failed)
         pages.paintSection(*failed);
+    for (const Section &zone : zones)
+        pages.paintSection(zone);
     if (!siteMap.isNull())
         pages.paintMap(siteMap, run.mapFile);
     if (!painter.end() || buffer.data().isEmpty())
