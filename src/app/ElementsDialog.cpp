@@ -13,8 +13,11 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -108,6 +111,12 @@ void ElementsDialog::showReached(const QString &layerFile, std::size_t elementCo
         }
     }
     m_table->resizeColumnsToContents();
+    // Wide enough for every column, up to most of a screen.
+    int columns = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        columns += m_table->columnWidth(c);
+    const QMargins margins = layout()->contentsMargins();
+    resize(std::clamp(columns + margins.left() + margins.right(), width(), 1000), height());
     m_copy->setEnabled(!m_rows.empty());
     m_save->setEnabled(!m_rows.empty());
 }

@@ -777,7 +777,10 @@ void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
     if (const std::vector<map::DrawnFeature> &features = m_surface->drawings().features(); !features.empty()) {
         const std::optional<std::size_t> under
             = map::featureAt(features, QPointF(m_surface->units().toPixel(position)), kHoverTolerance);
-        m_surface->viewport()->setToolTip(under ? features[*under].name : QString());
+        // The scroll area answers its viewport's tool-tip events.
+        const QString name = under ? features[*under].name : QString();
+        m_surface->setToolTip(name);
+        m_surface->viewport()->setToolTip(name);
     }
     if (buttons == Qt::NoButton || m_gestureIsIncident || !m_surface->hasMap())
         return;

@@ -44,6 +44,7 @@ void drawFeatures(SheetRegion region, const std::vector<DrawnFeature> &features)
         return;
     QPainter painter(&region.pixels);
     const QPointF origin(region.origin);
+    painter.setBrushOrigin(-origin); // hatching lies where the whole sheet has it
     for (const DrawnFeature &feature : features) {
         const QColor outline = feature.marked ? feature.marked->darker(160) : unmarkedFeatureColour();
         switch (feature.shape) {
@@ -68,9 +69,10 @@ void drawFeatures(SheetRegion region, const std::vector<DrawnFeature> &features)
             path.setFillRule(Qt::OddEvenFill); // holes stay open
             for (const std::vector<QPointF> &part : feature.parts)
                 path.addPolygon(polygonOf(part, origin));
-            QColor fill = feature.marked ? *feature.marked : QColor(Qt::transparent);
-            fill.setAlpha(feature.marked ? 110 : 0);
-            painter.setBrush(fill);
+            // An unmarked area is hatched, so that it stands apart from the map's own buildings.
+            QColor fill = feature.marked ? *feature.marked : unmarkedFeatureColour();
+            fill.setAlpha(feature.marked ? 110 : 255);
+            painter.setBrush(feature.marked ? QBrush(fill) : QBrush(fill, Qt::BDiagPattern));
             painter.setPen(QPen(feature.marked ? *feature.marked : outline, 2.0));
             painter.drawPath(path);
             break;

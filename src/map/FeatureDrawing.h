@@ -13,7 +13,8 @@
 namespace map {
 
 // A feature of a vector layer drawn over a sheet (an element of a planner's layer): in sheet
-// pixels, points as small squares, lines through their points, areas by their closed outlines.
+// pixels, points as small squares, lines through their points, areas by their closed outlines
+// (hatched while unmarked).
 struct DrawnFeature
 {
     enum class Shape { Point, Line, Area };
