@@ -6,6 +6,7 @@
 #include "elements/ElementLayer.h"
 #include "elements/ElementsReached.h"
 #include "elements/ElementTables.h"
+#include "elements/ReachedRows.h"
 #include "map/GroundRing.h"
 #include "map/GroundSystem.h"
 
@@ -378,6 +379,43 @@ private slots:
                                 "  Chiosco         D              1         901 m\n"));
         reached.zones[0]->peopleUnknown = 2;
         QVERIFY(reachedTable(layer, reached).contains("450 persone (2 elementi con persone non note)\n"));
+    }
+
+    // The rows of what is reached, zone by zone and nearest first, as a CSV for an Italian spreadsheet
+    // (a byte order mark, ';', decimal commas, fields holding ';' or quotes quoted, CRLF) and as
+    // tab-separated text for the clipboard.
+    void rowsAsCsvAndTabText()
+    {
+        ElementLayer layer;
+        layer.elements = {{1, "Scuola \"Manzoni\"; plesso B", "A", "scuola", 450.0, ElementShape::Area, {}, {}},
+                          {2, "Case sparse", "C", "abitazioni", std::nullopt, ElementShape::Area, {}, {}},
+                          {3, "Chiosco\tnord", "D", "", 2.5, ElementShape::Point, {}, {}}};
+        ElementsReached reached;
+        reached.zones[0] = ZoneReach{{{1, 0, 120.04}}, 0.0, 1};
+        reached.zones[1] = ZoneReach{};
+        reached.zones[2] = ZoneReach{{{2, 0, 64.96}, {0, 0, 901.0}}, 452.5, 0};
+        const std::vector<ReachedRow> rows = reachedRows(layer, reached);
+        QCOMPARE(rows.size(), std::size_t(3));
+        QCOMPARE(rows[0].element, std::size_t(1));
+        QCOMPARE(rows[2].zone, PlanZone::Third);
+
+        const QByteArray csv = reachedCsv(rows);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(QString::fromUtf8(csv.mid(3)),
+                 QStringLiteral("zona;nome;categoria;tipo;persone;distanza_m\r\n"
+                                "prima zona;Case sparse;C;abitazioni;;120,0\r\n"
+                                "terza zona;Chiosco\tnord;D;;2,5;65,0\r\n"
+                                "terza zona;\"Scuola \"\"Manzoni\"\"; plesso B\";A;scuola;450;901,0\r\n"));
+        QCOMPARE(reachedTabText(rows),
+                 QStringLiteral("zona\tnome\tcategoria\ttipo\tpersone\tdistanza (m)\n"
+                                "prima zona\tCase sparse\tC\tabitazioni\t\t120\n"
+                                "terza zona\tChiosco nord\tD\t\t2,5\t65\n"
+                                "terza zona\tScuola \"Manzoni\"; plesso B\tA\tscuola\t450\t901\n"));
+        QCOMPARE(reachedSummary(reached),
+                 QStringLiteral("Prima zona (soglia 1): 1 elemento, 0 persone (1 con persone non note)\n"
+                                "Seconda zona (soglia 3): nessun elemento\n"
+                                "Terza zona (soglia 4): 2 elementi, 452,5 persone"));
+        QCOMPARE(reachedCsv({}), QByteArray("\xEF\xBB\xBFzona;nome;categoria;tipo;persone;distanza_m\r\n"));
     }
 };
 

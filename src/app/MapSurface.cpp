@@ -28,7 +28,7 @@ void MapSurface::setMap(std::shared_ptr<const map::MapSource> source)
 {
     m_source = std::move(source);
     m_unreadable.reset();
-    m_drawings.clear();
+    m_drawings = {}; // a layer's features belong to the sheet too
     updateScrollRanges();
     scrollTo(QPoint(0, 0));
     viewport()->update();

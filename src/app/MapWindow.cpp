@@ -1,11 +1,13 @@
 #include "app/MapWindow.h"
 
+#include "app/ElementsDialog.h"
 #include "app/MapFileLists.h"
 #include "app/MapSurface.h"
 #include "app/WindowCapture.h"
 #include "estimate/NumberText.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
+#include "elements/ReachedRows.h"
 #include "gis/DamageAreaExport.h"
 #include "gis/GisErrors.h"
 #include "map/CircleVisibility.h"
@@ -30,6 +32,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStyle>
 
 #include <cmath>
@@ -41,6 +44,10 @@ const QString kCaption = QStringLiteral("ZEFRO ver. 3.0fe : visualizzazione ragg
 const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento disegnato in metri");
 // The controls shown beside a drawn map lie right of this line of the surface.
 constexpr int kControlsLeft = 656;
+// The user's settings entry of the last layer of vulnerable elements chosen.
+const QString kElementsSetting = QStringLiteral("elementi_vulnerabili/strato");
+// How near a feature the mouse must be, in sheet pixels, for its name to show.
+constexpr double kHoverTolerance = 3.0;
 const QString kCredits = QStringLiteral("ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
                                         "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
                                         "uso riservato alle pubbliche amministrazioni");
@@ -143,6 +150,20 @@ QString chooseExportFileWithDialog(QWidget *parent, const QString &suggested)
     return dialog.selectedFiles().constFirst();
 }
 
+QString chooseElementsWithDialog(QWidget *parent, const QString &current)
+{
+    QFileDialog dialog(parent, QStringLiteral("Elementi vulnerabili"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters({QStringLiteral("Strati vettoriali (*.gpkg *.shp *.geojson *.json *.kml *.csv)"),
+                           QStringLiteral("Tutti i file (*)")});
+    if (!current.isEmpty())
+        dialog.selectFile(current);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace
 
 MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent)
@@ -151,6 +172,8 @@ MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent
     , m_scale(scale)
     , m_printer(systemPrinter)
     , m_chooseExportFile([this](const QString &suggested) { return chooseExportFileWithDialog(this, suggested); })
+    , m_chooseElementsFile([this](const QString &current) { return chooseElementsWithDialog(this, current); })
+    , m_elementsFile(QSettings().value(kElementsSetting).toString())
 {
     setObjectName(QStringLiteral("map"));
     setWindowTitle(kCaption);
@@ -337,6 +360,16 @@ void MapWindow::buildControls()
     m_panelLabels[0]->setWordWrap(true);
     m_panelLabels[1]->setWordWrap(true); // long containment names
 
+    // Made last, in free room above the scale panel, so that every other control keeps its place in
+    // the tab order.
+    m_elementsButton = makeButton(s, "elementsButton", QStringLiteral("Elementi vulnerabili…"),
+                                  QStringLiteral("Sceglie uno strato di elementi vulnerabili (scuole, ospedali, "
+                                                 "abitazioni) da disegnare sulla mappa georiferita e mostra quelli "
+                                                 "raggiunti dalle aree di danno"),
+                                  {728, 72, 273, 25});
+    connect(m_elementsButton, &QPushButton::clicked, this, &MapWindow::elementsClicked);
+    m_elementsButton->hide(); // until a map is shown
+
     // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
     for (QWidget *hidden : std::initializer_list<QWidget *>{
              m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap, m_printerSetup,
@@ -354,6 +387,7 @@ void MapWindow::beginEstimate(const QString &systemFolder, const QString &substa
     m_surface->refresh();
     m_incident.reset();
     showGroundPosition(std::nullopt);
+    updateElementsReached();
     for (QWidget *hidden :
          std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit, m_panelLabels[3], m_print,
                                           m_saveMap, m_saveWholeMap, m_exportAreas})
@@ -395,6 +429,11 @@ void MapWindow::setPrinterSource(std::function<std::unique_ptr<QPrinter>()> sour
 void MapWindow::setExportFileChooser(std::function<QString(const QString &)> chooser)
 {
     m_chooseExportFile = std::move(chooser);
+}
+
+void MapWindow::setElementsFileChooser(std::function<QString(const QString &)> chooser)
+{
+    m_chooseElementsFile = std::move(chooser);
 }
 
 void MapWindow::fileChosen()
@@ -591,6 +630,12 @@ bool MapWindow::showMap()
     if (path != m_shownMapPath)
         m_toldScaleOffTheGround = false; // told once a map
     m_shownMapPath = path;
+    m_elementsButton->show();
+    m_reached.reset();
+    if (m_georeference && !m_elementsFile.isEmpty() && loadElements(m_elementsFile))
+        updateElementsReached();
+    else if (m_elementsDialog)
+        m_elementsDialog->hide(); // its table belongs to another map
     m_surface->setCursor(Qt::CrossCursor);
     if (!loaded.value().notice.isEmpty())
         m_platform.messages.notify(loaded.value().notice, MessageIcon::Information);
@@ -611,8 +656,13 @@ void MapWindow::dropUnreadableMap()
     m_georeference.reset();
     m_shownGroundScale.reset();
     m_incident.reset();
+    m_elements.reset();
+    m_reached.reset();
     m_groundPosition->hide();
     m_scaleInUse->hide();
+    m_elementsButton->hide();
+    if (m_elementsDialog)
+        m_elementsDialog->hide();
     for (QWidget *onTheMap : std::initializer_list<QWidget *>{m_saveMap, m_saveWholeMap, m_exportAreas, m_startRescale,
                                                               m_applyRescale, m_lengthBox})
         onTheMap->hide();
@@ -676,6 +726,7 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
         drawn.rings = std::move(rings.value());
     }
     m_surface->drawings().addAreas(drawn);
+    updateElementsReached();
     m_incident = position;
     showGroundPosition(position);
     m_surface->bringIntoRoom(position, roomBesideControls());
@@ -723,6 +774,14 @@ void MapWindow::showAreasDrawnControls()
 void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 {
     showGroundPosition(position);
+    if (const std::vector<map::DrawnFeature> &features = m_surface->drawings().features(); !features.empty()) {
+        const std::optional<std::size_t> under
+            = map::featureAt(features, QPointF(m_surface->units().toPixel(position)), kHoverTolerance);
+        // The scroll area answers its viewport's tool-tip events.
+        const QString name = under ? features[*under].name : QString();
+        m_surface->setToolTip(name);
+        m_surface->viewport()->setToolTip(name);
+    }
     if (buttons == Qt::NoButton || m_gestureIsIncident || !m_surface->hasMap())
         return;
     m_surface->drawings().extendSegment(position);
@@ -826,7 +885,7 @@ void MapWindow::saveReport()
 void MapWindow::saveMap()
 {
     const QString systemName = MapFileName(m_outputPrefix, m_platform.now(), m_substanceName);
-    const map::Picture picture = GrabFormImage(*this);
+    const map::Picture picture = grabWindow();
     if (m_surface->unreadable())
         return; // the picture lacks what the file could not give; the window is being told
     savePicture(picture, systemName);
@@ -877,7 +936,7 @@ void MapWindow::savePicture(const map::Picture &picture, const QString &systemNa
 void MapWindow::printMap()
 {
     m_print->hide();
-    const map::Picture picture = GrabFormImage(*this);
+    const map::Picture picture = grabWindow();
     m_print->show();
     if (m_surface->unreadable())
         return; // the picture lacks what the file could not give; the window is being told
@@ -968,6 +1027,112 @@ void MapWindow::exportAreas()
             .arg(int(sources.size()))
             .arg(sources.size() == 1 ? QStringLiteral("punto dell'incidente") : QStringLiteral("punti dell'incidente")),
         MessageIcon::Information);
+}
+
+map::Picture MapWindow::grabWindow()
+{
+    // The saved and printed window is the one it has always been, whether a layer is chosen or not.
+    const bool shown = m_elementsButton->isVisible();
+    m_elementsButton->hide();
+    map::Picture picture = GrabFormImage(*this);
+    m_elementsButton->setVisible(shown);
+    return picture;
+}
+
+void MapWindow::elementsClicked()
+{
+    if (!m_georeference) {
+        m_platform.messages.show(
+            {QStringLiteral("Gli elementi vulnerabili si possono collocare solo su una mappa georiferita: le "
+                            "coordinate dello strato sono coordinate del terreno, e la mappa \"%1\" non dice dove "
+                            "si trova sul terreno. Scegliere una mappa georiferita (un GeoTIFF, o un raster con il "
+                            "suo world file e il file .prj).")
+                 .arg(QFileInfo(m_shownMapPath).fileName()),
+             kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Information, MessageAnswer::Ok});
+        return;
+    }
+    if (m_elements && m_elements->mapPath == m_shownMapPath)
+        openElementsDialog();
+    else
+        chooseElementsLayer();
+}
+
+void MapWindow::chooseElementsLayer()
+{
+    if (!m_georeference)
+        return;
+    const QString chosen = m_chooseElementsFile(m_elementsFile);
+    if (chosen.isEmpty() || !loadElements(chosen))
+        return; // cancelled, or the layer could not be read (said)
+    m_elementsFile = chosen;
+    QSettings().setValue(kElementsSetting, chosen);
+    updateElementsReached();
+    openElementsDialog();
+}
+
+bool MapWindow::loadElements(const QString &file)
+{
+    if (m_elements && m_elements->mapPath == m_shownMapPath && m_elements->file == file)
+        return true;
+    const map::MapSource *sheet = m_surface->source();
+    if (!m_georeference || !sheet)
+        return false;
+    Outcome<elements::MapElements> read
+        = elements::readMapElements(file, m_shownMapPath, *m_georeference, sheet->size());
+    if (!read.ok()) {
+        m_platform.messages.show({read.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
+                                  MessageIcon::Warning, MessageAnswer::Ok});
+        return false;
+    }
+    m_elements = std::move(read.value());
+    if (!m_elements->layer.warnings.isEmpty())
+        m_platform.messages.notify(m_elements->layer.warnings.join(QLatin1Char('\n')), MessageIcon::Information);
+    return true;
+}
+
+void MapWindow::updateElementsReached()
+{
+    m_reached.reset();
+    if (!m_elements || m_elements->mapPath != m_shownMapPath || !m_georeference || !m_surface->hasMap())
+        return;
+    Outcome<std::optional<elements::ElementsReached>> reached = elements::reachedByDrawnAreas(
+        *m_elements, *m_georeference, m_surface->units(), m_surface->drawings().areas());
+    if (reached.ok())
+        m_reached = std::move(reached.value());
+    else
+        m_platform.messages.notify(reached.error().message(), MessageIcon::Warning);
+    m_surface->drawings().setFeatures(elements::markedFeatures(*m_elements, m_reached));
+    m_surface->refresh();
+    if (m_elementsDialog && m_elementsDialog->isVisible())
+        fillElementsDialog();
+}
+
+void MapWindow::openElementsDialog()
+{
+    if (!m_elementsDialog) {
+        m_elementsDialog = new ElementsDialog(m_platform, this);
+        connect(m_elementsDialog, &ElementsDialog::layerChangeAsked, this, &MapWindow::chooseElementsLayer);
+    }
+    fillElementsDialog();
+    m_elementsDialog->show();
+    m_elementsDialog->raise();
+    m_elementsDialog->activateWindow();
+}
+
+void MapWindow::fillElementsDialog()
+{
+    if (!m_elements)
+        return;
+    const QString suggested = m_platform.drives.toLocal(outputFileName(
+        m_outputPrefix, QStringLiteral("elementi"), m_platform.now(), m_substanceName, QStringLiteral(".csv")));
+    const QString summary = m_reached
+        ? elements::reachedSummary(*m_reached)
+        : QStringLiteral("Nessuna area di danno disegnata sul terreno: fare clic sulla mappa nel punto "
+                         "dell'incidente, alla scala della georeferenziazione.");
+    m_elementsDialog->showReached(m_elements->file, m_elements->layer.elements.size(), summary,
+                                  m_reached ? elements::reachedRows(m_elements->layer, *m_reached)
+                                            : std::vector<elements::ReachedRow>{},
+                                  suggested);
 }
 
 bool MapWindow::eventFilter(QObject *watched, QEvent *event)

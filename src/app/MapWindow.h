@@ -1,5 +1,6 @@
 #pragma once
 
+#include "elements/MapElements.h"
 #include "estimate/Estimate.h"
 #include "map/DamageCircles.h"
 #include "map/MapPicture.h"
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class ElementsDialog;
 class MapFileLists;
 class MapSurface;
 class QComboBox;
@@ -49,6 +51,13 @@ struct Platform;
 // under the mouse and of the incident, and "Esporta aree di danno (GIS)" writes the drawn areas to a
 // GeoPackage, GeoJSON or KML file. While a map is shown `Label7` says the scale the areas are drawn
 // at, so that a saved or printed window says it too.
+//
+// "Elementi vulnerabili…" (`elementsButton`, made after every other control) chooses a planner's
+// layer of vulnerable elements, remembered in the user's settings from one run to the next. On a
+// georeferenced map the layer is read around the sheet once for the map and drawn over it; the
+// elements the areas drawn on the ground reach take their zone's colour, and the dialog
+// "Elementi vulnerabili" lists them. A map without georeference cannot place the layer: the
+// button says so. The button is left out of the saved and printed window.
 class MapWindow : public QWidget
 {
     Q_OBJECT
@@ -76,6 +85,9 @@ public:
     // Where "Esporta aree di danno (GIS)" writes: the local path chosen for a suggested one, empty when
     // the analyst cancels. The default asks with a file dialog.
     void setExportFileChooser(std::function<QString(const QString &suggested)> chooser);
+    // Where "Elementi vulnerabili…" takes a layer from: a local path, the one used before given (empty
+    // at first), empty when the analyst cancels. The default asks with a file dialog.
+    void setElementsFileChooser(std::function<QString(const QString &current)> chooser);
 
 private:
     void buildControls();
@@ -112,6 +124,15 @@ private:
     // georeference's; the first scale of a map that is not is also said in a notice.
     void showScaleInUse();
     [[nodiscard]] bool scaleOffTheGround() const;
+    void elementsClicked();
+    void chooseElementsLayer();
+    // Reads the layer for the map shown, unless read for it already; a failure is said.
+    bool loadElements(const QString &file);
+    // The elements' marks and the dialog after the areas drawn changed.
+    void updateElementsReached();
+    void openElementsDialog();
+    void fillElementsDialog();
+    [[nodiscard]] map::Picture grabWindow();
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -119,6 +140,7 @@ private:
     map::ScaleState &m_scale;
     std::function<std::unique_ptr<QPrinter>()> m_printer;
     std::function<QString(const QString &)> m_chooseExportFile;
+    std::function<QString(const QString &)> m_chooseElementsFile;
     QString m_outputPrefix;
     QString m_substanceName; // for the names of saved maps and pages
     std::optional<Estimate> m_estimate; // the estimate whose report is shown, for the report file
@@ -172,4 +194,10 @@ private:
     // circles are drawn at another one.
     std::optional<map::ShownScale> m_shownGroundScale;
     bool m_toldScaleOffTheGround = false;
+
+    QPushButton *m_elementsButton = nullptr;
+    ElementsDialog *m_elementsDialog = nullptr; // made at first use
+    QString m_elementsFile; // the layer chosen (local path), empty when none
+    std::optional<elements::MapElements> m_elements; // read for the map shown last
+    std::optional<elements::ElementsReached> m_reached; // by the areas drawn on the ground
 };

@@ -15,6 +15,10 @@ int main(int argc, char *argv[])
 {
     keepLibraryMessagesQuiet(); // before the application, whose start-up has its own warnings
     QApplication application(argc, argv);
+    // The user's settings (the last layer of vulnerable elements) live under these names:
+    // ~/.config/ZEFRO/zefro.conf on Linux.
+    QApplication::setOrganizationName(QStringLiteral("ZEFRO"));
+    QApplication::setApplicationName(QStringLiteral("zefro"));
     SystemFile::failWritesBeyondTheSizeLimit();
     // The program ends through ApplicationExit (Quit answered No, a configuration error), not when
     // its last window happens to close.

@@ -30,6 +30,7 @@ std::vector<DrawnAreas> SheetDrawings::areas() const
 
 void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
 {
+    drawFeatures(region, m_features);
     for (const auto &drawing : m_drawings) {
         if (const auto *areas = std::get_if<DrawnAreas>(&drawing); areas && areas->rings)
             drawDamageRings(region, *areas->rings);

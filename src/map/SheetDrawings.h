@@ -1,6 +1,7 @@
 #pragma once
 
 #include "map/DamageCircles.h"
+#include "map/FeatureDrawing.h"
 #include "map/MapSource.h"
 
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <QRect>
 
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -41,6 +43,9 @@ public:
     void startSegment(QPointF at) { m_drawings.emplace_back(DrawnSegment{at, at}); }
     void extendSegment(QPointF to);
     void clear() { m_drawings.clear(); }
+    // A vector layer's features, painted under everything else; they stay through clear().
+    void setFeatures(std::vector<DrawnFeature> features) { m_features = std::move(features); }
+    [[nodiscard]] const std::vector<DrawnFeature> &features() const { return m_features; }
 
     // The segment drawn last, if any since the sheet was shown.
     [[nodiscard]] std::optional<DrawnSegment> lastSegment() const;
@@ -52,6 +57,7 @@ public:
 
 private:
     std::vector<std::variant<DrawnAreas, DrawnSegment>> m_drawings;
+    std::vector<DrawnFeature> m_features;
 };
 
 // A region of a sheet (clipped to it) with the drawings painted over it; the source's error when its
