@@ -121,8 +121,9 @@ def main():
         zefro, sqlite = int(report[reading]["elements"]), ogr_counts(output)[None]
         differing += zefro != sqlite
         lines += [
-            "%s, ZEFRO reading: %.1f ms, peak %.0f MB" % (name, report[reading]["real_time"],
-                                                            report[reading]["peak_rss_MB"]),
+            "%s, ZEFRO reading: %.1f ms, peak %.0f MB (%.0f MB before)" % (
+                name, report[reading]["real_time"], report[reading]["peak_rss_MB"],
+                report[reading]["baseline_rss_MB"]),
             "%s, ogrinfo with SQLite: %.2f s, peak %.0f MB" % (name, seconds, memory),
             "%s, elements read, ZEFRO: %d" % (name, zefro),
             "%s, elements read, SQLite: %d" % (name, sqlite),

@@ -76,11 +76,13 @@ README_MARKERS = {
 
 
 def medians(report, prefix):
-    """The median real time, with its unit, of each benchmark whose name starts with `prefix`."""
-    return {entry["run_name"].split("/")[0]: "%s %s" % (significant(entry["real_time"]),
-                                                         UNITS.get(entry["time_unit"], entry["time_unit"]))
-            for entry in report.get("benchmarks", [])
+    """The median entry of each benchmark whose name starts with `prefix`, by name."""
+    return {entry["run_name"].split("/")[0]: entry for entry in report.get("benchmarks", [])
             if entry.get("aggregate_name") == "median" and entry["run_name"].startswith(prefix)}
+
+
+def time_text(entry):
+    return "%s %s" % (significant(entry["real_time"]), UNITS.get(entry["time_unit"], entry["time_unit"]))
 
 
 def readme_table(name, report, build_dir, header, rows, closing):
@@ -102,10 +104,10 @@ def readme_table(name, report, build_dir, header, rows, closing):
 def inventory_table(report, comparison, build_dir):
     """The inventory benchmarks' medians and the whole-process comparison."""
     rows = []
-    for run_name, time in medians(report, "BM_SiteInventory").items():
+    for run_name, entry in medians(report, "BM_SiteInventory").items():
         what = ("in the program: read, estimated, CSV and JSON" if "Estimates" in run_name
                 else "in the program: also the PDF and the GIS file")
-        rows.append(("%s (`%s`)" % (what, run_name), time, ""))
+        rows.append(("%s (`%s`)" % (what, run_name), time_text(entry), ""))
     for key in ("inventory, PDF", "inventory, PDF and GIS file", "separate runs, --json",
                 "separate runs, --json and --export"):
         if key in comparison:
@@ -121,11 +123,13 @@ def inventory_table(report, comparison, build_dir):
 def elements_table(report, comparison, build_dir):
     """The elements benchmarks' medians (the comparison's own run where the report has none) and SQLite's
     whole processes."""
-    times = medians(report, "BM_Elements")
+    entries = medians(report, "BM_Elements")
 
     def zefro(case, what, benchmark):
-        if benchmark in times:
-            return times[benchmark]
+        if benchmark in entries:
+            entry = entries[benchmark]
+            peak = ", peak %.0f MB" % entry["peak_rss_MB"] if "peak_rss_MB" in entry else ""
+            return time_text(entry) + peak
         return comparison.get("%s, ZEFRO %s" % (case, what), "—")
 
     rows = []
@@ -136,16 +140,14 @@ def elements_table(report, comparison, build_dir):
         rows.append(("%s (matching at most %s)" % (case, target), zefro(case, "reading", reading),
                      zefro(case, "matching", matching), comparison.get(case + ", ogrinfo with SQLite", "—")))
     huge = "1,000,000 points, site's region"
-    read = comparison.get(huge + ", ZEFRO reading", "")
-    peak = (", peak " + read.split(", peak ")[1]) if ", peak " in read else ""
     rows.append(("%s (%s of them in it)" % (huge, comparison.get(huge + ", elements read, ZEFRO", "?")),
-                 zefro(huge, "reading", "BM_ElementsHugeLayerRegion") + peak, "—",
+                 zefro(huge, "reading", "BM_ElementsHugeLayerRegion"), "—",
                  comparison.get(huge + ", ogrinfo with SQLite", "—")))
     return readme_table("elements", report, build_dir,
                         ("Elements against areas", "ZEFRO: reading the layer", "ZEFRO: matching",
                          "`ogrinfo` with SQLite, whole process"), rows,
-                        "SQLite counted the elements each area reaches as ZEFRO did (%s counts differing)."
-                        % comparison.get("counts that differ", "?"))
+                        "Counts of the elements each area reaches (and of those in the region) that differ "
+                        "between SQLite and ZEFRO: %s." % comparison.get("counts that differ", "?"))
 
 
 def write_readme_table(name, table):
