@@ -180,8 +180,8 @@ std::array<double, kDistanceSlots> siteDistances(Sequence &sequence)
 {
     const bool toxic = sequence.next() < 0.2;
     const double first = toxic ? 150.0 + 250.0 * sequence.next() : 50.0 + 30.0 * sequence.next();
-    const std::array<double, 4> growth = toxic ? std::array<double, 4>{1.0, 1.5, 2.0, 3.0}
-                                               : std::array<double, 4>{1.0, 1.5, 2.2, 3.0};
+    const std::array<double, 4> growth
+        = toxic ? std::array<double, 4>{1.0, 1.5, 2.0, 3.0} : std::array<double, 4>{1.0, 1.5, 2.2, 3.0};
     const double stable = toxic ? 1.25 + 0.25 * sequence.next() : 1.0; // F2 against D5
     std::array<double, kDistanceSlots> distances{};
     for (std::size_t threshold = 0; threshold < 4; ++threshold) {
@@ -322,9 +322,9 @@ void match(benchmark::State &bench, const QString &path, const QRectF &region,
     std::optional<elements::ElementsReached> last;
     for (auto _ : bench) {
         const Outcome<elements::ElementIndex> index = elements::ElementIndex::of(layer.value().elements, path);
-        Outcome<elements::ElementsReached> reached
-            = index.ok() ? elements::elementsReached(layer.value(), index.value(), utm32(), sources)
-                         : Outcome<elements::ElementsReached>(index.error());
+        Outcome<elements::ElementsReached> reached = index.ok()
+            ? elements::elementsReached(layer.value(), index.value(), utm32(), sources)
+            : Outcome<elements::ElementsReached>(index.error());
         if (!reached.ok()) {
             bench.SkipWithError("the elements could not be matched");
             return;
