@@ -6,6 +6,7 @@
 //
 // Counters: `reached_slotN` the elements damage area N (0-7, D5 thresholds 1-4, then F2) reaches, over
 // every source (tools/bench/compare_elements.py checks them against SQLite); `pairs` their sum;
+// `source_pairs` the sources and elements they reach within a zone (the work grows with these);
 // `elements` the elements read; `peak_rss_MB` the peak resident size since the benchmark started.
 // ZEFRO_BENCH_ELEMENTS_COPY names a folder that gets the GeoPackages, the areas among them.
 #include "elements/ElementIndex.h"
@@ -338,6 +339,7 @@ void match(benchmark::State &bench, const QString &path, const QRectF &region,
         pairs += count;
     }
     bench.counters["pairs"] = pairs;
+    bench.counters["source_pairs"] = double(last->bySource.size());
     bench.counters["elements"] = double(layer.value().elements.size());
 }
 
