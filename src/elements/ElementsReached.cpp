@@ -5,8 +5,7 @@
 #include "map/MapErrors.h"
 
 #include <algorithm>
-#include <map>
-#include <unordered_map>
+#include <utility>
 
 namespace elements {
 
@@ -90,6 +89,28 @@ bool nearerFirst(const ElementReach &one, const ElementReach &other)
     return one.distance_m != other.distance_m ? one.distance_m < other.distance_m : one.element < other.element;
 }
 
+// For each element, the nearest source that reaches it in one area or zone: held by the element's place,
+// since a site's sources may reach millions of element and source pairs.
+class NearestSources
+{
+public:
+    explicit NearestSources(std::size_t elements)
+        : m_nearest(elements)
+    { }
+
+    // A source reaching an element; the first of two as near is kept.
+    void offer(const ElementReach &reach)
+    {
+        std::optional<ElementReach> &kept = m_nearest[reach.element];
+        if (!kept || reach.distance_m < kept->distance_m)
+            kept = reach;
+    }
+    [[nodiscard]] const std::optional<ElementReach> &of(std::size_t element) const { return m_nearest[element]; }
+
+private:
+    std::vector<std::optional<ElementReach>> m_nearest;
+};
+
 } // namespace
 
 Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const ElementIndex &index,
@@ -101,10 +122,15 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
     Measure measure(made.value(), layer, index);
 
     ElementsReached reached;
-    // Per area and zone, each element's nearest reaching source so far.
-    std::array<std::map<std::size_t, ElementReach>, kDistanceSlots> areaBest;
-    std::array<std::map<std::size_t, ElementReach>, kPlanZones.size()> zoneBest;
-    std::map<std::size_t, PlanZone> innermost; // each element's innermost zone over every source
+    const std::size_t count = layer.elements.size();
+    // Per area and zone, each element's nearest reaching source so far; each element's innermost zone
+    // over every source.
+    std::vector<NearestSources> areaBest(kDistanceSlots, NearestSources(0));
+    std::vector<NearestSources> zoneBest(kPlanZones.size(), NearestSources(0));
+    std::vector<std::optional<PlanZone>> innermost(count);
+    // The areas of the source at hand that meet each element, and the elements they meet.
+    std::vector<SlotMask> masks(count, 0);
+    std::vector<std::size_t> met;
     for (std::size_t sourcePlace = 0; sourcePlace < sources.size(); ++sourcePlace) {
         const ReachSource &source = sources[sourcePlace];
         const std::optional<QPointF> sourceLonLat = made.value().lonLatAt(source.ground);
@@ -113,28 +139,36 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
                                    .arg(source.ground.x())
                                    .arg(source.ground.y())
                                    .arg(system.label()));
-        std::unordered_map<std::size_t, SlotMask> masks;
+        met.clear();
         for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
             if (source.rings[slot].empty())
                 continue;
-            if (!reached.areas[slot])
+            if (!reached.areas[slot]) {
                 reached.areas[slot].emplace();
-            if (const std::optional<PlanZone> zone = innermostZone(1U << slot); zone)
-                if (!reached.zones[static_cast<std::size_t>(*zone)])
-                    reached.zones[static_cast<std::size_t>(*zone)].emplace();
-            const std::optional<std::vector<std::size_t>> met = index.meeting(source.rings[slot]);
-            if (!met) {
+                areaBest[slot] = NearestSources(count);
+            }
+            if (const std::optional<PlanZone> zone = innermostZone(1U << slot);
+                zone && !reached.zones[static_cast<std::size_t>(*zone)]) {
+                reached.zones[static_cast<std::size_t>(*zone)].emplace();
+                zoneBest[static_cast<std::size_t>(*zone)] = NearestSources(count);
+            }
+            const std::optional<std::vector<std::size_t>> meeting = index.meeting(source.rings[slot]);
+            if (!meeting) {
                 Error error = elementsError(Error::Kind::ElementsNotUsable);
                 error.file = layer.file;
                 error.detail = QStringLiteral("GEOS non riesce a confrontare gli elementi con un'area di danno");
                 return error;
             }
-            for (const std::size_t element : *met)
+            for (const std::size_t element : *meeting) {
+                if (masks[element] == 0)
+                    met.push_back(element);
                 masks[element] |= 1U << slot;
+            }
         }
 
         std::vector<SourceElement> ofSource;
-        for (const auto &[element, mask] : masks) {
+        for (const std::size_t element : met) {
+            const SlotMask mask = std::exchange(masks[element], 0);
             const std::optional<double> distance = measure.distance(*sourceLonLat, source.ground, element);
             if (!distance)
                 return notMeasured(QStringLiteral("l'elemento %1 (%2) non si può misurare sulla Terra")
@@ -142,22 +176,16 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
                                        .arg(layer.elements[element].name));
             const ElementReach reach{element, sourcePlace, *distance};
             for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-                if (!(mask & (1U << slot)))
-                    continue;
-                const auto [best, fresh] = areaBest[slot].try_emplace(element, reach);
-                if (!fresh && reach.distance_m < best->second.distance_m)
-                    best->second = reach;
+                if (mask & (1U << slot))
+                    areaBest[slot].offer(reach);
             }
             const std::optional<PlanZone> zone = innermostZone(mask);
             if (!zone)
                 continue;
             ofSource.push_back({sourcePlace, element, *zone, *distance});
-            const auto [kept, first] = innermost.try_emplace(element, *zone);
-            if (!first && *zone < kept->second)
-                kept->second = *zone;
-            const auto [best, fresh] = zoneBest[static_cast<std::size_t>(*zone)].try_emplace(element, reach);
-            if (!fresh && reach.distance_m < best->second.distance_m)
-                best->second = reach;
+            if (!innermost[element] || *zone < *innermost[element])
+                innermost[element] = *zone;
+            zoneBest[static_cast<std::size_t>(*zone)].offer(reach);
         }
         std::sort(ofSource.begin(), ofSource.end(), [](const SourceElement &one, const SourceElement &other) {
             return one.zone != other.zone ? one.zone < other.zone
@@ -170,8 +198,9 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
         if (!reached.areas[slot])
             continue;
-        for (const auto &[element, reach] : areaBest[slot])
-            reached.areas[slot]->push_back(reach);
+        for (std::size_t element = 0; element < count; ++element)
+            if (const std::optional<ElementReach> &reach = areaBest[slot].of(element))
+                reached.areas[slot]->push_back(*reach);
         std::sort(reached.areas[slot]->begin(), reached.areas[slot]->end(), nearerFirst);
     }
     for (const PlanZone zone : kPlanZones) {
@@ -179,10 +208,11 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
         if (!inZone)
             continue;
         // An element belongs to the innermost zone any source reaches it with.
-        for (const auto &[element, reach] : zoneBest[static_cast<std::size_t>(zone)]) {
-            if (innermost.at(element) != zone)
+        for (std::size_t element = 0; element < count; ++element) {
+            const std::optional<ElementReach> &reach = zoneBest[static_cast<std::size_t>(zone)].of(element);
+            if (!reach || innermost[element] != zone)
                 continue;
-            inZone->elements.push_back(reach);
+            inZone->elements.push_back(*reach);
             if (const std::optional<double> people = layer.elements[element].people)
                 inZone->people += *people;
             else
