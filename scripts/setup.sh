@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-translations-l10n
-  # georeferenced maps and GIS files; gdal-bin and proj-bin for the tests' independent checks
-  libgdal-dev gdal-bin proj-bin
+  # georeferenced maps, GIS files and the vulnerable elements (GEOS's own API); gdal-bin and proj-bin for
+  # the tests' independent checks
+  libgdal-dev libgeos-dev gdal-bin proj-bin
   libgtest-dev libbenchmark-dev
   python3 python3-xlwt python3-xlrd
   xvfb xauth fonts-dejavu-core fonts-liberation2 poppler-utils xdg-utils
