@@ -13,6 +13,27 @@ namespace {
 // GEOS tells its failures through the return values: its messages would only reach the terminal.
 void quiet(const char *, void *) { }
 
+// GEOS's context of this thread: a context may serve one thread at a time, while the geometries and the
+// built tree are only read by the queries, so that the sources of a site can be matched on every core.
+GEOSContextHandle_t threadContext()
+{
+    struct Context
+    {
+        GEOSContextHandle_t handle = GEOS_init_r();
+        Context() { GEOSContext_setErrorMessageHandler_r(handle, &quiet, nullptr); }
+        ~Context() { GEOS_finish_r(handle); }
+        Context(const Context &) = delete;
+        Context &operator=(const Context &) = delete;
+    };
+    thread_local const Context context;
+    return context.handle;
+}
+
+void addPlace(void *item, void *found)
+{
+    static_cast<std::vector<std::size_t> *>(found)->push_back(*static_cast<const std::size_t *>(item));
+}
+
 } // namespace
 
 struct ElementIndex::Geos
@@ -117,22 +138,22 @@ Outcome<ElementIndex> ElementIndex::of(const std::vector<VulnerableElement> &ele
         geos->places[place] = place;
         GEOSSTRtree_insert_r(geos->context, geos->tree, geos->geometries[place], &geos->places[place]);
     }
+    // The tree is built by its first query: made here, it is only read afterwards, on whatever thread.
+    if (!elements.empty()) {
+        std::vector<std::size_t> none;
+        GEOSSTRtree_query_r(geos->context, geos->tree, geos->geometries.front(), &addPlace, &none);
+    }
     return ElementIndex(std::move(geos));
 }
 
 std::optional<std::vector<std::size_t>> ElementIndex::meeting(const std::vector<QPointF> &ring) const
 {
-    const GEOSContextHandle_t context = m_geos->context;
+    const GEOSContextHandle_t context = threadContext();
     const OwnedGeometry area = polygonOf(context, ring);
     if (!area)
         return std::nullopt;
     std::vector<std::size_t> candidates;
-    GEOSSTRtree_query_r(
-        context, m_geos->tree, area.get(),
-        [](void *item, void *found) {
-            static_cast<std::vector<std::size_t> *>(found)->push_back(*static_cast<const std::size_t *>(item));
-        },
-        &candidates);
+    GEOSSTRtree_query_r(context, m_geos->tree, area.get(), &addPlace, &candidates);
     std::sort(candidates.begin(), candidates.end());
     const Prepared prepared(GEOSPrepare_r(context, area.get()), {context});
     if (!prepared)
@@ -150,7 +171,7 @@ std::optional<std::vector<std::size_t>> ElementIndex::meeting(const std::vector<
 
 std::optional<QPointF> ElementIndex::nearestPoint(std::size_t element, QPointF point) const
 {
-    const GEOSContextHandle_t context = m_geos->context;
+    const GEOSContextHandle_t context = threadContext();
     const OwnedGeometry from(GEOSGeom_createPointFromXY_r(context, point.x(), point.y()), {context});
     if (!from || element >= m_geos->geometries.size())
         return std::nullopt;

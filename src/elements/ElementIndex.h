@@ -13,6 +13,7 @@ namespace elements {
 // A layer's elements as GEOS geometries, made once, in GEOS's spatial index (an STRtree over their
 // boxes): which elements an area meets is a look-up of the few whose boxes meet the area's box, then
 // an exact test against the area prepared once, never every element against every area.
+// Its look-ups may run on several threads at once.
 class ElementIndex
 {
 public:

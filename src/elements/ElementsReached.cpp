@@ -3,6 +3,7 @@
 #include "elements/ElementErrors.h"
 #include "map/GroundSystem.h"
 #include "map/MapErrors.h"
+#include "platform/Parallel.h"
 
 #include <algorithm>
 #include <utility>
@@ -51,38 +52,77 @@ Error notMeasured(const QString &detail)
     return error;
 }
 
-// Distances on the ground from the sources to the elements, each element's place in longitude and
-// latitude worked out once for a point (the common case of a large layer).
-class Measure
+bool isPoint(const VulnerableElement &element)
 {
-public:
-    Measure(const map::GroundSystem &ground, const ElementLayer &layer, const ElementIndex &index)
-        : m_ground(ground)
-        , m_layer(layer)
-        , m_index(index)
-        , m_pointPlaces(layer.elements.size())
-    { }
+    return element.shape == ElementShape::Point && element.bounds.width() == 0.0 && element.bounds.height() == 0.0;
+}
 
-    [[nodiscard]] std::optional<double> distance(QPointF sourceLonLat, QPointF source, std::size_t element)
-    {
-        const VulnerableElement &reached = m_layer.elements[element];
-        if (reached.shape == ElementShape::Point && reached.bounds.width() == 0.0 && reached.bounds.height() == 0.0) {
-            std::optional<QPointF> &place = m_pointPlaces[element];
-            if (!place)
-                place = m_ground.lonLatAt(reached.bounds.topLeft());
-            return place ? std::optional(m_ground.distance(sourceLonLat, *place)) : std::nullopt;
-        }
-        const std::optional<QPointF> nearest = m_index.nearestPoint(element, source);
-        const std::optional<QPointF> place = nearest ? m_ground.lonLatAt(*nearest) : std::nullopt;
-        return place ? std::optional(m_ground.distance(sourceLonLat, *place)) : std::nullopt;
-    }
-
-private:
-    const map::GroundSystem &m_ground;
-    const ElementLayer &m_layer;
-    const ElementIndex &m_index;
-    std::vector<std::optional<QPointF>> m_pointPlaces;
+// What one source reaches: each element an area of it meets (ascending), with those areas and its
+// distance; or why it cannot be told. Worked out on a thread of its own: the ground system and GEOS's
+// context are the thread's, the points' places (longitude, latitude) made once beforehand.
+struct SourceReach
+{
+    std::optional<Error> error;
+    std::vector<std::size_t> elements;
+    std::vector<SlotMask> masks;
+    std::vector<double> distances;
 };
+
+SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const map::CoordinateSystem &system,
+                    const ReachSource &source, const std::vector<std::optional<QPointF>> &pointPlaces)
+{
+    SourceReach reach;
+    const Outcome<map::GroundSystem> made = map::GroundSystem::of(system);
+    if (!made.ok()) {
+        reach.error = made.error();
+        return reach;
+    }
+    const map::GroundSystem &ground = made.value();
+    const std::optional<QPointF> sourceLonLat = ground.lonLatAt(source.ground);
+    if (!sourceLonLat) {
+        reach.error = notMeasured(QStringLiteral("il punto E %1, N %2 non è un punto della Terra nel sistema %3")
+                                      .arg(source.ground.x())
+                                      .arg(source.ground.y())
+                                      .arg(system.label()));
+        return reach;
+    }
+    std::vector<std::pair<std::size_t, SlotMask>> met;
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+        if (source.rings[slot].empty())
+            continue;
+        const std::optional<std::vector<std::size_t>> meeting = index.meeting(source.rings[slot]);
+        if (!meeting) {
+            Error error = elementsError(Error::Kind::ElementsNotUsable);
+            error.file = layer.file;
+            error.detail = QStringLiteral("GEOS non riesce a confrontare gli elementi con un'area di danno");
+            reach.error = error;
+            return reach;
+        }
+        for (const std::size_t element : *meeting)
+            met.emplace_back(element, 1U << slot);
+    }
+    std::sort(met.begin(), met.end());
+    for (const auto &[element, bit] : met) {
+        if (!reach.elements.empty() && reach.elements.back() == element) {
+            reach.masks.back() |= bit;
+            continue;
+        }
+        const std::optional<QPointF> place = pointPlaces[element] ? pointPlaces[element] : [&] {
+            const std::optional<QPointF> nearest = index.nearestPoint(element, source.ground);
+            return nearest ? ground.lonLatAt(*nearest) : std::nullopt;
+        }();
+        if (!place) {
+            reach.error = notMeasured(QStringLiteral("l'elemento %1 (%2) non si può misurare sulla Terra")
+                                          .arg(layer.elements[element].featureId)
+                                          .arg(layer.elements[element].name));
+            return reach;
+        }
+        reach.elements.push_back(element);
+        reach.masks.push_back(bit);
+        reach.distances.push_back(ground.distance(*sourceLonLat, *place));
+    }
+    return reach;
+}
 
 bool nearerFirst(const ElementReach &one, const ElementReach &other)
 {
@@ -119,62 +159,47 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
     const Outcome<map::GroundSystem> made = map::GroundSystem::of(system);
     if (!made.ok())
         return made.error();
-    Measure measure(made.value(), layer, index);
 
     ElementsReached reached;
     const std::size_t count = layer.elements.size();
+    // The points' places once; a point that is no place on the Earth is told when a source reaches it.
+    std::vector<std::optional<QPointF>> pointPlaces(count);
+    for (std::size_t element = 0; element < count; ++element)
+        if (isPoint(layer.elements[element]))
+            pointPlaces[element] = made.value().lonLatAt(layer.elements[element].bounds.topLeft());
+
     // Per area and zone, each element's nearest reaching source so far; each element's innermost zone
     // over every source.
     std::vector<NearestSources> areaBest(kDistanceSlots, NearestSources(0));
     std::vector<NearestSources> zoneBest(kPlanZones.size(), NearestSources(0));
     std::vector<std::optional<PlanZone>> innermost(count);
-    // The areas of the source at hand that meet each element, and the elements they meet.
-    std::vector<SlotMask> masks(count, 0);
-    std::vector<std::size_t> met;
-    for (std::size_t sourcePlace = 0; sourcePlace < sources.size(); ++sourcePlace) {
-        const ReachSource &source = sources[sourcePlace];
-        const std::optional<QPointF> sourceLonLat = made.value().lonLatAt(source.ground);
-        if (!sourceLonLat)
-            return notMeasured(QStringLiteral("il punto E %1, N %2 non è un punto della Terra nel sistema %3")
-                                   .arg(source.ground.x())
-                                   .arg(source.ground.y())
-                                   .arg(system.label()));
-        met.clear();
+    for (const ReachSource &source : sources) {
         for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-            if (source.rings[slot].empty())
+            if (source.rings[slot].empty() || reached.areas[slot])
                 continue;
-            if (!reached.areas[slot]) {
-                reached.areas[slot].emplace();
-                areaBest[slot] = NearestSources(count);
-            }
+            reached.areas[slot].emplace();
+            areaBest[slot] = NearestSources(count);
             if (const std::optional<PlanZone> zone = innermostZone(1U << slot);
                 zone && !reached.zones[static_cast<std::size_t>(*zone)]) {
                 reached.zones[static_cast<std::size_t>(*zone)].emplace();
                 zoneBest[static_cast<std::size_t>(*zone)] = NearestSources(count);
             }
-            const std::optional<std::vector<std::size_t>> meeting = index.meeting(source.rings[slot]);
-            if (!meeting) {
-                Error error = elementsError(Error::Kind::ElementsNotUsable);
-                error.file = layer.file;
-                error.detail = QStringLiteral("GEOS non riesce a confrontare gli elementi con un'area di danno");
-                return error;
-            }
-            for (const std::size_t element : *meeting) {
-                if (masks[element] == 0)
-                    met.push_back(element);
-                masks[element] |= 1U << slot;
-            }
         }
+    }
 
-        std::vector<SourceElement> ofSource;
-        for (const std::size_t element : met) {
-            const SlotMask mask = std::exchange(masks[element], 0);
-            const std::optional<double> distance = measure.distance(*sourceLonLat, source.ground, element);
-            if (!distance)
-                return notMeasured(QStringLiteral("l'elemento %1 (%2) non si può misurare sulla Terra")
-                                       .arg(layer.elements[element].featureId)
-                                       .arg(layer.elements[element].name));
-            const ElementReach reach{element, sourcePlace, *distance};
+    // Each source on every core, then gathered in the sources' order.
+    std::vector<SourceReach> bySource(sources.size());
+    forEachIndexInParallel(sources.size(), [&](std::size_t place) {
+        bySource[place] = reachOf(layer, index, system, sources[place], pointPlaces);
+    });
+    for (std::size_t sourcePlace = 0; sourcePlace < sources.size(); ++sourcePlace) {
+        SourceReach &ofSource = bySource[sourcePlace];
+        if (ofSource.error)
+            return *ofSource.error;
+        std::vector<SourceElement> rows;
+        for (std::size_t at = 0; at < ofSource.elements.size(); ++at) {
+            const SlotMask mask = ofSource.masks[at];
+            const ElementReach reach{ofSource.elements[at], sourcePlace, ofSource.distances[at]};
             for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
                 if (mask & (1U << slot))
                     areaBest[slot].offer(reach);
@@ -182,17 +207,18 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
             const std::optional<PlanZone> zone = innermostZone(mask);
             if (!zone)
                 continue;
-            ofSource.push_back({sourcePlace, element, *zone, *distance});
-            if (!innermost[element] || *zone < *innermost[element])
-                innermost[element] = *zone;
+            rows.push_back({sourcePlace, reach.element, *zone, reach.distance_m});
+            if (!innermost[reach.element] || *zone < *innermost[reach.element])
+                innermost[reach.element] = *zone;
             zoneBest[static_cast<std::size_t>(*zone)].offer(reach);
         }
-        std::sort(ofSource.begin(), ofSource.end(), [](const SourceElement &one, const SourceElement &other) {
+        ofSource = {}; // its memory back before the next
+        std::sort(rows.begin(), rows.end(), [](const SourceElement &one, const SourceElement &other) {
             return one.zone != other.zone ? one.zone < other.zone
                 : one.distance_m != other.distance_m ? one.distance_m < other.distance_m
                                                      : one.element < other.element;
         });
-        reached.bySource.insert(reached.bySource.end(), ofSource.begin(), ofSource.end());
+        reached.bySource.insert(reached.bySource.end(), rows.begin(), rows.end());
     }
 
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
