@@ -2,6 +2,7 @@
 
 #include "elements/ElementErrors.h"
 #include "map/GdalSession.h"
+#include "map/OgrHandles.h"
 #include "platform/LenientText.h"
 #include "platform/SystemFile.h"
 
@@ -18,32 +19,10 @@ namespace elements {
 
 namespace {
 
-struct DatasetCloser
-{
-    void operator()(GDALDataset *dataset) const { GDALClose(GDALDataset::ToHandle(dataset)); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
-
-struct FeatureDestroyer
-{
-    void operator()(OGRFeature *feature) const { OGRFeature::DestroyFeature(feature); }
-};
-using Feature = std::unique_ptr<OGRFeature, FeatureDestroyer>;
-
-struct GeometryDestroyer
-{
-    void operator()(OGRGeometry *geometry) const { OGRGeometryFactory::destroyGeometry(geometry); }
-};
-using Geometry = std::unique_ptr<OGRGeometry, GeometryDestroyer>;
-
-struct TransformationDestroyer
-{
-    void operator()(OGRCoordinateTransformation *transformation) const
-    {
-        OGRCoordinateTransformation::DestroyCT(transformation);
-    }
-};
-using Transformation = std::unique_ptr<OGRCoordinateTransformation, TransformationDestroyer>;
+using Dataset = map::OgrDataset;
+using Feature = map::OgrFeature;
+using Geometry = map::OgrGeometry;
+using Transformation = map::OgrTransformation;
 
 // The attributes looked up by name, and a CSV's columns that place its rows.
 enum Attribute { Name, Category, Type, People, East, North, Wkt, kAttributeCount };

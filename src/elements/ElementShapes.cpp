@@ -1,5 +1,7 @@
 #include "elements/ElementShapes.h"
 
+#include "map/OgrHandles.h"
+
 #include <ogr_geometry.h>
 
 #include <algorithm>
@@ -11,10 +13,6 @@ namespace elements {
 
 namespace {
 
-struct GeometryDestroyer
-{
-    void operator()(OGRGeometry *geometry) const { OGRGeometryFactory::destroyGeometry(geometry); }
-};
 
 void addLine(const OGRSimpleCurve &curve, std::vector<std::vector<QPointF>> &parts)
 {
@@ -50,7 +48,7 @@ void addParts(const OGRGeometry &geometry, std::vector<std::vector<QPointF>> &pa
             addParts(*member, parts);
         break;
     default: { // curves and surfaces drawn through their linear approximation
-        const std::unique_ptr<OGRGeometry, GeometryDestroyer> linear(geometry.getLinearGeometry());
+        const map::OgrGeometry linear(geometry.getLinearGeometry());
         if (linear && wkbFlatten(linear->getGeometryType()) != wkbFlatten(geometry.getGeometryType()))
             addParts(*linear, parts);
         break;
@@ -82,7 +80,7 @@ std::vector<std::vector<QPointF>> groundParts(const VulnerableElement &element)
     if (OGRGeometryFactory::createFromWkb(element.wkb.constData(), nullptr, &read, element.wkb.size()) != OGRERR_NONE
         || !read)
         return parts;
-    const std::unique_ptr<OGRGeometry, GeometryDestroyer> geometry(read);
+    const map::OgrGeometry geometry(read);
     addParts(*geometry, parts);
     return parts;
 }

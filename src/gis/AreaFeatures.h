@@ -2,6 +2,7 @@
 
 #include "estimate/Estimate.h"
 #include "map/GdalSession.h"
+#include "map/OgrHandles.h"
 #include "map/GroundRing.h"
 #include "platform/Error.h"
 
@@ -23,26 +24,9 @@
 
 namespace gis {
 
-struct DatasetCloser
-{
-    void operator()(GDALDataset *dataset) const { GDALClose(GDALDataset::ToHandle(dataset)); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
-
-struct TransformationDestroyer
-{
-    void operator()(OGRCoordinateTransformation *transformation) const
-    {
-        OGRCoordinateTransformation::DestroyCT(transformation);
-    }
-};
-using Transformation = std::unique_ptr<OGRCoordinateTransformation, TransformationDestroyer>;
-
-struct FeatureDestroyer
-{
-    void operator()(OGRFeature *feature) const { OGRFeature::DestroyFeature(feature); }
-};
-using Feature = std::unique_ptr<OGRFeature, FeatureDestroyer>;
+using Dataset = map::OgrDataset;
+using Transformation = map::OgrTransformation;
+using Feature = map::OgrFeature;
 
 // AreasNotExported with `detail`, followed by GDAL's reason when the failure is one of its calls.
 [[nodiscard]] Error notExported(const QString &detail, const map::GdalErrors *gdal = nullptr);

@@ -1,5 +1,7 @@
 #include "gis/ElementFeatures.h"
 
+#include "map/OgrHandles.h"
+
 #include <cmath>
 #include <map>
 
@@ -9,11 +11,7 @@ namespace {
 
 const char *const kLayerName = "elementi_coinvolti";
 
-struct GeometryDestroyer
-{
-    void operator()(OGRGeometry *geometry) const { OGRGeometryFactory::destroyGeometry(geometry); }
-};
-using Geometry = std::unique_ptr<OGRGeometry, GeometryDestroyer>;
+using Geometry = map::OgrGeometry;
 
 bool createElementFields(OGRLayer &layer, bool withSourceId)
 {

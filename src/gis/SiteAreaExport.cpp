@@ -3,6 +3,7 @@
 #include "gis/AreaFeatures.h"
 #include "gis/ElementFeatures.h"
 #include "map/GroundSystem.h"
+#include "map/OgrHandles.h"
 #include "platform/Parallel.h"
 
 #include <ogr_geometry.h>
@@ -17,11 +18,7 @@ namespace gis {
 
 namespace {
 
-struct GeometryDestroyer
-{
-    void operator()(OGRGeometry *geometry) const { OGRGeometryFactory::destroyGeometry(geometry); }
-};
-using Geometry = std::unique_ptr<OGRGeometry, GeometryDestroyer>;
+using Geometry = map::OgrGeometry;
 
 // The areas of one threshold and weather, gathered from every item.
 struct SlotAreas

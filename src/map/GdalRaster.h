@@ -2,6 +2,7 @@
 
 #include "map/GdalSession.h"
 #include "map/MapUnits.h"
+#include "map/OgrHandles.h"
 
 #include <cpl_conv.h>
 #include <gdal.h>
@@ -17,13 +18,6 @@
 // Rasters read through GDAL, for the map sources: the dataset handle, how its bands make colours and
 // the pixels of a region. Used by the map layer only (GDAL stays out of the other layers' headers).
 namespace map {
-
-// Text GDAL and OGR hand over to the caller.
-struct CplFree
-{
-    void operator()(char *text) const { CPLFree(text); }
-};
-using CplText = std::unique_ptr<char, CplFree>;
 
 struct GdalDatasetClose
 {

@@ -1,6 +1,7 @@
 #include "site/InventoryReader.h"
 
 #include "map/GdalSession.h"
+#include "map/OgrHandles.h"
 #include "platform/SystemFile.h"
 #include "site/InventoryRow.h"
 #include "site/InventoryText.h"
@@ -34,22 +35,9 @@ namespace {
 // Large enough for any plant's inventory; a larger file is no inventory.
 constexpr qint64 kMaxCsvBytes = qint64(32) * 1024 * 1024;
 
-struct DatasetCloser
-{
-    void operator()(GDALDataset *dataset) const { GDALClose(GDALDataset::ToHandle(dataset)); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+using Dataset = map::OgrDataset;
+using Feature = map::OgrFeature;
 
-struct FeatureDestroyer
-{
-    void operator()(OGRFeature *feature) const { OGRFeature::DestroyFeature(feature); }
-};
-using Feature = std::unique_ptr<OGRFeature, FeatureDestroyer>;
-
-struct CplFree
-{
-    void operator()(char *text) const { CPLFree(text); }
-};
 
 // A CSV text handed to GDAL as a file of its in-memory file system, removed with this object.
 class MemoryCsv
@@ -169,7 +157,7 @@ Outcome<std::optional<map::CoordinateSystem>> layerSystemOf(OGRLayer &layer, con
     char *raw = nullptr;
     const char *const options[] = {"FORMAT=WKT2_2019", nullptr};
     const OGRErr exported = system->exportToWkt(&raw, options);
-    const std::unique_ptr<char, CplFree> wkt(raw);
+    const map::CplText wkt(raw);
     if (exported != OGRERR_NONE || !wkt)
         return unreadable(localPath,
                           QStringLiteral("il sistema di riferimento dello strato non si può scrivere in WKT"));
