@@ -412,7 +412,7 @@ private slots:
                                 "terza zona\tChiosco nord\tD\t\t2,5\t65\n"
                                 "terza zona\tScuola \"Manzoni\"; plesso B\tA\tscuola\t450\t901\n"));
         QCOMPARE(reachedSummary(reached),
-                 QStringLiteral("Prima zona (soglia 1): 1 elemento, 0 persone (1 con persone non note)\n"
+                 QStringLiteral("Prima zona (soglia 1): 1 elemento, 0 persone (1 elemento con persone non note)\n"
                                 "Seconda zona (soglia 3): nessun elemento\n"
                                 "Terza zona (soglia 4): 2 elementi, 452,5 persone"));
         QCOMPARE(reachedCsv({}), QByteArray("\xEF\xBB\xBFzona;nome;categoria;tipo;persone;distanza_m\r\n"));

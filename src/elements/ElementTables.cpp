@@ -1,5 +1,7 @@
 #include "elements/ElementTables.h"
 
+#include "elements/ReachedRows.h"
+
 #include <QFileInfo>
 #include <QJsonObject>
 
@@ -7,36 +9,6 @@
 #include <cmath>
 
 namespace elements {
-
-namespace {
-
-// A number of people as written in a table: whole when it is, else to one decimal.
-QString peopleText(double people)
-{
-    return people == std::round(people) ? QString::number(people, 'f', 0) : QString::number(people, 'f', 1);
-}
-
-QString counted(qsizetype count, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
-QString zoneLine(PlanZone zone, const ZoneReach &inZone)
-{
-    QString name = zoneName(zone);
-    name[0] = name[0].toUpper();
-    const QString heading = QStringLiteral("%1 (soglia %2): ").arg(name).arg(zoneThreshold(zone));
-    if (inZone.elements.empty())
-        return heading + QStringLiteral("nessun elemento");
-    QString line = heading + counted(qsizetype(inZone.elements.size()), "elemento", "elementi") + QStringLiteral(", ")
-        + peopleText(inZone.people) + (inZone.people == 1.0 ? QStringLiteral(" persona") : QStringLiteral(" persone"));
-    if (inZone.peopleUnknown > 0)
-        line += QStringLiteral(" (%1 con persone non note)")
-                    .arg(counted(inZone.peopleUnknown, "elemento", "elementi"));
-    return line;
-}
-
-} // namespace
 
 QJsonArray reachedJson(const ElementLayer &layer, const ElementsReached &reached)
 {
@@ -101,7 +73,7 @@ QString reachedTable(const ElementLayer &layer, const ElementsReached &reached)
         const std::optional<ZoneReach> &inZone = reached.zones[static_cast<std::size_t>(zone)];
         if (!inZone)
             continue;
-        table += zoneLine(zone, *inZone) + QLatin1Char('\n');
+        table += zoneLine(zone, *inZone, DecimalMark::Point) + QLatin1Char('\n');
         for (const Row &row : rows[static_cast<std::size_t>(zone)]) {
             QString line = QStringLiteral("  ");
             for (std::size_t column = 0; column < widths.size(); ++column)

@@ -6,11 +6,6 @@ namespace elements {
 
 namespace {
 
-QString peopleText(double people)
-{
-    return people == std::round(people) ? QString::number(people, 'f', 0) : QString::number(people, 'f', 1);
-}
-
 QString withComma(QString number)
 {
     return number.replace(QLatin1Char('.'), QLatin1Char(','));
@@ -49,29 +44,36 @@ std::vector<ReachedRow> reachedRows(const ElementLayer &layer, const ElementsRea
     return rows;
 }
 
+QString peopleText(double people)
+{
+    return people == std::round(people) ? QString::number(people, 'f', 0) : QString::number(people, 'f', 1);
+}
+
+QString zoneLine(PlanZone zone, const ZoneReach &inZone, DecimalMark mark)
+{
+    const auto counted = [](qsizetype count, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+    };
+    QString name = zoneName(zone);
+    name[0] = name[0].toUpper();
+    const QString heading = QStringLiteral("%1 (soglia %2): ").arg(name).arg(zoneThreshold(zone));
+    if (inZone.elements.empty())
+        return heading + QStringLiteral("nessun elemento");
+    const QString people = mark == DecimalMark::Comma ? withComma(peopleText(inZone.people)) : peopleText(inZone.people);
+    QString line = heading + counted(qsizetype(inZone.elements.size()), "elemento", "elementi") + QStringLiteral(", ")
+        + people + (inZone.people == 1.0 ? QStringLiteral(" persona") : QStringLiteral(" persone"));
+    if (inZone.peopleUnknown > 0)
+        line += QStringLiteral(" (%1 con persone non note)")
+                    .arg(counted(inZone.peopleUnknown, "elemento", "elementi"));
+    return line;
+}
+
 QString reachedSummary(const ElementsReached &reached)
 {
     QStringList lines;
     for (const PlanZone zone : kPlanZones) {
-        const std::optional<ZoneReach> &inZone = reached.zones[static_cast<std::size_t>(zone)];
-        if (!inZone)
-            continue;
-        QString name = zoneName(zone);
-        name[0] = name[0].toUpper();
-        const auto count = qsizetype(inZone->elements.size());
-        QString line = QStringLiteral("%1 (soglia %2): ").arg(name).arg(zoneThreshold(zone));
-        if (count == 0) {
-            lines << line + QStringLiteral("nessun elemento");
-            continue;
-        }
-        line += QStringLiteral("%1 %2, %3 %4")
-                    .arg(count)
-                    .arg(count == 1 ? QStringLiteral("elemento") : QStringLiteral("elementi"))
-                    .arg(withComma(peopleText(inZone->people)))
-                    .arg(inZone->people == 1.0 ? QStringLiteral("persona") : QStringLiteral("persone"));
-        if (inZone->peopleUnknown > 0)
-            line += QStringLiteral(" (%1 con persone non note)").arg(inZone->peopleUnknown);
-        lines << line;
+        if (const std::optional<ZoneReach> &inZone = reached.zones[static_cast<std::size_t>(zone)])
+            lines << zoneLine(zone, *inZone, DecimalMark::Comma);
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -28,8 +28,16 @@ struct ReachedRow
 // The zones the estimate has, innermost first, each element nearest first.
 [[nodiscard]] std::vector<ReachedRow> reachedRows(const ElementLayer &layer, const ElementsReached &reached);
 
-// A line for each zone the estimate has: its name and threshold, the count of its elements and the
-// people in them (a decimal comma), e.g. "Prima zona (soglia 1): 2 elementi, 35 persone".
+// A number of people as written in a table: whole when it is, else to one decimal (a point).
+[[nodiscard]] QString peopleText(double people);
+
+enum class DecimalMark { Point, Comma };
+
+// A zone's line: its name and threshold, the count of its elements, the people in them and how many
+// have them unknown, e.g. "Prima zona (soglia 1): 2 elementi, 35 persone".
+[[nodiscard]] QString zoneLine(PlanZone zone, const ZoneReach &inZone, DecimalMark mark);
+
+// A line for each zone the estimate has, for the window (a decimal comma).
 [[nodiscard]] QString reachedSummary(const ElementsReached &reached);
 
 // The columns' headings: zona, nome, categoria, tipo, persone, distanza (m).
