@@ -10,9 +10,10 @@
 #include "map/GroundRing.h"
 #include "map/GroundSystem.h"
 
+#include "support/ToolOutput.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,20 +23,11 @@ using namespace elements;
 
 namespace {
 
-QByteArray run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning() << program << arguments << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
-}
+using testing::toolOutput;
 
 map::CoordinateSystem utm32()
 {
-    const QString wkt = QString::fromUtf8(run("projinfo", {"-o", "WKT2_2019", "--single-line", "-q", "EPSG:32632"}));
+    const QString wkt = QString::fromUtf8(toolOutput("projinfo", {"-o", "WKT2_2019", "--single-line", "-q", "EPSG:32632"}));
     return {wkt.trimmed(), "EPSG:32632", "WGS 84 / UTM zone 32N", false};
 }
 
@@ -110,7 +102,7 @@ QString writeCsv(const QString &path, const std::vector<Sample> &rows)
 QString converted(const QString &source, const QString &target, const QStringList &options)
 {
     const QStringList csvOptions{"-oo", "GEOM_POSSIBLE_NAMES=WKT", "-oo", "KEEP_GEOM_COLUMNS=NO"};
-    run("ogr2ogr", QStringList{"-f", target.endsWith(".gpkg") ? "GPKG" : "GeoJSON"} + options
+    toolOutput("ogr2ogr", QStringList{"-f", target.endsWith(".gpkg") ? "GPKG" : "GeoJSON"} + options
                        + QStringList{target, source} + (source.endsWith(".csv") ? csvOptions : QStringList()));
     return target;
 }
@@ -258,9 +250,9 @@ private slots:
             csv.write(QStringLiteral("%1;\"POLYGON ((%2))\"\n").arg(slot).arg(points.join(", ")).toUtf8());
         }
         csv.close();
-        run("ogr2ogr", {"-append", "-a_srs", "EPSG:32632", "-nln", "aree", gpkg, csv.fileName(), "-oo",
+        toolOutput("ogr2ogr", {"-append", "-a_srs", "EPSG:32632", "-nln", "aree", gpkg, csv.fileName(), "-oo",
                         "GEOM_POSSIBLE_NAMES=WKT", "-oo", "KEEP_GEOM_COLUMNS=NO"});
-        const QByteArray counted = run(
+        const QByteArray counted = toolOutput(
             "ogrinfo", {"-q", "-dialect", "sqlite", "-sql",
                         "SELECT a.slot AS slot, (SELECT count(*) FROM elementi e WHERE ST_Intersects(e.geom, a.geom)) "
                         "AS reached FROM aree a ORDER BY a.slot",

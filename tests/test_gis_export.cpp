@@ -3,6 +3,7 @@
 #include "gis/GisErrors.h"
 #include "gis/SiteAreaExport.h"
 #include "map/GroundRing.h"
+#include "support/ToolOutput.h"
 #include "support/ErrorWording.h"
 #include "support/EstimateWorkbooks.h"
 
@@ -20,22 +21,11 @@
 
 namespace {
 
-QByteArray run(const QString &program, const QStringList &arguments, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning() << program << arguments << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
-}
+using testing::toolOutput;
 
 map::CoordinateSystem systemOf(const QString &code, bool geographic)
 {
-    const QString wkt = QString::fromUtf8(run("projinfo", {"-o", "WKT2_2019", "--single-line", "-q", code}));
+    const QString wkt = QString::fromUtf8(toolOutput("projinfo", {"-o", "WKT2_2019", "--single-line", "-q", code}));
     return {wkt.trimmed(), code, code, geographic};
 }
 
@@ -84,7 +74,7 @@ bool isNull(const QJsonValue &value)
 // `options` ask for others.
 QJsonArray featuresOf(const QString &path, const QStringList &options = {}, const QString &layer = {})
 {
-    const QByteArray json = run("ogr2ogr", QStringList{"-f", "GeoJSON"} + options + QStringList{"/vsistdout/", path}
+    const QByteArray json = toolOutput("ogr2ogr", QStringList{"-f", "GeoJSON"} + options + QStringList{"/vsistdout/", path}
                                                + (layer.isEmpty() ? QStringList() : QStringList{layer}));
     return QJsonDocument::fromJson(json).object().value("features").toArray();
 }
@@ -111,7 +101,7 @@ QList<double> geodesicDistances(QPointF centre, const QJsonArray &points)
             + QByteArray::number(point[1].toDouble(), 'f', 12) + ' ' + QByteArray::number(point[0].toDouble(), 'f', 12)
             + '\n';
     QList<double> distances;
-    for (const QByteArray &line : run("geod", {"-I", "+ellps=WGS84"}, lines).split('\n'))
+    for (const QByteArray &line : toolOutput("geod", {"-I", "+ellps=WGS84"}, lines).split('\n'))
         if (!line.isEmpty())
             distances.append(line.split('\t').last().toDouble());
     return distances;
@@ -146,7 +136,7 @@ QList<QVariantMap> rowsOf(const QString &path, const QString &sql, const QString
     if (!dialect.isEmpty())
         arguments += {"-dialect", dialect};
     QList<QVariantMap> rows;
-    for (const QByteArray &line : run("ogrinfo", arguments).split('\n')) {
+    for (const QByteArray &line : toolOutput("ogrinfo", arguments).split('\n')) {
         if (line.startsWith("OGRFeature("))
             rows.append(QVariantMap());
         else if (const qsizetype equals = line.indexOf(") = "); equals > 0 && !rows.isEmpty())
@@ -278,7 +268,7 @@ private slots:
             } else {
                 // cs2cs answers latitude first.
                 const QList<QByteArray> latLon
-                    = run("cs2cs", {"-f", "%.10f", code, "EPSG:4326"},
+                    = toolOutput("cs2cs", {"-f", "%.10f", code, "EPSG:4326"},
                           QByteArray::number(ground.x(), 'f', 6) + ' ' + QByteArray::number(ground.y(), 'f', 6) + '\n')
                           .simplified()
                           .split(' ');
@@ -340,7 +330,7 @@ private slots:
         QFETCH(double, pixel);
         // The source in the system, by GDAL's own transformation (east first).
         const QList<QByteArray> xy
-            = run("gdaltransform", {"-s_srs", "EPSG:4326", "-t_srs", code},
+            = toolOutput("gdaltransform", {"-s_srs", "EPSG:4326", "-t_srs", code},
                   QByteArray::number(place.x(), 'f', 9) + ' ' + QByteArray::number(place.y(), 'f', 9) + '\n')
                   .simplified()
                   .split(' ');

@@ -1,5 +1,6 @@
 #include "site/SiteErrors.h"
 #include "site/SummaryPdf.h"
+#include "support/ToolOutput.h"
 #include "support/SampleEstimates.h"
 #include "support/ErrorWording.h"
 
@@ -10,16 +11,7 @@
 
 namespace {
 
-QByteArray run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning() << program << arguments << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
-}
+using testing::toolOutput;
 
 using sample::kFlammable;
 using sample::kToxic;
@@ -61,7 +53,7 @@ struct Pdf
     // Every page's size in points as pdfinfo gives it: "595 x 842" for a portrait A4 page.
     [[nodiscard]] QStringList pageSizes() const
     {
-        const QString info = QString::fromUtf8(run("pdfinfo", {"-f", "1", "-l", "100000", path}));
+        const QString info = QString::fromUtf8(toolOutput("pdfinfo", {"-f", "1", "-l", "100000", path}));
         QStringList sizes;
         for (const auto &match : QRegularExpression(QStringLiteral("size:\\s+(\\S+ x \\S+) pts")).globalMatch(info))
             sizes << match.captured(1);
@@ -75,7 +67,7 @@ struct Pdf
         QStringList arguments{"-f", number, "-l", number, path, "-"};
         if (layout)
             arguments.prepend("-layout");
-        return QString::fromUtf8(run("pdftotext", arguments)).simplified();
+        return QString::fromUtf8(toolOutput("pdftotext", arguments)).simplified();
     }
 };
 
@@ -126,7 +118,7 @@ private slots:
             siteRun.items.push_back(outcome("X-9", 4, std::nullopt));
         const Pdf pdf(siteRun, map);
         QCOMPARE(pdf.pageSizes(), pageSizes);
-        const QStringList fonts = QString::fromUtf8(run("pdffonts", {pdf.path})).split('\n', Qt::SkipEmptyParts);
+        const QStringList fonts = QString::fromUtf8(toolOutput("pdffonts", {pdf.path})).split('\n', Qt::SkipEmptyParts);
         QVERIFY(fonts.size() > 2); // after the heading and its dashes, a font a line: emb, sub, uni, object
         QCOMPARE(fonts.filter(QRegularExpression(" yes +(yes|no) +(yes|no) +\\d+ +\\d+$")).size(), fonts.size() - 2);
 
@@ -197,7 +189,7 @@ private:
     static void checkMapPage(const Pdf &pdf, qsizetype page, QSize map)
     {
         QVERIFY(pdf.text(int(page)).contains("Mappa del sito: /dati/planimetria.tif"));
-        run("pdftoppm",
+        toolOutput("pdftoppm",
             {"-r", "72", "-png", "-f", QString::number(page), "-singlefile", pdf.path, pdf.dir.filePath("map")});
         const QImage rendered(pdf.dir.filePath("map.png"));
         QRect red;
