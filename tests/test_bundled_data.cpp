@@ -1,6 +1,8 @@
 // The bundled example data: the workbooks through the program's own reader and estimate chain, each check listing
 // every problem (ZEFRO_CHECK_DRIVE_ROOT points them at other, real, workbooks, where the note check rightly fails),
-// and the georeferenced sample map against an independent reader.
+// the georeferenced sample maps against an independent reader, and the sample elements on them.
+#include "elements/ElementLayer.h"
+#include "elements/ElementShapes.h"
 #include "estimate/EstimateChain.h"
 #include "map/MapOpening.h"
 #include "xls/CellAddress.h"
@@ -18,6 +20,9 @@
 namespace {
 
 const QString kCorrespondence = QStringLiteral("corrispondenza coppie tossici.xls");
+const QString kRaster = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/");
+const QString kElements
+    = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/elementi/elementi esempio.gpkg");
 
 QString subclassFile(const HazardClass &c, int k)
 {
@@ -215,43 +220,70 @@ private slots:
         QVERIFY(estimates > 1000 && lowerBounds > 0);
     }
 
-    // The georeferenced sample sheet, as a GeoTIFF and as a BMP with its world file and .prj: its pixels
-    // lie where gdalinfo puts the GeoTIFF's, in the EPSG:32632 and at the scale of 1:5000 its title names.
+    // The georeferenced sample sheets, each as a GeoTIFF and as a BMP with its world file and .prj: their
+    // pixels lie where gdalinfo puts the GeoTIFF's, in the EPSG:32632 and at the scale their titles name.
     void georeferencedMapsLieWhereGdalPutsThem_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("GeoTIFF") << QStringLiteral("esempio georiferito 1-5000.tif");
-        QTest::newRow("BMP, world file, .prj") << QStringLiteral("esempio georiferito 1-5000.bmp");
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("denominator");
+        for (const int denominator : {5000, 10000}) {
+            const QString sheet = QStringLiteral("esempio georiferito 1-%1").arg(denominator);
+            QTest::addRow("1:%d GeoTIFF", denominator) << sheet << QStringLiteral(".tif") << denominator;
+            QTest::addRow("1:%d BMP, world file, .prj", denominator) << sheet << QStringLiteral(".bmp") << denominator;
+        }
     }
     void georeferencedMapsLieWhereGdalPutsThem()
     {
-        QFETCH(QString, file);
-        const QString raster
-            = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/");
+        QFETCH(QString, sheet);
+        QFETCH(QString, extension);
+        QFETCH(int, denominator);
         QProcess gdalinfo;
-        gdalinfo.start(QStringLiteral("gdalinfo"),
-                       {QStringLiteral("-json"), raster + "esempio georiferito 1-5000.tif"});
+        gdalinfo.start(QStringLiteral("gdalinfo"), {QStringLiteral("-json"), kRaster + sheet + ".tif"});
         QVERIFY2(gdalinfo.waitForFinished(60000) && gdalinfo.exitCode() == 0, qPrintable(gdalinfo.errorString()));
         const QJsonObject info = QJsonDocument::fromJson(gdalinfo.readAllStandardOutput()).object();
         const QJsonArray size = info["size"].toArray(), transform = info["geoTransform"].toArray(),
                          centre = info["cornerCoordinates"].toObject()["center"].toArray();
         QVERIFY(size.size() == 2 && transform.size() == 6 && centre.size() == 2);
 
-        const Outcome<map::OpenedMap> opened = map::openMap(raster + file);
+        const Outcome<map::OpenedMap> opened = map::openMap(kRaster + sheet + extension);
         QVERIFY2(opened.ok(), qPrintable(opened.ok() ? QString() : opened.error().message()));
         const std::optional<map::Georeference> &georeference = opened.value().georeference;
-        const QSize sheet = opened.value().source->size();
-        QVERIFY(georeference && sheet == QSize(size[0].toInt(), size[1].toInt()));
-        const QPointF middle(sheet.width() / 2.0, sheet.height() / 2.0);
+        const QSize pixels = opened.value().source->size();
+        QVERIFY(georeference && pixels == QSize(size[0].toInt(), size[1].toInt()));
+        const QPointF middle(pixels.width() / 2.0, pixels.height() / 2.0);
         const QPointF ground = georeference->groundAt(middle);
         QCOMPARE(ground.x(), centre[0].toDouble());
         QCOMPARE(ground.y(), centre[1].toDouble());
         QCOMPARE(QSizeF(georeference->pixelWidth, -georeference->pixelHeight),
                  QSizeF(transform[1].toDouble(), -transform[5].toDouble()));
         QCOMPARE(georeference->system.code, QStringLiteral("EPSG:32632"));
-        // A pixel is a metre of the UTM grid: on the ground, 1:5000 up to UTM's scale there (0.04 %).
-        const double denominator = 1 / map::groundScaleFactor(*georeference, opened.value().source->units(), sheet);
-        QVERIFY2(denominator > 5000 && denominator < 5002.5, qPrintable(QString::number(denominator)));
+        // A pixel is a round number of metres of the UTM grid: on the ground, the title's scale up to
+        // UTM's scale there (0.04 %).
+        const double onGround = 1 / map::groundScaleFactor(*georeference, opened.value().source->units(), pixels);
+        QVERIFY2(onGround > denominator && onGround < denominator * 1.0005, qPrintable(QString::number(onGround)));
+    }
+
+    // The sheet of the whole district shows every sample element: read as the map window reads the layer
+    // for it, all fifteen lie inside the sheet.
+    void sampleElementsLieOnTheDistrictSheet()
+    {
+        const Outcome<map::OpenedMap> opened = map::openMap(kRaster + "esempio georiferito 1-10000.tif");
+        QVERIFY2(opened.ok() && opened.value().georeference,
+                 qPrintable(opened.ok() ? QString() : opened.error().message()));
+        const map::Georeference &georeference = *opened.value().georeference;
+        const QSize pixels = opened.value().source->size();
+        const Outcome<elements::ElementLayer> layer = elements::readElementLayer(
+            {kElements, {}, georeference.system, elements::sheetRegion(georeference, pixels)});
+        QVERIFY2(layer.ok(), qPrintable(layer.ok() ? QString() : layer.error().message()));
+        QCOMPARE(layer.value().elements.size(), std::size_t(15));
+        const QRectF sheet = QRectF(georeference.groundAt(QPointF(0, 0)),
+                                    georeference.groundAt(QPointF(pixels.width(), pixels.height())))
+                                 .normalized();
+        // By corners: a point's box has no size, and Qt's rectangles contain no such box.
+        for (const elements::VulnerableElement &element : layer.value().elements)
+            QVERIFY2(sheet.contains(element.bounds.topLeft()) && sheet.contains(element.bounds.bottomRight()),
+                     qPrintable(element.name));
     }
 };
 

@@ -2,14 +2,15 @@
 """Makes the sample layer of vulnerable elements of the bundled data: a school, a hospital, homes, crowded
 places, offices and transport lines of the imaginary district that the sample maps show, each placed on a
 building, road or rail line the map generator (tools/maps/) draws there, at the made-up UTM 32N
-coordinates of the georeferenced sheet (EPSG:32632; ground x, y of the generator at
-E = 480000 + x - 650, N = 5030000 - (y - 480)).
+coordinates of the georeferenced sheets (EPSG:32632; ground x, y of the generator at
+E = 479350 + x, N = 5030480 - y).
 
     elementi esempio.gpkg   one layer "elementi", geometry GEOMETRY (points, lines and polygons),
                             fields nome, categoria (A-F, A the most vulnerable), tipo, persone
 
-The village (Case Nuove) and the farmhouses lie east and south of the georeferenced sheet's window
-(E 480000-481500, N 5028900-5030000), on the same coordinates; the 1:10000 sheet shows them.
+The georeferenced 1:10000 sheet (esempio georiferito 1-10000, E 479500-483500, N 5027500-5030500) shows
+them all. The 1:5000 one (E 480000-481500, N 5028900-5030000) shows the plants' elements only: the village
+(Case Nuove) and the farmhouses lie east and south of it.
 
     /usr/bin/python3 tools/elements/make_sample_elements.py           # writes the file
     /usr/bin/python3 tools/elements/make_sample_elements.py --check   # exit 1 when it differs
@@ -36,9 +37,9 @@ FIELDS = [("nome", ogr.OFTString), ("categoria", ogr.OFTString), ("tipo", ogr.OF
 # nome, categoria, tipo, persone, geometry. None: not known. Polygons follow the drawn buildings to 0.1 m,
 # a block of homes the outline around its houses; the feature ids are the positions here, from 1.
 ELEMENTS = [
-    # Case Nuove, east of the georeferenced sheet. Of its six rows of houses the third is left open and
-    # the fourth and fifth are drawn over the provincial road and the village street: the elements keep
-    # to the first, second and sixth rows.
+    # Case Nuove, east of the georeferenced 1:5000 sheet. Of its six rows of houses the third is left open
+    # and the fourth and fifth are drawn over the provincial road and the village street: the elements
+    # keep to the first, second and sixth rows.
     ["Scuola primaria di Case Nuove", "A", "scuola", 180,
      "POLYGON ((482081.7 5030043.1, 482115.0 5030043.1, 482115.0 5030080.6, 482081.7 5030080.6, 482081.7 5030043.1))"],
     ["Ospedale di Case Nuove", "A", "ospedale", 120,
@@ -59,9 +60,9 @@ ELEMENTS = [
     ["Mercato settimanale di Case Nuove", "B", "mercato", 300, "POINT (482300.0 5029975.0)"],
     ["Palazzetto dello sport di Case Nuove", "B", "palazzetto dello sport", 600,
      "POLYGON ((482616.2 5030051.2, 482659.6 5030051.2, 482659.6 5030078.9, 482616.2 5030078.9, 482616.2 5030051.2))"],
-    # On the georeferenced sheet: the main rail line west of the siding's junction, its stretch south of Gamma
-    # Logistica, the provincial road north of the district clear of the title block and the north arrow,
-    # the offices west of Alfa Chimica's plant and those inside Deposito Beta's bund.
+    # On the georeferenced 1:5000 sheet too: the main rail line west of the siding's junction, its stretch
+    # south of Gamma Logistica, the provincial road north of the district clear of the title block and the
+    # north arrow, the offices west of Alfa Chimica's plant and those inside Deposito Beta's bund.
     ["Stazione della zona industriale", "B", "stazione ferroviaria", 150, "POINT (480450.0 5029086.0)"],
     ["Ferrovia, tratto lungo Gamma Logistica", "F", "ferrovia", None,
      "LINESTRING (481150.0 5029128.0, 481350.0 5029140.0, 481490.0 5029151.2)"],

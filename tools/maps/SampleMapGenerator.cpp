@@ -1,8 +1,8 @@
 // Draws the sample raster maps bundled with ZEFRO: one imaginary industrial district (tank farms,
-// plants, roads, a rail line, a river, a village) rendered on three sheets, at 1:5000 and 1:10000.
+// plants, roads, a rail line, a river, a village) rendered on four sheets, at 1:5000 and 1:10000.
 // Each sheet is an 8-bit indexed BMP whose header states the resolution it was drawn at, so that one
 // centimetre of the sheet is one drawing unit in the map window and the scale bar measures true.
-// The third sheet is also georeferenced, at made-up UTM 32N coordinates: a GeoTIFF of the same
+// The last two sheets are also georeferenced, at made-up UTM 32N coordinates: a GeoTIFF of the same
 // picture, and beside its BMP the world file and the .prj a GIS program would write.
 // Everything is drawn from fixed numbers: running the tool again gives the same maps (on the same
 // fonts and the same GDAL).
@@ -41,21 +41,36 @@ struct Sheet
     int width;
     int height;
     double scaleBarMetres;
-    bool georeferenced = false; // at kEastingLeft, kNorthingTop; a pixel is then one metre on the ground
+    bool georeferenced = false; // placed by utmAt(); a pixel is then a round number of metres on the ground
+    double scaleBarTop = 680.0; // pixels: inside the map window's first view, over open fields
 };
 
 const Sheet kSheets[] = {
     {"esempio 1-5000.bmp", 5000, 4724, 600.0, 500.0, 1500, 1100, 500.0},
     {"esempio 1-10000.bmp", 10000, 3780, 0.0, 0.0, 1500, 1100, 1000.0},
-    // 5000 pixels per metre of the sheet at 1:5000 (127 dpi): one pixel per metre on the ground.
+    // 5000 pixels per metre of the sheet (127 dpi): one pixel per metre on the ground at 1:5000, two at
+    // 1:10000. The 1:5000 sheet shows the plants; the 1:10000 one the whole district with the village
+    // and the farmhouses south of the river. Their corners fall on round UTM coordinates.
     {"esempio georiferito 1-5000.bmp", 5000, 5000, 650.0, 480.0, 1500, 1100, 500.0, true},
+    // Its scale bar goes under the title: lower down it would hide the rail line by the district.
+    {"esempio georiferito 1-10000.bmp", 10000, 5000, 150.0, -20.0, 2000, 1500, 500.0, true, 180.0},
 };
 
-// Where the georeferenced sheet's top-left corner lies in WGS 84 / UTM zone 32N: round numbers in the
-// Po plain, made up like the district (the title says so).
+// Where the district lies in WGS 84 / UTM zone 32N: in the Po plain, made up like the district (the
+// titles say so). Ground x grows eastwards, y southwards.
 constexpr int kUtm32nEpsg = 32632;
-constexpr double kEastingLeft = 480000.0;
-constexpr double kNorthingTop = 5030000.0;
+constexpr double kEastingOfGroundZero = 479350.0;
+constexpr double kNorthingOfGroundZero = 5030480.0;
+
+QPointF utmAt(double x, double y)
+{
+    return {kEastingOfGroundZero + x, kNorthingOfGroundZero - y};
+}
+
+double metresPerPixel(const Sheet &sheet)
+{
+    return double(sheet.denominator) / sheet.pixelsPerMetre;
+}
 
 // Colours of the map; the palette of the indexed BMP is built from them.
 const QColor kFields(232, 240, 214);
@@ -314,23 +329,38 @@ void drawWorld(SheetPainter &m)
     m.groundLabel(430, 1960, QStringLiteral("Bosco"), 12, false, QColor(60, 100, 40), true);
 }
 
-// The grid of the georeferenced sheet every 500 m: ticks on the border with their easting and northing,
-// crosses inside, so that coordinates read in a GIS can be checked on the sheet.
+// The grid of a georeferenced sheet every 10 cm of the sheet (500 m at 1:5000, 1000 m at 1:10000), on
+// round eastings and northings: ticks on the border labelled with them, crosses inside, so that
+// coordinates read in a GIS can be checked on the sheet.
 void drawCoordinateTicks(SheetPainter &m)
 {
-    constexpr int step = 500; // metres, as many pixels
+    const double step = m.s.denominator / 10.0; // metres
+    const double size = metresPerPixel(m.s);
+    const QPointF corner = utmAt(m.s.groundLeft, m.s.groundTop);
+    QList<double> columns, rows; // pixels, with their easting and northing
+    QList<double> eastings, northings;
+    for (double e = (std::floor(corner.x() / step) + 1) * step; (e - corner.x()) / size < m.s.width; e += step) {
+        columns << (e - corner.x()) / size;
+        eastings << e;
+    }
+    for (double n = (std::ceil(corner.y() / step) - 1) * step; (corner.y() - n) / size < m.s.height; n -= step) {
+        rows << (corner.y() - n) / size;
+        northings << n;
+    }
     QPainter &p = m.p;
     p.setPen(QPen(kText, 1.0));
-    for (int x = step; x < m.s.width; x += step) {
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const double x = columns[i];
         p.drawLine(QLineF(x, 0, x, 10));
         p.drawLine(QLineF(x, m.s.height - 10, x, m.s.height));
-        m.label(QPointF(x + 3, 2), QSizeF(80, 14), QString::number(kEastingLeft + x, 'f', 0), 10, false);
+        m.label(QPointF(x + 3, 2), QSizeF(80, 14), QString::number(eastings[i], 'f', 0), 10, false);
     }
-    for (int y = step; y < m.s.height; y += step) {
+    for (qsizetype j = 0; j < rows.size(); ++j) {
+        const double y = rows[j];
         p.drawLine(QLineF(0, y, 10, y));
         p.drawLine(QLineF(m.s.width - 10, y, m.s.width, y));
-        m.label(QPointF(3, y + 1), QSizeF(80, 14), QString::number(kNorthingTop - y, 'f', 0), 10, false);
-        for (int x = step; x < m.s.width; x += step) {
+        m.label(QPointF(3, y + 1), QSizeF(80, 14), QString::number(northings[j], 'f', 0), 10, false);
+        for (const double x : columns) {
             p.drawLine(QLineF(x - 8, y, x + 8, y));
             p.drawLine(QLineF(x, y - 8, x, y + 8));
         }
@@ -359,7 +389,10 @@ void drawSheetFurniture(SheetPainter &m)
         m.label(title.topLeft() + QPointF(8, 42), QSizeF(350, 18),
                 QStringLiteral("Coordinate UTM 32N (EPSG:%1) fittizie").arg(kUtm32nEpsg), 12, true);
         m.label(title.topLeft() + QPointF(8, 60), QSizeF(350, 18),
-                QStringLiteral("risoluzione %1 pixel/m del foglio: 1 pixel = 1 m").arg(s.pixelsPerMetre), 11, false);
+                QStringLiteral("risoluzione %1 pixel/m del foglio: 1 pixel = %2 m")
+                    .arg(s.pixelsPerMetre)
+                    .arg(metresPerPixel(s)),
+                11, false);
         drawCoordinateTicks(m);
     } else {
         m.label(title.topLeft() + QPointF(8, 42), QSizeF(350, 18),
@@ -377,9 +410,9 @@ void drawSheetFurniture(SheetPainter &m)
     p.drawPolygon(right);
     m.label(north + QPointF(-10, -56), QSizeF(20, 18), QStringLiteral("N"), 16, true, Qt::AlignCenter);
 
-    // Scale bar, bottom left of the first view: alternating blocks, ticks every fifth of its length.
+    // Scale bar, left in the first view: alternating blocks, ticks every fifth of its length.
     const double barPixels = m.len(s.scaleBarMetres);
-    const QPointF origin(40, 680);
+    const QPointF origin(40, s.scaleBarTop);
     p.setPen(Qt::NoPen);
     p.setBrush(kTitleBack);
     p.drawRect(QRectF(origin + QPointF(-14, -30), QSizeF(barPixels + 70, 52)));
@@ -430,11 +463,12 @@ bool failed(const QString &path, const QString &problem)
     return false;
 }
 
-// The placement of the georeferenced sheet as GDAL gives it: the top-left corner and a pixel's size.
+// The placement of a georeferenced sheet as GDAL gives it: the top-left corner and a pixel's size.
 std::array<double, 6> geoTransform(const Sheet &sheet)
 {
-    const double metresPerPixel = double(sheet.denominator) / sheet.pixelsPerMetre;
-    return {kEastingLeft, metresPerPixel, 0.0, kNorthingTop, 0.0, -metresPerPixel};
+    const QPointF corner = utmAt(sheet.groundLeft, sheet.groundTop);
+    const double size = metresPerPixel(sheet);
+    return {corner.x(), size, 0.0, corner.y(), 0.0, -size};
 }
 
 // Beside the BMP, the world file and the .prj (ESRI's WKT) as GIS programs write them.
