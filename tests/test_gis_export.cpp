@@ -49,6 +49,8 @@ const map::DamageAreas kFirstAreas{{{49, false, false, "4.3  "},
                                     {350, true, false, {}},
                                     {10001, false, false, "5.2.1"},
                                     {}}};
+const QDateTime kWhen(QDate(2026, 12, 8), QTime(10, 20, 30), QTimeZone(3600));
+
 const map::DamageAreas kSecondAreas{{{}, {}, {}, {}, {700, false, false, {}}, {}, {}, {}}};
 
 struct Area
@@ -212,28 +214,56 @@ private slots:
         QFETCH(QPointF, first);
         QFETCH(QPointF, second);
         const map::CoordinateSystem system = systemOf(code, geographic);
-        const auto exported
-            = gis::exportDamageAreas(format, kToxic, system, {{first, kFirstAreas}, {second, kSecondAreas}});
+        const auto exported = gis::exportDamageAreas(format, kToxic, system,
+                                                     {{first, kFirstAreas}, {second, kSecondAreas}}, kWhen);
         QVERIFY2(exported.ok(), qPrintable(exported.ok() ? QString() : exported.error().message()));
         QCOMPARE(exported.value().polygons, int(kAreas.size()));
 
         const QTemporaryDir folder;
         const QString path = writtenFile(folder, format, exported.value().file);
-        const QJsonArray features = featuresOf(path);
-        QCOMPARE(features.size(), qsizetype(kAreas.size() + 2));
+        const QJsonArray polygons = featuresOf(path, {}, "aree_di_danno");
+        QCOMPARE(polygons.size(), qsizetype(kAreas.size()));
+        // GeoJSON holds one layer: the incident is in the areas' attributes only.
+        const QJsonArray points = format == gis::ExportFormat::GeoJson ? QJsonArray() : featuresOf(path, {}, "sorgenti");
+        QCOMPARE(points.size(), format == gis::ExportFormat::GeoJson ? 0 : 2);
 
-        // Each source's polygons, then its point.
         const bool lonLat = geographic || format != gis::ExportFormat::GeoPackage;
+        const QString east = lonLat ? "source_lon" : "source_e";
+        const QString north = lonLat ? "source_lat" : "source_n";
+        // KML keeps a feature's name as its placemark's, which GDAL reads back as "Name".
+        const QString name = format == gis::ExportFormat::Kml ? "Name" : "name";
+        const auto checkEstimateFields = [](const QJsonObject &properties, int source) {
+            QCOMPARE(properties["source"].toInt(), source);
+            QCOMPARE(properties["substance"].toString(), "Acrilonitrile");
+            QCOMPARE(properties["cas"].toString(), "107-13-1");
+            QCOMPARE(properties["class"].toString(), "4");
+            QCOMPARE(properties["hypothesis"].toString(), "Ipotesi più probabile");
+            QCOMPARE(properties["containment"].toString(), "Stoccaggi fissi senza bacino di contenimento");
+            QCOMPARE(properties["range"].toString(), "10 -  50");
+            QCOMPARE(properties["scenario"].toString(), "Nube Tossica");
+            QCOMPARE(properties["date_time"].toString(), "2026-12-08T10:20:30+01:00");
+        };
+        for (const QJsonValue &point : points) {
+            const QJsonObject properties = point["properties"].toObject();
+            const int source = properties["source"].toInt();
+            QCOMPARE(point["geometry"]["type"].toString(), "Point");
+            QCOMPARE(properties[name].toString(), QStringLiteral("Acrilonitrile (%1)").arg(source));
+            checkEstimateFields(properties, source);
+            const QPointF centre = pointOf(point["geometry"]["coordinates"]);
+            QCOMPARE(QPointF(properties[east].toDouble(), properties[north].toDouble()), centre);
+        }
+
         qsizetype index = 0;
         for (const int source : {1, 2}) {
             const QPointF ground = source == 1 ? first : second;
-            std::vector<QJsonObject> polygons;
+            std::vector<QJsonObject> sourcePolygons;
             for (const Area &area : kAreas) {
                 if (area.source != source)
                     continue;
-                const QJsonObject feature = features[index++].toObject();
+                const QJsonObject feature = polygons[index++].toObject();
                 const QJsonObject properties = feature["properties"].toObject();
                 QCOMPARE(feature["geometry"]["type"].toString(), "Polygon");
+                checkEstimateFields(properties, source);
                 QCOMPARE(properties["threshold"].toInt(), area.threshold);
                 QCOMPARE(properties["weather"].toString(), area.weather);
                 QCOMPARE(properties["distance_m"].toDouble(), area.metres);
@@ -241,28 +271,16 @@ private slots:
                 QCOMPARE(properties["subclass"].toString(), area.subclass);
                 QCOMPARE(isNull(properties["subclass"]), area.subclass.isEmpty());
                 QCOMPARE(properties["colour"].toString(), area.colour);
-                polygons.push_back(feature);
-            }
-            const QJsonObject point = features[index++].toObject();
-            QCOMPARE(point["geometry"]["type"].toString(), "Point");
-            for (const char *name : {"threshold", "weather", "distance_m", "greater_than", "subclass", "colour"})
-                QVERIFY2(isNull(point["properties"][name]), name);
-
-            std::vector<QJsonObject> sourceFeatures = polygons;
-            sourceFeatures.push_back(point);
-            for (const QJsonObject &feature : sourceFeatures) {
-                const QJsonObject properties = feature["properties"].toObject();
-                QCOMPARE(properties["source"].toInt(), source);
-                QCOMPARE(properties["substance"].toString(), "Acrilonitrile");
-                QCOMPARE(properties["cas"].toString(), "107-13-1");
-                QCOMPARE(properties["class"].toString(), "4");
-                QCOMPARE(properties["hypothesis"].toString(), "Ipotesi più probabile");
-                QCOMPARE(properties["containment"].toString(), "Stoccaggi fissi senza bacino di contenimento");
-                QCOMPARE(properties["range"].toString().simplified(), "10 - 50");
-                QCOMPARE(properties["scenario"].toString(), "Nube Tossica");
+                QCOMPARE(properties[name].toString(),
+                         QStringLiteral("Soglia %1 %2 \u2014 %3%4 m")
+                             .arg(area.threshold)
+                             .arg(area.weather, area.greaterThan ? "> " : "")
+                             .arg(area.metres));
+                sourcePolygons.push_back(feature);
             }
 
-            const QPointF centre = pointOf(point["geometry"]["coordinates"]);
+            const QPointF centre(sourcePolygons.front()["properties"][east].toDouble(),
+                                 sourcePolygons.front()["properties"][north].toDouble());
             if (!lonLat || geographic) {
                 QCOMPARE(centre, ground);
             } else {
@@ -279,7 +297,8 @@ private slots:
 
             // The rings, every vertex at its distance on the ground (the sheets' systems are checked
             // vertex by vertex below): in WGS 84 they are GDAL's transformation of the map's.
-            for (const QJsonObject &polygon : polygons) {
+            for (const QJsonObject &polygon : sourcePolygons) {
+                QCOMPARE(QPointF(polygon["properties"][east].toDouble(), polygon["properties"][north].toDouble()), centre);
                 const QJsonArray rings = polygon["geometry"]["coordinates"].toArray();
                 QCOMPARE(rings.size(), 1);
                 const QJsonArray ring = rings[0].toArray();
@@ -295,10 +314,36 @@ private slots:
         }
     }
 
+    // A GIS user's first step with such a file: each layer becomes a Shapefile, one geometry type each.
+    void layersConvertToShapefiles()
+    {
+        const map::CoordinateSystem system = systemOf("EPSG:32632", false);
+        for (const gis::ExportFormat format : {gis::ExportFormat::GeoPackage, gis::ExportFormat::Kml}) {
+            const auto exported = gis::exportDamageAreas(format, kToxic, system,
+                                                         {{QPointF(680000, 5030000), kFirstAreas}}, kWhen);
+            QVERIFY(exported.ok());
+            const QTemporaryDir folder;
+            const QString path = writtenFile(folder, format, exported.value().file);
+            QProcess convert;
+            convert.start("ogr2ogr", {"-f", "ESRI Shapefile", folder.filePath("shp"), path});
+            QVERIFY(convert.waitForFinished(60000));
+            const QByteArray complaints = convert.readAllStandardError();
+            QCOMPARE(convert.exitCode(), 0);
+            QVERIFY2(!complaints.contains("ERROR"), complaints.constData());
+            for (const auto &[layer, geometry] : {std::pair("aree_di_danno", "Polygon"), std::pair("sorgenti", "Point")}) {
+                const QString listing = QString::fromUtf8(
+                    toolOutput("ogrinfo", {"-ro", "-so", folder.filePath(QStringLiteral("shp/%1.shp").arg(layer)), layer}));
+                // KML's coordinates carry a height.
+                QVERIFY2(listing.contains(QRegularExpression(QStringLiteral("\nGeometry: (3D )?%1\n").arg(geometry))),
+                         qPrintable(listing));
+            }
+        }
+    }
+
     void kmlAreasCarryTheirColours()
     {
         const auto exported = gis::exportDamageAreas(gis::ExportFormat::Kml, kToxic, systemOf("EPSG:32632", false),
-                                                     {{QPointF(680000, 5030000), kFirstAreas}});
+                                                     {{QPointF(680000, 5030000), kFirstAreas}}, kWhen);
         QVERIFY(exported.ok());
         const QString kml = QString::fromUtf8(exported.value().file);
         // KML writes colours alpha, blue, green, red: each outline opaque, each area a quarter opaque.
@@ -349,14 +394,16 @@ private slots:
         const Outcome<map::AreaRings> rings = map::sheetRings(georeference, source, areas);
         QVERIFY2(rings.ok(), qPrintable(rings.ok() ? QString() : rings.error().message()));
         QCOMPARE(map::drawDamageRings(sheet, rings.value()), 4);
-        const auto exported = gis::exportDamageAreas(gis::ExportFormat::GeoPackage, kToxic, system, {{source, areas}});
+        const auto exported = gis::exportDamageAreas(gis::ExportFormat::GeoPackage, kToxic, system, {{source, areas}}, kWhen);
         QVERIFY(exported.ok());
         const QTemporaryDir folder;
         const QString path = writtenFile(folder, gis::ExportFormat::GeoPackage, exported.value().file);
-        const QJsonArray inSystem = featuresOf(path), inWgs84 = featuresOf(path, {"-t_srs", "EPSG:4326"});
-        QVERIFY(inSystem.size() == 5 && inWgs84.size() == 5);
+        const QJsonArray inSystem = featuresOf(path, {}, "aree_di_danno");
+        const QJsonArray inWgs84 = featuresOf(path, {"-t_srs", "EPSG:4326"}, "aree_di_danno");
+        const QJsonArray sources = featuresOf(path, {"-t_srs", "EPSG:4326"}, "sorgenti");
+        QVERIFY(inSystem.size() == 4 && inWgs84.size() == 4 && sources.size() == 1);
 
-        const QPointF centre = pointOf(inWgs84[4]["geometry"]["coordinates"]);
+        const QPointF centre = pointOf(sources[0]["geometry"]["coordinates"]);
         for (qsizetype index = 0; index < 4; ++index) {
             const double metres = inSystem[index]["properties"]["distance_m"].toDouble();
             QCOMPARE(metres, areas[std::size_t(index)].metres);
@@ -412,7 +459,7 @@ private slots:
         QVERIFY2(rings.error().detail.contains(why) && rings.error().detail.contains(code),
                  qPrintable(rings.error().detail));
         const auto exported
-            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, kSecondAreas}});
+            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, kSecondAreas}}, kWhen);
         QVERIFY(!exported.ok());
         QCOMPARE(exported.error().kind, Error::Kind::AreasNotExported);
         QCOMPARE(exported.error().detail, rings.error().detail);
@@ -563,12 +610,12 @@ private slots:
         QMap<QString, QPointF> inWgs84; // each element's place, as GDAL moves the GeoPackage's
         for (const gis::ExportFormat format : {gis::ExportFormat::GeoPackage, gis::ExportFormat::Kml}) {
             const auto exported
-                = gis::exportDamageAreas(format, kToxic, system, {{source, areas}}, elementsReached);
+                = gis::exportDamageAreas(format, kToxic, system, {{source, areas}}, kWhen, elementsReached);
             QVERIFY2(exported.ok(), qPrintable(exported.ok() ? QString() : exported.error().message()));
             const QString path = writtenFile(folder, format, exported.value().file);
             const QJsonArray features = featuresOf(path, {}, "elementi_coinvolti");
             QCOMPARE(std::size_t(features.size()), expected);
-            QCOMPARE(featuresOf(path, {}, "aree_di_danno").size(), 4); // three areas and the source
+            QCOMPARE(featuresOf(path, {}, "aree_di_danno").size(), 3);
             QMap<QString, QStringList> areasOf;
             for (const QJsonValue feature : features) {
                 const QJsonValue properties = feature["properties"];
@@ -597,7 +644,7 @@ private slots:
             QCOMPARE(areasOf["Chiosco"], QStringList{"2 D5 "});
         }
         const auto geojson
-            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, areas}}, elementsReached);
+            = gis::exportDamageAreas(gis::ExportFormat::GeoJson, kToxic, system, {{source, areas}}, kWhen, elementsReached);
         QVERIFY(!geojson.ok() && geojson.error().detail.contains("un solo strato"));
     }
 };

@@ -1008,7 +1008,7 @@ void MapWindow::exportAreas()
     for (const map::DrawnAreas &areas : drawn)
         sources.push_back({map::groundAtUnits(*m_georeference, m_surface->units(), areas.centre), areas.areas});
     const Outcome<gis::ExportedAreas> exported
-        = gis::exportDamageAreas(*format, *m_estimate, m_georeference->system, sources);
+        = gis::exportDamageAreas(*format, *m_estimate, m_georeference->system, sources, m_platform.now());
     const Status written
         = exported.ok() ? SystemFile::replaceAll(chosen, exported.value().file) : Status(exported.error());
     if (!written.ok()) {

@@ -58,7 +58,7 @@ std::optional<BatchFailure> placeOnGround(const EstimateRequest &request, const 
 std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const EstimateRequest &request,
                                            const Estimate &estimate, QPointF ground,
                                            const map::CoordinateSystem &system, const ElementsRun *elements,
-                                           OutputPlan &outputs)
+                                           const QDateTime &now, OutputPlan &outputs)
 {
     const auto usage = [](const QString &line) { return BatchFailure{BatchFailure::Kind::Usage, line}; };
     const QString path = drives.toLocal(request.exportFile);
@@ -74,7 +74,7 @@ std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const Estim
         = elements ? std::optional<gis::ReachedElements>(gis::ReachedElements{elements->layer, elements->reached})
                    : std::nullopt;
     const Outcome<gis::ExportedAreas> exported = gis::exportDamageAreas(
-        *gis::exportFormatFor(path), estimate, system, {gis::AreaSource{ground, estimate.distances}}, reached);
+        *gis::exportFormatFor(path), estimate, system, {gis::AreaSource{ground, estimate.distances}}, now, reached);
     if (!exported.ok())
         return BatchFailure{BatchFailure::Kind::Data, areasNotExported(path, exported.error().detail)};
     outputs.areas = FileOutput{path, exported.value().file};
@@ -149,7 +149,7 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
 
     if (!request.exportFile.isEmpty()) {
         if (std::optional<BatchFailure> refused = planAreaExport(drives, request, estimate, *ground, *system,
-                                                                 elements ? &*elements : nullptr, outputs))
+                                                                 elements ? &*elements : nullptr, now, outputs))
             return failed(refused->kind, refused->message, planned.notices);
     }
     return planned;

@@ -78,23 +78,56 @@ EstimateFields estimateFields(const Estimate &estimate)
             estimate.hazardClass ? std::optional(estimate.hazardClass->listCode) : std::nullopt,
             hypothesisName(estimate.hypothesis),
             containmentName(estimate.containment),
-            estimate.range ? std::optional(estimate.range->text()) : std::nullopt,
+            // The range as its list shows it, without the blanks that align it there.
+            estimate.range ? std::optional(estimate.range->text().trimmed()) : std::nullopt,
             estimate.scenario};
 }
 
-bool createAreaFields(OGRLayer &layer, KeyField key)
+namespace {
+
+bool createField(OGRLayer &layer, const char *name, OGRFieldType type, OGRFieldSubType subType = OFSTNone)
 {
-    const auto field = [&layer](const char *name, OGRFieldType type, OGRFieldSubType subType = OFSTNone) {
-        OGRFieldDefn definition(name, type);
-        definition.SetSubType(subType);
-        return layer.CreateField(&definition) == OGRERR_NONE;
-    };
-    const bool keyed = key == KeyField::SourceNumber ? field("source", OFTInteger) : field("id", OFTString);
-    return keyed && field("substance", OFTString) && field("cas", OFTString) && field("class", OFTString)
-        && field("hypothesis", OFTString) && field("containment", OFTString) && field("range", OFTString)
-        && field("scenario", OFTString) && field("threshold", OFTInteger) && field("weather", OFTString)
-        && field("distance_m", OFTReal) && field("greater_than", OFTInteger, OFSTBoolean)
-        && field("subclass", OFTString) && field("colour", OFTString);
+    OGRFieldDefn definition(name, type);
+    definition.SetSubType(subType);
+    return layer.CreateField(&definition) == OGRERR_NONE;
+}
+
+bool createEstimateFields(OGRLayer &layer, KeyField key)
+{
+    const bool keyed = key == KeyField::SourceNumber ? createField(layer, "source", OFTInteger)
+                                                     : createField(layer, "id", OFTString);
+    // "name" first among the texts: KML takes it as the placemark's name.
+    return keyed && createField(layer, "name", OFTString) && createField(layer, "substance", OFTString)
+        && createField(layer, "cas", OFTString) && createField(layer, "class", OFTString)
+        && createField(layer, "hypothesis", OFTString) && createField(layer, "containment", OFTString)
+        && createField(layer, "range", OFTString) && createField(layer, "scenario", OFTString);
+}
+
+std::pair<const char *, const char *> placeFieldNames(const IncidentFields &incident)
+{
+    return incident.lonLat ? std::pair("source_lon", "source_lat") : std::pair("source_e", "source_n");
+}
+
+bool createIncidentFields(OGRLayer &layer, const IncidentFields &incident)
+{
+    const auto [x, y] = placeFieldNames(incident);
+    return createField(layer, "date_time", OFTString) && createField(layer, x, OFTReal)
+        && createField(layer, y, OFTReal);
+}
+
+} // namespace
+
+bool createAreaFields(OGRLayer &layer, KeyField key, const IncidentFields *incident)
+{
+    return createEstimateFields(layer, key) && createField(layer, "threshold", OFTInteger)
+        && createField(layer, "weather", OFTString) && createField(layer, "distance_m", OFTReal)
+        && createField(layer, "greater_than", OFTInteger, OFSTBoolean) && createField(layer, "subclass", OFTString)
+        && createField(layer, "colour", OFTString) && (!incident || createIncidentFields(layer, *incident));
+}
+
+bool createSourceFields(OGRLayer &layer, const IncidentFields &incident)
+{
+    return createEstimateFields(layer, KeyField::SourceNumber) && createIncidentFields(layer, incident);
 }
 
 void setText(OGRFeature &feature, const char *name, const std::optional<QString> &text)
@@ -105,7 +138,7 @@ void setText(OGRFeature &feature, const char *name, const std::optional<QString>
         feature.SetFieldNull(feature.GetFieldIndex(name));
 }
 
-Feature newFeature(OGRLayer &layer, const FeatureKey &key, const EstimateFields &fields)
+Feature newFeature(OGRLayer &layer, const FeatureKey &key, const EstimateFields &fields, const IncidentPlace *incident)
 {
     Feature feature(OGRFeature::CreateFeature(layer.GetLayerDefn()));
     if (const int *source = std::get_if<int>(&key))
@@ -119,9 +152,27 @@ Feature newFeature(OGRLayer &layer, const FeatureKey &key, const EstimateFields 
     setText(*feature, "containment", fields.containment);
     setText(*feature, "range", fields.range);
     setText(*feature, "scenario", fields.scenario);
-    for (const char *name : {"threshold", "weather", "distance_m", "greater_than", "subclass", "colour"})
-        feature->SetFieldNull(feature->GetFieldIndex(name));
+    for (const char *name : {"name", "threshold", "weather", "distance_m", "greater_than", "subclass", "colour"}) {
+        if (const int index = feature->GetFieldIndex(name); index >= 0)
+            feature->SetFieldNull(index);
+    }
+    if (incident) {
+        const auto [x, y] = placeFieldNames(incident->fields);
+        setText(*feature, "date_time", incident->fields.dateTime);
+        feature->SetField(x, incident->place.x());
+        feature->SetField(y, incident->place.y());
+    }
     return feature;
+}
+
+QString areaName(std::size_t slot, const DistanceFigure &distance)
+{
+    const QString metres = QString::number(distance.metres, 'g', 12).replace(QLatin1Char('.'), QLatin1Char(','));
+    return QStringLiteral("Soglia %1 %2 \u2014 %3%4 m")
+        .arg(thresholdOf(slot))
+        .arg(isF2(slot) ? QStringLiteral("F2") : QStringLiteral("D5"))
+        .arg(distance.greaterThan ? QStringLiteral("> ") : QString())
+        .arg(metres);
 }
 
 bool toWgs84(OGRCoordinateTransformation *transformation, std::vector<QPointF> &points)
@@ -148,7 +199,8 @@ Outcome<map::AreaRings> ringsToWrite(const Placement &placement, QPointF ground,
 
 Outcome<AreaPolygons> writeAreas(OGRLayer &layer, const Placement &placement, QPointF ground,
                                  const map::DamageAreas &areas, const map::AreaRings &rings, const FeatureKey &key,
-                                 const EstimateFields &fields, const Estimate &estimate, const map::GdalErrors &gdal)
+                                 const EstimateFields &fields, const Estimate &estimate, const map::GdalErrors &gdal,
+                                 const IncidentPlace *incident)
 {
     AreaPolygons polygons;
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
@@ -162,7 +214,8 @@ Outcome<AreaPolygons> writeAreas(OGRLayer &layer, const Placement &placement, QP
                                    .arg(drawn->metres)
                                    .arg(pointText(ground)));
         const QString colour = map::damageAreaColours()[slot].name().toUpper();
-        const Feature feature = newFeature(layer, key, fields);
+        const Feature feature = newFeature(layer, key, fields, incident);
+        setText(*feature, "name", areaName(slot, *drawn));
         feature->SetField("threshold", thresholdOf(slot));
         feature->SetField("weather", isF2(slot) ? "F2" : "D5");
         feature->SetField("distance_m", drawn->metres);

@@ -54,12 +54,32 @@ struct EstimateFields
 using FeatureKey = std::variant<int, QString>;
 enum class KeyField { SourceNumber, ItemId };
 
-// The key field, the estimate's fields and the area's (threshold, weather, distance_m, greater_than,
-// subclass, colour).
-[[nodiscard]] bool createAreaFields(OGRLayer &layer, KeyField key);
+// What a single estimate's features add: when it was made (ISO 8601 with the offset from UTC) and where
+// its incident lies, in the file's coordinates (source_e, source_n, or source_lon, source_lat when the
+// file's system is geographic).
+struct IncidentFields
+{
+    QString dateTime;
+    bool lonLat = false;
+};
+struct IncidentPlace
+{
+    const IncidentFields &fields;
+    QPointF place; // in the file's system
+};
+
+// The key field, the estimate's fields, the feature's name and the area's (threshold, weather,
+// distance_m, greater_than, subclass, colour); with `incident` its fields too.
+[[nodiscard]] bool createAreaFields(OGRLayer &layer, KeyField key, const IncidentFields *incident = nullptr);
+// The key field, the estimate's fields, the name and the incident's, for a layer of incident points.
+[[nodiscard]] bool createSourceFields(OGRLayer &layer, const IncidentFields &incident);
 void setText(OGRFeature &feature, const char *name, const std::optional<QString> &text);
-// A feature with the key and the estimate's attributes, the area's left empty.
-[[nodiscard]] Feature newFeature(OGRLayer &layer, const FeatureKey &key, const EstimateFields &fields);
+// A feature with the key and the estimate's attributes (and the incident's, when given), the rest empty.
+[[nodiscard]] Feature newFeature(OGRLayer &layer, const FeatureKey &key, const EstimateFields &fields,
+                                 const IncidentPlace *incident = nullptr);
+
+// An area's name as a GIS shows it on the map, e.g. "Soglia 1 D5 — 75 m" ("> 10000 m" beyond the tables).
+[[nodiscard]] QString areaName(std::size_t slot, const DistanceFigure &distance);
 
 // Moves points of the map's system to WGS 84 (nothing to do without a transformation), or says it
 // cannot: no point may land elsewhere.
@@ -83,7 +103,8 @@ using AreaPolygons = std::array<std::optional<OGRPolygon>, kDistanceSlots>;
 [[nodiscard]] Outcome<AreaPolygons> writeAreas(OGRLayer &layer, const Placement &placement, QPointF ground,
                                                const map::DamageAreas &areas, const map::AreaRings &rings,
                                                const FeatureKey &key, const EstimateFields &fields,
-                                               const Estimate &estimate, const map::GdalErrors &gdal);
+                                               const Estimate &estimate, const map::GdalErrors &gdal,
+                                               const IncidentPlace *incident = nullptr);
 
 // A file written by a GDAL driver in a folder of GDAL's memory of its own, and its bytes: `fill` makes
 // its layers in the dataset and gives an error to stop.

@@ -1,5 +1,6 @@
 #include "gis/DamageAreaExport.h"
 
+#include "estimate/Report.h"
 #include "gis/AreaFeatures.h"
 #include "gis/ElementFeatures.h"
 #include "map/GdalSession.h"
@@ -8,6 +9,7 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -35,30 +37,43 @@ FormatDriver driverOf(ExportFormat format)
     return {"GPKG", "aree.gpkg"};
 }
 
-// Writes the polygons then the point of one source; the number of polygons written, or the error.
-Outcome<int> writeSource(OGRLayer &layer, const Placement &placement, const AreaSource &source, int sourceNumber,
-                         const EstimateFields &fields, const Estimate &estimate, const map::GdalErrors &gdal)
-{
-    const Outcome<map::AreaRings> rings = ringsToWrite(placement, source.ground, source.areas);
-    if (!rings.ok())
-        return rings.error();
-    const Outcome<AreaPolygons> written = writeAreas(layer, placement, source.ground, source.areas, rings.value(),
-                                                     sourceNumber, fields, estimate, gdal);
-    if (!written.ok())
-        return written.error();
-    const auto polygons = static_cast<int>(std::count_if(written.value().begin(), written.value().end(),
-                                                         [](const auto &polygon) { return polygon.has_value(); }));
+const char *const kSourceLayerName = "sorgenti";
 
-    std::vector<QPointF> centre{source.ground};
-    if (!std::isfinite(source.ground.x()) || !std::isfinite(source.ground.y()) || !toWgs84(placement.toWgs84, centre))
-        return notExported(
-            QStringLiteral("il punto %1 della mappa non si può riportare in WGS 84").arg(pointText(source.ground)));
-    const Feature feature = newFeature(layer, sourceNumber, fields);
-    OGRPoint point(centre.front().x(), centre.front().y());
+// Where a source lies in the file: the map's point itself, or moved to WGS 84.
+Outcome<QPointF> placeInFile(const Placement &placement, QPointF ground)
+{
+    std::vector<QPointF> centre{ground};
+    if (!std::isfinite(ground.x()) || !std::isfinite(ground.y()) || !toWgs84(placement.toWgs84, centre))
+        return notExported(QStringLiteral("il punto %1 della mappa non si può riportare in WGS 84").arg(pointText(ground)));
+    return centre.front();
+}
+
+// How a GIS labels the incident: by its substance, or by its class when it was picked without one.
+QString incidentName(const Estimate &estimate)
+{
+    if (estimate.substance || !estimate.hazardClass)
+        return reportedSubstanceName(estimate);
+    return QStringLiteral("Classe %1").arg(estimate.hazardClass->dottedLabel());
+}
+
+// The incident's point in the layer of sources, named (with its number when there are several).
+std::optional<Error> writeSourcePoint(OGRLayer &layer, const IncidentPlace &incident, const QString &name,
+                                      int sourceNumber, int sourceCount, const EstimateFields &fields,
+                                      const map::GdalErrors &gdal)
+{
+    const Feature feature = newFeature(layer, sourceNumber, fields, &incident);
+    setText(*feature, "name", sourceCount == 1 ? name : QStringLiteral("%1 (%2)").arg(name).arg(sourceNumber));
+    OGRPoint point(incident.place.x(), incident.place.y());
     feature->SetGeometry(&point);
     if (layer.CreateFeature(feature.get()) != OGRERR_NONE)
         return notExported(QStringLiteral("GDAL non riesce a scrivere il punto di una sorgente"), &gdal);
-    return polygons;
+    return std::nullopt;
+}
+
+int countOf(const AreaPolygons &polygons)
+{
+    return static_cast<int>(
+        std::count_if(polygons.begin(), polygons.end(), [](const auto &polygon) { return polygon.has_value(); }));
 }
 
 CPLStringList layerOptions(ExportFormat format)
@@ -98,7 +113,7 @@ QString extensionOf(ExportFormat format)
 
 Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &estimate,
                                          const map::CoordinateSystem &system, const std::vector<AreaSource> &sources,
-                                         const std::optional<ReachedElements> &reached)
+                                         const QDateTime &when, const std::optional<ReachedElements> &reached)
 {
     if (reached && format == ExportFormat::GeoJson)
         return notExported(QStringLiteral("un file GeoJSON ha un solo strato: per gli elementi coinvolti usare un "
@@ -128,28 +143,51 @@ Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &es
         return notExported(QStringLiteral("questa installazione di GDAL non scrive il formato %1")
                                .arg(QLatin1String(formatDriver.driver)));
 
+    OGRSpatialReference &fileSystem = keepsMapSystem ? mapSystem : wgs84;
+    const IncidentFields incidentFields{when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate),
+                                        !keepsMapSystem || system.geographic};
     ExportedAreas exported;
     const Outcome<QByteArray> file = fileMadeBy(
         *driver, formatDriver.fileName,
         [&](GDALDataset &dataset) -> std::optional<Error> {
             CPLStringList options = layerOptions(format);
-            OGRLayer *layer
-                = dataset.CreateLayer(kLayerName, keepsMapSystem ? &mapSystem : &wgs84, wkbUnknown, options.List());
-            if (!layer || !createAreaFields(*layer, KeyField::SourceNumber))
+            OGRLayer *areaLayer = dataset.CreateLayer(kLayerName, &fileSystem, wkbPolygon, options.List());
+            if (!areaLayer || !createAreaFields(*areaLayer, KeyField::SourceNumber, &incidentFields))
                 return notExported(QStringLiteral("GDAL non riesce a creare lo strato delle aree"), &gdal);
+            // A GeoJSON file holds one layer: there the incident is in each area's attributes only.
+            OGRLayer *sourceLayer = nullptr;
+            if (format != ExportFormat::GeoJson) {
+                sourceLayer = dataset.CreateLayer(kSourceLayerName, &fileSystem, wkbPoint, options.List());
+                if (!sourceLayer || !createSourceFields(*sourceLayer, incidentFields))
+                    return notExported(QStringLiteral("GDAL non riesce a creare lo strato delle sorgenti"), &gdal);
+            }
 
             const Placement placement{system, transformation.get()};
             const EstimateFields fields = estimateFields(estimate);
-            for (std::size_t index = 0; index < sources.size(); ++index) {
-                const Outcome<int> written = writeSource(*layer, placement, sources[index], static_cast<int>(index) + 1,
-                                                         fields, estimate, gdal);
+            const int sourceCount = static_cast<int>(sources.size());
+            for (int number = 1; number <= sourceCount; ++number) {
+                const AreaSource &source = sources[std::size_t(number - 1)];
+                const Outcome<map::AreaRings> rings = ringsToWrite(placement, source.ground, source.areas);
+                if (!rings.ok())
+                    return rings.error();
+                const Outcome<QPointF> place = placeInFile(placement, source.ground);
+                if (!place.ok())
+                    return place.error();
+                const IncidentPlace incident{incidentFields, place.value()};
+                const Outcome<AreaPolygons> written = writeAreas(*areaLayer, placement, source.ground, source.areas,
+                                                                 rings.value(), number, fields, estimate, gdal,
+                                                                 &incident);
                 if (!written.ok())
                     return written.error();
-                exported.polygons += written.value();
+                exported.polygons += countOf(written.value());
+                if (sourceLayer) {
+                    if (std::optional<Error> stopped
+                        = writeSourcePoint(*sourceLayer, incident, incidentName(estimate), number, sourceCount, fields, gdal))
+                        return stopped;
+                }
             }
             if (reached)
-                return writeReachedElements(dataset, keepsMapSystem ? mapSystem : wgs84, transformation.get(),
-                                            *reached, gdal);
+                return writeReachedElements(dataset, fileSystem, transformation.get(), *reached, gdal);
             return std::nullopt;
         },
         gdal);

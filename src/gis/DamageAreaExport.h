@@ -8,6 +8,7 @@
 #include "platform/Error.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QPointF>
 #include <QString>
 
@@ -46,18 +47,22 @@ struct ExportedAreas
     int polygons = 0;
 };
 
-// One polygon per damage area that has a distance (its ground ring, map::groundRing(), the points
-// that many metres from its source on the ellipsoid) and one point per source, each with the
-// estimate's attributes (substance, cas, class, hypothesis, containment, range, scenario; on polygons
-// threshold, weather, distance_m, greater_than, subclass, colour). AreasNotExported when GDAL cannot
-// write the file, a point cannot be placed in WGS 84 or an area cannot be shown in the map's system.
-// With `reached`, a second layer "elementi_coinvolti": one feature per element and damage area that
+// Two layers: "aree_di_danno", one polygon per damage area that has a distance (its ground ring,
+// map::groundRing(), the points that many metres from its source on the ellipsoid), and "sorgenti",
+// one point per source. Every feature carries the estimate's attributes (substance, cas, class,
+// hypothesis, containment, range, scenario), `when` as date_time and its source's place (source_e,
+// source_n in a projected file's system, source_lon, source_lat in a geographic one); a name as a GIS
+// labels it ("Soglia 1 D5 — 75 m", a source by its substance); the polygons their area's threshold,
+// weather, distance_m, greater_than, subclass and colour. A GeoJSON file holds one layer: the areas
+// only. AreasNotExported when GDAL cannot write the file, a point cannot be placed in WGS 84 or an area
+// cannot be shown in the map's system.
+// With `reached`, a third layer "elementi_coinvolti": one feature per element and damage area that
 // reaches it, its geometry as read (in the file's system), with nome, categoria, tipo, persone, zona
-// (the element's innermost zone, empty when none), threshold, weather and distance_m. GeoJSON holds
-// one layer only: AreasNotExported there.
+// (the element's innermost zone, empty when none), threshold, weather and distance_m. Not in GeoJSON:
+// AreasNotExported there.
 [[nodiscard]] Outcome<ExportedAreas> exportDamageAreas(ExportFormat format, const Estimate &estimate,
                                                        const map::CoordinateSystem &system,
-                                                       const std::vector<AreaSource> &sources,
+                                                       const std::vector<AreaSource> &sources, const QDateTime &when,
                                                        const std::optional<ReachedElements> &reached = std::nullopt);
 
 } // namespace gis
