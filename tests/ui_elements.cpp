@@ -6,6 +6,7 @@
 #include "elements/ElementShapes.h"
 #include "elements/MapElements.h"
 #include "elements/ReachedRows.h"
+#include "estimate/OutputFileName.h"
 #include "map/GroundRing.h"
 #include "map/MapOpening.h"
 #include "support/ListEntries.h"
@@ -102,6 +103,35 @@ class ElementsWindowTest : public QObject
     QTemporaryDir m_settings;
 
 private slots:
+    void init() { QSettings().remove(QStringLiteral("elementi_vulnerabili/strato")); }
+
+    // Without a layer the saved window is the one it was before the elements: the button, shown over
+    // the controls' free room, is left out of the picture and nothing is drawn over the map.
+    void savedWindowWithoutALayer()
+    {
+        MainWindowDriver run{QString()};
+        QVERIFY(act(run, kEstimate));
+        QVERIFY(act(run,
+                    {"file " + kGeoreferenced, "map:Command3", "answer=No",
+                     QStringLiteral("press %1,%2").arg(kIncident.x()).arg(kIncident.y())}));
+        auto *button = run.onMap<QPushButton>("elementsButton");
+        QVERIFY(button && button->isVisible());
+        QVERIFY(surface(run.map())->drawings().features().empty());
+        const QString saved = run.drive().local(kTestOutputFolder)
+            + MapFileName(QString(), run.fake.platform.now(), QStringLiteral("Propano"));
+        const auto save = [&run, &saved] {
+            QFile::remove(saved);
+            QFile file(saved);
+            return act(run, {"map:Command12"}) && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray withButton = save();
+        QVERIFY(button->isVisible());
+        button->hide(); // as if it had never been made
+        const QByteArray without = save();
+        QVERIFY(!without.isEmpty());
+        QVERIFY(withButton == without);
+    }
+
     void initTestCase()
     {
         // The user's settings of this run only.
@@ -150,6 +180,15 @@ private slots:
         const auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("elementsTable"));
         QCOMPARE(table->rowCount(), int(expected.size()));
         QCOMPARE(table->item(0, 1)->text(), expected.front().name);
+
+        // "Salva CSV…" writes the rows the elements' own logic found, as its CSV.
+        const QTemporaryDir saved;
+        const QString csv = saved.filePath(QStringLiteral("elementi.csv"));
+        dialog->setCsvFileChooser([&csv](const QString &) { return csv; });
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("saveElementsCsv")), Qt::LeftButton);
+        QFile written(csv);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), elements::reachedCsv(expected));
 
         // Each element reached in its zone's colour, every other one unmarked.
         const std::vector<map::DrawnFeature> &after = sheet->drawings().features();

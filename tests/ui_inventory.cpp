@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 namespace {
@@ -27,19 +28,23 @@ QStringList entriesOf(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
-// A dialog on the bundled tables whose "Sfoglia…" buttons get the inventory, the folder and the map.
+const QString kSettingsKey = QStringLiteral("elementi_vulnerabili/strato"); // the map window's too
+
+// A dialog on the bundled tables whose "Sfoglia…" buttons get the inventory, the folder and the map;
+// that of the elements gets `elementsAnswer`.
 struct DialogRun
 {
     explicit DialogRun(const QString &folder, bool withMap = true, const QString &inventory = {})
         : dialog(fake.platform, workbooks)
     {
         const DrivePaths &drives = fake.platform.drives;
-        dialog.setFileChooser([=](InventoryDialog::Choice choice, const QString &) {
+        dialog.setFileChooser([=, this](InventoryDialog::Choice choice, const QString &) {
             switch (choice) {
             case InventoryDialog::Choice::Inventory:
                 return inventory.isEmpty() ? drives.toLocal(kInventory) : inventory;
             case InventoryDialog::Choice::OutputFolder: return folder;
             case InventoryDialog::Choice::Map: return withMap ? drives.toLocal(kGeoreferencedMap) : QString();
+            case InventoryDialog::Choice::Elements: return elementsAnswer;
             }
             return QString();
         });
@@ -58,6 +63,7 @@ struct DialogRun
     SealedWorkbookOpener workbooks{fake.platform.drives};
     InventoryDialog dialog;
     QStringList openedFolders;
+    QString elementsAnswer;
 };
 
 } // namespace
@@ -66,7 +72,19 @@ class InventoryWindowsTest : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_settings;
+
 private slots:
+    void initTestCase()
+    {
+        // The user's settings of this run only.
+        QVERIFY(m_settings.isValid());
+        QCoreApplication::setOrganizationName(QStringLiteral("ZEFRO"));
+        QCoreApplication::setApplicationName(QStringLiteral("ui_inventory"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    }
+    void init() { QSettings().remove(kSettingsKey); }
+
     void mainWindowButtonOpensTheDialogClearOfEveryControl()
     {
         MainWindowDriver run{QString()};
@@ -104,6 +122,53 @@ private slots:
         QVERIFY(siteMap && siteMap->isVisible());
         QCOMPARE(siteMap->picture().pixmap().size(), QImage(folder + QStringLiteral("/mappa.png")).size());
         QCOMPARE(siteMap->items().count(), 12);
+    }
+
+    // The layer the map window remembered is offered. One that cannot be read is said once the
+    // run gets to it, writes nothing, keeps every field and is not remembered; one that is read gives
+    // elementi.csv and the zones in the end message, and is remembered for both windows.
+    void elementsLayerOfTheSettings()
+    {
+        const QString bundled
+            = QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/elementi/elementi esempio.gpkg");
+        QSettings().setValue(kSettingsKey, bundled);
+        const QTemporaryDir temporary;
+        const QString folder = temporary.filePath(QStringLiteral("risultati sito"));
+        DialogRun run(folder);
+        auto *field = run.dialog.findChild<QLineEdit *>("elementsFile");
+        QCOMPARE(field->text(), bundled);
+
+        const QString notALayer = temporary.filePath(QStringLiteral("appunti.gpkg"));
+        QFile notes(notALayer);
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("non e' uno strato") > 0);
+        notes.close();
+        run.elementsAnswer = notALayer;
+        run.click("elementsFileBrowse");
+        run.click("elaborate");
+        QCOMPARE(run.lastMessage().icon, MessageIcon::Warning);
+        QVERIFY2(run.lastMessage().text.startsWith(
+                     QStringLiteral("Impossibile leggere gli elementi vulnerabili di \"%1\"").arg(notALayer)),
+                 qPrintable(run.lastMessage().text));
+        QVERIFY(!QFileInfo::exists(folder));
+        QVERIFY(run.dialog.isVisible());
+        QCOMPARE(field->text(), notALayer);
+        QVERIFY(!run.dialog.findChild<QLineEdit *>("inventoryFile")->text().isEmpty());
+        QCOMPARE(QSettings().value(kSettingsKey).toString(), bundled);
+
+        const QString copy = temporary.filePath(QStringLiteral("elementi del comune.gpkg"));
+        QVERIFY(QFile::copy(bundled, copy));
+        run.elementsAnswer = copy;
+        run.click("elementsFileBrowse");
+        run.click("elaborate");
+        QCOMPARE(entriesOf(folder),
+                 (QStringList{"aree.gpkg", "elementi.csv", "mappa.png", "riepilogo.pdf", "risultati.csv",
+                              "risultati.json"}));
+        const QString end = run.lastMessage().text;
+        QVERIFY2(end.contains(QStringLiteral("\n\nElementi vulnerabili (strato \"elementi\"):\nPrima zona ")),
+                 qPrintable(end));
+        QCOMPARE(QSettings().value(kSettingsKey).toString(), copy);
+        const DialogRun next(temporary.filePath(QStringLiteral("altro")));
+        QCOMPARE(next.dialog.findChild<QLineEdit *>("elementsFile")->text(), copy);
     }
 
     void failedRowsAreListedInTheDetails()

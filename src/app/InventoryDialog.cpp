@@ -1,6 +1,8 @@
 #include "app/InventoryDialog.h"
 
+#include "app/ElementsLayerChoice.h"
 #include "app/SiteMapWindow.h"
+#include "elements/ReachedRows.h"
 #include "map/Georeference.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
@@ -38,12 +40,24 @@ QString chooseWithDialog(QWidget *parent, InventoryDialog::Choice choice, const 
     case InventoryDialog::Choice::Map:
         return QFileDialog::getOpenFileName(parent, QStringLiteral("Mappa del sito"), current,
                                             QStringLiteral("Mappe (%1)").arg(map::mapFilePatterns().join(' ')));
+    case InventoryDialog::Choice::Elements: return chooseElementsLayerWithDialog(parent, current);
     }
     return {};
 }
 
+// What the site reaches of the layer, zone by zone; empty without a layer or an item on the ground.
+QString elementsText(const site::SiteRun &run)
+{
+    if (!run.elements)
+        return {};
+    const QString zones = elements::reachedSummary(run.elements->reached);
+    if (zones.isEmpty())
+        return {};
+    return QStringLiteral("\n\nElementi vulnerabili (strato \"%1\"):\n%2").arg(run.elements->layer.layerName, zones);
+}
+
 // The end of a run: how many items have their estimate, and in the details which have none and why,
-// then the notices about the map or the placing.
+// then the notices about the map, the placing or the elements.
 MessageRequest endMessage(const site::SiteRunOutcome &outcome, const QString &folder)
 {
     const int failed = outcome.run.failedCount();
@@ -54,7 +68,8 @@ MessageRequest endMessage(const site::SiteRunOutcome &outcome, const QString &fo
     }
     for (const QString &note : outcome.notes)
         details << QStringLiteral("attenzione: ") + note;
-    MessageRequest request{site::countsText(outcome.run) + QStringLiteral(".\nI risultati sono in ") + folder,
+    MessageRequest request{site::countsText(outcome.run) + QStringLiteral(".\nI risultati sono in ") + folder
+                               + elementsText(outcome.run),
                            kTitle, MessageButtons::OkAction,
                            failed > 0 ? MessageIcon::Warning : MessageIcon::Information, MessageAnswer::Ok};
     request.details = details.join(QLatin1Char('\n'));
@@ -78,10 +93,12 @@ InventoryDialog::InventoryDialog(Platform &platform, const WorkbookOpener &workb
     setModal(true);
 
     auto *form = new QFormLayout;
-    const auto addPathRow = [&](const char *name, const QString &label, Choice choice) {
+    // An optional file can be given up with the field's own clear button.
+    const auto addPathRow = [&](const char *name, const QString &label, Choice choice, bool optional = false) {
         auto *field = new QLineEdit(this);
         field->setObjectName(QString::fromLatin1(name));
         field->setMinimumWidth(360);
+        field->setClearButtonEnabled(optional);
         auto *browse = new QPushButton(QStringLiteral("Sfoglia…"), this);
         browse->setObjectName(QString::fromLatin1(name) + QStringLiteral("Browse"));
         browse->setAutoDefault(false);
@@ -94,7 +111,7 @@ InventoryDialog::InventoryDialog(Platform &platform, const WorkbookOpener &workb
     };
     m_inventory = addPathRow("inventoryFile", QStringLiteral("Inventario:"), Choice::Inventory);
     m_folder = addPathRow("outputFolder", QStringLiteral("Cartella dei risultati:"), Choice::OutputFolder);
-    m_map = addPathRow("mapFile", QStringLiteral("Mappa (facoltativa):"), Choice::Map);
+    m_map = addPathRow("mapFile", QStringLiteral("Mappa (facoltativa):"), Choice::Map, true);
 
     m_scale = new QLineEdit(this);
     m_scale->setObjectName(QStringLiteral("mapScale"));
@@ -104,6 +121,14 @@ InventoryDialog::InventoryDialog(Platform &platform, const WorkbookOpener &workb
     m_crs->setObjectName(QStringLiteral("referenceSystem"));
     m_crs->setPlaceholderText(QStringLiteral("EPSG:N, per est e nord senza mappa"));
     form->addRow(QStringLiteral("Sistema di riferimento:"), m_crs);
+    m_elements
+        = addPathRow("elementsFile", QStringLiteral("Elementi vulnerabili (facoltativi):"), Choice::Elements, true);
+    m_elements->setPlaceholderText(QStringLiteral("strato di scuole, ospedali, abitazioni…"));
+    m_elements->setToolTip(QStringLiteral("Si legge il primo strato del file, come nella finestra della mappa. Gli "
+                                          "elementi raggiunti dalle aree di danno vanno in elementi.csv, nel "
+                                          "riepilogo e in aree.gpkg; servono una mappa georiferita o un sistema "
+                                          "di riferimento."));
+    m_elements->setText(rememberedElementsLayer());
     m_overwrite = new QCheckBox(QStringLiteral("Sostituisci il contenuto della cartella"), this);
     m_overwrite->setObjectName(QStringLiteral("overwrite"));
     form->addRow(QString(), m_overwrite);
@@ -180,6 +205,8 @@ bool InventoryDialog::fillRequest(site::SiteRunRequest &request)
                 QStringLiteral("%1: sistema di riferimento sconosciuto (scrivere ad esempio EPSG:32632)").arg(crs));
         request.crs = named.value();
     }
+    request.elementsPath = m_elements->text().trimmed();
+    request.elementsName = request.elementsPath;
     request.programVersion = QCoreApplication::applicationVersion();
     request.when = m_platform.now();
     return true;
@@ -226,6 +253,8 @@ void InventoryDialog::elaborate()
     }
     if (outcome.error)
         return warn(outcome.error->message());
+    if (outcome.run.elements)
+        rememberElementsLayer(request.elementsPath);
     if (const Status written = site::writeOutputFolder(folder, outcome.files, overwrite); !written.ok())
         return warn(written.error().message());
 

@@ -15,8 +15,10 @@ struct SiteRunRequest;
 }
 
 // "Elabora inventario": asks for an inventory, an output folder and optionally a map or a reference
-// system, and runs the site inventory on them as zefro-estimate --inventory does (the same core, with
-// a progress window that can stop it). With a map, the site map is shown in its own window.
+// system and a layer of vulnerable elements, and runs the site inventory on them as zefro-estimate
+// --inventory does (the same core, with a progress window that can stop it). With a map, the site map
+// is shown in its own window. The layer offered is the one last chosen here or in the map window (its
+// first layer, as there); one the run has read is remembered for both.
 class InventoryDialog final : public QDialog
 {
     Q_OBJECT
@@ -25,7 +27,7 @@ public:
     InventoryDialog(Platform &platform, const WorkbookOpener &workbooks, QWidget *parent = nullptr);
 
     // What a "Sfoglia…" button asks for; the chooser answers a local path, empty when given up.
-    enum class Choice { Inventory, OutputFolder, Map };
+    enum class Choice { Inventory, OutputFolder, Map, Elements };
     using FileChooser = std::function<QString(Choice choice, const QString &current)>;
     void setFileChooser(FileChooser chooser);
     // Opens the output folder in the desktop's file manager ("Apri cartella" of the end message).
@@ -50,6 +52,7 @@ private:
     QLineEdit *m_map = nullptr;
     QLineEdit *m_scale = nullptr;
     QLineEdit *m_crs = nullptr;
+    QLineEdit *m_elements = nullptr;
     QCheckBox *m_overwrite = nullptr;
     QPointer<SiteMapWindow> m_siteMap;
 };

@@ -1,6 +1,7 @@
 #include "app/MapWindow.h"
 
 #include "app/ElementsDialog.h"
+#include "app/ElementsLayerChoice.h"
 #include "app/MapFileLists.h"
 #include "app/MapSurface.h"
 #include "app/WindowCapture.h"
@@ -32,7 +33,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStyle>
 
 #include <cmath>
@@ -44,8 +44,6 @@ const QString kCaption = QStringLiteral("ZEFRO ver. 3.0fe : visualizzazione ragg
 const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento disegnato in metri");
 // The controls shown beside a drawn map lie right of this line of the surface.
 constexpr int kControlsLeft = 656;
-// The user's settings entry of the last layer of vulnerable elements chosen.
-const QString kElementsSetting = QStringLiteral("elementi_vulnerabili/strato");
 // How near a feature the mouse must be, in sheet pixels, for its name to show.
 constexpr double kHoverTolerance = 3.0;
 const QString kCredits = QStringLiteral("ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
@@ -150,20 +148,6 @@ QString chooseExportFileWithDialog(QWidget *parent, const QString &suggested)
     return dialog.selectedFiles().constFirst();
 }
 
-QString chooseElementsWithDialog(QWidget *parent, const QString &current)
-{
-    QFileDialog dialog(parent, QStringLiteral("Elementi vulnerabili"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilters({QStringLiteral("Strati vettoriali (*.gpkg *.shp *.geojson *.json *.kml *.csv)"),
-                           QStringLiteral("Tutti i file (*)")});
-    if (!current.isEmpty())
-        dialog.selectFile(current);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
 } // namespace
 
 MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent)
@@ -172,8 +156,7 @@ MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent
     , m_scale(scale)
     , m_printer(systemPrinter)
     , m_chooseExportFile([this](const QString &suggested) { return chooseExportFileWithDialog(this, suggested); })
-    , m_chooseElementsFile([this](const QString &current) { return chooseElementsWithDialog(this, current); })
-    , m_elementsFile(QSettings().value(kElementsSetting).toString())
+    , m_chooseElementsFile([this](const QString &current) { return chooseElementsLayerWithDialog(this, current); })
 {
     setObjectName(QStringLiteral("map"));
     setWindowTitle(kCaption);
@@ -632,7 +615,8 @@ bool MapWindow::showMap()
     m_shownMapPath = path;
     m_elementsButton->show();
     m_reached.reset();
-    if (m_georeference && !m_elementsFile.isEmpty() && loadElements(m_elementsFile))
+    // Read afresh: the inventory dialog may have chosen another since.
+    if (const QString layer = rememberedElementsLayer(); m_georeference && !layer.isEmpty() && loadElements(layer))
         updateElementsReached();
     else if (m_elementsDialog)
         m_elementsDialog->hide(); // its table belongs to another map
@@ -1061,11 +1045,10 @@ void MapWindow::chooseElementsLayer()
 {
     if (!m_georeference)
         return;
-    const QString chosen = m_chooseElementsFile(m_elementsFile);
+    const QString chosen = m_chooseElementsFile(rememberedElementsLayer());
     if (chosen.isEmpty() || !loadElements(chosen))
         return; // cancelled, or the layer could not be read (said)
-    m_elementsFile = chosen;
-    QSettings().setValue(kElementsSetting, chosen);
+    rememberElementsLayer(chosen);
     updateElementsReached();
     openElementsDialog();
 }

@@ -53,7 +53,8 @@ struct Platform;
 // at, so that a saved or printed window says it too.
 //
 // "Elementi vulnerabili…" (`elementsButton`, made after every other control) chooses a planner's
-// layer of vulnerable elements, remembered in the user's settings from one run to the next. On a
+// layer of vulnerable elements, remembered in the user's settings from one run to the next and
+// shared with the inventory dialog (ElementsLayerChoice.h); the file's first layer. On a
 // georeferenced map the layer is read around the sheet once for the map and drawn over it; the
 // elements the areas drawn on the ground reach take their zone's colour, and the dialog
 // "Elementi vulnerabili" lists them. A map without georeference cannot place the layer: the
@@ -197,7 +198,6 @@ private:
 
     QPushButton *m_elementsButton = nullptr;
     ElementsDialog *m_elementsDialog = nullptr; // made at first use
-    QString m_elementsFile; // the layer chosen (local path), empty when none
     std::optional<elements::MapElements> m_elements; // read for the map shown last
     std::optional<elements::ElementsReached> m_reached; // by the areas drawn on the ground
 };
