@@ -17,6 +17,8 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 using namespace elements;
 
@@ -150,6 +152,31 @@ QStringList names(const ElementLayer &layer, const std::vector<ElementReach> &re
     for (const ElementReach &reach : reaches)
         list << layer.elements[reach.element].name;
     return list;
+}
+
+// An element of one point as ISO WKB (little-endian): a POINT, or a MULTIPOINT of that point alone,
+// which the index keeps apart from the points and tests with GEOS only.
+VulnerableElement pointElement(QPointF point, bool asMultiPoint)
+{
+    const auto wkbPoint = [](QPointF at) {
+        QByteArray wkb(21, '\0');
+        wkb[0] = 1;
+        const std::uint32_t type = 1;
+        const double xy[2] = {at.x(), at.y()};
+        std::memcpy(wkb.data() + 1, &type, 4);
+        std::memcpy(wkb.data() + 5, xy, 16);
+        return wkb;
+    };
+    VulnerableElement element;
+    element.wkb = wkbPoint(point);
+    if (asMultiPoint) {
+        QByteArray multi(9, '\0');
+        multi[0] = 1;
+        const std::uint32_t header[2] = {4, 1};
+        std::memcpy(multi.data() + 1, header, 8);
+        element.wkb = multi + element.wkb;
+    }
+    return element;
 }
 
 } // namespace
@@ -297,6 +324,59 @@ private slots:
         const auto ofSecond = std::count_if(reached.value().bySource.begin(), reached.value().bySource.end(),
                                             [](const SourceElement &row) { return row.source == 1; });
         QVERIFY(ofSecond >= 2);
+    }
+
+    // The points, found cell by cell of their grid and told inside or outside an area by discs about a
+    // centre before GEOS, meet the same areas as GEOS finds testing each alone: over a lattice that
+    // fills whole cells inside and outside, on every ring's vertices and sides' middles, a millimetre
+    // within and beyond them; about the rings' centre and about a point outside them.
+    void pointsMeetTheAreasAsGeosTellsThem()
+    {
+        const Outcome<map::AreaRings> rings = map::groundRings(utm32(), kSource, areas());
+        QVERIFY(rings.ok());
+        std::vector<QPointF> points;
+        for (int east = -50; east <= 50; ++east)
+            for (int north = -50; north <= 50; ++north)
+                points.push_back(kSource + QPointF(east * 19.0, north * 19.0));
+        for (const std::vector<QPointF> &ring : rings.value()) {
+            for (std::size_t at = 0; at + 1 < ring.size(); ++at) {
+                const QPointF outward
+                    = (ring[at] - kSource) / std::hypot(ring[at].x() - kSource.x(), ring[at].y() - kSource.y());
+                for (const QPointF point : {ring[at], (ring[at] + ring[at + 1]) / 2.0})
+                    points.insert(points.end(), {point, point - outward * 0.001, point + outward * 0.001});
+            }
+        }
+        std::vector<VulnerableElement> asPoints;
+        std::vector<VulnerableElement> asMultiPoints;
+        for (const QPointF point : points) {
+            asPoints.push_back(pointElement(point, false));
+            asMultiPoints.push_back(pointElement(point, true));
+        }
+        const Outcome<ElementIndex> grid = ElementIndex::of(asPoints, "punti");
+        const Outcome<ElementIndex> geos = ElementIndex::of(asMultiPoints, "multipunti");
+        QVERIFY(grid.ok() && geos.ok());
+        QCOMPARE(grid.value().points(), points.size());
+        QCOMPARE(geos.value().points(), std::size_t(0));
+        const auto byElement = [&](const ElementIndex &index, QPointF centre) {
+            const std::optional<std::vector<ElementIndex::Met>> found = index.meeting(centre, rings.value());
+            if (!found)
+                return std::vector<unsigned>();
+            std::vector<unsigned> met(points.size());
+            for (const ElementIndex::Met &one : *found)
+                met[index.elementAt(one.order)] = one.rings;
+            return met;
+        };
+        for (const QPointF centre : {kSource, kSource + QPointF(1200, 300)}) {
+            const std::vector<unsigned> expected = byElement(geos.value(), centre);
+            QCOMPARE(expected.size(), points.size());
+            QVERIFY(byElement(grid.value(), centre) == expected);
+            // Every area meets some points and misses others.
+            for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+                const auto meeting
+                    = std::count_if(expected.begin(), expected.end(), [&](unsigned met) { return met & (1U << slot); });
+                QVERIFY(meeting > 0 && meeting < std::ptrdiff_t(points.size()));
+            }
+        }
     }
 
     // What cannot be used is refused with the reason: no vector data, a layer of no features, no such

@@ -6,6 +6,8 @@
 #include "platform/Parallel.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <utility>
 
 namespace elements {
@@ -52,24 +54,26 @@ Error notMeasured(const QString &detail)
     return error;
 }
 
-bool isPoint(const VulnerableElement &element)
+// What one source reaches: each element an area of it meets, by the index's order, with those areas
+// and its distance; and its rows of `bySource`, sorted. Worked out on a thread of its own: the ground
+// system and GEOS's context are the thread's, the points' places (longitude, latitude) made beforehand.
+struct Reached
 {
-    return element.shape == ElementShape::Point && element.bounds.width() == 0.0 && element.bounds.height() == 0.0;
-}
+    std::uint32_t order = 0;
+    SlotMask mask = 0;
+    double distance = 0.0;
+};
 
-// What one source reaches: each element an area of it meets (ascending), with those areas and its
-// distance; or why it cannot be told. Worked out on a thread of its own: the ground system and GEOS's
-// context are the thread's, the points' places (longitude, latitude) made once beforehand.
 struct SourceReach
 {
     std::optional<Error> error;
-    std::vector<std::size_t> elements;
-    std::vector<SlotMask> masks;
-    std::vector<double> distances;
+    std::vector<Reached> reached;
+    std::vector<SourceElement> rows;
 };
 
 SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const map::CoordinateSystem &system,
-                    const ReachSource &source, const std::vector<std::optional<QPointF>> &pointPlaces)
+                    const ReachSource &source, std::size_t sourcePlace,
+                    const std::vector<std::optional<QPointF>> &pointPlaces)
 {
     SourceReach reach;
     const Outcome<map::GroundSystem> made = map::GroundSystem::of(system);
@@ -86,41 +90,42 @@ SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const 
                                       .arg(system.label()));
         return reach;
     }
-    std::vector<std::pair<std::size_t, SlotMask>> met;
-    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-        if (source.rings[slot].empty())
-            continue;
-        const std::optional<std::vector<std::size_t>> meeting = index.meeting(source.rings[slot]);
-        if (!meeting) {
-            Error error = elementsError(Error::Kind::ElementsNotUsable);
-            error.file = layer.file;
-            error.detail = QStringLiteral("GEOS non riesce a confrontare gli elementi con un'area di danno");
-            reach.error = error;
-            return reach;
-        }
-        for (const std::size_t element : *meeting)
-            met.emplace_back(element, 1U << slot);
+    const std::optional<std::vector<ElementIndex::Met>> met = index.meeting(source.ground, source.rings);
+    if (!met) {
+        Error error = elementsError(Error::Kind::ElementsNotUsable);
+        error.file = layer.file;
+        error.detail = QStringLiteral("GEOS non riesce a confrontare gli elementi con un'area di danno");
+        reach.error = error;
+        return reach;
     }
-    std::sort(met.begin(), met.end());
-    for (const auto &[element, bit] : met) {
-        if (!reach.elements.empty() && reach.elements.back() == element) {
-            reach.masks.back() |= bit;
-            continue;
-        }
-        const std::optional<QPointF> place = pointPlaces[element] ? pointPlaces[element] : [&] {
+    reach.reached.reserve(met->size());
+    std::optional<std::size_t> unmeasured; // the first in the layer
+    for (const ElementIndex::Met &one : *met) {
+        const std::size_t element = index.elementAt(one.order);
+        const std::optional<QPointF> place = one.order < pointPlaces.size() ? pointPlaces[one.order] : [&] {
             const std::optional<QPointF> nearest = index.nearestPoint(element, source.ground);
             return nearest ? ground.lonLatAt(*nearest) : std::nullopt;
         }();
         if (!place) {
-            reach.error = notMeasured(QStringLiteral("l'elemento %1 (%2) non si può misurare sulla Terra")
-                                          .arg(layer.elements[element].featureId)
-                                          .arg(layer.elements[element].name));
-            return reach;
+            unmeasured = std::min(unmeasured.value_or(element), element);
+            continue;
         }
-        reach.elements.push_back(element);
-        reach.masks.push_back(bit);
-        reach.distances.push_back(ground.distance(*sourceLonLat, *place));
+        const double distance = ground.distance(*sourceLonLat, *place);
+        reach.reached.push_back({one.order, one.rings, distance});
+        if (const std::optional<PlanZone> zone = innermostZone(one.rings))
+            reach.rows.push_back({sourcePlace, element, *zone, distance});
     }
+    if (unmeasured) {
+        reach.error = notMeasured(QStringLiteral("l'elemento %1 (%2) non si può misurare sulla Terra")
+                                      .arg(layer.elements[*unmeasured].featureId)
+                                      .arg(layer.elements[*unmeasured].name));
+        return reach;
+    }
+    std::sort(reach.rows.begin(), reach.rows.end(), [](const SourceElement &one, const SourceElement &other) {
+        return one.zone != other.zone ? one.zone < other.zone
+            : one.distance_m != other.distance_m ? one.distance_m < other.distance_m
+                                                 : one.element < other.element;
+    });
     return reach;
 }
 
@@ -129,27 +134,90 @@ bool nearerFirst(const ElementReach &one, const ElementReach &other)
     return one.distance_m != other.distance_m ? one.distance_m < other.distance_m : one.element < other.element;
 }
 
-// For each element, the nearest source that reaches it in one area or zone: held by the element's place,
-// since a site's sources may reach millions of element and source pairs.
-class NearestSources
+// The points' places on the Earth, by the index's order, on every core; a point that is no place on
+// the Earth is told when a source reaches it.
+std::vector<std::optional<QPointF>> pointPlaces(const ElementIndex &index, const map::CoordinateSystem &system)
 {
-public:
-    explicit NearestSources(std::size_t elements)
-        : m_nearest(elements)
-    { }
+    constexpr std::size_t kBlock = 4096;
+    std::vector<std::optional<QPointF>> places(index.points());
+    forEachIndexInParallel((places.size() + kBlock - 1) / kBlock, [&](std::size_t block) {
+        const Outcome<map::GroundSystem> made = map::GroundSystem::of(system);
+        for (std::size_t order = block * kBlock; made.ok() && order < std::min(places.size(), (block + 1) * kBlock);
+             ++order)
+            places[order] = made.value().lonLatAt(index.pointAt(order));
+    });
+    return places;
+}
 
-    // A source reaching an element; the first of two as near is kept.
-    void offer(const ElementReach &reach)
+// For each element of a run of the index's order, the nearest source that reaches it in each area and
+// zone, and its innermost zone over every source; the sources taken in their order, the first of two
+// as near kept.
+struct Nearest
+{
+    double distance = 0.0;
+    std::size_t source = kNoSource;
+    static constexpr std::size_t kNoSource = std::numeric_limits<std::size_t>::max();
+
+    void offer(double metres, std::size_t from)
     {
-        std::optional<ElementReach> &kept = m_nearest[reach.element];
-        if (!kept || reach.distance_m < kept->distance_m)
-            kept = reach;
+        if (source == kNoSource || metres < distance)
+            *this = {metres, from};
     }
-    [[nodiscard]] const std::optional<ElementReach> &of(std::size_t element) const { return m_nearest[element]; }
-
-private:
-    std::vector<std::optional<ElementReach>> m_nearest;
 };
+
+struct BlockNearest
+{
+    std::array<std::vector<ElementReach>, kDistanceSlots> areas;
+    std::array<std::vector<ElementReach>, kPlanZones.size()> zones;
+};
+
+BlockNearest nearestIn(std::size_t first, std::size_t end, const std::vector<SourceReach> &bySource,
+                       const ElementIndex &index, std::vector<std::optional<PlanZone>> &innermostOfElement)
+{
+    const std::size_t count = end - first;
+    std::array<std::vector<Nearest>, kDistanceSlots> areaNearest;
+    std::array<std::vector<Nearest>, kPlanZones.size()> zoneNearest;
+    std::vector<std::optional<PlanZone>> innermost(count);
+    for (std::size_t source = 0; source < bySource.size(); ++source) {
+        const std::vector<Reached> &reached = bySource[source].reached;
+        auto at = std::lower_bound(reached.begin(), reached.end(), first,
+                                   [](const Reached &one, std::size_t order) { return one.order < order; });
+        for (; at != reached.end() && at->order < end; ++at) {
+            const std::size_t place = at->order - first;
+            for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+                if (!(at->mask & (1U << slot)))
+                    continue;
+                if (areaNearest[slot].empty())
+                    areaNearest[slot].resize(count);
+                areaNearest[slot][place].offer(at->distance, source);
+            }
+            const std::optional<PlanZone> zone = innermostZone(at->mask);
+            if (!zone)
+                continue;
+            if (!innermost[place] || *zone < *innermost[place])
+                innermost[place] = *zone;
+            std::vector<Nearest> &inZone = zoneNearest[static_cast<std::size_t>(*zone)];
+            if (inZone.empty())
+                inZone.resize(count);
+            inZone[place].offer(at->distance, source);
+        }
+    }
+    BlockNearest nearest;
+    for (std::size_t place = 0; place < count; ++place) {
+        const std::size_t element = index.elementAt(first + place);
+        for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+            if (!areaNearest[slot].empty() && areaNearest[slot][place].source != Nearest::kNoSource)
+                nearest.areas[slot].push_back(
+                    {element, areaNearest[slot][place].source, areaNearest[slot][place].distance});
+        // An element belongs to the innermost zone any source reaches it with.
+        if (const std::optional<PlanZone> zone = innermost[place]) {
+            const Nearest &from = zoneNearest[static_cast<std::size_t>(*zone)][place];
+            nearest.zones[static_cast<std::size_t>(*zone)].push_back({element, from.source, from.distance});
+            innermostOfElement[element] = zone;
+        }
+    }
+    return nearest;
+}
 
 } // namespace
 
@@ -161,90 +229,70 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
         return made.error();
 
     ElementsReached reached;
-    const std::size_t count = layer.elements.size();
-    // The points' places once; a point that is no place on the Earth is told when a source reaches it.
-    std::vector<std::optional<QPointF>> pointPlaces(count);
-    for (std::size_t element = 0; element < count; ++element)
-        if (isPoint(layer.elements[element]))
-            pointPlaces[element] = made.value().lonLatAt(layer.elements[element].bounds.topLeft());
-
-    // Per area and zone, each element's nearest reaching source so far; each element's innermost zone
-    // over every source.
-    std::vector<NearestSources> areaBest(kDistanceSlots, NearestSources(0));
-    std::vector<NearestSources> zoneBest(kPlanZones.size(), NearestSources(0));
-    std::vector<std::optional<PlanZone>> innermost(count);
     for (const ReachSource &source : sources) {
         for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-            if (source.rings[slot].empty() || reached.areas[slot])
+            if (source.rings[slot].empty())
                 continue;
-            reached.areas[slot].emplace();
-            areaBest[slot] = NearestSources(count);
+            if (!reached.areas[slot])
+                reached.areas[slot].emplace();
             if (const std::optional<PlanZone> zone = innermostZone(1U << slot);
-                zone && !reached.zones[static_cast<std::size_t>(*zone)]) {
+                zone && !reached.zones[static_cast<std::size_t>(*zone)])
                 reached.zones[static_cast<std::size_t>(*zone)].emplace();
-                zoneBest[static_cast<std::size_t>(*zone)] = NearestSources(count);
-            }
         }
     }
 
-    // Each source on every core, then gathered in the sources' order.
+    // Each source on every core; the first, in the sources' order, that cannot be told gives its error.
+    const std::vector<std::optional<QPointF>> places = pointPlaces(index, system);
     std::vector<SourceReach> bySource(sources.size());
     forEachIndexInParallel(sources.size(), [&](std::size_t place) {
-        bySource[place] = reachOf(layer, index, system, sources[place], pointPlaces);
+        bySource[place] = reachOf(layer, index, system, sources[place], place, places);
     });
-    for (std::size_t sourcePlace = 0; sourcePlace < sources.size(); ++sourcePlace) {
-        SourceReach &ofSource = bySource[sourcePlace];
+    for (const SourceReach &ofSource : bySource)
         if (ofSource.error)
             return *ofSource.error;
-        std::vector<SourceElement> rows;
-        for (std::size_t at = 0; at < ofSource.elements.size(); ++at) {
-            const SlotMask mask = ofSource.masks[at];
-            const ElementReach reach{ofSource.elements[at], sourcePlace, ofSource.distances[at]};
-            for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-                if (mask & (1U << slot))
-                    areaBest[slot].offer(reach);
-            }
-            const std::optional<PlanZone> zone = innermostZone(mask);
-            if (!zone)
-                continue;
-            rows.push_back({sourcePlace, reach.element, *zone, reach.distance_m});
-            if (!innermost[reach.element] || *zone < *innermost[reach.element])
-                innermost[reach.element] = *zone;
-            zoneBest[static_cast<std::size_t>(*zone)].offer(reach);
-        }
+
+    // Each element's nearest sources, on every core a run of the index's order at a time: each source's
+    // elements are in that order, so a run takes its part of them by a search.
+    constexpr std::size_t kRun = 2048;
+    std::vector<std::optional<PlanZone>> innermost(layer.elements.size());
+    std::vector<BlockNearest> runs((index.size() + kRun - 1) / kRun);
+    forEachIndexInParallel(runs.size(), [&](std::size_t run) {
+        runs[run] = nearestIn(run * kRun, std::min(index.size(), (run + 1) * kRun), bySource, index, innermost);
+    });
+
+    std::size_t rows = 0;
+    for (const SourceReach &ofSource : bySource)
+        rows += ofSource.rows.size();
+    reached.bySource.reserve(rows);
+    for (SourceReach &ofSource : bySource) {
+        reached.bySource.insert(reached.bySource.end(), ofSource.rows.begin(), ofSource.rows.end());
         ofSource = {}; // its memory back before the next
-        std::sort(rows.begin(), rows.end(), [](const SourceElement &one, const SourceElement &other) {
-            return one.zone != other.zone ? one.zone < other.zone
-                : one.distance_m != other.distance_m ? one.distance_m < other.distance_m
-                                                     : one.element < other.element;
-        });
-        reached.bySource.insert(reached.bySource.end(), rows.begin(), rows.end());
     }
 
-    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
-        if (!reached.areas[slot])
-            continue;
-        for (std::size_t element = 0; element < count; ++element)
-            if (const std::optional<ElementReach> &reach = areaBest[slot].of(element))
-                reached.areas[slot]->push_back(*reach);
-        std::sort(reached.areas[slot]->begin(), reached.areas[slot]->end(), nearerFirst);
-    }
-    for (const PlanZone zone : kPlanZones) {
-        std::optional<ZoneReach> &inZone = reached.zones[static_cast<std::size_t>(zone)];
-        if (!inZone)
-            continue;
-        // An element belongs to the innermost zone any source reaches it with.
-        for (std::size_t element = 0; element < count; ++element) {
-            const std::optional<ElementReach> &reach = zoneBest[static_cast<std::size_t>(zone)].of(element);
-            if (!reach || innermost[element] != zone)
-                continue;
-            inZone->elements.push_back(*reach);
-            if (const std::optional<double> people = layer.elements[element].people)
-                inZone->people += *people;
-            else
-                ++inZone->peopleUnknown;
+    // The areas and zones, nearest first, sorted on every core.
+    forEachIndexInParallel(kDistanceSlots + kPlanZones.size(), [&](std::size_t list) {
+        std::vector<ElementReach> *elements = list < kDistanceSlots
+            ? (reached.areas[list] ? &*reached.areas[list] : nullptr)
+            : (reached.zones[list - kDistanceSlots] ? &reached.zones[list - kDistanceSlots]->elements : nullptr);
+        if (!elements)
+            return;
+        for (BlockNearest &run : runs) {
+            std::vector<ElementReach> &part
+                = list < kDistanceSlots ? run.areas[list] : run.zones[list - kDistanceSlots];
+            elements->insert(elements->end(), part.begin(), part.end());
+            part = {};
         }
-        std::sort(inZone->elements.begin(), inZone->elements.end(), nearerFirst);
+        std::sort(elements->begin(), elements->end(), nearerFirst);
+    });
+    // The people counted in the layer's order.
+    for (std::size_t element = 0; element < layer.elements.size(); ++element) {
+        if (!innermost[element])
+            continue;
+        ZoneReach &inZone = *reached.zones[static_cast<std::size_t>(*innermost[element])];
+        if (const std::optional<double> people = layer.elements[element].people)
+            inZone.people += *people;
+        else
+            ++inZone.peopleUnknown;
     }
     return reached;
 }
