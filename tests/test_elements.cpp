@@ -4,6 +4,7 @@
 #include "elements/ElementErrors.h"
 #include "elements/ElementIndex.h"
 #include "elements/ElementLayer.h"
+#include "elements/ElementShapes.h"
 #include "elements/ElementsReached.h"
 #include "elements/ElementTables.h"
 #include "elements/ReachedRows.h"
@@ -377,6 +378,61 @@ private slots:
                 QVERIFY(meeting > 0 && meeting < std::ptrdiff_t(points.size()));
             }
         }
+    }
+
+    // A point's distance decides as the geodesic's would, though it is worked out otherwise: points on
+    // rings about a source, at one geodesic distance each but for the rounding of their coordinates,
+    // are listed by their geodesics, and round as theirs at the edges of a tenth and of a metre; of
+    // sources all but as far from a point, the nearest by the geodesic is the one it is measured from.
+    void distancesDecideAsTheGeodesics()
+    {
+        const Outcome<map::GroundSystem> made = map::GroundSystem::of(utm32());
+        QVERIFY(made.ok());
+        const map::GroundSystem &ground = made.value();
+        const QPointF sourcePlace = ground.lonLatAt(kSource).value();
+        ElementLayer layer;
+        for (const double metres : {300.025, 300.05, 300.5})
+            for (int point = 0; point < 64; ++point)
+                layer.elements.push_back(pointElement(
+                    ground.pointAt(ground.destination(sourcePlace, point * 5.625 + 0.3, metres)).value(), false));
+        const QPointF lone = kSource + QPointF(3000, 0);
+        layer.elements.push_back(pointElement(lone, false));
+        std::vector<ReachSource> sources{{kSource, map::groundRings(utm32(), kSource, areas()).value()}};
+        for (int around = 0; around < 32; ++around) {
+            const QPointF at
+                = ground.pointAt(ground.destination(ground.lonLatAt(lone).value(), around * 11.25 + 10, 250.025))
+                      .value();
+            sources.push_back({at, map::groundRings(utm32(), at, areas()).value()});
+        }
+        const Outcome<ElementIndex> index = ElementIndex::of(layer.elements, "anelli");
+        QVERIFY(index.ok());
+        const Outcome<ElementsReached> reached = elementsReached(layer, index.value(), utm32(), sources);
+        QVERIFY(reached.ok());
+
+        const auto geodesic = [&](std::size_t source, std::size_t element) {
+            const QPointF place = ground.lonLatAt(groundParts(layer.elements[element]).front().front()).value();
+            return ground.distance(ground.lonLatAt(sources[source].ground).value(), place);
+        };
+        const std::vector<ElementReach> &second = reached.value().zones[1]->elements;
+        const std::size_t loneElement = layer.elements.size() - 1;
+        QCOMPARE(second.size(), layer.elements.size());
+        for (std::size_t at = 0; at < second.size(); ++at) {
+            const double exact = geodesic(second[at].source, second[at].element);
+            QVERIFY(std::abs(second[at].distance_m - exact) <= 1e-6);
+            QCOMPARE(std::round(second[at].distance_m * 10), std::round(exact * 10));
+            QCOMPARE(std::round(second[at].distance_m), std::round(exact));
+            if (at > 0 && second[at].element != loneElement && second[at - 1].element != loneElement) {
+                const double before = geodesic(second[at - 1].source, second[at - 1].element);
+                QVERIFY(before < exact || (before == exact && second[at - 1].element < second[at].element));
+            }
+        }
+        std::size_t nearest = 1;
+        for (std::size_t source = 2; source < sources.size(); ++source)
+            if (geodesic(source, loneElement) < geodesic(nearest, loneElement))
+                nearest = source;
+        const auto loneReach = std::find_if(second.begin(), second.end(),
+                                            [&](const ElementReach &reach) { return reach.element == loneElement; });
+        QCOMPARE(loneReach->source, nearest);
     }
 
     // What cannot be used is refused with the reason: no vector data, a layer of no features, no such

@@ -6,7 +6,9 @@
 #include "platform/Parallel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -54,9 +56,111 @@ Error notMeasured(const QString &detail)
     return error;
 }
 
+// The points' places by the index's order: on the Earth (longitude, latitude; none for a point that is
+// no place on the Earth, told when a source reaches it), and in space for near distances.
+struct PointPlaces
+{
+    std::vector<std::optional<QPointF>> lonLat;
+    std::vector<map::SpacePlace> space;
+};
+
+Outcome<PointPlaces> pointPlaces(const ElementIndex &index, const map::CoordinateSystem &system)
+{
+    constexpr std::size_t kBlock = 4096;
+    PointPlaces places{std::vector<std::optional<QPointF>>(index.points()),
+                       std::vector<map::SpacePlace>(index.points())};
+    std::vector<std::optional<Error>> errors((index.points() + kBlock - 1) / kBlock);
+    forEachIndexInParallel(errors.size(), [&](std::size_t block) {
+        const Outcome<map::GroundSystem> ground = map::GroundSystem::of(system);
+        if (!ground.ok()) {
+            errors[block] = ground.error();
+            return;
+        }
+        for (std::size_t order = block * kBlock; order < std::min(index.points(), (block + 1) * kBlock); ++order) {
+            places.lonLat[order] = ground.value().lonLatAt(index.pointAt(order));
+            if (places.lonLat[order])
+                places.space[order] = ground.value().spacePlace(*places.lonLat[order]);
+        }
+    });
+    for (const std::optional<Error> &error : errors)
+        if (error)
+            return *error;
+    return places;
+}
+
+// A point's distance is its near distance (map::nearDistance()), off the geodesic's by no more than
+// kNearError, but whatever it decides is decided as by the geodesic. The distances are written to the
+// tenth of a metre or to the metre, so an edge of their rounding is a multiple of 5 cm: a distance that
+// near an edge is the geodesic itself. Two distances closer than twice the error are compared by their
+// geodesics.
+constexpr double kNearError = map::kNearDistanceError_m;
+constexpr double kRoundingEdges = 0.05;
+
+bool nearARoundingEdge(double metres)
+{
+    const double steps = metres / kRoundingEdges;
+    return std::abs(steps - std::round(steps)) * kRoundingEdges <= 2.0 * kNearError;
+}
+
+bool tooCloseToTell(double one, double other)
+{
+    return std::abs(one - other) <= 2.0 * kNearError;
+}
+
+// A distance, from the source's place on the Earth to the element at an order of the index.
+struct Measured
+{
+    double distance = 0.0;
+    QPointF sourceLonLat;
+    std::size_t order = 0;
+};
+
+// Whether the first of two distances' geodesics is the shorter (-1), as long (0) or longer (1); the
+// geodesics measured only when the distances are too close to tell.
+int compareGeodesics(const map::GroundSystem &ground, const PointPlaces &places, const Measured &one,
+                     const Measured &other)
+{
+    if (!tooCloseToTell(one.distance, other.distance))
+        return one.distance < other.distance ? -1 : 1;
+    const auto isPoint = [&](const Measured &measured) { return measured.order < places.lonLat.size(); };
+    if (one.sourceLonLat == other.sourceLonLat && isPoint(one) && isPoint(other)
+        && *places.lonLat[one.order] == *places.lonLat[other.order])
+        return 0;
+    // Another element's distance is its geodesic's already.
+    const auto geodesic = [&](const Measured &measured) {
+        return isPoint(measured) ? ground.distance(measured.sourceLonLat, *places.lonLat[measured.order])
+                                 : measured.distance;
+    };
+    const double oneGeodesic = geodesic(one);
+    const double otherGeodesic = geodesic(other);
+    return oneGeodesic < otherGeodesic ? -1 : oneGeodesic > otherGeodesic ? 1 : 0;
+}
+
+// Sorts nearest first, then by place in the layer, as by the geodesics: by the distances as they are,
+// then each run of distances too close to tell apart again by their geodesics. A run lies farther than
+// the error from the next, so its elements precede the next's by their geodesics too. `key` gives an
+// item's distance and place in the layer, `measure` what compareGeodesics() takes.
+template <typename Iterator, typename Key, typename Measure>
+void sortNearestFirst(Iterator first, Iterator last, const Key &key, const Measure &measure,
+                      const map::GroundSystem &ground, const PointPlaces &places)
+{
+    std::sort(first, last, [&](const auto &one, const auto &other) { return key(one) < key(other); });
+    for (Iterator run = first; run != last;) {
+        Iterator end = std::next(run);
+        while (end != last && tooCloseToTell(key(*std::prev(end)).first, key(*end).first))
+            ++end;
+        if (end - run > 1)
+            std::sort(run, end, [&](const auto &one, const auto &other) {
+                const int geodesics = compareGeodesics(ground, places, measure(one), measure(other));
+                return geodesics != 0 ? geodesics < 0 : key(one).second < key(other).second;
+            });
+        run = end;
+    }
+}
+
 // What one source reaches: each element an area of it meets, by the index's order, with those areas
 // and its distance; and its rows of `bySource`, sorted. Worked out on a thread of its own: the ground
-// system and GEOS's context are the thread's, the points' places (longitude, latitude) made beforehand.
+// system and GEOS's context are the thread's, the points' places made beforehand.
 struct Reached
 {
     std::uint32_t order = 0;
@@ -67,13 +171,43 @@ struct Reached
 struct SourceReach
 {
     std::optional<Error> error;
+    QPointF lonLat;
     std::vector<Reached> reached;
-    std::vector<SourceElement> rows;
+    std::vector<std::uint32_t> rows; // of `reached`, those within a zone, in bySource's order
 };
 
+// The rows of a source's reached elements within a zone, by zone, then nearest first.
+std::vector<std::uint32_t> rowsOf(const std::vector<Reached> &reached, QPointF sourceLonLat, const ElementIndex &index,
+                                  const map::GroundSystem &ground, const PointPlaces &places)
+{
+    struct Row
+    {
+        double distance = 0.0;
+        std::uint32_t element = 0;
+        std::uint32_t at = 0; // in `reached`
+    };
+    std::vector<std::uint32_t> rows;
+    std::vector<Row> inZone;
+    for (const PlanZone zone : kPlanZones) {
+        inZone.clear();
+        for (std::size_t at = 0; at < reached.size(); ++at)
+            if (innermostZone(reached[at].mask) == zone)
+                inZone.push_back({reached[at].distance, static_cast<std::uint32_t>(index.elementAt(reached[at].order)),
+                                  static_cast<std::uint32_t>(at)});
+        sortNearestFirst(
+            inZone.begin(), inZone.end(), [](const Row &row) { return std::pair(row.distance, row.element); },
+            [&](const Row &row) {
+                return Measured{row.distance, sourceLonLat, reached[row.at].order};
+            },
+            ground, places);
+        for (const Row &row : inZone)
+            rows.push_back(row.at);
+    }
+    return rows;
+}
+
 SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const map::CoordinateSystem &system,
-                    const ReachSource &source, std::size_t sourcePlace,
-                    const std::vector<std::optional<QPointF>> &pointPlaces)
+                    const ReachSource &source, const PointPlaces &places)
 {
     SourceReach reach;
     const Outcome<map::GroundSystem> made = map::GroundSystem::of(system);
@@ -90,6 +224,7 @@ SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const 
                                       .arg(system.label()));
         return reach;
     }
+    reach.lonLat = *sourceLonLat;
     const std::optional<std::vector<ElementIndex::Met>> met = index.meeting(source.ground, source.rings);
     if (!met) {
         Error error = elementsError(Error::Kind::ElementsNotUsable);
@@ -98,22 +233,28 @@ SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const 
         reach.error = error;
         return reach;
     }
+    const map::SpacePlace sourceSpace = ground.spacePlace(*sourceLonLat);
     reach.reached.reserve(met->size());
     std::optional<std::size_t> unmeasured; // the first in the layer
     for (const ElementIndex::Met &one : *met) {
         const std::size_t element = index.elementAt(one.order);
-        const std::optional<QPointF> place = one.order < pointPlaces.size() ? pointPlaces[one.order] : [&] {
+        std::optional<double> distance;
+        if (one.order < index.points()) {
+            if (const std::optional<QPointF> &place = places.lonLat[one.order]) {
+                distance = map::nearDistance(sourceSpace, places.space[one.order]);
+                if (!distance || nearARoundingEdge(*distance))
+                    distance = ground.distance(*sourceLonLat, *place);
+            }
+        } else {
             const std::optional<QPointF> nearest = index.nearestPoint(element, source.ground);
-            return nearest ? ground.lonLatAt(*nearest) : std::nullopt;
-        }();
-        if (!place) {
+            if (const std::optional<QPointF> place = nearest ? ground.lonLatAt(*nearest) : std::nullopt)
+                distance = ground.distance(*sourceLonLat, *place);
+        }
+        if (!distance) {
             unmeasured = std::min(unmeasured.value_or(element), element);
             continue;
         }
-        const double distance = ground.distance(*sourceLonLat, *place);
-        reach.reached.push_back({one.order, one.rings, distance});
-        if (const std::optional<PlanZone> zone = innermostZone(one.rings))
-            reach.rows.push_back({sourcePlace, element, *zone, distance});
+        reach.reached.push_back({one.order, one.rings, *distance});
     }
     if (unmeasured) {
         reach.error = notMeasured(QStringLiteral("l'elemento %1 (%2) non si può misurare sulla Terra")
@@ -121,32 +262,8 @@ SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const 
                                       .arg(layer.elements[*unmeasured].name));
         return reach;
     }
-    std::sort(reach.rows.begin(), reach.rows.end(), [](const SourceElement &one, const SourceElement &other) {
-        return one.zone != other.zone ? one.zone < other.zone
-            : one.distance_m != other.distance_m ? one.distance_m < other.distance_m
-                                                 : one.element < other.element;
-    });
+    reach.rows = rowsOf(reach.reached, *sourceLonLat, index, ground, places);
     return reach;
-}
-
-bool nearerFirst(const ElementReach &one, const ElementReach &other)
-{
-    return one.distance_m != other.distance_m ? one.distance_m < other.distance_m : one.element < other.element;
-}
-
-// The points' places on the Earth, by the index's order, on every core; a point that is no place on
-// the Earth is told when a source reaches it.
-std::vector<std::optional<QPointF>> pointPlaces(const ElementIndex &index, const map::CoordinateSystem &system)
-{
-    constexpr std::size_t kBlock = 4096;
-    std::vector<std::optional<QPointF>> places(index.points());
-    forEachIndexInParallel((places.size() + kBlock - 1) / kBlock, [&](std::size_t block) {
-        const Outcome<map::GroundSystem> made = map::GroundSystem::of(system);
-        for (std::size_t order = block * kBlock; made.ok() && order < std::min(places.size(), (block + 1) * kBlock);
-             ++order)
-            places[order] = made.value().lonLatAt(index.pointAt(order));
-    });
-    return places;
 }
 
 // For each element of a run of the index's order, the nearest source that reaches it in each area and
@@ -157,12 +274,6 @@ struct Nearest
     double distance = 0.0;
     std::size_t source = kNoSource;
     static constexpr std::size_t kNoSource = std::numeric_limits<std::size_t>::max();
-
-    void offer(double metres, std::size_t from)
-    {
-        if (source == kNoSource || metres < distance)
-            *this = {metres, from};
-    }
 };
 
 struct BlockNearest
@@ -172,12 +283,22 @@ struct BlockNearest
 };
 
 BlockNearest nearestIn(std::size_t first, std::size_t end, const std::vector<SourceReach> &bySource,
-                       const ElementIndex &index, std::vector<std::optional<PlanZone>> &innermostOfElement)
+                       const ElementIndex &index, const map::GroundSystem &ground, const PointPlaces &places,
+                       std::vector<std::optional<PlanZone>> &innermostOfElement)
 {
     const std::size_t count = end - first;
     std::array<std::vector<Nearest>, kDistanceSlots> areaNearest;
     std::array<std::vector<Nearest>, kPlanZones.size()> zoneNearest;
     std::vector<std::optional<PlanZone>> innermost(count);
+    const auto offer = [&](Nearest &kept, const Reached &reached, std::size_t source) {
+        if (kept.source == Nearest::kNoSource
+            || (tooCloseToTell(reached.distance, kept.distance)
+                    ? compareGeodesics(ground, places, {reached.distance, bySource[source].lonLat, reached.order},
+                                       {kept.distance, bySource[kept.source].lonLat, reached.order})
+                        < 0
+                    : reached.distance < kept.distance))
+            kept = {reached.distance, source};
+    };
     for (std::size_t source = 0; source < bySource.size(); ++source) {
         const std::vector<Reached> &reached = bySource[source].reached;
         auto at = std::lower_bound(reached.begin(), reached.end(), first,
@@ -189,7 +310,7 @@ BlockNearest nearestIn(std::size_t first, std::size_t end, const std::vector<Sou
                     continue;
                 if (areaNearest[slot].empty())
                     areaNearest[slot].resize(count);
-                areaNearest[slot][place].offer(at->distance, source);
+                offer(areaNearest[slot][place], *at, source);
             }
             const std::optional<PlanZone> zone = innermostZone(at->mask);
             if (!zone)
@@ -199,7 +320,7 @@ BlockNearest nearestIn(std::size_t first, std::size_t end, const std::vector<Sou
             std::vector<Nearest> &inZone = zoneNearest[static_cast<std::size_t>(*zone)];
             if (inZone.empty())
                 inZone.resize(count);
-            inZone[place].offer(at->distance, source);
+            offer(inZone[place], *at, source);
         }
     }
     BlockNearest nearest;
@@ -242,10 +363,13 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
     }
 
     // Each source on every core; the first, in the sources' order, that cannot be told gives its error.
-    const std::vector<std::optional<QPointF>> places = pointPlaces(index, system);
+    const Outcome<PointPlaces> measured = pointPlaces(index, system);
+    if (!measured.ok())
+        return measured.error();
+    const PointPlaces &places = measured.value();
     std::vector<SourceReach> bySource(sources.size());
     forEachIndexInParallel(sources.size(), [&](std::size_t place) {
-        bySource[place] = reachOf(layer, index, system, sources[place], place, places);
+        bySource[place] = reachOf(layer, index, system, sources[place], places);
     });
     for (const SourceReach &ofSource : bySource)
         if (ofSource.error)
@@ -257,19 +381,33 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
     std::vector<std::optional<PlanZone>> innermost(layer.elements.size());
     std::vector<BlockNearest> runs((index.size() + kRun - 1) / kRun);
     forEachIndexInParallel(runs.size(), [&](std::size_t run) {
-        runs[run] = nearestIn(run * kRun, std::min(index.size(), (run + 1) * kRun), bySource, index, innermost);
+        runs[run] = nearestIn(run * kRun, std::min(index.size(), (run + 1) * kRun), bySource, index, made.value(),
+                              places, innermost);
     });
 
+    // The rows, each source's filled in on every core.
+    std::vector<std::size_t> firstRows;
+    std::vector<QPointF> sourceLonLats;
     std::size_t rows = 0;
-    for (const SourceReach &ofSource : bySource)
+    for (const SourceReach &ofSource : bySource) {
+        firstRows.push_back(rows);
         rows += ofSource.rows.size();
-    reached.bySource.reserve(rows);
-    for (SourceReach &ofSource : bySource) {
-        reached.bySource.insert(reached.bySource.end(), ofSource.rows.begin(), ofSource.rows.end());
-        ofSource = {}; // its memory back before the next
+        sourceLonLats.push_back(ofSource.lonLat);
     }
+    reached.bySource.resize(rows);
+    forEachIndexInParallel(bySource.size(), [&](std::size_t source) {
+        auto row = reached.bySource.begin() + std::ptrdiff_t(firstRows[source]);
+        for (const std::uint32_t at : bySource[source].rows) {
+            const Reached &one = bySource[source].reached[at];
+            *row++ = {source, index.elementAt(one.order), *innermostZone(one.mask), one.distance};
+        }
+    });
+    bySource = {};
 
     // The areas and zones, nearest first, sorted on every core.
+    std::vector<std::size_t> orders(layer.elements.size());
+    for (std::size_t order = 0; order < index.size(); ++order)
+        orders[index.elementAt(order)] = order;
     forEachIndexInParallel(kDistanceSlots + kPlanZones.size(), [&](std::size_t list) {
         std::vector<ElementReach> *elements = list < kDistanceSlots
             ? (reached.areas[list] ? &*reached.areas[list] : nullptr)
@@ -282,7 +420,13 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
             elements->insert(elements->end(), part.begin(), part.end());
             part = {};
         }
-        std::sort(elements->begin(), elements->end(), nearerFirst);
+        sortNearestFirst(
+            elements->begin(), elements->end(),
+            [](const ElementReach &reach) { return std::pair(reach.distance_m, reach.element); },
+            [&](const ElementReach &reach) {
+                return Measured{reach.distance_m, sourceLonLats[reach.source], orders[reach.element]};
+            },
+            made.value(), places);
     });
     // The people counted in the layer's order.
     for (std::size_t element = 0; element < layer.elements.size(); ++element) {

@@ -53,7 +53,8 @@ inline constexpr double kNearDistanceError_m = 1e-6;
 // A reference system tied to the ground through PROJ: its coordinates to and from longitude and
 // latitude on the geographic system it is based on (the same datum and ellipsoid), and geodesics on
 // that ellipsoid. Every measure on the ground goes through it. Copies share PROJ's objects, which
-// belong to the thread that made them.
+// belong to the thread that made them; distance() and spacePlace(), which use the ellipsoid alone,
+// may be called on any thread.
 class GroundSystem
 {
 public:
