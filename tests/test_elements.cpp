@@ -382,21 +382,30 @@ private slots:
 
     // A point's distance decides as the geodesic's would, though it is worked out otherwise: points on
     // rings about a source, at one geodesic distance each but for the rounding of their coordinates,
-    // are listed by their geodesics, and round as theirs at the edges of a tenth and of a metre; of
-    // sources all but as far from a point, the nearest by the geodesic is the one it is measured from.
+    // on a spiral out to the third zone, and a few micrometres apart, are listed by their geodesics (by
+    // the source, over a thousand in a zone as a site's many are, and by zone), and round as theirs at
+    // the edges of a tenth and of a metre; of sources all but as far from a point, the nearest by the
+    // geodesic is the one it is measured from.
     void distancesDecideAsTheGeodesics()
     {
         const Outcome<map::GroundSystem> made = map::GroundSystem::of(utm32());
         QVERIFY(made.ok());
         const map::GroundSystem &ground = made.value();
         const QPointF sourcePlace = ground.lonLatAt(kSource).value();
+        const auto pointAt = [&](QPointF from, double azimuth, double metres) {
+            return pointElement(ground.pointAt(ground.destination(from, azimuth, metres)).value(), false);
+        };
         ElementLayer layer;
         for (const double metres : {300.025, 300.05, 300.5})
-            for (int point = 0; point < 64; ++point)
-                layer.elements.push_back(pointElement(
-                    ground.pointAt(ground.destination(sourcePlace, point * 5.625 + 0.3, metres)).value(), false));
+            for (int point = 0; point < 360; ++point)
+                layer.elements.push_back(pointAt(sourcePlace, point + 0.3, metres));
+        for (int point = 0; point < 1200; ++point)
+            layer.elements.push_back(pointAt(sourcePlace, point * 137.5, 5.0 + point * 0.5));
+        for (int point = 0; point < 100; ++point) // 10 µm apart, closer than a distance's leading bits tell
+            layer.elements.push_back(pointAt(sourcePlace, point * 97.3, 200.0 + (point * 37 % 100) * 1e-5));
         const QPointF lone = kSource + QPointF(3000, 0);
         layer.elements.push_back(pointElement(lone, false));
+        const std::size_t loneElement = layer.elements.size() - 1;
         std::vector<ReachSource> sources{{kSource, map::groundRings(utm32(), kSource, areas()).value()}};
         for (int around = 0; around < 32; ++around) {
             const QPointF at
@@ -413,25 +422,39 @@ private slots:
             const QPointF place = ground.lonLatAt(groundParts(layer.elements[element]).front().front()).value();
             return ground.distance(ground.lonLatAt(sources[source].ground).value(), place);
         };
-        const std::vector<ElementReach> &second = reached.value().zones[1]->elements;
-        const std::size_t loneElement = layer.elements.size() - 1;
-        QCOMPARE(second.size(), layer.elements.size());
-        for (std::size_t at = 0; at < second.size(); ++at) {
-            const double exact = geodesic(second[at].source, second[at].element);
-            QVERIFY(std::abs(second[at].distance_m - exact) <= 1e-6);
-            QCOMPARE(std::round(second[at].distance_m * 10), std::round(exact * 10));
-            QCOMPARE(std::round(second[at].distance_m), std::round(exact));
-            if (at > 0 && second[at].element != loneElement && second[at - 1].element != loneElement) {
-                const double before = geodesic(second[at - 1].source, second[at - 1].element);
-                QVERIFY(before < exact || (before == exact && second[at - 1].element < second[at].element));
+        const auto asTheGeodesics = [&](const std::vector<ElementReach> &list) {
+            for (std::size_t at = 0; at < list.size(); ++at) {
+                const double exact = geodesic(list[at].source, list[at].element);
+                if (std::abs(list[at].distance_m - exact) > 1e-6
+                    || std::round(list[at].distance_m * 10) != std::round(exact * 10)
+                    || std::round(list[at].distance_m) != std::round(exact))
+                    return false;
+                const double before = at > 0 ? geodesic(list[at - 1].source, list[at - 1].element) : 0.0;
+                if (at > 0 && (before > exact || (before == exact && list[at - 1].element > list[at].element)))
+                    return false;
             }
+            return true;
+        };
+        std::size_t inZones = 0;
+        for (const PlanZone zone : kPlanZones) {
+            std::vector<ElementReach> rows;
+            for (const SourceElement &row : reached.value().bySource)
+                if (row.source == 0 && row.zone == zone)
+                    rows.push_back({row.element, row.source, row.distance_m});
+            QVERIFY(asTheGeodesics(rows));
+            QVERIFY(asTheGeodesics(reached.value().zones[std::size_t(zone)]->elements));
+            inZones += reached.value().zones[std::size_t(zone)]->elements.size();
         }
+        QCOMPARE(inZones, layer.elements.size());
+
         std::size_t nearest = 1;
         for (std::size_t source = 2; source < sources.size(); ++source)
             if (geodesic(source, loneElement) < geodesic(nearest, loneElement))
                 nearest = source;
+        const std::vector<ElementReach> &second = reached.value().zones[1]->elements;
         const auto loneReach = std::find_if(second.begin(), second.end(),
                                             [&](const ElementReach &reach) { return reach.element == loneElement; });
+        QVERIFY(loneReach != second.end());
         QCOMPARE(loneReach->source, nearest);
     }
 

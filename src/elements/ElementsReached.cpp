@@ -6,6 +6,8 @@
 #include "platform/Parallel.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -38,15 +40,24 @@ namespace {
 
 using SlotMask = unsigned; // bit `slot` set: that damage area meets the element
 
-// The innermost zone whose areas (either weather) the mask holds.
+// The innermost zone whose areas (either weather) the mask holds, looked up: it is asked for each
+// element every source reaches.
 std::optional<PlanZone> innermostZone(SlotMask mask)
 {
-    for (const PlanZone zone : kPlanZones) {
-        const auto threshold = static_cast<std::size_t>(zoneThreshold(zone));
-        if (mask & ((1U << (threshold - 1)) | (1U << (threshold + 3))))
-            return zone;
-    }
-    return std::nullopt;
+    static const auto innermost = [] {
+        std::array<std::optional<PlanZone>, 1U << kDistanceSlots> zones;
+        for (SlotMask held = 0; held < zones.size(); ++held) {
+            for (const PlanZone zone : kPlanZones) {
+                const auto threshold = static_cast<std::size_t>(zoneThreshold(zone));
+                if (held & ((1U << (threshold - 1)) | (1U << (threshold + 3)))) {
+                    zones[held] = zone;
+                    break;
+                }
+            }
+        }
+        return zones;
+    }();
+    return innermost[mask];
 }
 
 Error notMeasured(const QString &detail)
@@ -98,8 +109,8 @@ constexpr double kRoundingEdges = 0.05;
 
 bool nearARoundingEdge(double metres)
 {
-    const double steps = metres / kRoundingEdges;
-    return std::abs(steps - std::round(steps)) * kRoundingEdges <= 2.0 * kNearError;
+    const double steps = metres / kRoundingEdges; // not negative
+    return std::abs(steps - double(static_cast<std::int64_t>(steps + 0.5))) * kRoundingEdges <= 2.0 * kNearError;
 }
 
 bool tooCloseToTell(double one, double other)
@@ -136,15 +147,14 @@ int compareGeodesics(const map::GroundSystem &ground, const PointPlaces &places,
     return oneGeodesic < otherGeodesic ? -1 : oneGeodesic > otherGeodesic ? 1 : 0;
 }
 
-// Sorts nearest first, then by place in the layer, as by the geodesics: by the distances as they are,
-// then each run of distances too close to tell apart again by their geodesics. A run lies farther than
-// the error from the next, so its elements precede the next's by their geodesics too. `key` gives an
-// item's distance and place in the layer, `measure` what compareGeodesics() takes.
+// Puts items sorted by distance, then place in the layer, in the order of their geodesics: each run
+// of distances too close to tell apart is sorted again by its geodesics. A run lies farther than the
+// error from the next, so its items precede the next's by their geodesics too. `key` gives an item's
+// distance and place in the layer, `measure` what compareGeodesics() takes.
 template <typename Iterator, typename Key, typename Measure>
-void sortNearestFirst(Iterator first, Iterator last, const Key &key, const Measure &measure,
+void settleCloseCalls(Iterator first, Iterator last, const Key &key, const Measure &measure,
                       const map::GroundSystem &ground, const PointPlaces &places)
 {
-    std::sort(first, last, [&](const auto &one, const auto &other) { return key(one) < key(other); });
     for (Iterator run = first; run != last;) {
         Iterator end = std::next(run);
         while (end != last && tooCloseToTell(key(*std::prev(end)).first, key(*end).first))
@@ -173,37 +183,80 @@ struct SourceReach
     std::optional<Error> error;
     QPointF lonLat;
     std::vector<Reached> reached;
-    std::vector<std::uint32_t> rows; // of `reached`, those within a zone, in bySource's order
+    std::size_t rows = 0; // of bySource: the elements reached within a zone
 };
 
-// The rows of a source's reached elements within a zone, by zone, then nearest first.
-std::vector<std::uint32_t> rowsOf(const std::vector<Reached> &reached, QPointF sourceLonLat, const ElementIndex &index,
-                                  const map::GroundSystem &ground, const PointPlaces &places)
+// A row of a source: an element it reaches within a zone.
+struct Row
 {
-    struct Row
-    {
-        double distance = 0.0;
-        std::uint32_t element = 0;
-        std::uint32_t at = 0; // in `reached`
+    double distance = 0.0;
+    std::uint32_t element = 0;
+    std::uint32_t order = 0; // in the index
+};
+
+// Rows by distance, then place in the layer: a radix sort on the leading 32 bits of the distances (a
+// positive double's bits grow with it), in passes of 11 bits, then each run of equal leading bits
+// (a millimetre at a kilometre) sorted in full; a few rows sorted in full at once.
+void sortByDistance(std::vector<Row> &rows, std::vector<Row> &spare)
+{
+    const auto before = [](const Row &one, const Row &other) {
+        return std::pair(one.distance, one.element) < std::pair(other.distance, other.element);
     };
-    std::vector<std::uint32_t> rows;
-    std::vector<Row> inZone;
+    if (rows.size() < 1024) {
+        std::sort(rows.begin(), rows.end(), before);
+        return;
+    }
+    constexpr unsigned kDigit = 11;
+    constexpr std::size_t kPasses = 3;
+    const auto leading
+        = [](const Row &row) { return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(row.distance) >> 32); };
+    std::array<std::array<std::uint32_t, 1U << kDigit>, kPasses> counts{};
+    for (const Row &row : rows)
+        for (std::size_t pass = 0; pass < kPasses; ++pass)
+            ++counts[pass][(leading(row) >> (pass * kDigit)) & ((1U << kDigit) - 1)];
+    spare.resize(rows.size());
+    for (std::size_t pass = 0; pass < kPasses && !rows.empty(); ++pass) {
+        std::array<std::uint32_t, 1U << kDigit> &starts = counts[pass];
+        if (starts[(leading(rows.front()) >> (pass * kDigit)) & ((1U << kDigit) - 1)] == rows.size())
+            continue; // every row the same there
+        std::uint32_t start = 0;
+        for (std::uint32_t &count : starts)
+            start += std::exchange(count, start);
+        for (const Row &row : rows)
+            spare[starts[(leading(row) >> (pass * kDigit)) & ((1U << kDigit) - 1)]++] = row;
+        rows.swap(spare);
+    }
+    for (auto run = rows.begin(); run != rows.end();) {
+        const auto end = std::find_if(run, rows.end(), [&](const Row &row) { return leading(row) != leading(*run); });
+        if (end - run > 1)
+            std::sort(run, end, before);
+        run = end;
+    }
+}
+
+// A source's rows of bySource, from `into` on: the elements it reaches within a zone, by zone, then
+// nearest first.
+void fillRows(const std::vector<Reached> &reached, std::size_t source, QPointF sourceLonLat, const ElementIndex &index,
+              const map::GroundSystem &ground, const PointPlaces &places, std::vector<SourceElement>::iterator into)
+{
+    std::array<std::vector<Row>, kPlanZones.size()> byZone;
+    for (const Reached &one : reached)
+        if (const std::optional<PlanZone> zone = innermostZone(one.mask))
+            byZone[static_cast<std::size_t>(*zone)].push_back(
+                {one.distance, static_cast<std::uint32_t>(index.elementAt(one.order)), one.order});
+    std::vector<Row> spare;
     for (const PlanZone zone : kPlanZones) {
-        inZone.clear();
-        for (std::size_t at = 0; at < reached.size(); ++at)
-            if (innermostZone(reached[at].mask) == zone)
-                inZone.push_back({reached[at].distance, static_cast<std::uint32_t>(index.elementAt(reached[at].order)),
-                                  static_cast<std::uint32_t>(at)});
-        sortNearestFirst(
+        std::vector<Row> &inZone = byZone[static_cast<std::size_t>(zone)];
+        sortByDistance(inZone, spare);
+        settleCloseCalls(
             inZone.begin(), inZone.end(), [](const Row &row) { return std::pair(row.distance, row.element); },
             [&](const Row &row) {
-                return Measured{row.distance, sourceLonLat, reached[row.at].order};
+                return Measured{row.distance, sourceLonLat, row.order};
             },
             ground, places);
         for (const Row &row : inZone)
-            rows.push_back(row.at);
+            *into++ = {source, row.element, zone, row.distance};
     }
-    return rows;
 }
 
 SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const map::CoordinateSystem &system,
@@ -262,7 +315,8 @@ SourceReach reachOf(const ElementLayer &layer, const ElementIndex &index, const 
                                       .arg(layer.elements[*unmeasured].name));
         return reach;
     }
-    reach.rows = rowsOf(reach.reached, *sourceLonLat, index, ground, places);
+    reach.rows = static_cast<std::size_t>(std::count_if(reach.reached.begin(), reach.reached.end(),
+                                                        [](const Reached &one) { return innermostZone(one.mask); }));
     return reach;
 }
 
@@ -385,22 +439,19 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
                               places, innermost);
     });
 
-    // The rows, each source's filled in on every core.
+    // The rows, each source's sorted and filled in on every core.
     std::vector<std::size_t> firstRows;
     std::vector<QPointF> sourceLonLats;
     std::size_t rows = 0;
     for (const SourceReach &ofSource : bySource) {
         firstRows.push_back(rows);
-        rows += ofSource.rows.size();
+        rows += ofSource.rows;
         sourceLonLats.push_back(ofSource.lonLat);
     }
     reached.bySource.resize(rows);
     forEachIndexInParallel(bySource.size(), [&](std::size_t source) {
-        auto row = reached.bySource.begin() + std::ptrdiff_t(firstRows[source]);
-        for (const std::uint32_t at : bySource[source].rows) {
-            const Reached &one = bySource[source].reached[at];
-            *row++ = {source, index.elementAt(one.order), *innermostZone(one.mask), one.distance};
-        }
+        fillRows(bySource[source].reached, source, sourceLonLats[source], index, made.value(), places,
+                 reached.bySource.begin() + std::ptrdiff_t(firstRows[source]));
     });
     bySource = {};
 
@@ -420,9 +471,11 @@ Outcome<ElementsReached> elementsReached(const ElementLayer &layer, const Elemen
             elements->insert(elements->end(), part.begin(), part.end());
             part = {};
         }
-        sortNearestFirst(
-            elements->begin(), elements->end(),
-            [](const ElementReach &reach) { return std::pair(reach.distance_m, reach.element); },
+        const auto key = [](const ElementReach &reach) { return std::pair(reach.distance_m, reach.element); };
+        std::sort(elements->begin(), elements->end(),
+                  [&](const ElementReach &one, const ElementReach &other) { return key(one) < key(other); });
+        settleCloseCalls(
+            elements->begin(), elements->end(), key,
             [&](const ElementReach &reach) {
                 return Measured{reach.distance_m, sourceLonLats[reach.source], orders[reach.element]};
             },
