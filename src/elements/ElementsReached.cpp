@@ -169,8 +169,9 @@ void settleCloseCalls(Iterator first, Iterator last, const Key &key, const Measu
 }
 
 // What one source reaches: each element an area of it meets, by the index's order, with those areas
-// and its distance; and its rows of `bySource`, sorted. Worked out on a thread of its own: the ground
-// system and GEOS's context are the thread's, the points' places made beforehand.
+// and its distance, and how many of them it reaches within a zone (its rows of `bySource`). Worked out
+// on a thread of its own: the ground system and GEOS's context are the thread's, the points' places
+// made beforehand.
 struct Reached
 {
     std::uint32_t order = 0;
@@ -183,7 +184,7 @@ struct SourceReach
     std::optional<Error> error;
     QPointF lonLat;
     std::vector<Reached> reached;
-    std::size_t rows = 0; // of bySource: the elements reached within a zone
+    std::size_t rows = 0;
 };
 
 // A row of a source: an element it reaches within a zone.
