@@ -4,6 +4,7 @@
 #include "elements/ElementErrors.h"
 #include "elements/ElementIndex.h"
 #include "elements/ElementLayer.h"
+#include "elements/ElementShapes.h"
 #include "elements/ElementsReached.h"
 #include "elements/ElementTables.h"
 #include "elements/ReachedRows.h"
@@ -18,6 +19,8 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 using namespace elements;
 
@@ -142,6 +145,31 @@ QStringList names(const ElementLayer &layer, const std::vector<ElementReach> &re
     for (const ElementReach &reach : reaches)
         list << layer.elements[reach.element].name;
     return list;
+}
+
+// An element of one point as ISO WKB (little-endian): a POINT, or a MULTIPOINT of that point alone,
+// which the index keeps apart from the points and tests with GEOS only.
+VulnerableElement pointElement(QPointF point, bool asMultiPoint)
+{
+    const auto wkbPoint = [](QPointF at) {
+        QByteArray wkb(21, '\0');
+        wkb[0] = 1;
+        const std::uint32_t type = 1;
+        const double xy[2] = {at.x(), at.y()};
+        std::memcpy(wkb.data() + 1, &type, 4);
+        std::memcpy(wkb.data() + 5, xy, 16);
+        return wkb;
+    };
+    VulnerableElement element;
+    element.wkb = wkbPoint(point);
+    if (asMultiPoint) {
+        QByteArray multi(9, '\0');
+        multi[0] = 1;
+        const std::uint32_t header[2] = {4, 1};
+        std::memcpy(multi.data() + 1, header, 8);
+        element.wkb = multi + element.wkb;
+    }
+    return element;
 }
 
 } // namespace
@@ -289,6 +317,137 @@ private slots:
         const auto ofSecond = std::count_if(reached.value().bySource.begin(), reached.value().bySource.end(),
                                             [](const SourceElement &row) { return row.source == 1; });
         QVERIFY(ofSecond >= 2);
+    }
+
+    // The points, found cell by cell of their grid and told inside or outside an area by discs about a
+    // centre before GEOS, meet the same areas as GEOS finds testing each alone: over a lattice that
+    // fills whole cells inside and outside, on every ring's vertices and sides' middles, a millimetre
+    // within and beyond them; about the rings' centre and about a point outside them.
+    void pointsMeetTheAreasAsGeosTellsThem()
+    {
+        const Outcome<map::AreaRings> rings = map::groundRings(utm32(), kSource, areas());
+        QVERIFY(rings.ok());
+        std::vector<QPointF> points;
+        for (int east = -50; east <= 50; ++east)
+            for (int north = -50; north <= 50; ++north)
+                points.push_back(kSource + QPointF(east * 19.0, north * 19.0));
+        for (const std::vector<QPointF> &ring : rings.value()) {
+            for (std::size_t at = 0; at + 1 < ring.size(); ++at) {
+                const QPointF outward
+                    = (ring[at] - kSource) / std::hypot(ring[at].x() - kSource.x(), ring[at].y() - kSource.y());
+                for (const QPointF point : {ring[at], (ring[at] + ring[at + 1]) / 2.0})
+                    points.insert(points.end(), {point, point - outward * 0.001, point + outward * 0.001});
+            }
+        }
+        std::vector<VulnerableElement> asPoints;
+        std::vector<VulnerableElement> asMultiPoints;
+        for (const QPointF point : points) {
+            asPoints.push_back(pointElement(point, false));
+            asMultiPoints.push_back(pointElement(point, true));
+        }
+        const Outcome<ElementIndex> grid = ElementIndex::of(asPoints, "punti");
+        const Outcome<ElementIndex> geos = ElementIndex::of(asMultiPoints, "multipunti");
+        QVERIFY(grid.ok() && geos.ok());
+        QCOMPARE(grid.value().points(), points.size());
+        QCOMPARE(geos.value().points(), std::size_t(0));
+        const auto byElement = [&](const ElementIndex &index, QPointF centre) {
+            const std::optional<std::vector<ElementIndex::Met>> found = index.meeting(centre, rings.value());
+            if (!found)
+                return std::vector<unsigned>();
+            std::vector<unsigned> met(points.size());
+            for (const ElementIndex::Met &one : *found)
+                met[index.elementAt(one.order)] = one.rings;
+            return met;
+        };
+        for (const QPointF centre : {kSource, kSource + QPointF(1200, 300)}) {
+            const std::vector<unsigned> expected = byElement(geos.value(), centre);
+            QCOMPARE(expected.size(), points.size());
+            QVERIFY(byElement(grid.value(), centre) == expected);
+            // Every area meets some points and misses others.
+            for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
+                const auto meeting
+                    = std::count_if(expected.begin(), expected.end(), [&](unsigned met) { return met & (1U << slot); });
+                QVERIFY(meeting > 0 && meeting < std::ptrdiff_t(points.size()));
+            }
+        }
+    }
+
+    // A point's distance decides as the geodesic's would, though it is worked out otherwise: points on
+    // rings about a source, at one geodesic distance each but for the rounding of their coordinates,
+    // on a spiral out to the third zone, and a few micrometres apart, are listed by their geodesics (by
+    // the source, over a thousand in a zone as a site's many are, and by zone), and round as theirs at
+    // the edges of a tenth and of a metre; of sources all but as far from a point, the nearest by the
+    // geodesic is the one it is measured from.
+    void distancesDecideAsTheGeodesics()
+    {
+        const Outcome<map::GroundSystem> made = map::GroundSystem::of(utm32());
+        QVERIFY(made.ok());
+        const map::GroundSystem &ground = made.value();
+        const QPointF sourcePlace = ground.lonLatAt(kSource).value();
+        const auto pointAt = [&](QPointF from, double azimuth, double metres) {
+            return pointElement(ground.pointAt(ground.destination(from, azimuth, metres)).value(), false);
+        };
+        ElementLayer layer;
+        for (const double metres : {300.025, 300.05, 300.5})
+            for (int point = 0; point < 360; ++point)
+                layer.elements.push_back(pointAt(sourcePlace, point + 0.3, metres));
+        for (int point = 0; point < 1200; ++point)
+            layer.elements.push_back(pointAt(sourcePlace, point * 137.5, 5.0 + point * 0.5));
+        for (int point = 0; point < 100; ++point) // 10 µm apart, closer than a distance's leading bits tell
+            layer.elements.push_back(pointAt(sourcePlace, point * 97.3, 200.0 + (point * 37 % 100) * 1e-5));
+        const QPointF lone = kSource + QPointF(3000, 0);
+        layer.elements.push_back(pointElement(lone, false));
+        const std::size_t loneElement = layer.elements.size() - 1;
+        std::vector<ReachSource> sources{{kSource, map::groundRings(utm32(), kSource, areas()).value()}};
+        for (int around = 0; around < 32; ++around) {
+            const QPointF at
+                = ground.pointAt(ground.destination(ground.lonLatAt(lone).value(), around * 11.25 + 10, 250.025))
+                      .value();
+            sources.push_back({at, map::groundRings(utm32(), at, areas()).value()});
+        }
+        const Outcome<ElementIndex> index = ElementIndex::of(layer.elements, "anelli");
+        QVERIFY(index.ok());
+        const Outcome<ElementsReached> reached = elementsReached(layer, index.value(), utm32(), sources);
+        QVERIFY(reached.ok());
+
+        const auto geodesic = [&](std::size_t source, std::size_t element) {
+            const QPointF place = ground.lonLatAt(groundParts(layer.elements[element]).front().front()).value();
+            return ground.distance(ground.lonLatAt(sources[source].ground).value(), place);
+        };
+        const auto asTheGeodesics = [&](const std::vector<ElementReach> &list) {
+            for (std::size_t at = 0; at < list.size(); ++at) {
+                const double exact = geodesic(list[at].source, list[at].element);
+                if (std::abs(list[at].distance_m - exact) > 1e-6
+                    || std::round(list[at].distance_m * 10) != std::round(exact * 10)
+                    || std::round(list[at].distance_m) != std::round(exact))
+                    return false;
+                const double before = at > 0 ? geodesic(list[at - 1].source, list[at - 1].element) : 0.0;
+                if (at > 0 && (before > exact || (before == exact && list[at - 1].element > list[at].element)))
+                    return false;
+            }
+            return true;
+        };
+        std::size_t inZones = 0;
+        for (const PlanZone zone : kPlanZones) {
+            std::vector<ElementReach> rows;
+            for (const SourceElement &row : reached.value().bySource)
+                if (row.source == 0 && row.zone == zone)
+                    rows.push_back({row.element, row.source, row.distance_m});
+            QVERIFY(asTheGeodesics(rows));
+            QVERIFY(asTheGeodesics(reached.value().zones[std::size_t(zone)]->elements));
+            inZones += reached.value().zones[std::size_t(zone)]->elements.size();
+        }
+        QCOMPARE(inZones, layer.elements.size());
+
+        std::size_t nearest = 1;
+        for (std::size_t source = 2; source < sources.size(); ++source)
+            if (geodesic(source, loneElement) < geodesic(nearest, loneElement))
+                nearest = source;
+        const std::vector<ElementReach> &second = reached.value().zones[1]->elements;
+        const auto loneReach = std::find_if(second.begin(), second.end(),
+                                            [&](const ElementReach &reach) { return reach.element == loneElement; });
+        QVERIFY(loneReach != second.end());
+        QCOMPARE(loneReach->source, nearest);
     }
 
     // What cannot be used is refused with the reason: no vector data, a layer of no features, no such

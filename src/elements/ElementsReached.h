@@ -30,7 +30,9 @@ struct ReachSource
 };
 
 // An element an area or zone reaches, and the source it is measured from: the distance on the ground
-// from the source to the element's nearest point (0 when the element holds the source).
+// from the source to the element's nearest point (0 when the element holds the source). A point's is
+// the geodesic's to within a micrometre (map::nearDistance()), and rounds to the metre or its tenth,
+// and orders the lists, as the geodesic's would.
 struct ElementReach
 {
     std::size_t element = 0; // its place in the layer

@@ -200,6 +200,58 @@ std::vector<QPointF> GroundSystem::destinations(QPointF lonLat, double azimuth, 
     return ends;
 }
 
+SpacePlace GroundSystem::spacePlace(QPointF lonLat) const
+{
+    const double semiMajor = m_projection->geodesic.a;
+    const double eccentricity2 = m_projection->geodesic.e2;
+    const double longitude = lonLat.x() * std::numbers::pi / 180.0;
+    const double latitude = lonLat.y() * std::numbers::pi / 180.0;
+    const double sinLatitude = std::sin(latitude);
+    const double cosLatitude = std::cos(latitude);
+    const double sinLongitude = std::sin(longitude);
+    const double cosLongitude = std::cos(longitude);
+    const double w2 = 1.0 - eccentricity2 * sinLatitude * sinLatitude;
+    const double primeVertical = semiMajor / std::sqrt(w2); // the radii of curvature across and along
+    const double meridian = semiMajor * (1.0 - eccentricity2) / (w2 * std::sqrt(w2));
+    return {primeVertical * cosLatitude * cosLongitude,
+            primeVertical * cosLatitude * sinLongitude,
+            primeVertical * (1.0 - eccentricity2) * sinLatitude,
+            -sinLongitude,
+            cosLongitude,
+            -sinLatitude * cosLongitude,
+            -sinLatitude * sinLongitude,
+            cosLatitude,
+            1.0 / meridian,
+            1.0 / primeVertical};
+}
+
+namespace {
+
+// The ground's curvature at a place in the bearing of a chord from it (Euler's formula).
+double curvatureAlong(const SpacePlace &place, double x, double y, double z)
+{
+    const double east = x * place.eastX + y * place.eastY;
+    const double north = x * place.northX + y * place.northY + z * place.northZ;
+    const double level2 = east * east + north * north;
+    return level2 > 0.0 ? (north * north * place.alongMeridian + east * east * place.acrossMeridian) / level2
+                        : place.acrossMeridian;
+}
+
+} // namespace
+
+std::optional<double> nearDistance(const SpacePlace &from, const SpacePlace &to)
+{
+    const double x = to.x - from.x;
+    const double y = to.y - from.y;
+    const double z = to.z - from.z;
+    const double chord2 = x * x + y * y + z * z;
+    if (!(chord2 <= kNearDistanceReach_m * kNearDistanceReach_m))
+        return std::nullopt;
+    const double chord = std::sqrt(chord2);
+    const double curvature = 0.5 * (curvatureAlong(from, x, y, z) + curvatureAlong(to, x, y, z));
+    return chord + chord2 * chord * curvature * curvature / 24.0;
+}
+
 double GroundSystem::distanceAtMost(QPointF fromLonLat, QPointF toLonLat) const
 {
     const double northward = std::abs(toLonLat.y() - fromLonLat.y());

@@ -23,10 +23,38 @@ struct AreaOfUse
     double north = 90.0;
 };
 
+// A place on the Earth as a point in space, in metres from the centre of the ellipsoid along its axes,
+// with the ground's bearings and curvature there: for measuring many short distances (nearDistance()).
+struct SpacePlace
+{
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+    double eastX = 0.0; // the unit vectors east and north there
+    double eastY = 0.0;
+    double northX = 0.0;
+    double northY = 0.0;
+    double northZ = 0.0;
+    double alongMeridian = 0.0; // the ground's curvature (1/m) along the meridian and across it
+    double acrossMeridian = 0.0;
+};
+
+// How far nearDistance() measures, and how close to the geodesic (a bound two hundred times what a
+// million pairs on either ellipsoid, at every latitude, come to).
+inline constexpr double kNearDistanceReach_m = 10'000.0;
+inline constexpr double kNearDistanceError_m = 1e-6;
+
+// The length of the geodesic between two places no more than kNearDistanceReach_m apart, as
+// GroundSystem::distance() gives it to within kNearDistanceError_m, in a fraction of its time; nothing
+// for places farther apart. A short geodesic is its chord c lengthened by the ground's curvature k
+// along it: c + c^3 k^2 / 24, k the mean of its ends' (Euler's, in the chord's bearing there).
+[[nodiscard]] std::optional<double> nearDistance(const SpacePlace &from, const SpacePlace &to);
+
 // A reference system tied to the ground through PROJ: its coordinates to and from longitude and
 // latitude on the geographic system it is based on (the same datum and ellipsoid), and geodesics on
 // that ellipsoid. Every measure on the ground goes through it. Copies share PROJ's objects, which
-// belong to the thread that made them.
+// belong to the thread that made them; distance() and spacePlace(), which use the ellipsoid alone,
+// may be called on any thread.
 class GroundSystem
 {
 public:
@@ -49,6 +77,8 @@ public:
                                                     const std::vector<double> &metres) const;
     // The length in metres of the geodesic between two places.
     [[nodiscard]] double distance(QPointF fromLonLat, QPointF toLonLat) const;
+    // A place as a point in space, for nearDistance().
+    [[nodiscard]] SpacePlace spacePlace(QPointF lonLat) const;
     // A bound, cheap to work out, that the distance between two places never exceeds: the way along a
     // meridian and then a parallel, each degree taken at its longest on the ellipsoid. Tells two places
     // apart by no more than a margin without a geodesic.
