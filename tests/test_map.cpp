@@ -440,7 +440,7 @@ private slots:
     }
 
     // A saved sheet of a georeferenced map has its world file, .prj and .aux.xml beside it; one saved
-    // over it from a plain map takes away those it would no longer match. Until committed, nothing is there.
+    // over it from a plain map takes away those that would place it. Until committed, nothing is there.
     void sideFilesOfSavedSheets()
     {
         const QTemporaryDir dir;
@@ -464,7 +464,7 @@ private slots:
         QCOMPARE(files(), QStringList({"mappa intera.bmp", "mappa intera.bmp.aux.xml", "mappa intera.bpw",
                                        "mappa intera.prj"}));
         QVERIFY(stageSheetPicture(source, drawings, {source.rect()}, path).value()->commit().ok());
-        QCOMPARE(files(), QStringList({"mappa intera.bmp"}));
+        QCOMPARE(files(), QStringList({"mappa intera.bmp", "mappa intera.prj"}));
         QCOMPARE(QImage(path).size(), QSize(300, 200));
         const Outcome<std::unique_ptr<StagedSheet>> refused
             = stageSheetPicture(source, drawings, {source.rect()}, dir.filePath("manca/x.bmp"));

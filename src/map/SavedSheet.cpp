@@ -102,7 +102,10 @@ Outcome<std::unique_ptr<StagedSheet>> stageSheetPicture(const MapSource &source,
 {
     const PictureFormat format = pictureFormatFor(localPath);
     std::vector<std::shared_ptr<SystemFile::Replacement>> files;
+    // A world file or notes left beside a picture of this name would place it where it is not; the
+    // .prj goes by the base name alone, which other pictures may share, and places nothing by itself.
     QStringList stale = georeferenceFileNames(localPath);
+    stale.removeAt(1);
     if (picture.georeference && format == PictureFormat::Bmp) {
         const Outcome<std::vector<SideFile>> sides
             = georeferenceFiles(localPath, georeferenceOfPart(*picture.georeference, picture.part.topLeft()));

@@ -37,8 +37,9 @@ struct PlacedLegend
 
 // A saved picture and its side files written aside, not yet in place. commit() renames the side files
 // and then the picture into place, and removes the side files a save before left beside a picture of
-// the same name that this one does not have (they would place it where it is not). Going away without
-// commit() removes what was written.
+// the same name that this one does not have (they would place it where it is not): its world file and
+// .aux.xml, not the .prj, which goes by the base name alone. Going away without commit() removes what
+// was written.
 class StagedSheet
 {
 public:
