@@ -4,20 +4,18 @@
 #include "map/GdalSession.h"
 #include "map/GeoreferenceFiles.h"
 #include "map/MapErrors.h"
+#include "map/PartCanvas.h"
 #include "platform/SystemFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
 #include <QtEndian>
 
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace map {
@@ -34,86 +32,6 @@ Error notSaved(const QString &localPath, const QString &reason)
     error.detail = reason;
     return error;
 }
-
-// A picture the size of the part whose rows take memory only while a band is in them. Each band's
-// pixels are put in their rows and the drawings painted over the whole picture with those rows as the
-// clip, so that a band gets exactly the pixels the part drawn at once gets: a painter clips a line at
-// the edge of its image, and would light other pixels along it in an image only a band high.
-class PartCanvas
-{
-public:
-    explicit PartCanvas(const SheetPicture &picture)
-        : m_picture(picture)
-    { }
-    PartCanvas(const PartCanvas &) = delete;
-    PartCanvas &operator=(const PartCanvas &) = delete;
-    ~PartCanvas()
-    {
-        if (m_base)
-            ::munmap(m_base, m_bytes);
-    }
-
-    // The band (sheet pixels, as wide as the part) read, drawn on and legend burned in: rows of the
-    // canvas, valid until release(). A null image when memory runs out.
-    Outcome<QImage> draw(const MapSource &source, const SheetDrawings &drawings, const QRect &band)
-    {
-        Outcome<QImage> read = source.region(band);
-        if (!read.ok())
-            return read;
-        if (!m_base && !make(read.value().format()))
-            return QImage();
-        const QImage pixels = read.value().format() == m_image.format()
-            ? read.value()
-            : read.value().convertToFormat(m_image.format());
-        const QRect &part = m_picture.part;
-        const int top = band.top() - part.top();
-        const auto rowBytes = size_t(pixels.bytesPerLine() < m_rowBytes ? pixels.bytesPerLine() : m_rowBytes);
-        for (int y = 0; y < pixels.height(); ++y)
-            std::memcpy(m_base + qint64(top + y) * m_rowBytes, pixels.constScanLine(y), rowBytes);
-
-        const QRect rows(0, top, part.width(), band.height());
-        drawings.paintOver(SheetRegion{m_image, part.topLeft(), source.size(), rows}, source.units());
-        if (!m_picture.legend.isNull() && rows.intersects(QRect(m_picture.legendAt, m_picture.legend.size()))) {
-            QPainter painter(&m_image);
-            painter.setClipRect(rows);
-            painter.drawImage(m_picture.legendAt, m_picture.legend);
-        }
-        return QImage(static_cast<const uchar *>(m_base) + qint64(top) * m_rowBytes, part.width(), band.height(),
-                      m_rowBytes, m_image.format());
-    }
-
-    // Gives the memory of a band's rows back: only the pages wholly inside them.
-    void release(const QRect &band)
-    {
-        const qint64 page = ::sysconf(_SC_PAGESIZE);
-        const qint64 first = (qint64(band.top() - m_picture.part.top()) * m_rowBytes + page - 1) / page * page;
-        const qint64 end = qint64(band.bottom() + 1 - m_picture.part.top()) * m_rowBytes / page * page;
-        if (m_base && end > first)
-            ::madvise(m_base + first, size_t(end - first), MADV_DONTNEED);
-    }
-
-private:
-    bool make(QImage::Format format)
-    {
-        const QSize size = m_picture.part.size();
-        m_rowBytes = (qint64(size.width()) * QImage::toPixelFormat(format).bitsPerPixel() / 8 + 3) / 4 * 4;
-        m_bytes = size_t(m_rowBytes) * size_t(size.height());
-        // Address space for the whole part, memory only for what is written.
-        void *base = ::mmap(nullptr, m_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                            -1, 0);
-        if (base == MAP_FAILED)
-            return false;
-        m_base = static_cast<uchar *>(base);
-        m_image = QImage(m_base, size.width(), size.height(), m_rowBytes, format);
-        return !m_image.isNull();
-    }
-
-    const SheetPicture &m_picture;
-    uchar *m_base = nullptr;
-    size_t m_bytes = 0;
-    qint64 m_rowBytes = 0;
-    QImage m_image; // never copied: painting on a copy would copy the whole part
-};
 
 // The image in the form Qt's BMP writer writes from: 32-bit pixels, of which it writes blue, green, red.
 QImage asWrittenToBmp(QImage band)
