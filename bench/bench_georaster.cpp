@@ -13,6 +13,7 @@
 // Counters: `slowest_s` is the slowest iteration; `peak_rss_MB` the process's peak resident size
 // since the benchmark started (the peak is reset first, so earlier benchmarks do not count);
 // `peak_over_image` is (peak - resident size before the first open) / decoded image.
+#include "BenchRasters.h"
 #include "app/MapSurface.h"
 #include "app/WindowCapture.h"
 #include "map/GdalSession.h"
@@ -37,63 +38,7 @@
 namespace {
 
 constexpr int kLargeSide = 8000;
-constexpr int kHugeSide = 30000;
 const QSize kWindow(1016, 740); // the map window's surface
-
-// A street grid on a gradient, like the large BMP of the map benchmark.
-void fillRows(std::vector<uchar> &rows, int width, int firstRow, int count)
-{
-    for (int y = firstRow; y < firstRow + count; ++y) {
-        uchar *pixel = rows.data() + std::size_t(y - firstRow) * width * 3;
-        for (int x = 0; x < width; ++x, pixel += 3) {
-            const bool street = x % 400 < 12 || y % 400 < 12;
-            pixel[0] = uchar(street ? 255 : 210);
-            pixel[1] = uchar(street ? 255 : 200 + (y / 64) % 50);
-            pixel[2] = uchar(street ? 255 : 180 + (x / 64) % 60);
-        }
-    }
-}
-
-// Writes an RGB GeoTIFF at made-up UTM 32N coordinates (half a metre per pixel, 300 dpi) band of rows
-// by band of rows, so that making it costs little memory; with overviews when asked. False on failure.
-bool writeGeoTiff(const QString &path, int side, const std::vector<const char *> &creation, bool overviews)
-{
-    map::startGdal();
-    GDALDriver *const gtiff = GetGDALDriverManager()->GetDriverByName("GTiff");
-    std::vector<const char *> options = creation;
-    options.push_back(nullptr);
-    GDALDatasetUniquePtr tiff(
-        gtiff ? gtiff->Create(path.toUtf8().constData(), side, side, 3, GDT_Byte, const_cast<char **>(options.data()))
-              : nullptr);
-    if (!tiff)
-        return false;
-    double transform[6] = {480000.0, 0.5, 0.0, 5030000.0, 0.0, -0.5};
-    OGRSpatialReference system;
-    system.importFromEPSG(32632);
-    tiff->SetGeoTransform(transform);
-    tiff->SetSpatialRef(&system);
-    tiff->SetMetadataItem("TIFFTAG_XRESOLUTION", "300");
-    tiff->SetMetadataItem("TIFFTAG_YRESOLUTION", "300");
-    tiff->SetMetadataItem("TIFFTAG_RESOLUTIONUNIT", "2");
-    constexpr int band = 256; // rows at a time: one row of tiles
-    std::vector<uchar> rows(std::size_t(band) * side * 3);
-    for (int y = 0; y < side; y += band) {
-        const int count = std::min(band, side - y);
-        fillRows(rows, side, y, count);
-        if (tiff->RasterIO(GF_Write, 0, y, side, count, rows.data(), side, count, GDT_Byte, 3, nullptr, 3,
-                           GSpacing(side) * 3, 1, nullptr)
-            != CE_None)
-            return false;
-    }
-    if (overviews) {
-        const int levels[] = {2, 4, 8, 16, 32, 64, 128};
-        if (tiff->BuildOverviews("NEAREST", int(std::size(levels)), levels, 0, nullptr, nullptr, nullptr) != CE_None)
-            return false;
-    }
-    CPLErrorReset();
-    tiff.reset();
-    return CPLGetLastErrorType() != CE_Failure;
-}
 
 // The 8000 x 8000 maps, made once per run in a temporary folder.
 QString largeGeoTiff(const std::string &compression)
@@ -107,44 +52,6 @@ QString largeGeoTiff(const std::string &compression)
     if (!writeGeoTiff(path, kLargeSide, {option.c_str()}, false))
         return {};
     return made[compression] = path;
-}
-
-// The 30000 x 30000 map, kept between runs; written beside and renamed, so an interrupted run leaves none.
-QString hugeGeoTiff()
-{
-    const QString cache = qEnvironmentVariableIsEmpty("XDG_CACHE_HOME")
-        ? QStringLiteral("/tmp/zefro-bench-cache")
-        : qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/zefro-bench");
-    const QString path = cache + QStringLiteral("/enorme-30000-tiled-deflate-overviews-v1.tif");
-    if (QFile::exists(path))
-        return path;
-    const QString part = path + QStringLiteral(".part");
-    if (!QDir().mkpath(cache)
-        || !writeGeoTiff(part, kHugeSide, {"COMPRESS=DEFLATE", "TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"}, true)
-        || !QFile::rename(part, path)) {
-        QFile::remove(part);
-        return {};
-    }
-    return path;
-}
-
-long statusKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
-// Starts counting the peak resident size afresh (Linux: "5" to clear_refs resets VmHWM).
-void resetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 // A map surface as large as the map window's, shown.

@@ -4,6 +4,7 @@
 // image as the map source holds it (8000 x 8000 x 3 bytes): `peak_over_image` is (peak RSS - RSS
 // before the first load) / image. While a map is loaded the one shown before is kept until the new
 // one is read, so two images is the expected peak. Then one scroll step of that map.
+#include "BenchRasters.h"
 #include "app/MapSurface.h"
 #include "app/MapWindow.h"
 #include "app/WindowCapture.h"
@@ -50,44 +51,6 @@ public:
     [[nodiscard]] bool hasEnded() const override { return false; }
 };
 
-// Writes the BMP row by row, so that making it costs no memory of its own: a street grid on a
-// gradient, at 300 dpi.
-bool writeLargeBmp(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const int rowBytes = kSide * 3; // already a multiple of 4
-    QByteArray header(54, '\0');
-    auto *h = reinterpret_cast<uchar *>(header.data());
-    h[0] = 'B';
-    h[1] = 'M';
-    qToLittleEndian<quint32>(54u + quint32(rowBytes) * kSide, h + 2);
-    qToLittleEndian<quint32>(54u, h + 10);
-    qToLittleEndian<quint32>(40u, h + 14);
-    qToLittleEndian<qint32>(kSide, h + 18);
-    qToLittleEndian<qint32>(kSide, h + 22);
-    qToLittleEndian<quint16>(1, h + 26);
-    qToLittleEndian<quint16>(24, h + 28);
-    qToLittleEndian<quint32>(quint32(rowBytes) * kSide, h + 34);
-    qToLittleEndian<qint32>(11811, h + 38);
-    qToLittleEndian<qint32>(11811, h + 42);
-    if (file.write(header) != header.size())
-        return false;
-    QByteArray row(rowBytes, '\0');
-    for (int y = 0; y < kSide; ++y) {
-        for (int x = 0; x < kSide; ++x) {
-            const bool street = x % 400 < 12 || y % 400 < 12;
-            row[3 * x] = char(street ? 255 : 180 + (x / 64) % 60); // blue
-            row[3 * x + 1] = char(street ? 255 : 200 + (y / 64) % 50); // green
-            row[3 * x + 2] = char(street ? 255 : 210); // red
-        }
-        if (file.write(row) != row.size())
-            return false;
-    }
-    return file.flush();
-}
-
 long peakResidentKb()
 {
     rusage usage{};
@@ -120,7 +83,7 @@ struct LargeMapWindow
     // Empty when ready, else what went wrong.
     QString prepare()
     {
-        if (!writeLargeBmp(folder.filePath(QStringLiteral("grande.bmp"))))
+        if (!writeLargeBmp(folder.filePath(QStringLiteral("grande.bmp")), kSide))
             return QStringLiteral("cannot write the 8000 x 8000 map");
         Estimate estimate;
         estimate.hazardClass = &hazardClasses()[4];

@@ -196,6 +196,13 @@ private slots:
             "--range 4: l'elenco delle quantità offre 3 voci: 1 = \" 0 -  10\"; 2 = \" 10 -  50\"; 3 = \" 50 -  200\"");
         row("point right of the map", onMap + QStringList{"--point", "31.76,1", "--scale", "5000", "--report-file"},
             "--point 31.76,1" + offMap);
+        row("legend without a saved map", onMap.mid(0, onMap.size() - 2) + QStringList{"--point", "1,2", "--legend"},
+            "--legend vale solo con --out: è la legenda della mappa salvata");
+        const QString besideTheMap = QFileInfo(m_map).path() + "/esempio 1-5000.png";
+        row("out beside the map, sharing its side files",
+            tanker + QStringList{"--map", m_map, "--out", besideTheMap, "--point", "1,1", "--scale", "5000"},
+            "--out " + besideTheMap + ": accanto alla mappa salvata andrebbe il file \"esempio 1-5000.pgw\", che è "
+            "della mappa di partenza; scegliere un altro nome");
         const QString mapAgain = QFileInfo(m_map).path() + "/./" + QFileInfo(m_map).fileName();
         row("out on the map, spelt otherwise",
             tanker + QStringList{"--map", m_map, "--out", mapAgain, "--point", "1,1", "--scale", "5000"},
@@ -675,6 +682,42 @@ private slots:
         }
         for (const double m : {75.0, 100.0, 120.0, 155.0})
             QVERIFY2(metres.contains(m) && metres.contains(-m), qPrintable(QString::number(m)));
+    }
+
+    // --legend burns a legend panel into one corner of the saved map, clear of the areas; the rest of
+    // the map is what --out writes without it. On a georeferenced map a BMP gets its world file, .prj
+    // and .aux.xml beside it, a .tif none (its tags place it).
+    void legendAndPlaceOfTheSavedMap()
+    {
+        const QTemporaryDir folder;
+        const QStringList drawn = on(*m_bundled, {"--quick-pick", "1_1_2", "--hypothesis", "2", "--containment", "2",
+                                                  "--range", "4", "--map", kGeoreferencedMap, "--at",
+                                                  "480755.5,5029456.5", "--out"});
+        for (const QString name : {"senza.bmp", "con.bmp", "con.tif"}) {
+            const Run result = run(drawn + QStringList{folder.filePath(name)}
+                                   + (name.startsWith("con") ? QStringList{"--legend"} : QStringList()));
+            QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        }
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 QStringList({"con.bmp", "con.bmp.aux.xml", "con.bpw", "con.prj", "con.tif", "senza.bmp",
+                              "senza.bmp.aux.xml", "senza.bpw", "senza.prj"}));
+        QCOMPARE(contents(folder.filePath("con.tif")).left(4), QByteArray("II*\0", 4));
+        QCOMPARE(contents(folder.filePath("con.bpw")), contents(folder.filePath("senza.bpw")));
+
+        const QImage plain(folder.filePath("senza.bmp")), withLegend(folder.filePath("con.bmp"));
+        QCOMPARE(withLegend.size(), plain.size());
+        QRect changed;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (plain.pixel(x, y) != withLegend.pixel(x, y))
+                    changed |= QRect(x, y, 1, 1);
+        // In a corner, a few pixels from its edges; the areas (155 m around pixel 755, 543) left clear.
+        const QRect sheet = plain.rect();
+        QVERIFY2(changed.width() > 150 && changed.height() > 150, qPrintable(QString::number(changed.width())));
+        QVERIFY(std::min(changed.left(), sheet.right() - changed.right()) < 30
+                && std::min(changed.top(), sheet.bottom() - changed.bottom()) < 30);
+        QVERIFY(!changed.intersects(QRect(755 - 160, 543 - 160, 320, 320)));
+        QCOMPARE(withLegend.pixel(changed.topLeft()), qRgb(0, 0, 0)); // its frame
     }
 
     // --at is held against its system's area of use: a little outside it (Trieste in UTM 32N) the run

@@ -6,11 +6,13 @@
 #include "map/MapScale.h"
 #include "map/MapFiles.h"
 #include "map/MapOpening.h"
+#include "map/SavedSheet.h"
 #include "map/WorldFile.h"
 #include "support/RasterFixtures.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <ogr_spatialref.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -615,6 +617,62 @@ private slots:
         QVERIFY(!call.failed());
         CPLError(CE_Failure, CPLE_AppDefined, "dopo");
         QCOMPARE(call.withReason("lettura"), QString("lettura; GDAL: dopo"));
+    }
+
+    // A saved sheet (or part of one) of a georeferenced map reads back in gdalinfo, and in ZEFRO, in the
+    // map's system with its corners where the map has them, within half a pixel: a .tif by its GeoTIFF
+    // tags, a BMP by the files beside it.
+    void savedSheetsKeepTheirPlace_data()
+    {
+        QTest::addColumn<QString>("map");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QRect>("part");
+        const QRect part(100, 40, 150, 120);
+        for (const QString map : {"tiled.tif", "wgs84.tif", "bitmap.bmp"})
+            for (const QString saved : {".tif", ".bmp"})
+                for (const bool whole : {true, false})
+                    QTest::addRow("%s as %s, %s", qPrintable(map), qPrintable(saved), whole ? "whole" : "a part")
+                        << map << "salvata-" + QFileInfo(map).baseName() + (whole ? "" : "-parte") + saved
+                        << (whole ? QRect(0, 0, 300, 200) : part);
+    }
+    void savedSheetsKeepTheirPlace()
+    {
+        QFETCH(QString, map);
+        QFETCH(QString, saved);
+        QFETCH(QRect, part);
+        const Outcome<OpenedMap> opened = openMap(at(map));
+        QVERIFY(opened.ok() && opened.value().georeference);
+        const Georeference &place = *opened.value().georeference;
+        const Outcome<std::unique_ptr<StagedSheet>> staged
+            = stageSheetPicture(*opened.value().source, SheetDrawings(), {part, {}, {}, place}, at(saved));
+        QVERIFY(staged.ok() && staged.value()->commit().ok());
+
+        const QJsonObject info = QJsonDocument::fromJson(run("gdalinfo", {"-json", at(saved)})).object();
+        QCOMPARE(info["size"].toArray(), QJsonArray({part.width(), part.height()}));
+        OGRSpatialReference mapSystem, savedSystem;
+        QVERIFY(mapSystem.importFromWkt(place.system.wkt.toUtf8().constData()) == OGRERR_NONE
+                && savedSystem.importFromWkt(info["coordinateSystem"]["wkt"].toString().toUtf8().constData())
+                    == OGRERR_NONE);
+        QVERIFY(savedSystem.IsSame(&mapSystem));
+        const QPointF upperLeft = place.groundAt(part.topLeft()),
+                      lowerRight = place.groundAt(part.topLeft() + QPoint(part.width(), part.height()));
+        const QJsonObject corners = info["cornerCoordinates"].toObject();
+        const double halfX = place.pixelWidth / 2, halfY = -place.pixelHeight / 2;
+        for (const auto &[name, expected] : {std::pair("upperLeft", upperLeft), std::pair("lowerRight", lowerRight)}) {
+            const QJsonArray corner = corners[name].toArray();
+            QVERIFY2(std::abs(corner[0].toDouble() - expected.x()) <= halfX
+                         && std::abs(corner[1].toDouble() - expected.y()) <= halfY,
+                     name);
+        }
+        // ZEFRO reads it back where it was.
+        const Outcome<OpenedMap> again = openMap(at(saved));
+        QVERIFY(again.ok() && again.value().georeference);
+        QCOMPARE(again.value().georeference->system.label(), place.system.label());
+        QVERIFY(std::abs(again.value().georeference->left - upperLeft.x()) <= halfX
+                && std::abs(again.value().georeference->top - upperLeft.y()) <= halfY);
+        // At its resolution, to the whole pixel a metre a BMP's header holds.
+        QVERIFY(near(again.value().source->units().pixelsPerUnitX(), opened.value().source->units().pixelsPerUnitX(),
+                     1e-3));
     }
 
     // A BMP without a world file is the map it always was.

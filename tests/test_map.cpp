@@ -1,18 +1,25 @@
 // The map layer: scales, radii, drawing, map files and their drawing unit, saved and printed pictures.
 #include "map/CircleVisibility.h"
 #include "map/DamageCircles.h"
+#include "map/GeoreferenceFiles.h"
 #include "map/InvertLine.h"
 #include "map/MapErrors.h"
 #include "map/MapFiles.h"
 #include "map/MapPicture.h"
 #include "map/MapScale.h"
 #include "map/PrintFit.h"
+#include "map/SavedSheet.h"
 #include "map/SheetDrawings.h"
+#include "map/SheetLegend.h"
 #include "support/ErrorWording.h"
+#include "support/SampleEstimates.h"
 #include "support/TestDrive.h"
 
+#include <QBuffer>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QRandomGenerator>
+#include <QPainter>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -302,6 +309,167 @@ private slots:
             QCOMPARE(drawn(region), whole.copy(region.intersected(source.rect())));
         QCOMPARE(source.region(source.rect()).value(), sheet);
         QVERIFY(drawn(QRect(800, 0, 50, 50)).isNull());
+    }
+
+    // A picture written band by band is byte for byte what Qt's BMP writer gives for the part drawn
+    // whole, the legend burned in where it is placed; the sheet's resolution is kept.
+    void sheetPicturesBandByBand()
+    {
+        const QTemporaryDir dir;
+        // Wide enough for 256-row bands, so that the part spans three (the last cut short).
+        const QImage sheet = noise(4100, 700).convertToFormat(QImage::Format_BGR888);
+        QCOMPARE(bandRows(sheet.width()), 256);
+        const DecodedMapSource source({sheet, MapUnits(4724, 4724)});
+        SheetDrawings drawings;
+        DamageAreas areas{};
+        for (std::size_t slot = 0; slot < areas.size(); ++slot)
+            areas[slot] = distance(30.0 + 20.0 * double(slot));
+        drawings.addAreas({source.units().toUnits({2050, 350}), areas, 1.0 / 2000});
+        // A painter lights other pixels along a line cut at an image's edge: every kind of drawing
+        // crosses the bands' edges.
+        drawings.startSegment(source.units().toUnits({-30, 690}));
+        drawings.extendSegment(source.units().toUnits({4090, 10}));
+        AreaRings rings;
+        for (int vertex = 0; vertex <= 64; ++vertex)
+            rings[3].emplace_back(900.3 + 800.7 * std::cos(vertex * 0.0982), 300.5 + 420.2 * std::sin(vertex * 0.0982));
+        drawings.addAreas({source.units().toUnits({900, 300}), areas, 1.0, rings});
+        QImage legend(90, 60, QImage::Format_RGB32);
+        legend.fill(Qt::white);
+        const auto expected = [&](const QRect &part, bool withLegend) {
+            QImage drawn = drawnRegion(source, drawings, part).value();
+            if (withLegend)
+                QPainter(&drawn).drawImage(QPoint(5, 620), legend);
+            source.units().stampOn(drawn);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            return QImageWriter(&buffer, "bmp").write(drawn) ? bytes : QByteArray();
+        };
+        const auto written = [&](const SheetPicture &picture) {
+            const QString path = dir.filePath("sheet.bmp");
+            const Status status = writeSheetPicture(source, drawings, picture, PictureFormat::Bmp, path);
+            QFile file(path);
+            return status.ok() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QCOMPARE(written({source.rect()}), expected(source.rect(), false));
+        const QRect part(1001, 3, 2003, 690);
+        QCOMPARE(written({part, legend, QPoint(5, 620)}), expected(part, true));
+        // A part off the sheet, or a folder that is not there, is no picture.
+        for (const auto &[where, path] : {std::pair(QRect(4000, 0, 200, 10), dir.filePath("a.bmp")),
+                                          std::pair(part, dir.filePath("manca/a.bmp"))}) {
+            const Status status = writeSheetPicture(source, drawings, {where}, PictureFormat::Bmp, path);
+            QVERIFY(!status.ok() && status.error().kind == Error::Kind::MapNotSaved && status.error().file == path);
+        }
+        QVERIFY(pictureFormatFor("a.TIFF") == PictureFormat::Tiff && pictureFormatFor("a.tif.bmp") == PictureFormat::Bmp);
+    }
+
+    // The legend says what was estimated, each area in its colour, the scale, when and where.
+    void legendLines()
+    {
+        const map::CoordinateSystem utm{QString(), "EPSG:32632", "WGS 84 / UTM zone 32N", false};
+        const SheetLegend legend = sheetLegend({sample::kFlammable, sample::kFlammable.distances, 1.0 / 5000, true,
+                                                QDateTime(QDate(2006, 12, 4), QTime(9, 5)),
+                                                {QPointF(480420.04, 5029480.56)}, utm});
+        QStringList texts;
+        QList<QColor> swatches;
+        for (const LegendLine &line : legend.lines) {
+            texts << line.text;
+            if (line.swatch)
+                swatches << *line.swatch;
+        }
+        QCOMPARE(texts, QStringList({"Sostanza: Propano (CAS 74-98-6)", "Scenario: VCE", "Ipotesi media",
+                                     "Soglia 1 D5: 120 m", "Soglia 2 D5: 155 m", "Soglia 3 D5: 210 m",
+                                     "Soglia 4 D5: 10000 > m", "Soglia 1 F2: 430 m", "Soglia 2 F2: 500 m",
+                                     "Soglia 3 F2: Non applicabile", "Soglia 4 F2: 895 m",
+                                     "Scala 1:5000 (della georeferenziazione, aree come al suolo)",
+                                     "Data: 04/12/2006 ore 09:05", "Incidente: E 480420.0  N 5029480.6 (EPSG:32632)"}));
+        QCOMPARE(swatches, QList<QColor>(damageAreaColours().begin(), damageAreaColours().end()));
+        // Without a system there are no coordinates; the panel grows with its text and shrinks to fit.
+        const SheetLegend plain = sheetLegend({sample::kFlammable, sample::kFlammable.distances, 1.0 / 5000, false,
+                                               QDateTime(QDate(2006, 12, 4), QTime(9, 5))});
+        QCOMPARE(plain.lines.size(), legend.lines.size() - 1);
+        const QSize small = legendPanelSize(plain, 10), large = legendPanelSize(plain, 30);
+        QVERIFY(large.width() > 2 * small.width() && large.height() > 2 * small.height());
+        QCOMPARE(legendFontPixels(plain, 118.11, {8000, 8000}), 30);
+        const int squeezed = legendFontPixels(plain, 118.11, {600, 2000});
+        QVERIFY(squeezed < 30 && 2 * legendPanelSize(plain, squeezed).width() <= 600);
+    }
+
+    // The legend takes the corner that covers least of the drawn areas' box: one clear of it when
+    // there is one, bottom right first.
+    void legendCorners_data()
+    {
+        QTest::addColumn<QRectF>("box");
+        QTest::addColumn<int>("corner");
+        using C = LegendCorner;
+        QTest::newRow("nothing drawn") << QRectF() << int(C::BottomRight);
+        QTest::newRow("areas in the middle") << QRectF(300, 200, 400, 300) << int(C::BottomRight);
+        QTest::newRow("areas bottom right") << QRectF(600, 500, 400, 300) << int(C::TopRight);
+        QTest::newRow("areas on the right") << QRectF(600, 0, 400, 800) << int(C::BottomLeft);
+        QTest::newRow("everywhere, least on the right") << QRectF(0, 0, 900, 800) << int(C::BottomRight);
+        QTest::newRow("everywhere, least top left") << QRectF(80, 70, 920, 730) << int(C::TopLeft);
+    }
+    void legendCorners()
+    {
+        QFETCH(QRectF, box);
+        QFETCH(int, corner);
+        const QSize picture(1000, 800), panel(200, 150);
+        QCOMPARE(int(legendCorner(picture, panel, 10, box)), corner);
+        QCOMPARE(legendRect(picture, panel, 10, LegendCorner::BottomRight), QRect(790, 640, 200, 150));
+        QCOMPARE(legendRect(picture, panel, 10, LegendCorner::TopLeft), QRect(10, 10, 200, 150));
+    }
+
+    // A sheet too large for one picture is saved as the part around the drawn areas.
+    void savedParts()
+    {
+        const QSize huge(30000, 30000);
+        QCOMPARE(savedPart({8000, 8000}, QRectF(10, 10, 5, 5)), QRect(0, 0, 8000, 8000));
+        QCOMPARE(savedPart(huge, QRectF(15000, 12000, 7000, 7000)), QRect(14300, 11300, 8400, 8400));
+        QCOMPARE(savedPart(huge, QRectF(29990, 100, 5, 5)), QRect(28000, 0, 2000, 2000));
+        QCOMPARE(savedPart(huge, QRectF()), QRect());
+        QCOMPARE(savedPart(huge, QRectF(0, 0, 25000, 25000)), QRect());
+        // The box of circles and of rings, with their centres.
+        SheetDrawings drawings;
+        const MapUnits units(10000, 10000); // 100 pixels a drawing unit
+        drawings.addAreas({QPointF(1, 2), DamageAreas{distance(50)}, 1.0 / 1000}); // 5 units
+        AreaRings rings;
+        rings[1] = {QPointF(900, 900), QPointF(950, 1000)};
+        drawings.addAreas({QPointF(9, 9), DamageAreas{}, 1.0, rings});
+        QCOMPARE(areasBox(drawings.areas(), units), QRectF(-401, -301, 1351.5, 1301.5));
+        QVERIFY(areasBox({}, units).isNull());
+    }
+
+    // A saved sheet of a georeferenced map has its world file, .prj and .aux.xml beside it; one saved
+    // over it from a plain map takes away those that would place it. Until committed, nothing is there.
+    void sideFilesOfSavedSheets()
+    {
+        const QTemporaryDir dir;
+        const QString path = dir.filePath("mappa intera.bmp");
+        QCOMPARE(georeferenceFileNames(path), QStringList({dir.filePath("mappa intera.bpw"),
+                                                           dir.filePath("mappa intera.prj"), path + ".aux.xml"}));
+        QCOMPARE(georeferenceFileNames(dir.filePath("a")).first(), dir.filePath("a.wld"));
+        const Outcome<CoordinateSystem> utm = coordinateSystemFrom("EPSG:32632", "test");
+        QVERIFY(utm.ok());
+        const Georeference sheet{480000, 5030000, 0.5, -0.5, utm.value()};
+        QCOMPARE(worldFileText(georeferenceOfPart(sheet, {100, 40})), QByteArray("0.5\n0\n0\n-0.5\n480050.25\n5029979.75\n"));
+
+        const DecodedMapSource source({noise(300, 200), MapUnits(3780, 3780)});
+        const SheetDrawings drawings;
+        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
+        Outcome<std::unique_ptr<StagedSheet>> staged
+            = stageSheetPicture(source, drawings, {QRect(100, 40, 200, 160), {}, {}, sheet}, path);
+        QVERIFY(staged.ok());
+        QCOMPARE(files().size(), 4); // all aside
+        QVERIFY(staged.value()->commit().ok());
+        QCOMPARE(files(), QStringList({"mappa intera.bmp", "mappa intera.bmp.aux.xml", "mappa intera.bpw",
+                                       "mappa intera.prj"}));
+        QVERIFY(stageSheetPicture(source, drawings, {source.rect()}, path).value()->commit().ok());
+        QCOMPARE(files(), QStringList({"mappa intera.bmp", "mappa intera.prj"}));
+        QCOMPARE(QImage(path).size(), QSize(300, 200));
+        const Outcome<std::unique_ptr<StagedSheet>> refused
+            = stageSheetPicture(source, drawings, {source.rect()}, dir.filePath("manca/x.bmp"));
+        QVERIFY(!refused.ok() && refused.error().kind == Error::Kind::MapNotSaved);
+        QCOMPARE(refused.error().file, dir.filePath("manca/x.bmp"));
     }
 
     void invertedLineTwiceRestoresThePixels_data()

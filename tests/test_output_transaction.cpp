@@ -17,12 +17,12 @@ public:
 
     [[nodiscard]] Status writeStandardOutput(const QByteArray &) override { return step("stdout"); }
 
-    [[nodiscard]] Outcome<std::unique_ptr<Staged>> stage(const QString &localPath, const QByteArray &) override
+    [[nodiscard]] Outcome<std::unique_ptr<Staged>> stage(const FileOutput &output) override
     {
-        const Status staged = step("stage " + localPath);
+        const Status staged = step("stage " + output.localPath);
         if (!staged.ok())
             return staged.error();
-        return std::unique_ptr<Staged>(std::make_unique<FakeStaged>(*this, localPath));
+        return std::unique_ptr<Staged>(std::make_unique<FakeStaged>(*this, output.localPath));
     }
 
     [[nodiscard]] Outcome<std::unique_ptr<HeldAppend>> append(const QString &localPath, const QByteArray &) override

@@ -191,6 +191,24 @@ bool act(MainWindowDriver &run, const QStringList &actions)
 const QStringList kShowMap{"file " + kMap, "scale scala 1:5000", "map:Command3"};
 const QStringList kDrawn = kShowMap + QStringList{"answer=No", "press 600,560"};
 
+// The box of the pixels two pictures of one size differ in.
+QRect changedArea(const QImage &a, const QImage &b)
+{
+    QRect changed;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                changed |= QRect(x, y, 1, 1);
+    return changed;
+}
+
+// Whether a box lies in a corner of a picture, a few pixels from its edges.
+bool inACorner(const QRect &box, QSize picture)
+{
+    return std::min(box.left(), picture.width() - 1 - box.right()) < 30
+        && std::min(box.top(), picture.height() - 1 - box.bottom()) < 30;
+}
+
 } // namespace
 
 class WindowsTest : public QObject
@@ -827,10 +845,14 @@ private slots:
         QCOMPARE(output.entryList(QDir::Files), files);
         for (const QString &file : files.filter(QStringLiteral(".bmp"))) {
             const QImage saved(output.filePath(file));
-            if (file.contains(QStringLiteral("mappa intera"))) // the sheet at full size, as drawn
+            if (file.contains(QStringLiteral("mappa intera"))) { // the sheet at full size, as drawn, with its legend
                 QVERIFY(saved.size() == original.size() && saved.pixel(point) == image.pixel(point)
                         && saved.dotsPerMeterX() == original.dotsPerMeterX());
-            else // the whole window in a frame
+                const QRect legend = changedArea(saved, image);
+                QVERIFY2(legend.width() > 100 && legend.height() > 100 && inACorner(legend, saved.size())
+                             && !legend.contains(point),
+                         qPrintable(QStringLiteral("%1,%2 %3x%4").arg(legend.x()).arg(legend.y()).arg(legend.width()).arg(legend.height())));
+            } else // the whole window in a frame
                 QCOMPARE(saved.size(),
                          run->map()->size()
                              + QSize(2 * map::kFrameBorder, map::kTitleBarHeight + 2 * map::kFrameBorder));
@@ -894,6 +916,13 @@ private slots:
         QVERIFY(run->fake.messages.texts().last().startsWith(QStringLiteral("Aree di danno esportate nel file\n")
                                                              + target));
         QVERIFY(QFileInfo(target).size() > 0);
+        // The whole map saved keeps its place on the ground, in the files beside it.
+        QVERIFY(act(*run, {"map:Command13"}));
+        const QString whole = outputFileName(QString(), QStringLiteral("mappa intera"), run->fake.platform.now(),
+                                             QStringLiteral("Propano"), QStringLiteral(".bmp"));
+        QCOMPARE(QDir(run->drive().local(kTestOutputFolder)).entryList({QFileInfo(whole).completeBaseName() + "*"}),
+                 QStringList({whole, whole + ".aux.xml", QString(whole).replace(".bmp", ".bpw"),
+                              QString(whole).replace(".bmp", ".prj")}));
 
         // The window says the scale of its circles (Label7), after "Riscala" too; another scale than the
         // georeference's is said once: 1:10000, then 472 pixels of 1 m for 236 m (1:2500).

@@ -15,6 +15,7 @@
 #include "map/GroundRing.h"
 #include "map/MapFiles.h"
 #include "map/MapSource.h"
+#include "map/SavedSheet.h"
 #include "platform/Platform.h"
 #include "platform/SystemFile.h"
 
@@ -880,26 +881,50 @@ void MapWindow::saveWholeMap()
     const map::MapSource *source = m_surface->source();
     if (!source)
         return;
-    if (!map::fitsInOnePicture(source->size())) {
+    const QDateTime now = m_platform.now();
+    const std::vector<map::DrawnAreas> drawn = m_surface->drawings().areas();
+    const QRectF box = map::areasBox(drawn, source->units());
+    const QRect part = map::savedPart(source->size(), box);
+    if (part.isEmpty()) {
         m_platform.messages.show(
-            {QStringLiteral("La mappa misura %1 x %2 pixel: è troppo grande per salvarla intera in un file BMP. "
-                            "Salvare la finestra con \"Salva la mappa su file\" oppure esportare le aree di danno "
-                            "per un GIS.")
+            {QStringLiteral("La mappa misura %1 x %2 pixel: è troppo grande per salvarla in un file, e lo è anche "
+                            "la sua parte intorno alle aree di danno. Salvare la finestra con \"Salva la mappa su "
+                            "file\" oppure esportare le aree di danno per un GIS.")
                  .arg(source->size().width())
                  .arg(source->size().height()),
              kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
         return;
     }
-    const QString systemName = outputFileName(m_outputPrefix, QStringLiteral("mappa intera"), m_platform.now(),
-                                              m_substanceName, QStringLiteral(".bmp"));
-    Outcome<QImage> sheet = map::drawnRegion(*source, m_surface->drawings(), source->rect());
-    if (!sheet.ok()) {
-        m_platform.messages.show({sheet.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
-                                  MessageIcon::Critical, MessageAnswer::Ok});
+    map::SheetPicture picture{part, {}, {}, m_georeference};
+    if (m_estimate && !drawn.empty()) {
+        std::vector<QPointF> incidents;
+        for (const map::DrawnAreas &areas : drawn)
+            if (m_georeference)
+                incidents.push_back(map::groundAtUnits(*m_georeference, source->units(), areas.centre));
+        const map::DrawnAreas &last = drawn.back();
+        const map::SheetLegend legend = map::sheetLegend(
+            {*m_estimate, last.areas, last.scaleFactor, last.rings.has_value(), now, incidents,
+             m_georeference ? std::optional(m_georeference->system) : std::nullopt});
+        map::PlacedLegend placed = map::placedLegend(legend, source->units(), part, box);
+        picture.legend = std::move(placed.image);
+        picture.legendAt = placed.at;
+    }
+    const QString systemName
+        = outputFileName(m_outputPrefix, QStringLiteral("mappa intera"), now, m_substanceName, QStringLiteral(".bmp"));
+    const QString localPath = m_platform.drives.toLocal(systemName);
+    Outcome<std::unique_ptr<map::StagedSheet>> staged
+        = map::stageSheetPicture(*source, m_surface->drawings(), picture, localPath);
+    const Status saved = staged.ok() ? staged.value()->commit() : Status(staged.error());
+    if (!saved.ok()) {
+        Error error = saved.error();
+        if (error.kind == Error::Kind::MapNotSaved && error.file == localPath)
+            error.file = systemName;
+        m_platform.messages.show(
+            {error.message(), kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical, MessageAnswer::Ok});
         return;
     }
-    source->units().stampOn(sheet.value());
-    savePicture(map::BitmapToPicture(std::move(sheet.value())), systemName);
+    m_platform.messages.notify(QStringLiteral("Done! I've saved ") + systemName
+                               + whereOnThisComputer(systemName, localPath));
 }
 
 void MapWindow::savePicture(const map::Picture &picture, const QString &systemName)

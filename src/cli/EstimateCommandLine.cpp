@@ -21,7 +21,7 @@ QString helpText()
         "                 [--class CODICE] --hypothesis 1|2 --containment 1..5 [--range N]\n"
         "                 [--report-file] [--json]\n"
         "                 [--map MAPPA (--point X,Y | --at E,N) [--scale N | --segment X1,Y1,X2,Y2,METRI]\n"
-        "                  [--out FILE.bmp] [--export FILE.gpkg|.geojson|.kml]]\n"
+        "                  [--out FILE.bmp|FILE.tif [--legend]] [--export FILE.gpkg|.geojson|.kml]]\n"
         "                 [--at E,N --crs EPSG:NNNN --export FILE.gpkg|.geojson|.kml]\n"
         "                 [--elements FILE [--layer NOME]]\n"
         "  zefro-estimate [--drive-root DIR] --classes (--name NOME | --cas CAS)\n"
@@ -57,7 +57,13 @@ QString helpText()
         "                       una mappa georiferita, senza --scale né --segment, vale la scala della\n"
         "                       sua georeferenziazione\n"
         "  --segment X1,Y1,X2,Y2,METRI  riscalatura: segmento sulla mappa e sua lunghezza reale in metri\n"
-        "  --out FILE.bmp       dove salvare la mappa con le aree di danno\n"
+        "  --out FILE.bmp       dove salvare la mappa con le aree di danno: un BMP, o un TIFF se il nome\n"
+        "                       finisce in .tif o .tiff; su una mappa georiferita il TIFF è un GeoTIFF e\n"
+        "                       accanto a un BMP si scrivono file mondo, .prj e .aux.xml. Il foglio intero;\n"
+        "                       di un foglio oltre 1 GB di pixel, la parte intorno alle aree di danno\n"
+        "  --legend             con --out: la legenda sulla mappa salvata (sostanza, scenario, ipotesi, le\n"
+        "                       otto distanze con i loro colori, scala, data e ora, coordinate\n"
+        "                       dell'incidente), nell'angolo che copre meno le aree di danno\n"
         "  --export FILE        le aree di danno per un GIS: GeoPackage (.gpkg, nel sistema della mappa),\n"
         "                       GeoJSON (.geojson) o KML (.kml), in WGS 84\n"
         "  --crs EPSG:NNNN      senza --map: il sistema di riferimento di --at\n"
@@ -176,8 +182,14 @@ struct MapOptions
     QCommandLineOption crs{QStringLiteral("crs"), QString(), QStringLiteral("EPSG:NNNN")};
     QCommandLineOption elements{QStringLiteral("elements"), QString(), QStringLiteral("FILE")};
     QCommandLineOption layer{QStringLiteral("layer"), QString(), QStringLiteral("NOME")};
+    QCommandLineOption legend{QStringLiteral("legend")};
 
     [[nodiscard]] QList<QCommandLineOption> all() const
+    {
+        return valued() << legend;
+    }
+    // Those that take a value.
+    [[nodiscard]] QList<QCommandLineOption> valued() const
     {
         return {map, point, at, scale, segment, out, exportFile, crs, elements, layer};
     }
@@ -195,13 +207,15 @@ QString givenEmpty(const QCommandLineParser &parser, const QList<QCommandLineOpt
 // Reads the options of the map and the GIS file into `request`; the usage error, or nothing.
 QString readMapOptions(const QCommandLineParser &parser, const MapOptions &options, EstimateRequest &request)
 {
-    if (QString empty = givenEmpty(parser, options.all()); !empty.isEmpty())
+    if (QString empty = givenEmpty(parser, options.valued()); !empty.isEmpty())
         return empty;
     const bool onMap = parser.isSet(options.map);
     for (const QCommandLineOption &option : {options.point, options.scale, options.segment, options.out}) {
         if (parser.isSet(option) && !onMap)
             return QStringLiteral("--%1 vale solo con --map").arg(option.names().last());
     }
+    if (parser.isSet(options.legend) && !parser.isSet(options.out))
+        return QStringLiteral("--legend vale solo con --out: è la legenda della mappa salvata");
     if (parser.isSet(options.crs) && onMap)
         return QStringLiteral("--crs vale solo senza --map: il sistema di riferimento è quello della mappa");
     if (parser.isSet(options.layer) && !parser.isSet(options.elements))
@@ -246,6 +260,7 @@ QString readMapOptions(const QCommandLineParser &parser, const MapOptions &optio
     EstimateRequest::MapDrawing drawing;
     drawing.mapFile = parser.value(options.map);
     drawing.outFile = parser.value(options.out);
+    drawing.legend = parser.isSet(options.legend);
     if (parser.isSet(options.point) == parser.isSet(options.at))
         return QStringLiteral("per disegnare su una mappa serve il punto dell'incidente: una fra --point X,Y e "
                               "--at E,N");

@@ -47,6 +47,7 @@ struct EstimateRequest
         std::optional<double> scaleDenominator; // --scale N
         std::optional<Segment> segment; // --segment X1,Y1,X2,Y2,METRES
         QString outFile; // empty when only the GIS file is asked for
+        bool legend = false; // --legend: the saved map carries a legend panel
     };
     std::optional<MapDrawing> map;
 

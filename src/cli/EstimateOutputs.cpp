@@ -10,10 +10,12 @@
 #include "estimate/Report.h"
 #include "gis/DamageAreaExport.h"
 #include "map/Georeference.h"
+#include "map/SavedSheet.h"
 #include "platform/DrivePaths.h"
 #include "platform/SystemFile.h"
 #include "platform/TextFile.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -81,6 +83,48 @@ std::optional<BatchFailure> planAreaExport(const DrivePaths &drives, const Estim
     return std::nullopt;
 }
 
+// The files beside the saved map that place it (written, or removed when left by an earlier save) must
+// never be the map's own: they share its folder and name.
+std::optional<QString> mapsOwnSideFile(const QString &outPath, const QString &mapPath)
+{
+    const QFileInfo map(mapPath);
+    for (const QString &side : map::sheetSideFiles(outPath)) {
+        const QFileInfo beside(side);
+        if (SystemFile::sameFile(beside.absolutePath(), map.absolutePath())
+            && beside.fileName().startsWith(map.completeBaseName() + QLatin1Char('.'), Qt::CaseInsensitive))
+            return QStringLiteral("accanto alla mappa salvata andrebbe il file \"%1\", che è della mappa di partenza; "
+                                  "scegliere un altro nome")
+                .arg(beside.fileName());
+    }
+    return std::nullopt;
+}
+
+class StagedMap final : public OutputFiles::Staged
+{
+public:
+    explicit StagedMap(std::unique_ptr<map::StagedSheet> sheet)
+        : m_sheet(std::move(sheet))
+    {
+    }
+    [[nodiscard]] Status commit() override { return m_sheet->commit(); }
+
+private:
+    std::unique_ptr<map::StagedSheet> m_sheet;
+};
+
+// --out: the map written aside band by band from its source when the run's outputs are staged.
+std::function<Outcome<std::unique_ptr<OutputFiles::Staged>>()> mapStaging(MapOverlay overlay, const QString &outPath)
+{
+    auto drawn = std::make_shared<const MapOverlay>(std::move(overlay));
+    return [drawn, outPath]() -> Outcome<std::unique_ptr<OutputFiles::Staged>> {
+        Outcome<std::unique_ptr<map::StagedSheet>> staged
+            = map::stageSheetPicture(*drawn->source, drawn->drawings, drawn->picture, outPath);
+        if (!staged.ok())
+            return staged.error();
+        return std::unique_ptr<OutputFiles::Staged>(std::make_unique<StagedMap>(std::move(staged.value())));
+    };
+}
+
 } // namespace
 
 PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateRequest &request, const Estimate &estimate,
@@ -99,7 +143,7 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
     std::optional<QPointF> ground = request.ground;
     std::optional<map::CoordinateSystem> system;
     if (request.map) {
-        const MapOverlay overlay = drawMapOverlay(drives, *request.map, request.ground, estimate.distances);
+        MapOverlay overlay = drawMapOverlay(drives, *request.map, request.ground, estimate, now);
         if (!overlay.ok())
             return failed(overlay.usageError ? BatchFailure::Kind::Usage : BatchFailure::Kind::Data, overlay.error);
         if (!overlay.notice.isEmpty())
@@ -118,7 +162,10 @@ PlannedOutputs planEstimateOutputs(const DrivePaths &drives, const EstimateReque
                 return failed(BatchFailure::Kind::Data,
                               mapNotSaved(outPath, QStringLiteral("è il file del report, che non viene mai sostituito")),
                               planned.notices);
-            outputs.map = FileOutput{outPath, overlay.bmp};
+            if (const std::optional<QString> kept = mapsOwnSideFile(outPath, drives.toLocal(request.map->mapFile)))
+                return failed(BatchFailure::Kind::Usage, QStringLiteral("--out %1: %2").arg(request.map->outFile, *kept),
+                              planned.notices);
+            outputs.map = FileOutput{outPath, {}, {}, mapStaging(std::move(overlay), outPath)};
         }
     }
 

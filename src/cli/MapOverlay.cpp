@@ -5,10 +5,9 @@
 #include "map/GroundRing.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
+#include "map/SavedSheet.h"
+#include "map/SheetLegend.h"
 #include "platform/DrivePaths.h"
-
-#include <QBuffer>
-#include <QImageWriter>
 
 namespace {
 
@@ -30,8 +29,9 @@ QString sheetSize(QSize pixels, const map::MapUnits &units)
 } // namespace
 
 MapOverlay drawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
-                          const std::optional<QPointF> &ground, const map::DamageAreas &areas)
+                          const std::optional<QPointF> &ground, const Estimate &estimate, const QDateTime &now)
 {
+    const map::DamageAreas &areas = estimate.distances;
     MapOverlay overlay;
     Outcome<map::OpenedMap> opened = map::openMap(drives.toLocal(drawing.mapFile));
     if (!opened.ok()) {
@@ -98,56 +98,46 @@ MapOverlay drawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
 
     if (drawing.outFile.isEmpty())
         return overlay;
-    if (!map::fitsInOnePicture(source.size())) {
-        overlay.error = QStringLiteral("Impossibile disegnare le aree di danno sulla mappa intera \"%1\" (%2 x %3 "
-                                       "pixel): immagine troppo grande per un solo file BMP. Usare --export per "
-                                       "portarle in un GIS.")
-                            .arg(drawing.mapFile)
-                            .arg(source.size().width())
-                            .arg(source.size().height());
-        return overlay;
-    }
-    Outcome<QImage> whole = source.region(source.rect());
-    sheet.reset(); // a map read whole shares its pixels with the region: they are drawn on in place
-    if (!whole.ok()) {
-        // A block of the file that does not read is no part of the picture to draw on.
-        overlay.error = whole.error().message();
-        return overlay;
-    }
-    QImage image = std::move(whole.value());
-    if (image.isNull()) {
-        overlay.error = QStringLiteral("Impossibile disegnare le aree di danno sulla mappa \"%1\": memoria "
-                                       "insufficiente.")
-                            .arg(drawing.mapFile);
-        return overlay;
-    }
+    map::DrawnAreas drawn{point, areas, overlay.scaleFactor};
     if (overlay.onGround) {
         // At the georeference's own scale the areas are drawn as they lie on the ground.
-        const Outcome<map::AreaRings> rings = map::sheetRings(*georeference, *overlay.ground, areas);
+        Outcome<map::AreaRings> rings = map::sheetRings(*georeference, *overlay.ground, areas);
         if (!rings.ok()) {
             Error error = rings.error();
             error.file = drawing.mapFile;
             overlay.error = error.message();
             return overlay;
         }
-        overlay.circles = map::drawDamageRings(image, rings.value());
-    } else {
-        overlay.circles = map::drawDamageCircles(image, units, point, areas, overlay.scaleFactor);
+        drawn.rings = std::move(rings.value());
+    }
+    overlay.drawings.addAreas(drawn);
+    const QRectF box = map::areasBox({drawn}, units);
+    const QRect part = map::savedPart(source.size(), box);
+    if (part.isEmpty()) {
+        overlay.error = QStringLiteral("Impossibile disegnare le aree di danno sulla mappa \"%1\" (%2 x %3 pixel): "
+                                       "la mappa, e anche la sua parte intorno alle aree di danno, è troppo grande "
+                                       "per un solo file. Usare --export per portarle in un GIS.")
+                            .arg(drawing.mapFile)
+                            .arg(source.size().width())
+                            .arg(source.size().height());
+        return overlay;
     }
     const QString unseen = map::unseenCirclesNotice(
-        map::circleVisibility(areas, overlay.scaleFactor, units, image.size(), point), overlay.scaleFactor);
+        map::circleVisibility(areas, overlay.scaleFactor, units, source.size(), point), overlay.scaleFactor);
     if (!unseen.isEmpty())
         overlay.notice += (overlay.notice.isEmpty() ? QString() : QStringLiteral("\n")) + unseen;
 
-    // The saved map keeps the drawing unit it was read with, also when its file stated none.
-    units.stampOn(image);
-    QBuffer buffer(&overlay.bmp);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(image)) {
-        overlay.bmp.clear();
-        overlay.error
-            = QStringLiteral("Impossibile preparare la mappa con le aree di danno: immagine non scrivibile come BMP.");
+    overlay.picture.part = part;
+    overlay.picture.georeference = georeference;
+    if (drawing.legend) {
+        const std::vector<QPointF> incidents = overlay.ground ? std::vector<QPointF>{*overlay.ground}
+                                                              : std::vector<QPointF>{};
+        const map::SheetLegend legend = map::sheetLegend(
+            {estimate, areas, overlay.scaleFactor, overlay.onGround, now, incidents, overlay.system});
+        map::PlacedLegend placed = map::placedLegend(legend, units, part, box);
+        overlay.picture.legend = std::move(placed.image);
+        overlay.picture.legendAt = placed.at;
     }
+    overlay.source = std::move(sheet);
     return overlay;
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "cli/EstimateCommandLine.h"
-#include "map/DamageCircles.h"
+#include "estimate/Estimate.h"
 #include "map/Georeference.h"
+#include "map/SheetDrawings.h"
+#include "map/SheetPicture.h"
 
-#include <QByteArray>
+#include <QDateTime>
 #include <QPointF>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class DrivePaths;
@@ -17,13 +20,14 @@ class DrivePaths;
 // point of the sheet or, on a georeferenced map, by ground coordinates, the scale 1:N, the one a
 // manual rescale sets or the georeference's, the eight circles around the point; at the
 // georeference's own scale, the areas as they lie on the ground (map::sheetRings()). Only the map
-// with its areas is kept, not the window around it.
+// with its areas is kept, not the window around it; it is written later, band by band (map::SavedSheet).
 struct MapOverlay
 {
-    QByteArray bmp; // the finished map as a BMP file, ready to be written; empty when none was asked for
-    // Areas drawn: circles (those that are not applicable have radius 0 and count), or the ground rings
-    // of the areas that have a distance.
-    int circles = 0;
+    // What --out writes: the sheet with its drawings, the part of it shown and its legend; no source
+    // when no picture was asked for.
+    std::shared_ptr<const map::MapSource> source;
+    map::SheetDrawings drawings;
+    map::SheetPicture picture;
     double scaleFactor = 0.0;
     bool onGround = false; // at the georeference's own scale
     // Where the incident is on the ground, when the map is georeferenced.
@@ -38,4 +42,5 @@ struct MapOverlay
 };
 
 [[nodiscard]] MapOverlay drawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDrawing &drawing,
-                                        const std::optional<QPointF> &ground, const map::DamageAreas &areas);
+                                        const std::optional<QPointF> &ground, const Estimate &estimate,
+                                        const QDateTime &now);

@@ -38,6 +38,17 @@ private:
     std::unique_ptr<SystemFile::HeldAppend> m_append;
 };
 
+// A step of the map failed: a file that could not be written (the map, or one beside it) is named in
+// the step's words; anything else (the map read could not give its pixels) says so in its own.
+QString mapStepFailed(const QString &localPath, const Error &error)
+{
+    if (error.kind == Error::Kind::FileUnwritable)
+        return mapNotSaved(localPath, error.detail);
+    if (error.kind == Error::Kind::MapNotSaved)
+        return mapNotSaved(error.file, error.detail);
+    return error.message();
+}
+
 } // namespace
 
 Status SystemOutputFiles::writeStandardOutput(const QByteArray &bytes)
@@ -51,10 +62,12 @@ Status SystemOutputFiles::writeStandardOutput(const QByteArray &bytes)
     return error;
 }
 
-Outcome<std::unique_ptr<OutputFiles::Staged>> SystemOutputFiles::stage(const QString &localPath,
-                                                                        const QByteArray &bytes)
+Outcome<std::unique_ptr<OutputFiles::Staged>> SystemOutputFiles::stage(const FileOutput &output)
 {
-    Outcome<std::shared_ptr<SystemFile::Replacement>> prepared = SystemFile::Replacement::prepare(localPath, bytes);
+    if (output.stageItself)
+        return output.stageItself();
+    Outcome<std::shared_ptr<SystemFile::Replacement>> prepared
+        = SystemFile::Replacement::prepare(output.localPath, output.bytes);
     if (!prepared.ok())
         return prepared.error();
     return std::unique_ptr<Staged>(std::make_unique<StagedReplacement>(std::move(prepared.value())));
@@ -101,13 +114,13 @@ std::optional<QString> OutputTransaction::write(const OutputPlan &plan)
 {
     std::unique_ptr<OutputFiles::Staged> map, areas;
     if (plan.map) {
-        auto staged = m_files.stage(plan.map->localPath, plan.map->bytes);
+        auto staged = m_files.stage(*plan.map);
         if (!staged.ok())
-            return mapNotSaved(plan.map->localPath, staged.error().detail);
+            return mapStepFailed(plan.map->localPath, staged.error());
         map = std::move(staged.value());
     }
     if (plan.areas) {
-        auto staged = m_files.stage(plan.areas->localPath, plan.areas->bytes);
+        auto staged = m_files.stage(*plan.areas);
         if (!staged.ok())
             return areasNotExported(plan.areas->localPath, staged.error().detail);
         areas = std::move(staged.value());
@@ -143,7 +156,7 @@ std::optional<QString> OutputTransaction::write(const OutputPlan &plan)
             takeBackReport();
             if (areas && !areasExisted) // a GIS file that replaced another cannot be taken back
                 m_files.remove(plan.areas->localPath);
-            return mapNotSaved(plan.map->localPath, committed.error().detail);
+            return mapStepFailed(plan.map->localPath, committed.error());
         }
     }
     return std::nullopt;

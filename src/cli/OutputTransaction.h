@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -13,6 +14,8 @@
 // held, so that taking it back never removes another run's report), and only then are the GIS
 // file and the map renamed into place. When a step fails the steps before it are undone: the
 // report taken back, a GIS file the run created removed (one that replaced another cannot be).
+
+struct FileOutput;
 
 // The file system as these steps use it: the system's in a run, a fake that fails on cue in tests.
 class OutputFiles
@@ -35,7 +38,7 @@ public:
 
     virtual ~OutputFiles() = default;
     [[nodiscard]] virtual Status writeStandardOutput(const QByteArray &bytes) = 0;
-    [[nodiscard]] virtual Outcome<std::unique_ptr<Staged>> stage(const QString &localPath, const QByteArray &bytes) = 0;
+    [[nodiscard]] virtual Outcome<std::unique_ptr<Staged>> stage(const FileOutput &output) = 0;
     [[nodiscard]] virtual Outcome<std::unique_ptr<HeldAppend>> append(const QString &localPath,
                                                                       const QByteArray &bytes) = 0;
     [[nodiscard]] virtual bool exists(const QString &localPath) const = 0;
@@ -47,7 +50,7 @@ class SystemOutputFiles final : public OutputFiles
 {
 public:
     [[nodiscard]] Status writeStandardOutput(const QByteArray &bytes) override;
-    [[nodiscard]] Outcome<std::unique_ptr<Staged>> stage(const QString &localPath, const QByteArray &bytes) override;
+    [[nodiscard]] Outcome<std::unique_ptr<Staged>> stage(const FileOutput &output) override;
     [[nodiscard]] Outcome<std::unique_ptr<HeldAppend>> append(const QString &localPath,
                                                               const QByteArray &bytes) override;
     [[nodiscard]] bool exists(const QString &localPath) const override;
@@ -59,6 +62,10 @@ struct FileOutput
     QString localPath;
     QByteArray bytes;
     QString systemName = {}; // how the system names the file, when it does (the report)
+    // A file too large to make in memory first (the map) writes itself aside instead of `bytes`, with
+    // whatever lies beside it; a failure that is no failure to write (the map read cannot give its
+    // pixels) comes back with its own message.
+    std::function<Outcome<std::unique_ptr<OutputFiles::Staged>>()> stageItself = {};
 };
 
 struct OutputPlan

@@ -65,13 +65,14 @@ QString driveRoot(const EstimateRequest &request)
     return start.root;
 }
 
-// The summary PDF of an inventory lays its text out in the system's fonts, which only a GUI application
-// offers; the program never shows a window, so it takes the platform that needs no display. Every other
-// run keeps the plain application, which starts faster.
+// The summary PDF of an inventory and the legend of a saved map lay their text out in the system's
+// fonts, which only a GUI application offers; the program never shows a window, so it takes the
+// platform that needs no display. Every other run keeps the plain application, which starts faster.
 std::unique_ptr<QCoreApplication> applicationFor(int &argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--inventory") == 0) {
+        if (std::strcmp(argv[i], "--inventory") == 0 || std::strcmp(argv[i], "--legend") == 0
+            || std::strcmp(argv[i], "-legend") == 0) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return std::make_unique<QGuiApplication>(argc, argv);
         }

@@ -32,7 +32,7 @@ void lightSegment(SheetRegion region, QPointF from, QPointF to, const QColor &co
         last = std::min(last, std::max(a, b));
         return first <= last;
     };
-    const QRect inside(region.origin, region.pixels.size());
+    const QRect inside = region.drawable().translated(region.origin);
     if (!keepBetween(from.x(), along.x(), inside.left() - 1.0, inside.right() + 2.0)
         || !keepBetween(from.y(), along.y(), inside.top() - 1.0, inside.bottom() + 2.0))
         return;
@@ -77,6 +77,8 @@ int drawDamageCircles(SheetRegion region, const MapUnits &units, QPointF centre,
     const bool centreInside = QRect(QPoint(0, 0), region.sheet).contains(centrePixel);
 
     QPainter painter(&region.pixels);
+    if (!region.clip.isNull())
+        painter.setClipRect(region.clip);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
     int drawn = 0;

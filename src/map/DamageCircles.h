@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 
 #include <array>
 #include <optional>
@@ -24,12 +25,17 @@ namespace map {
 [[nodiscard]] std::optional<float> damageRadius(const DamageDistance &distance, double scaleFactor);
 
 // Pixels of a region of a map sheet: `pixels` hold the sheet from pixel `origin` on; `sheet` is the
-// size of the whole sheet.
+// size of the whole sheet. Drawings go only on the pixels of `clip` (of `pixels`; all of them when
+// null), and are exactly those the whole of `pixels` would get there: a painter clips a line at the
+// edge of its image, and would light other pixels along it in an image that ends at the clip.
 struct SheetRegion
 {
     QImage &pixels;
     QPoint origin;
     QSize sheet;
+    QRect clip{};
+
+    [[nodiscard]] QRect drawable() const { return clip.isNull() ? pixels.rect() : clip.intersected(pixels.rect()); }
 };
 
 // Draws the eight damage areas, in slot order, as one-pixel outlines centred on a point of the sheet

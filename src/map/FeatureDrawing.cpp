@@ -43,6 +43,8 @@ void drawFeatures(SheetRegion region, const std::vector<DrawnFeature> &features)
     if (region.pixels.isNull() || features.empty())
         return;
     QPainter painter(&region.pixels);
+    if (!region.clip.isNull())
+        painter.setClipRect(region.clip);
     const QPointF origin(region.origin);
     painter.setBrushOrigin(-origin); // hatching lies where the whole sheet has it
     for (const DrawnFeature &feature : features) {

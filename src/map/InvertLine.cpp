@@ -6,9 +6,9 @@ namespace map {
 
 namespace {
 
-void invertPixel(QImage &image, int x, int y)
+void invertPixel(QImage &image, const QRect &inside, int x, int y)
 {
-    if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
+    if (!inside.contains(x, y))
         return;
     switch (image.format()) {
     case QImage::Format_RGB32:
@@ -31,10 +31,11 @@ void invertPixel(QImage &image, int x, int y)
 
 } // namespace
 
-void invertLinePixels(QImage &image, QPoint from, QPoint to)
+void invertLinePixels(QImage &image, QPoint from, QPoint to, const QRect &clip)
 {
     if (image.isNull())
         return;
+    const QRect inside = clip.isNull() ? image.rect() : clip.intersected(image.rect());
     // Bresenham: one pixel per step along the major axis, never the same pixel twice.
     int x = from.x();
     int y = from.y();
@@ -44,7 +45,7 @@ void invertLinePixels(QImage &image, QPoint from, QPoint to)
     const int stepY = y < to.y() ? 1 : -1;
     int error = dx + dy;
     for (;;) {
-        invertPixel(image, x, y);
+        invertPixel(image, inside, x, y);
         if (x == to.x() && y == to.y())
             break;
         const int twice = 2 * error;

@@ -81,10 +81,20 @@ QPoint MapUnits::toPixel(QPointF units) const
     return {pixel(units.x() * m_pixelsPerUnitX), pixel(units.y() * m_pixelsPerUnitY)};
 }
 
+int MapUnits::dotsPerMetreX() const
+{
+    return static_cast<int>(std::lround(m_pixelsPerUnitX * 100.0));
+}
+
+int MapUnits::dotsPerMetreY() const
+{
+    return static_cast<int>(std::lround(m_pixelsPerUnitY * 100.0));
+}
+
 void MapUnits::stampOn(QImage &sheet) const
 {
-    sheet.setDotsPerMeterX(static_cast<int>(std::lround(m_pixelsPerUnitX * 100.0)));
-    sheet.setDotsPerMeterY(static_cast<int>(std::lround(m_pixelsPerUnitY * 100.0)));
+    sheet.setDotsPerMeterX(dotsPerMetreX());
+    sheet.setDotsPerMeterY(dotsPerMetreY());
 }
 
 } // namespace map

@@ -51,6 +51,10 @@ public:
     // The pixel holding a point given in drawing units.
     [[nodiscard]] QPoint toPixel(QPointF units) const;
 
+    // The resolution in whole pixels per metre, as a BMP header states it.
+    [[nodiscard]] int dotsPerMetreX() const;
+    [[nodiscard]] int dotsPerMetreY() const;
+
     // Gives a picture of the sheet this resolution, so that a saved sheet is read back with the
     // drawing unit it was drawn with, also when its own file stated none.
     void stampOn(QImage &sheet) const;

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <QRectF>
 
 #include <optional>
 #include <utility>
@@ -59,6 +60,10 @@ private:
     std::vector<std::variant<DrawnAreas, DrawnSegment>> m_drawings;
     std::vector<DrawnFeature> m_features;
 };
+
+// The box of the sheet's pixels that drawn areas cover (their largest circle or their rings, and their
+// centres); a null box when none are drawn.
+[[nodiscard]] QRectF areasBox(const std::vector<DrawnAreas> &drawn, const MapUnits &units);
 
 // A region of a sheet (clipped to it) with the drawings painted over it; the source's error when its
 // file cannot give the region.

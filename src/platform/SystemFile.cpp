@@ -355,6 +355,34 @@ Outcome<std::shared_ptr<Replacement>> Replacement::prepare(const QString &localP
     return replacement;
 }
 
+Outcome<std::shared_ptr<Replacement>> Replacement::prepareWritten(const QString &localPath, const Writer &write)
+{
+    const auto unwritable = [&](const QString &why) { return failure(Error::Kind::FileUnwritable, localPath, why); };
+    if (const Status target = checkTarget(localPath); !target.ok())
+        return target.error();
+    const QFileInfo info(localPath);
+    QByteArray temporary
+        = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.valid())
+        return unwritable(reason(errno));
+    auto replacement = std::make_shared<Replacement>(localPath, temporary);
+    struct stat existing
+    {
+    };
+    const mode_t mode
+        = ::stat(QFile::encodeName(localPath).constData(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
+    if (::fchmod(fd.get(), mode) != 0 || !fd.close())
+        return unwritable(reason(errno));
+    if (const Status written = write(QFile::decodeName(temporary)); !written.ok())
+        return written.error();
+    // What the writer closed may still be in the system's buffers: to the disk before it counts.
+    Descriptor reopened(::open(temporary.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!reopened.valid() || ::fsync(reopened.get()) != 0 || !reopened.close())
+        return unwritable(reason(errno));
+    return replacement;
+}
+
 Replacement::Replacement(QString target, QByteArray temporary)
     : m_target(std::move(target))
     , m_temporary(std::move(temporary))

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // Whole-file reads and writes that never hang, never grow without bound and never leave a file half
@@ -77,6 +78,12 @@ class Replacement
 public:
     [[nodiscard]] static Outcome<std::shared_ptr<Replacement>> prepare(const QString &localPath,
                                                                        const QByteArray &bytes);
+    // The same for a file too large to hold in memory: `write` fills the temporary file, named by its
+    // local path (which it may open, truncate and write as it likes, but not rename). A failure of
+    // `write` comes back as it is, with the temporary file removed.
+    using Writer = std::function<Status(const QString &temporaryPath)>;
+    [[nodiscard]] static Outcome<std::shared_ptr<Replacement>> prepareWritten(const QString &localPath,
+                                                                              const Writer &write);
     Replacement(QString target, QByteArray temporary);
     Replacement(const Replacement &) = delete;
     Replacement &operator=(const Replacement &) = delete;
