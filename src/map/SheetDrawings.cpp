@@ -1,6 +1,7 @@
 #include "map/SheetDrawings.h"
 
 #include "map/InvertLine.h"
+#include "map/MapView.h"
 
 namespace map {
 
@@ -32,14 +33,35 @@ void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
 {
     drawFeatures(region, m_features);
     for (const auto &drawing : m_drawings) {
-        if (const auto *areas = std::get_if<DrawnAreas>(&drawing); areas && areas->rings)
-            drawDamageRings(region, *areas->rings);
-        else if (areas)
-            drawDamageCircles(region, units, areas->centre, areas->areas, areas->scaleFactor);
-        else if (const auto *segment = std::get_if<DrawnSegment>(&drawing))
-            invertLinePixels(region.pixels, units.toPixel(segment->from) - region.origin,
-                             units.toPixel(segment->to) - region.origin);
+        if (const auto *areas = std::get_if<DrawnAreas>(&drawing)) {
+            if (areas->rings)
+                drawDamageRings(region, *areas->rings);
+            else
+                drawDamageCircles(region, units, areas->centre, areas->areas, areas->scaleFactor);
+            drawIncidentCross(region, units.toPixel(areas->centre));
+        } else if (const auto *segment = std::get_if<DrawnSegment>(&drawing)) {
+            invertLinePixels(region.pixels, region.pixelOf(units.toPixel(segment->from)),
+                             region.pixelOf(units.toPixel(segment->to)));
+        }
     }
+}
+
+QRectF areasExtent(const DrawnAreas &areas, const MapUnits &units)
+{
+    const QPointF centre = QPointF(units.toPixel(areas.centre)) + QPointF(0.5, 0.5);
+    QRectF extent(centre, QSizeF(0.0, 0.0));
+    if (areas.rings) {
+        for (const std::vector<QPointF> &ring : *areas.rings)
+            for (const QPointF vertex : ring)
+                extent |= QRectF(vertex, QSizeF(0.0, 0.0));
+        return extent;
+    }
+    for (const DamageDistance &distance : areas.areas)
+        if (const std::optional<float> radius = damageRadius(distance, areas.scaleFactor)) {
+            const QSizeF reach(*radius * units.pixelsPerUnitX(), *radius * units.pixelsPerUnitY());
+            extent |= QRectF(centre - QPointF(reach.width(), reach.height()), 2 * reach);
+        }
+    return extent;
 }
 
 Outcome<QImage> drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region)
@@ -48,6 +70,22 @@ Outcome<QImage> drawnRegion(const MapSource &source, const SheetDrawings &drawin
     Outcome<QImage> pixels = source.region(inside);
     if (pixels.ok() && !pixels.value().isNull())
         drawings.paintOver(SheetRegion{pixels.value(), inside.topLeft(), source.size()}, source.units());
+    return pixels;
+}
+
+Outcome<QImage> drawnView(const MapSource &source, const SheetDrawings &drawings, double zoom, const QRect &region)
+{
+    if (zoom == 1.0)
+        return drawnRegion(source, drawings, region);
+    const QRect inside = region.intersected(QRect(QPoint(0, 0), MapView{zoom, {}}.zoomedSize(source.size())));
+    if (inside.isEmpty())
+        return QImage();
+    // The zoomed sheet's last pixels may reach a little past the sheet's edge: they show its last pixels.
+    const QRectF area
+        = QRectF(QPointF(inside.topLeft()) / zoom, QSizeF(inside.size()) / zoom).intersected(QRectF(source.rect()));
+    Outcome<QImage> pixels = source.sampled(area, inside.size());
+    if (pixels.ok() && !pixels.value().isNull())
+        drawings.paintOver(SheetRegion{pixels.value(), inside.topLeft(), source.size(), zoom}, source.units());
     return pixels;
 }
 

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <QRectF>
 
 #include <optional>
 #include <utility>
@@ -52,7 +53,7 @@ public:
     // The damage areas drawn since the sheet was shown, in the order they were drawn.
     [[nodiscard]] std::vector<DrawnAreas> areas() const;
 
-    // Paints the drawings over `region.pixels`.
+    // Paints the drawings over `region.pixels`, each press's areas marked by the incident's cross.
     void paintOver(SheetRegion region, const MapUnits &units) const;
 
 private:
@@ -60,8 +61,18 @@ private:
     std::vector<DrawnFeature> m_features;
 };
 
+// The part of the sheet (sheet pixels) the damage areas of one press cover, with the incident's pixel;
+// the areas may reach beyond the sheet.
+[[nodiscard]] QRectF areasExtent(const DrawnAreas &areas, const MapUnits &units);
+
 // A region of a sheet (clipped to it) with the drawings painted over it; the source's error when its
 // file cannot give the region.
 [[nodiscard]] Outcome<QImage> drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region);
+
+// The same for a region of the sheet shown at a zoom (pixels of the zoomed sheet, clipped to it): what
+// the map surface paints. The drawings are painted at the view's resolution, one-pixel lines staying
+// one pixel wide; at zoom 1 it is drawnRegion().
+[[nodiscard]] Outcome<QImage> drawnView(const MapSource &source, const SheetDrawings &drawings, double zoom,
+                                        const QRect &region);
 
 } // namespace map
