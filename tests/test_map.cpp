@@ -1,6 +1,7 @@
 // The map layer: scales, radii, drawing, map files and their drawing unit, saved and printed pictures.
 #include "map/CircleVisibility.h"
 #include "map/DamageCircles.h"
+#include "map/DistanceMeasure.h"
 #include "map/InvertLine.h"
 #include "map/MapErrors.h"
 #include "map/MapFiles.h"
@@ -9,6 +10,7 @@
 #include "map/MapView.h"
 #include "map/PrintFit.h"
 #include "map/SheetDrawings.h"
+#include "map/TypedCoordinate.h"
 #include "support/ErrorWording.h"
 #include "support/TestDrive.h"
 
@@ -428,6 +430,46 @@ private slots:
                     red << x - centre;
             QVERIFY2(red.size() == 1 && std::abs(red.first() - 37.8 * zoom) <= 1.5, qPrintable(at));
         }
+    }
+
+    void typedCoordinates_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("expected"); // NaN: not a number
+        const double none = std::nan("");
+        QTest::newRow("decimal comma") << " 480420,5 " << 480420.5;
+        QTest::newRow("decimal point") << "480420.5" << 480420.5;
+        QTest::newRow("whole") << "5029480" << 5029480.0;
+        QTest::newRow("degrees with their sign") << "45,4642°" << 45.4642;
+        QTest::newRow("negative") << "-9.19" << -9.19;
+        QTest::newRow("the minus sign") << "\u22129,19" << -9.19;
+        QTest::newRow("no leading figure") << ",5" << 0.5;
+        QTest::newRow("thousands and decimals") << "480.420,5" << none;
+        QTest::newRow("thousands by blanks") << "480 420" << none;
+        QTest::newRow("two numbers by a blank") << "480420 5029480" << none;
+        QTest::newRow("exponent") << "4.8e5" << none;
+        QTest::newRow("empty") << "" << none;
+        QTest::newRow("words") << "E 480420" << none;
+        QTest::newRow("infinity") << "inf" << none;
+    }
+    void typedCoordinates()
+    {
+        QFETCH(QString, typed);
+        QFETCH(double, expected);
+        const std::optional<double> read = typedCoordinate(typed);
+        QCOMPARE(read.has_value(), !std::isnan(expected));
+        if (read)
+            QCOMPARE(*read, expected);
+    }
+
+    // On a plain sheet a length is the scale's arithmetic: 5 units (cm of the sheet) at 1:5000 are 250 m.
+    void distancesAtAScale()
+    {
+        const DistanceMeasure measure = DistanceMeasure::atScale(1.0 / 5000);
+        QCOMPARE(*measure.metres({1, 1}, {4, 5}), 250.0);
+        QVERIFY(!DistanceMeasure::atScale(0).metres({1, 1}, {4, 5}));
+        QCOMPARE(QStringList({measure.basis(), metresText(250), metresText(12345.6)}),
+                 QStringList({"alla scala 1:5000", "250.0 m", "12346 m"}));
     }
 
     void invertedLineTwiceRestoresThePixels_data()
