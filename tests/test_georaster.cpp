@@ -563,7 +563,8 @@ private slots:
                 const int column = int(std::floor(area.x() + (x + 0.5) * area.width() / size.width()));
                 const int row = int(std::floor(area.y() + (y + 0.5) * area.height() / size.height()));
                 const int gray = (7 * column + 13 * row) % 256;
-                QVERIFY2(shown.pixel(x, y) == qRgb(gray, gray, gray), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                QVERIFY2(shown.pixel(x, y) == qRgb(gray, gray, gray),
+                         qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
             }
     }
 
@@ -600,11 +601,13 @@ private slots:
                 places = run("awk", {"{print $2, $1}"}, places);
             const QList<QByteArray> ends = places.simplified().split(' ');
             QCOMPARE(ends.size(), 4 + (place.system.geographic ? 0 : 2));
-            const QByteArray line = ends.mid(0, 2).join(' ') + ' ' + ends.mid(place.system.geographic ? 2 : 3, 2).join(' ');
+            const QByteArray line
+                = ends.mid(0, 2).join(' ') + ' ' + ends.mid(place.system.geographic ? 2 : 3, 2).join(' ');
             const double geod = run("geod", {"+ellps=WGS84", "-I", "+units=m", "-f", "%.6f"}, line + '\n')
                                     .simplified().split(' ').value(2).toDouble();
             const double measured = *measure.value().metres(units.toUnits(from), units.toUnits(to));
-            QVERIFY2(geod > 0 && std::abs(measured - geod) < 1e-3, qPrintable(QStringLiteral("%1 / %2").arg(measured).arg(geod)));
+            QVERIFY2(geod > 0 && std::abs(measured - geod) < 1e-3,
+                     qPrintable(QStringLiteral("%1 / %2").arg(measured).arg(geod)));
         }
     }
 

@@ -359,7 +359,8 @@ private slots:
             const MapView after = zoomedAbout(before, zoom, anchor);
             QVERIFY(after.zoom == zoom);
             const QPointF moved = after.toSheet(anchor) - before.toSheet(anchor);
-            QVERIFY2(std::abs(moved.x()) <= 0.5 / zoom && std::abs(moved.y()) <= 0.5 / zoom, qPrintable(QString::number(zoom)));
+            QVERIFY2(std::abs(moved.x()) <= 0.5 / zoom && std::abs(moved.y()) <= 0.5 / zoom,
+                     qPrintable(QString::number(zoom)));
         }
         const QRect room(16, 16, 624, 709);
         const ZoomRange range{0.1, kMostZoom};
@@ -420,8 +421,10 @@ private slots:
             const QImage view = drawnView(source, drawings, zoom, zoomed).value();
             QCOMPARE(view.size(), zoomed.size());
             const QString at = QString::number(zoom);
-            for (const QRect part : {QRect(0, 0, 173, 91), QRect(150, 77, 301, 205), QRect(zoomed.right() - 40, 3, 80, 60)})
-                QVERIFY2(drawnView(source, drawings, zoom, part).value() == view.copy(part.intersected(zoomed)), qPrintable(at));
+            for (const QRect part :
+                 {QRect(0, 0, 173, 91), QRect(150, 77, 301, 205), QRect(zoomed.right() - 40, 3, 80, 60)})
+                QVERIFY2(drawnView(source, drawings, zoom, part).value() == view.copy(part.intersected(zoomed)),
+                         qPrintable(at));
             const int centre = int(std::floor(200.5 * zoom)), row = int(std::floor(150.5 * zoom));
             QVERIFY2(view.pixel(centre, row) == qRgb(0, 0, 0), qPrintable(at));
             QList<int> red;

@@ -8,7 +8,8 @@
 namespace map {
 
 // A raster too large to decode whole, read region by region as the surface shows it: only the blocks
-// of the asked region (of an overview, for a sheet shown smaller) are read (through GDAL's block cache, whose size startGdal() caps).
+// of the asked region (of an overview, for a sheet shown smaller) are read (through GDAL's block
+// cache, whose size startGdal() caps).
 class GdalMapSource final : public MapSource
 {
 public:
