@@ -8,7 +8,8 @@ namespace map {
 
 std::optional<double> typedCoordinate(const QString &text)
 {
-    static const QRegularExpression number(QStringLiteral("^\\s*([+\\-\\x{2212}]?)(\\d+(?:[.,]\\d*)?|[.,]\\d+)\\s*°?\\s*$"));
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+\\-\\x{2212}]?)(\\d+(?:[.,]\\d*)?|[.,]\\d+)\\s*°?\\s*$"));
     const QRegularExpressionMatch match = number.match(text);
     if (!match.hasMatch())
         return std::nullopt;
