@@ -134,6 +134,8 @@ MapOverlay drawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
     } else {
         overlay.circles = map::drawDamageCircles(image, units, point, areas, overlay.scaleFactor);
     }
+    // The incident marked as in the map window.
+    map::drawIncidentCross(map::SheetRegion{image, QPoint(0, 0), image.size()}, units.toPixel(point));
     const QString unseen = map::unseenCirclesNotice(
         map::circleVisibility(areas, overlay.scaleFactor, units, image.size(), point), overlay.scaleFactor);
     if (!unseen.isEmpty())
