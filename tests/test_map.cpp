@@ -416,6 +416,13 @@ private slots:
         drawings.addAreas({source.units().toUnits({100.5, 100.5}), areas, 1.0, rings});
         drawings.startSegment(source.units().toUnits({10.5, 290.5}));
         drawings.extendSegment(source.units().toUnits({390.5, 200.5}));
+        // What the view after a drawing keeps in sight: the circles' reach, the rings' vertices.
+        const std::vector<DrawnAreas> drawn = drawings.areas();
+        QCOMPARE(areasExtent(drawn.at(0), source.units()),
+                 QRectF(QPointF(200.5 - 37.8, 150.5 - 37.8), QSizeF(75.6, 75.6)));
+        const QRectF ringsReach = areasExtent(drawn.at(1), source.units()); // 60 pixels around 100.5, 100.5
+        QVERIFY(QRectF(40.4, 40.4, 120.2, 120.2).contains(ringsReach) && ringsReach.width() > 119.9
+                && ringsReach.height() > 119.9);
         for (const double zoom : {0.5, std::sqrt(2.0), 2.0, 4.0}) {
             const QRect zoomed(QPoint(0, 0), MapView{zoom, {}}.zoomedSize(source.size()));
             const QImage view = drawnView(source, drawings, zoom, zoomed).value();

@@ -895,9 +895,10 @@ private slots:
         QVERIFY(!red(147) && !red(152));
         auto *exportButton = run->onMap<QPushButton>("Command14");
         QVERIFY(exportButton->isVisibleTo(window) && exportButton->isEnabled());
-        QMouseEvent move(QEvent::MouseMove, QPointF(300, 500),
-                         surface(window)->viewport()->mapToGlobal(QPointF(300, 500)), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
+        // Over the sheet's pixel 300, 500, wherever the drawing moved the view.
+        const QPointF over = surface(window)->view().toView(QPointF(300.5, 500.5));
+        QMouseEvent move(QEvent::MouseMove, over, surface(window)->viewport()->mapToGlobal(over), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(surface(window)->viewport(), &move);
         const QString position = run->onMap<QLabel>("Label6")->text();
         QCOMPARE(position,

@@ -3,6 +3,8 @@
 #include "map/InvertLine.h"
 #include "map/MapView.h"
 
+#include <algorithm>
+
 namespace map {
 
 void SheetDrawings::extendSegment(QPointF to)
@@ -48,20 +50,27 @@ void SheetDrawings::paintOver(SheetRegion region, const MapUnits &units) const
 
 QRectF areasExtent(const DrawnAreas &areas, const MapUnits &units)
 {
+    // Bounds kept by hand: a rectangle of no size (a point) counts for nothing in QRectF::united().
     const QPointF centre = QPointF(units.toPixel(areas.centre)) + QPointF(0.5, 0.5);
-    QRectF extent(centre, QSizeF(0.0, 0.0));
+    QPointF least = centre;
+    QPointF most = centre;
+    const auto take = [&](QPointF point) {
+        least = QPointF(std::min(least.x(), point.x()), std::min(least.y(), point.y()));
+        most = QPointF(std::max(most.x(), point.x()), std::max(most.y(), point.y()));
+    };
     if (areas.rings) {
         for (const std::vector<QPointF> &ring : *areas.rings)
             for (const QPointF vertex : ring)
-                extent |= QRectF(vertex, QSizeF(0.0, 0.0));
-        return extent;
+                take(vertex);
+    } else {
+        for (const DamageDistance &distance : areas.areas)
+            if (const std::optional<float> radius = damageRadius(distance, areas.scaleFactor)) {
+                const QPointF reach(*radius * units.pixelsPerUnitX(), *radius * units.pixelsPerUnitY());
+                take(centre - reach);
+                take(centre + reach);
+            }
     }
-    for (const DamageDistance &distance : areas.areas)
-        if (const std::optional<float> radius = damageRadius(distance, areas.scaleFactor)) {
-            const QSizeF reach(*radius * units.pixelsPerUnitX(), *radius * units.pixelsPerUnitY());
-            extent |= QRectF(centre - QPointF(reach.width(), reach.height()), 2 * reach);
-        }
-    return extent;
+    return QRectF(least, most);
 }
 
 Outcome<QImage> drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region)
