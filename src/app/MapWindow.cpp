@@ -49,7 +49,7 @@ const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento
 constexpr int kControlsLeft = 656;
 // The user's settings entry of the last layer of vulnerable elements chosen.
 const QString kElementsSetting = QStringLiteral("elementi_vulnerabili/strato");
-// How near a feature the mouse must be, in sheet pixels, for its name to show.
+// How near a feature the mouse must be, in screen pixels, for its name to show.
 constexpr double kHoverTolerance = 3.0;
 const QString kCredits = QStringLiteral("ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
                                         "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
@@ -827,8 +827,8 @@ void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
         return;
     }
     if (const std::vector<map::DrawnFeature> &features = m_surface->drawings().features(); !features.empty()) {
-        const std::optional<std::size_t> under
-            = map::featureAt(features, QPointF(m_surface->units().toPixel(position)), kHoverTolerance);
+        const std::optional<std::size_t> under = map::featureAt(
+            features, QPointF(m_surface->units().toPixel(position)), kHoverTolerance / m_surface->zoom());
         // The scroll area answers its viewport's tool-tip events.
         const QString name = under ? features[*under].name : QString();
         m_surface->setToolTip(name);
