@@ -10,6 +10,13 @@
 // to make at every run (about 20 s here), so it is kept in $XDG_CACHE_HOME/zefro-bench, else
 // /tmp/zefro-bench-cache.
 //
+// BM_GeoTiffZoomStep: one zoom step (a power of the square root of 2, about the middle of the room
+// beside the controls) on the 8000 x 8000 GeoTIFFs above (no overviews: every step reads the file's
+// rows a screen row needs) and on the 30000 x 30000 one (its overviews when zoomed out), with the
+// eight areas drawn on the ground, and the surface painted again. The steps go from the natural size
+// out to the whole sheet, in to 4 screen pixels a sheet pixel, and back. Target: each step at most
+// 50 ms; `slowest_step_ms` is the slowest step.
+//
 // Counters: `slowest_s` is the slowest iteration; `peak_rss_MB` the process's peak resident size
 // since the benchmark started (the peak is reset first, so earlier benchmarks do not count);
 // `peak_over_image` is (peak - resident size before the first open) / decoded image.
@@ -168,6 +175,58 @@ void BM_HugeGeoTiffFirstView(benchmark::State &bench)
     measure.report(bench, double(kHugeSide) * kHugeSide * 3 / (1024.0 * 1024.0));
 }
 
+void BM_GeoTiffZoomStep(benchmark::State &bench, const std::string &which)
+{
+    const QString path = which == "huge" ? hugeGeoTiff() : largeGeoTiff(which);
+    if (path.isEmpty()) {
+        bench.SkipWithError("cannot write the GeoTIFF");
+        return;
+    }
+    Surface shown;
+    shown.surface->setControlsLeft(656); // as in the map window
+    const Outcome<map::OpenedMap> opened = map::openMap(path);
+    if (!opened.ok() || !opened.value().georeference) {
+        bench.SkipWithError(opened.ok() ? "no georeference" : qPrintable(opened.error().message()));
+        return;
+    }
+    const map::MapSource &source = *opened.value().source;
+    shown.surface->setMap(opened.value().source);
+    map::DamageAreas areas{};
+    for (std::size_t slot = 0; slot < kDistanceSlots; ++slot)
+        areas[slot].metres = 60.0 + 40.0 * double(slot);
+    const map::Georeference &georeference = *opened.value().georeference;
+    const double scale = map::groundScaleFactor(georeference, source.units(), source.size());
+    const QPointF incident = source.units().toUnits(QPointF(source.size().width() / 2, source.size().height() / 2));
+    const Outcome<map::AreaRings> rings
+        = map::sheetRings(georeference, map::groundAtUnits(georeference, source.units(), incident), areas);
+    if (!rings.ok()) {
+        bench.SkipWithError(qPrintable(rings.error().message()));
+        return;
+    }
+    shown.surface->drawings().addAreas({incident, areas, scale, rings.value()});
+    // The incident in the middle of the room, at the natural size.
+    const QRect room = shown.surface->roomBesideControls();
+    shown.surface->setView({1.0, QPoint(source.size().width() / 2, source.size().height() / 2) - room.center()});
+    shown.surface->viewport()->repaint();
+    int direction = -1;
+    std::chrono::duration<double, std::milli> slowest{0};
+    for (auto _ : bench) {
+        const map::ZoomRange range = shown.surface->zoomRange();
+        if ((direction < 0 && shown.surface->zoom() <= range.least)
+            || (direction > 0 && shown.surface->zoom() >= range.most))
+            direction = -direction;
+        const Clock::time_point started = Clock::now();
+        shown.surface->zoomBy(direction, QRectF(room).center());
+        shown.surface->viewport()->repaint();
+        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(Clock::now() - started));
+        if (shown.surface->unreadable()) {
+            bench.SkipWithError(qPrintable(shown.surface->unreadable()->message()));
+            break;
+        }
+    }
+    bench.counters["slowest_step_ms"] = slowest.count();
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(BM_GeoTiffShowDrawGrab, uncompressed, std::string("NONE"))
@@ -184,4 +243,21 @@ BENCHMARK(BM_HugeGeoTiffFirstView)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+// 30 steps: from the natural size out to the whole sheet (8 steps for 8000 pixels, 12 for 30000), in to 4
+// and back out part of the way.
+BENCHMARK_CAPTURE(BM_GeoTiffZoomStep, uncompressed, std::string("NONE"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_GeoTiffZoomStep, deflate, std::string("DEFLATE"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_GeoTiffZoomStep, huge, std::string("huge"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);

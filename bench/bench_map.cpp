@@ -3,7 +3,9 @@
 // Besides the time, it reports the process's peak resident memory (getrusage) against the decoded
 // image as the map source holds it (8000 x 8000 x 3 bytes): `peak_over_image` is (peak RSS - RSS
 // before the first load) / image. While a map is loaded the one shown before is kept until the new
-// one is read, so two images is the expected peak. Then one scroll step of that map.
+// one is read, so two images is the expected peak. Then one scroll step of that map, and one zoom
+// step ("+" or "−" in the window, out to the whole sheet, in to 4 and back; target at most 50 ms a
+// step, `slowest_step_ms` the slowest).
 #include "BenchRasters.h"
 #include "app/MapSurface.h"
 #include "app/MapWindow.h"
@@ -22,6 +24,8 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+
+#include <chrono>
 
 namespace {
 
@@ -166,6 +170,33 @@ void BM_LargeMapScrollStep(benchmark::State &bench)
     }
 }
 
+void BM_LargeMapZoomStep(benchmark::State &bench)
+{
+    LargeMapWindow map;
+    if (const QString failed = map.prepare(); !failed.isEmpty() || !map.showAndDraw()) {
+        bench.SkipWithError("the map was not shown");
+        return;
+    }
+    QApplication::processEvents();
+    auto *zoomIn = map.window->findChild<QPushButton *>(QStringLiteral("zoomIn"));
+    auto *zoomOut = map.window->findChild<QPushButton *>(QStringLiteral("zoomOut"));
+    QPushButton *step = zoomOut;
+    std::chrono::duration<double, std::milli> slowest{0};
+    for (auto _ : bench) {
+        const map::ZoomRange range = map.surface->zoomRange();
+        if (map.surface->zoom() <= range.least)
+            step = zoomIn;
+        else if (map.surface->zoom() >= range.most)
+            step = zoomOut;
+        const auto started = std::chrono::steady_clock::now();
+        step->click();
+        map.surface->viewport()->repaint();
+        slowest
+            = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started));
+    }
+    bench.counters["slowest_step_ms"] = slowest.count();
+}
+
 } // namespace
 
 BENCHMARK(BM_LargeMapShowDrawGrab)
@@ -174,3 +205,8 @@ BENCHMARK(BM_LargeMapShowDrawGrab)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LargeMapScrollStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargeMapZoomStep)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);

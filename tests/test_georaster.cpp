@@ -1,5 +1,6 @@
 // Georeferenced maps: world files, reference systems, and map files read through GDAL, checked
 // against GDAL's and PROJ's own command-line tools.
+#include "map/DistanceMeasure.h"
 #include "map/GdalSession.h"
 #include "map/Georeference.h"
 #include "map/GroundSystem.h"
@@ -568,6 +569,80 @@ private slots:
         QVERIFY(!corner.ok() && corner.error().kind == Error::Kind::MapUnreadable);
         QVERIFY(corner.error().message().startsWith("Il file \"large.tif\" non è una mappa bitmap leggibile (dati "
                                                     "dell'immagine non validi o incompleti; GDAL: "));
+    }
+
+    // A raster read as it is shown, zoomed out: from its overviews when they are fine enough (each
+    // marked by its own fill), else from its own pixels, each screen pixel the one under its centre.
+    void zoomedOutFromTheOverviews()
+    {
+        QVERIFY(writeGeoTiffWithMarkedOverviews(at("overviews.tif"), QSize(4200, 4200)));
+        const Outcome<OpenedMap> opened = openMap(at("overviews.tif"));
+        QVERIFY2(opened.ok(), qPrintable(opened.ok() ? QString() : opened.error().message()));
+        const MapSource &source = *opened.value().source;
+        const auto only = [](const QImage &image, QRgb colour) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixel(x, y) != colour)
+                        return false;
+            return !image.isNull();
+        };
+        QVERIFY(only(source.sampled(QRectF(0, 0, 4200, 4200), {2100, 2100}).value(), qRgb(150, 150, 150)));
+        QVERIFY(only(source.sampled(QRectF(1000, 600, 1600, 1200), {400, 300}).value(), qRgb(210, 210, 210)));
+        const QRectF area(1000.25, 600.5, 1001.5, 700);
+        const QSize size(700, 490); // zoom 0.7: no overview is fine enough
+        const QImage shown = source.sampled(area, size).value();
+        QCOMPARE(shown.size(), size);
+        for (int y = 0; y < size.height(); y += 7)
+            for (int x = 0; x < size.width(); x += 3) {
+                const int column = int(std::floor(area.x() + (x + 0.5) * area.width() / size.width()));
+                const int row = int(std::floor(area.y() + (y + 0.5) * area.height() / size.height()));
+                const int gray = (7 * column + 13 * row) % 256;
+                QVERIFY2(shown.pixel(x, y) == qRgb(gray, gray, gray),
+                         qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            }
+    }
+
+    // A length measured on a georeferenced sheet is the geodesic between its ends, as geod has it, in
+    // a projected system (through cs2cs) and in degrees.
+    void distancesOnTheGround_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("UTM 32N") << "tiled.tif";
+        QTest::newRow("degrees") << "wgs84.tif";
+    }
+    void distancesOnTheGround()
+    {
+        QFETCH(QString, file);
+        const Outcome<OpenedMap> opened = openMap(at(file));
+        QVERIFY(opened.ok() && opened.value().georeference);
+        const Georeference &place = *opened.value().georeference;
+        const MapUnits &units = opened.value().source->units();
+        const Outcome<DistanceMeasure> measure = DistanceMeasure::onGround(place, units);
+        QVERIFY(measure.ok() && measure.value().isOnGround());
+        const QJsonArray transform
+            = QJsonDocument::fromJson(run("gdalinfo", {"-json", at(file)})).object()["geoTransform"].toArray();
+        for (const auto &[from, to] : {std::pair{QPointF(3.5, 7.5), QPointF(296.5, 190.5)},
+                                       std::pair{QPointF(150.5, 20.5), QPointF(150.5, 21.5)}}) {
+            QByteArray places;
+            for (const QPointF pixel : {from, to})
+                places += QByteArray::number(transform[0].toDouble() + pixel.x() * transform[1].toDouble(), 'f', 9)
+                    + ' ' + QByteArray::number(transform[3].toDouble() + pixel.y() * transform[5].toDouble(), 'f', 9)
+                    + '\n';
+            // cs2cs answers latitude first, as geod reads it.
+            if (!place.system.geographic)
+                places = run("cs2cs", {"-f", "%.10f", place.system.code, "EPSG:4326"}, places);
+            else
+                places = run("awk", {"{print $2, $1}"}, places);
+            const QList<QByteArray> ends = places.simplified().split(' ');
+            QCOMPARE(ends.size(), 4 + (place.system.geographic ? 0 : 2));
+            const QByteArray line
+                = ends.mid(0, 2).join(' ') + ' ' + ends.mid(place.system.geographic ? 2 : 3, 2).join(' ');
+            const double geod = run("geod", {"+ellps=WGS84", "-I", "+units=m", "-f", "%.6f"}, line + '\n')
+                                    .simplified().split(' ').value(2).toDouble();
+            const double measured = *measure.value().metres(units.toUnits(from), units.toUnits(to));
+            QVERIFY2(geod > 0 && std::abs(measured - geod) < 1e-3,
+                     qPrintable(QStringLiteral("%1 / %2").arg(measured).arg(geod)));
+        }
     }
 
     // GDAL opens the raster alone: no driver but the map formats' (a VRT named .tif would read

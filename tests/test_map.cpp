@@ -2,15 +2,18 @@
 #include "map/CircleVisibility.h"
 #include "map/DamageCircles.h"
 #include "map/GeoreferenceFiles.h"
+#include "map/DistanceMeasure.h"
 #include "map/InvertLine.h"
 #include "map/MapErrors.h"
 #include "map/MapFiles.h"
 #include "map/MapPicture.h"
 #include "map/MapScale.h"
+#include "map/MapView.h"
 #include "map/PrintFit.h"
 #include "map/SavedSheet.h"
 #include "map/SheetDrawings.h"
 #include "map/SheetLegend.h"
+#include "map/TypedCoordinate.h"
 #include "support/ErrorWording.h"
 #include "support/SampleEstimates.h"
 #include "support/TestDrive.h"
@@ -108,6 +111,21 @@ DamageDistance distance(double metres, bool notAvailable = false)
 {
     return {metres, notAvailable, false, {}};
 }
+
+// A source that gives regions only: what a raster read region by region samples through.
+class RegionsOnly final : public MapSource
+{
+public:
+    explicit RegionsOnly(const DecodedMapSource &whole)
+        : m_whole(whole)
+    { }
+    [[nodiscard]] QSize size() const override { return m_whole.size(); }
+    [[nodiscard]] const MapUnits &units() const override { return m_whole.units(); }
+    [[nodiscard]] Outcome<QImage> region(const QRect &region) const override { return m_whole.region(region); }
+
+private:
+    const DecodedMapSource &m_whole;
+};
 
 } // namespace
 
@@ -470,6 +488,162 @@ private slots:
             = stageSheetPicture(source, drawings, {source.rect()}, dir.filePath("manca/x.bmp"));
         QVERIFY(!refused.ok() && refused.error().kind == Error::Kind::MapNotSaved);
         QCOMPARE(refused.error().file, dir.filePath("manca/x.bmp"));
+    }
+
+    // The zoom's steps are the powers of the square root of 2, the range's ends included.
+    void zoomSteps_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<double>("least");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("in from the natural size") << 1.0 << 1 << 0.1 << std::sqrt(2.0);
+        QTest::newRow("out twice from the natural size") << 1.0 << -2 << 0.1 << 0.5;
+        QTest::newRow("back onto the step left") << std::sqrt(2.0) << -1 << 0.1 << 1.0;
+        QTest::newRow("from the fitted zoom to the next step") << 0.3 << 1 << 0.3 << std::pow(2.0, -1.5);
+        QTest::newRow("out no further than the whole sheet") << 0.4 << -3 << 0.3 << 0.3;
+        QTest::newRow("in no further than 4") << 3.0 << 2 << 0.3 << 4.0;
+        QTest::newRow("a zoom out of the range brought in first") << 6.0 << -1 << 0.3 << std::pow(2.0, 1.5);
+    }
+    void zoomSteps()
+    {
+        QFETCH(double, zoom);
+        QFETCH(int, steps);
+        QFETCH(double, least);
+        QFETCH(double, expected);
+        QVERIFY(std::abs(steppedZoom(zoom, steps, {least, kMostZoom}) - expected) < 1e-12);
+    }
+
+    // Zooming keeps the sheet's point under the mouse where it is; after a drawing the view moves only
+    // when the areas are not all in the room, and zooms out only as far as they need.
+    void views()
+    {
+        QCOMPARE(zoomRange({8000, 8000}, {656, 741}).least, 0.082);
+        QCOMPARE(zoomRange({300, 200}, {656, 741}).least, 1.0); // a small sheet is never shown smaller
+        QCOMPARE(MapView({0.082, {}}).zoomedSize({8000, 8000}), QSize(656, 656));
+        for (const double zoom : {0.082, 0.7, 1.0, 2.0, 4.0}) {
+            const MapView before{std::sqrt(2.0), QPoint(337, 1201)};
+            const QPointF anchor(401, 233);
+            const MapView after = zoomedAbout(before, zoom, anchor);
+            QVERIFY(after.zoom == zoom);
+            const QPointF moved = after.toSheet(anchor) - before.toSheet(anchor);
+            QVERIFY2(std::abs(moved.x()) <= 0.5 / zoom && std::abs(moved.y()) <= 0.5 / zoom,
+                     qPrintable(QString::number(zoom)));
+        }
+        const QRect room(16, 16, 624, 709);
+        const ZoomRange range{0.1, kMostZoom};
+        const MapView natural{1.0, QPoint(100, 100)};
+        QCOMPARE(viewShowing({300, 300, 200, 200}, {400, 400}, natural, room, range), natural);
+        const MapView centred = viewShowing({900, 300, 200, 200}, {1000, 400}, natural, room, range);
+        QVERIFY(centred.zoom == 1.0 && (centred.toView({1000, 400}) - QRectF(room).center()).manhattanLength() <= 0.5);
+        const MapView out = viewShowing({0, 0, 1400, 1000}, {700, 500}, natural, room, range);
+        QCOMPARE(out.zoom, 624.0 / 1400);
+        QVERIFY(QRectF(room).contains(QRectF(out.toView({0, 0}), out.toView({1400, 1000}))));
+        const MapView kept = viewShowing({0, 0, 14000, 10000}, {700, 500}, natural, room, range);
+        QVERIFY(kept.zoom == 0.1 && (kept.toView({700, 500}) - QRectF(room).center()).manhattanLength() <= 1);
+    }
+
+    // A sheet shown zoomed takes the sheet pixel under each screen pixel's centre, whether the source
+    // samples the sheet in place or region by region, and at zoom 1 it is the sheet's own pixels.
+    void sampledSheets()
+    {
+        for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
+            const QImage sheet = noise(90, 70).convertToFormat(format);
+            const DecodedMapSource whole({sheet, MapUnits(3780, 3780)});
+            const RegionsOnly regions(whole);
+            QCOMPARE(whole.sampled(QRectF(10, 20, 30, 40), {30, 40}).value(), sheet.copy(10, 20, 30, 40));
+            for (const auto &[area, size] : {std::pair{QRectF(4, 6, 80, 60), QSize(40, 30)},
+                                             std::pair{QRectF(10.5, 3.25, 7.5, 5), QSize(30, 20)},
+                                             std::pair{QRectF(0, 0, 90, 70), QSize(9, 7)}}) {
+                const QImage shown = whole.sampled(area, size).value();
+                QCOMPARE(regions.sampled(area, size).value(), shown);
+                QCOMPARE(shown.format(), format);
+                const double across = area.width() / size.width(), down = area.height() / size.height();
+                for (int y = 0; y < size.height(); ++y)
+                    for (int x = 0; x < size.width(); ++x)
+                        QCOMPARE(shown.pixel(x, y), sheet.pixel(int(std::floor(area.x() + (x + 0.5) * across)),
+                                                                int(std::floor(area.y() + (y + 0.5) * down))));
+            }
+        }
+    }
+
+    // At any zoom the drawings are drawn at the view's resolution: circles of the zoomed radius, one
+    // pixel wide, the incident's cross at its centre; and any part of a view is that part of the whole view.
+    void drawingsAtAZoom()
+    {
+        QImage white(400, 300, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        const DecodedMapSource source({white, MapUnits(3780, 3780)});
+        SheetDrawings drawings;
+        DamageAreas areas{};
+        areas[0] = distance(20); // 1 cm at 1:2000: 37.8 px
+        drawings.addAreas({source.units().toUnits({200.5, 150.5}), areas, 1.0 / 2000});
+        AreaRings rings;
+        for (int vertex = 0; vertex <= 40; ++vertex)
+            rings[2].emplace_back(100.5 + 60 * std::cos(vertex * 0.157), 100.5 + 60 * std::sin(vertex * 0.157));
+        drawings.addAreas({source.units().toUnits({100.5, 100.5}), areas, 1.0, rings});
+        drawings.startSegment(source.units().toUnits({10.5, 290.5}));
+        drawings.extendSegment(source.units().toUnits({390.5, 200.5}));
+        // What the view after a drawing keeps in sight: the circles' reach, the rings' vertices.
+        const std::vector<DrawnAreas> drawn = drawings.areas();
+        QCOMPARE(areasExtent(drawn.at(0), source.units()),
+                 QRectF(QPointF(200.5 - 37.8, 150.5 - 37.8), QSizeF(75.6, 75.6)));
+        const QRectF ringsReach = areasExtent(drawn.at(1), source.units()); // 60 pixels around 100.5, 100.5
+        QVERIFY(QRectF(40.4, 40.4, 120.2, 120.2).contains(ringsReach) && ringsReach.width() > 119.9
+                && ringsReach.height() > 119.9);
+        for (const double zoom : {0.5, std::sqrt(2.0), 2.0, 4.0}) {
+            const QRect zoomed(QPoint(0, 0), MapView{zoom, {}}.zoomedSize(source.size()));
+            const QImage view = drawnView(source, drawings, zoom, zoomed).value();
+            QCOMPARE(view.size(), zoomed.size());
+            const QString at = QString::number(zoom);
+            for (const QRect part :
+                 {QRect(0, 0, 173, 91), QRect(150, 77, 301, 205), QRect(zoomed.right() - 40, 3, 80, 60)})
+                QVERIFY2(drawnView(source, drawings, zoom, part).value() == view.copy(part.intersected(zoomed)),
+                         qPrintable(at));
+            const int centre = int(std::floor(200.5 * zoom)), row = int(std::floor(150.5 * zoom));
+            QVERIFY2(view.pixel(centre, row) == qRgb(0, 0, 0), qPrintable(at));
+            QList<int> red;
+            for (int x = centre + 1; x < view.width(); ++x)
+                if (view.pixel(x, row) == qRgb(255, 0, 0))
+                    red << x - centre;
+            QVERIFY2(red.size() == 1 && std::abs(red.first() - 37.8 * zoom) <= 1.5, qPrintable(at));
+        }
+    }
+
+    void typedCoordinates_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("expected"); // NaN: not a number
+        const double none = std::nan("");
+        QTest::newRow("decimal comma") << " 480420,5 " << 480420.5;
+        QTest::newRow("decimal point") << "480420.5" << 480420.5;
+        QTest::newRow("degrees with their sign") << "45,4642°" << 45.4642;
+        QTest::newRow("negative") << "-9.19" << -9.19;
+        QTest::newRow("the minus sign") << "\u22129,19" << -9.19;
+        QTest::newRow("thousands and decimals") << "480.420,5" << none;
+        QTest::newRow("thousands by blanks") << "480 420" << none;
+        QTest::newRow("two numbers by a blank") << "480420 5029480" << none;
+        QTest::newRow("exponent") << "4.8e5" << none;
+        QTest::newRow("words") << "E 480420" << none;
+    }
+    void typedCoordinates()
+    {
+        QFETCH(QString, typed);
+        QFETCH(double, expected);
+        const std::optional<double> read = typedCoordinate(typed);
+        QCOMPARE(read.has_value(), !std::isnan(expected));
+        if (read)
+            QCOMPARE(*read, expected);
+    }
+
+    // On a plain sheet a length is the scale's arithmetic: 5 units (cm of the sheet) at 1:5000 are 250 m.
+    void distancesAtAScale()
+    {
+        const DistanceMeasure measure = DistanceMeasure::atScale(1.0 / 5000);
+        QCOMPARE(*measure.metres({1, 1}, {4, 5}), 250.0);
+        QVERIFY(!DistanceMeasure::atScale(0).metres({1, 1}, {4, 5}));
+        QCOMPARE(QStringList({measure.basis(), metresText(250), metresText(12345.6)}),
+                 QStringList({"alla scala 1:5000", "250.0 m", "12346 m"}));
     }
 
     void invertedLineTwiceRestoresThePixels_data()

@@ -200,7 +200,7 @@ private slots:
 
         // The name of the element under the mouse.
         const elements::ReachedRow &nearest = expected.front();
-        const QPointF on = after[nearest.element].parts.front().front() - QPointF(sheet->scrollPosition());
+        const QPointF on = sheet->view().toView(after[nearest.element].parts.front().front());
         QWidget *view = surface(window)->viewport();
         QMouseEvent move(QEvent::MouseMove, on, view->mapToGlobal(on), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(view, &move);

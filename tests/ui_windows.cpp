@@ -17,6 +17,9 @@
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
 #include "map/DamageCircles.h"
+#include "map/DistanceMeasure.h"
+#include "map/Georeference.h"
+#include "map/MapOpening.h"
 #include "map/MapFiles.h"
 #include "map/MapPicture.h"
 #include "platform/Configuration.h"
@@ -98,6 +101,7 @@ Estimate coreEstimate(const TestDrive &drive, const QStringList &actions)
 
 const QString kRaster = QStringLiteral("c:\\revisione metodo speditivo\\dati\\cartografia\\raster\\");
 const QString kMap = QStringLiteral("esempio 1-5000.bmp");
+const QString kGeoreferenced = QStringLiteral("esempio georiferito 1-5000.tif");
 
 MapSurface *surface(const QWidget *window)
 {
@@ -136,8 +140,9 @@ std::unique_ptr<MainWindowDriver> propaneEstimate()
 
 // Actions on the map window besides those of MainWindowDriver::act ("map:BUTTON" clicks a button):
 // "file NAME", "drive ENTRY", "scale ENTRY", "field NAME=TEXT" (typed), "press X,Y" or "drag X,Y X,Y ..." with the
-// left button (a press, moves, a release), "rpress X,Y" with the right one, "folder NAME", "close", "scaletext
-// TEXT" (typed into the scale list, then Enter).
+// left button (a press, moves, a release) on the sheet's pixels X,Y wherever the view shows them, "vpress X,Y"
+// on the viewport's, "rpress X,Y" with the right one, "folder NAME", "close", "scaletext TEXT" (typed into the
+// scale list, then Enter).
 bool act(MainWindowDriver &run, const QStringList &actions)
 {
     for (const QString &action : actions) {
@@ -178,6 +183,11 @@ bool act(MainWindowDriver &run, const QStringList &actions)
                 path << QPoint(point.section(QLatin1Char(','), 0, 0).toInt(),
                                point.section(QLatin1Char(','), 1).toInt());
             QWidget *sheet = surface(window)->viewport();
+            if (verb != QStringLiteral("vpress")) {
+                const map::MapView view = surface(window)->view();
+                for (QPoint &at : path)
+                    at = QPoint(int(std::ceil(at.x() * view.zoom)), int(std::ceil(at.y() * view.zoom))) - view.scroll;
+            }
             QTest::mousePress(sheet, button, {}, path.first());
             for (const QPoint at : path.mid(1))
                 QTest::mouseMove(sheet, at);
@@ -188,6 +198,13 @@ bool act(MainWindowDriver &run, const QStringList &actions)
     }
     return true;
 }
+// A bundled map copied into the test drive's raster folder.
+void copyBundledMap(MainWindowDriver &run, const QString &name)
+{
+    QFile map(QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/") + name);
+    run.drive().writeFile(kRaster + name, map.open(QIODevice::ReadOnly) ? map.readAll() : QByteArray());
+}
+
 const QStringList kShowMap{"file " + kMap, "scale scala 1:5000", "map:Command3"};
 const QStringList kDrawn = kShowMap + QStringList{"answer=No", "press 600,560"};
 
@@ -900,9 +917,10 @@ private slots:
         QVERIFY(!red(147) && !red(152));
         auto *exportButton = run->onMap<QPushButton>("Command14");
         QVERIFY(exportButton->isVisibleTo(window) && exportButton->isEnabled());
-        QMouseEvent move(QEvent::MouseMove, QPointF(300, 500),
-                         surface(window)->viewport()->mapToGlobal(QPointF(300, 500)), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
+        // Over the sheet's pixel 300, 500, wherever the drawing moved the view.
+        const QPointF over = surface(window)->view().toView(QPointF(300.5, 500.5));
+        QMouseEvent move(QEvent::MouseMove, over, surface(window)->viewport()->mapToGlobal(over), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(surface(window)->viewport(), &move);
         const QString position = run->onMap<QLabel>("Label6")->text();
         QCOMPARE(position,
@@ -948,6 +966,209 @@ private slots:
                 {"map:Command7", "file " + kMap, "scale scala 1:5000", "map:Command3", "answer=No", "press 600,560"}));
         QVERIFY(exportButton->isVisibleTo(window) && !exportButton->isEnabled());
         QVERIFY(!run->onMap<QLabel>("Label6")->isVisibleTo(window));
+    }
+
+    // Zooming changes the view only: the scale, the saved whole map and the exported areas stay byte for
+    // byte, and back at the natural size so does the saved window. The wheel with Ctrl zooms about the
+    // mouse, the keys and buttons by steps, from the whole sheet beside the controls to 4 screen
+    // pixels a sheet pixel.
+    void zoomChangesOnlyTheView()
+    {
+        const auto run = propaneEstimate();
+        auto *window = qobject_cast<MapWindow *>(run->map());
+        copyBundledMap(*run, kGeoreferenced);
+        int exports = 0;
+        const QDir output(run->drive().local(kTestOutputFolder));
+        window->setExportFileChooser(
+            [&](const QString &) { return output.filePath(QStringLiteral("aree%1.geojson").arg(++exports)); });
+        QVERIFY(act(*run, {"folder raster", "file " + kGeoreferenced, "map:Command3", "answer=No", "press 600,560"}));
+        const auto saved = [&](const char *button, const QString &file) {
+            QFile::remove(output.filePath(file));
+            QTest::mouseClick(run->onMap<QPushButton>(button), Qt::LeftButton);
+            QFile read(output.filePath(file));
+            return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+        };
+        const QDateTime now = run->fake.platform.now();
+        const QString windowFile = MapFileName(QString(), now, "Propano");
+        const QString wholeFile = outputFileName(QString(), "mappa intera", now, "Propano", ".bmp");
+        MapSurface *sheet = surface(window);
+        const map::MapView natural = sheet->view();
+        const QByteArray windowPicture = saved("Command12", windowFile), whole = saved("Command13", wholeFile),
+                         exported = saved("Command14", "aree1.geojson");
+        QVERIFY(!windowPicture.isEmpty() && !whole.isEmpty() && !exported.isEmpty());
+        const QStringList scale{run->onMap<QComboBox>("Combo2")->currentText(), run->onMap<QLabel>("Label7")->text()};
+
+        QWidget *view = sheet->viewport();
+        const QPointF mouse(300, 250);
+        const QPointF under = sheet->view().toSheet(mouse);
+        QWheelEvent wheel(mouse, view->mapToGlobal(mouse), {}, {0, 240}, Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &wheel);
+        QCOMPARE(sheet->zoom(), 2.0);
+        QVERIFY((sheet->view().toSheet(mouse) - under).manhattanLength() <= 0.5);
+        QCOMPARE(run->onMap<QLabel>("zoomShown")->text(), QStringLiteral("200 %"));
+        QApplication::setActiveWindow(window); // the keys go to the active window, whatever the platform
+        QTest::keyClick(window, Qt::Key_Minus);
+        QCOMPARE(sheet->zoom(), std::sqrt(2.0));
+        QTest::keyClick(window, Qt::Key_Plus);
+        for (int i = 0; i < 5; ++i)
+            QTest::mouseClick(run->onMap<QPushButton>("zoomIn"), Qt::LeftButton);
+        QCOMPARE(sheet->zoom(), 4.0);
+        QTest::mouseClick(run->onMap<QPushButton>("fitSheet"), Qt::LeftButton);
+        const QSize fitted = sheet->view().zoomedSize(sheet->source()->size());
+        QVERIFY(sheet->roomBesideControls().contains(QRect(QPoint(0, 0), fitted)));
+        QVERIFY(fitted.width() == sheet->roomBesideControls().width() || fitted.height() == view->height());
+        QTest::mouseClick(run->onMap<QPushButton>("zoomOut"), Qt::LeftButton);
+        QCOMPARE(sheet->view().zoomedSize(sheet->source()->size()), fitted); // no smaller than the whole sheet
+
+        QCOMPARE(saved("Command13", wholeFile), whole);
+        QCOMPARE(saved("Command14", "aree2.geojson"), exported);
+        QCOMPARE(QStringList({run->onMap<QComboBox>("Combo2")->currentText(), run->onMap<QLabel>("Label7")->text()}),
+                 scale);
+        sheet->setView(natural);
+        QCOMPARE(saved("Command12", windowFile), windowPicture);
+    }
+
+    // After a press the view shows the incident and all of its areas that lie on the sheet, zoomed out
+    // as far as they need; areas around the whole sheet leave the view to the incident alone.
+    void theViewShowsTheAreasDrawn_data()
+    {
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<bool>("zoomedOut");
+        QTest::newRow("1:5000, moved left of the panels") << "scala 1:5000" << false;
+        QTest::newRow("1:2000, zoomed out") << "scala 1:2000" << true;
+        QTest::newRow("1:1, around the sheet: the incident") << "scala 1:1" << false;
+    }
+    void theViewShowsTheAreasDrawn()
+    {
+        QFETCH(QString, scale);
+        QFETCH(bool, zoomedOut);
+        const auto run = propaneEstimate();
+        QVERIFY(act(*run, {"file " + kMap, "scale " + scale, "map:Command3", "answer=No", "press 600,560"}));
+        MapSurface *sheet = surface(run->map());
+        QCOMPARE(sheet->zoom() < 1.0, zoomedOut);
+        const map::DrawnAreas drawn = sheet->drawings().areas().at(0);
+        const QRectF areas = scale == "scala 1:1" ? QRectF(600.5, 560.5, 0, 0)
+                                                  : map::areasExtent(drawn, sheet->units())
+                                                        .intersected(QRectF(sheet->source()->rect()));
+        const QRectF room(sheet->roomBesideControls());
+        QVERIFY(room.contains(sheet->view().toView(areas.topLeft()))
+                && room.contains(sheet->view().toView(areas.bottomRight())));
+    }
+
+    // "Misura": a drag of the left button shows its length at the scale in use, live, at any zoom; it
+    // draws nothing, asks nothing and leaves the scale; Esc ends it and a press draws again. On a
+    // georeferenced map the length is the one on the ground.
+    void measuringADistance_data()
+    {
+        QTest::addColumn<QString>("map");
+        QTest::newRow("plain map at 1:5000") << kMap;
+        QTest::newRow("georeferenced") << kGeoreferenced;
+    }
+    void measuringADistance()
+    {
+        QFETCH(QString, map);
+        const auto run = propaneEstimate();
+        copyBundledMap(*run, kGeoreferenced);
+        // The plain map at 1:5000, the georeferenced one at its own scale.
+        QVERIFY(act(*run, QStringList{"folder raster", "file " + map}
+                              + (map == kMap ? QStringList{"scale scala 1:5000"} : QStringList())
+                              + QStringList{"map:Command3", "answer=No", "press 600,560"}));
+        auto *window = qobject_cast<MapWindow *>(run->map());
+        MapSurface *sheet = surface(window);
+        sheet->zoomBy(2, QPointF(300, 300));
+        const qsizetype said = run->fake.messages.texts().size();
+        const QString scale = run->onMap<QLabel>("Label7")->text();
+        auto *toggle = run->onMap<QPushButton>("measure");
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QWidget *view = sheet->viewport();
+        const QPoint from(120, 90), through(300, 200), to(410, 333);
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QTest::mouseMove(view, through);
+        const auto *length = run->onMap<QLabel>("measuredLength");
+        QVERIFY(length->isVisibleTo(window));
+        QTest::mouseMove(view, to);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+        const map::MapUnits &units = sheet->units();
+        const auto unitsAt
+            = [&](QPoint at) { return units.toUnits(QPointF(sheet->view().sheetPixelAt(at)) + QPointF(0.5, 0.5)); };
+        const map::DistanceMeasure measure = map == kMap
+            ? map::DistanceMeasure::atScale(1.0 / 5000)
+            : map::DistanceMeasure::onGround(*map::peekGeoreference(run->drive().local(kRaster + map)), units).value();
+        const double metres = *measure.metres(unitsAt(from), unitsAt(to));
+        QCOMPARE(length->text(), QStringLiteral("Distanza %1\n%2")
+                                     .arg(map::metresText(metres), map == kMap ? "alla scala 1:5000" : "sul terreno"));
+        // The pixels pressed are those under the mouse: within a pixel of the points pressed.
+        const QPointF ideal = sheet->view().toSheet(to) - sheet->view().toSheet(from);
+        const double pixel = *measure.metres(units.toUnits({0, 0}), units.toUnits({1, 0}));
+        QVERIFY(std::abs(metres - pixel * std::hypot(ideal.x(), ideal.y())) <= 1.5 * pixel);
+        QCOMPARE(sheet->drawings().areas().size(), std::size_t(1));
+        QVERIFY(!run->onMap<QWidget>("Text2")->isVisibleTo(window) || map == kMap);
+        QCOMPARE(run->fake.messages.texts().size(), said);
+        QCOMPARE(run->onMap<QLabel>("Label7")->text(), scale);
+
+        QApplication::setActiveWindow(window); // the keys go to the active window, whatever the platform
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!length->isVisibleTo(window) && !toggle->isChecked());
+        QVERIFY(act(*run, {"answer=No", "press 300,300"}));
+        QCOMPARE(sheet->drawings().areas().size(), std::size_t(2));
+    }
+
+    // "Incidente alle coordinate…" places the incident as a press on the pixel holding the point does:
+    // the same areas and the same GIS file, typed with a decimal comma or point; a text that is no
+    // number and a point off the sheet are refused, and a plain map does not offer it.
+    void incidentAtTypedCoordinates()
+    {
+        const auto run = propaneEstimate();
+        auto *window = qobject_cast<MapWindow *>(run->map());
+        copyBundledMap(*run, kGeoreferenced);
+        const QDir output(run->drive().local(kTestOutputFolder));
+        QString target;
+        window->setExportFileChooser([&](const QString &) { return target; });
+        QList<CoordinatesQuestion> asked;
+        QList<std::optional<TypedCoordinates>> answers;
+        window->setCoordinatesAsker([&](const CoordinatesQuestion &question) {
+            asked << question;
+            return answers.takeFirst();
+        });
+        const auto areasAndExport = [&](const QString &file) {
+            target = output.filePath(file);
+            QTest::mouseClick(run->onMap<QPushButton>("Command14"), Qt::LeftButton);
+            QFile read(target);
+            return std::pair(read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray(),
+                             surface(window)->drawings().areas().size());
+        };
+        QVERIFY(act(*run, {"folder raster", "file " + kGeoreferenced, "map:Command3", "answer=No", "press 431,277"}));
+        QVERIFY(run->onMap<QLabel>("Label6")->text().endsWith("Incidente:  E 480431.5  N 5029722.5"));
+        const auto clicked = areasAndExport("clic.geojson");
+
+        auto *button = run->onMap<QPushButton>("incidentAtCoordinates");
+        const auto typed = [&](const QString &e, const QString &n) {
+            answers << TypedCoordinates{e, n};
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+        // The map clean again.
+        QVERIFY(act(*run, {"map:Command7", "file " + kGeoreferenced, "map:Command3", "answer=No"}));
+        const qsizetype said = run->fake.messages.texts().size();
+        typed("480431,2", "5029722.9"); // the same pixel
+        QCOMPARE(areasAndExport("scritte.geojson"), clicked);
+        typed("480431,2", "5029722,9 m");
+        typed("470000", "5029722");
+        QCOMPARE(surface(window)->drawings().areas().size(), std::size_t(1));
+        const QStringList told = run->fake.messages.texts().mid(said);
+        QCOMPARE(told.size(), 4); // the question after the drawing, the export, the two refusals
+        QVERIFY2(told.at(2).startsWith("La coordinata N \"5029722,9 m\" non è un numero")
+                     && told.at(3).startsWith("Il punto E 470000.0  N 5029722.0 è fuori dalla mappa, che va da E "),
+                 qPrintable(told.join('|')));
+        QCOMPARE(asked.size(), 3);
+        QVERIFY(asked.at(0).system == "EPSG:32632" && !asked.at(0).geographic && asked.at(0).first.isEmpty());
+        QCOMPARE(asked.at(1).first, QStringLiteral("480431,2")); // the last texts offered again
+        answers << std::nullopt;
+        QTest::mouseClick(button, Qt::LeftButton); // cancelled: nothing
+        QCOMPARE(run->fake.messages.texts().size(), said + 4);
+
+        QVERIFY(act(*run, {"map:Command7", "file " + kMap, "scale scala 1:5000", "map:Command3"}));
+        QVERIFY(!button->isVisibleTo(window));
     }
 
     // A raster read as it is shown, over 16 M pixels: one whose first view does not read is refused and
@@ -1014,17 +1235,17 @@ private slots:
         QCOMPARE(data->pos(), panel);
         // A press on the scrolled sheet draws around the sheet's point, where the whole sheet has it.
         const QPoint at = sheet->scrollPosition();
-        QVERIFY(act(*run, {"answer=No", QStringLiteral("press %1,%2").arg(600 - at.x()).arg(560 - at.y())}));
+        QVERIFY(act(*run, {"answer=No", QStringLiteral("vpress %1,%2").arg(600 - at.x()).arg(560 - at.y())}));
         QCOMPARE(map::drawnRegion(*sheet->source(), sheet->drawings(), QRect(647, 560, 1, 1)).value().pixel(0, 0),
                  qRgb(255, 0, 0));
         // A cancelled drawing leaves the view where it was; a press right of the sheet's edge (under no
         // control) is refused and draws nothing.
         sheet->scrollTo({300, 200});
-        QVERIFY(act(*run, {"answer=Yes", "press 300,300"}));
+        QVERIFY(act(*run, {"answer=Yes", "vpress 300,300"}));
         QVERIFY(sheet->scrollPosition() == QPoint(300, 200) && sheet->drawings().areas().empty());
         sheet->scrollTo({5000, 0});
         const qsizetype said = run->fake.messages.texts().size();
-        QVERIFY(act(*run, {"press 700,50"}));
+        QVERIFY(act(*run, {"vpress 700,50"}));
         QCOMPARE(run->fake.messages.texts().mid(said),
                  QStringList{"Il punto scelto è fuori dalla mappa, che misura 31.75 x 23.29 cm: fare clic sulla mappa "
                              "nel punto dell'incidente."});

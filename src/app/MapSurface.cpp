@@ -1,6 +1,7 @@
 #include "app/MapSurface.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -29,9 +30,8 @@ void MapSurface::setMap(std::shared_ptr<const map::MapSource> source)
     m_source = std::move(source);
     m_unreadable.reset();
     m_drawings = {}; // a layer's features belong to the sheet too
-    updateScrollRanges();
-    scrollTo(QPoint(0, 0));
-    viewport()->update();
+    m_overlayLine.reset();
+    setView({1.0, QPoint(0, 0)});
 }
 
 const map::MapUnits &MapSurface::units() const
@@ -50,25 +50,75 @@ QPoint MapSurface::scrollPosition() const
     return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
 }
 
-void MapSurface::scrollTo(QPoint sheetPixel)
+void MapSurface::scrollTo(QPoint zoomedPixel)
 {
-    horizontalScrollBar()->setValue(sheetPixel.x());
-    verticalScrollBar()->setValue(sheetPixel.y());
+    horizontalScrollBar()->setValue(zoomedPixel.x());
+    verticalScrollBar()->setValue(zoomedPixel.y());
 }
 
-void MapSurface::bringIntoRoom(QPointF point, const QRect &room)
+void MapSurface::setView(const map::MapView &view)
+{
+    const double zoom = m_source ? zoomRange().clamped(view.zoom) : 1.0;
+    const bool changed = zoom != m_zoom;
+    m_zoom = zoom;
+    updateScrollRanges();
+    scrollTo(view.scroll);
+    viewport()->update();
+    if (changed) {
+        emit zoomChanged(m_zoom);
+        emit viewChanged();
+    }
+}
+
+QRect MapSurface::roomBesideControls() const
+{
+    const QSize view = viewport()->size();
+    return QRect(0, 0, std::min(m_controlsLeft, view.width()), view.height());
+}
+
+map::ZoomRange MapSurface::zoomRange() const
+{
+    return map::zoomRange(m_source ? m_source->size() : QSize(), roomBesideControls().size());
+}
+
+void MapSurface::zoomBy(int steps, std::optional<QPointF> anchor)
 {
     if (!m_source)
         return;
-    const QPoint pixel = m_source->units().toPixel(point);
-    if (room.contains(pixel - scrollPosition()))
-        return;
-    scrollTo(pixel - room.center());
+    if (!anchor) {
+        const QPoint mouse = viewport()->mapFromGlobal(QCursor::pos());
+        const bool overSheet = viewport()->rect().contains(mouse) && viewport()->childAt(mouse) == nullptr;
+        anchor = overSheet ? QPointF(mouse) : QRectF(roomBesideControls()).center();
+    }
+    setView(map::zoomedAbout(view(), map::steppedZoom(m_zoom, steps, zoomRange()), *anchor));
+}
+
+void MapSurface::fitSheet()
+{
+    if (m_source)
+        setView({map::fitZoom(QSizeF(m_source->size()), roomBesideControls().size()), QPoint(0, 0)});
+}
+
+void MapSurface::showArea(const QRectF &area, QPointF keep, const QRect &room)
+{
+    if (m_source)
+        setView(map::viewShowing(area, keep, view(), room, zoomRange()));
+}
+
+void MapSurface::setOverlayLine(std::optional<QLineF> line)
+{
+    m_overlayLine = line;
+    viewport()->update();
+}
+
+QPointF MapSurface::viewportPointOf(QPointF units) const
+{
+    return view().toView(QPointF(this->units().toPixel(units)) + QPointF(0.5, 0.5));
 }
 
 void MapSurface::updateScrollRanges()
 {
-    const QSize sheet = m_source ? m_source->size() : QSize();
+    const QSize sheet = m_source ? view().zoomedSize(m_source->size()) : QSize();
     const QSize view = viewport()->size();
     const int coveredRight = std::max(0, view.width() - m_controlsLeft);
     horizontalScrollBar()->setRange(0, std::max(0, sheet.width() + coveredRight - view.width()));
@@ -89,6 +139,7 @@ void MapSurface::scrollContentsBy(int, int)
 {
     // Repaint rather than move the viewport's pixels: the controls on it must stay where they are.
     viewport()->update();
+    emit viewChanged();
 }
 
 void MapSurface::paintEvent(QPaintEvent *event)
@@ -99,12 +150,15 @@ void MapSurface::paintEvent(QPaintEvent *event)
     if (!m_source)
         return;
     const QPoint offset = scrollPosition();
-    const QRect shown = exposed.translated(offset).intersected(m_source->rect()); // in sheet pixels
+    // In pixels of the zoomed sheet.
+    const QRect zoomedSheet(QPoint(0, 0), view().zoomedSize(m_source->size()));
+    const QRect shown = exposed.translated(offset).intersected(zoomedSheet);
     if (shown.isEmpty())
         return;
-    const Outcome<QImage> pixels = map::drawnRegion(*m_source, m_drawings, shown);
+    const Outcome<QImage> pixels = map::drawnView(*m_source, m_drawings, m_zoom, shown);
     if (pixels.ok()) {
         painter.drawImage(shown.topLeft() - offset, pixels.value());
+        paintOverlayLine(painter);
         return;
     }
     // Nothing stands for pixels that could not be read; the window is told once, after this paint
@@ -115,10 +169,36 @@ void MapSurface::paintEvent(QPaintEvent *event)
     }
 }
 
+void MapSurface::paintOverlayLine(QPainter &painter) const
+{
+    if (!m_overlayLine)
+        return;
+    // A black line edged in white, with a tick at each end, plain on any map and over any circle.
+    const QLineF line(viewportPointOf(m_overlayLine->p1()), viewportPointOf(m_overlayLine->p2()));
+    const QLineF across = line.length() > 0.0 ? line.normalVector().unitVector() : QLineF(0, 0, 0, 1);
+    const QPointF tick = (across.p2() - across.p1()) * 5.0;
+    for (const auto &[colour, width] : {std::pair{QColor(Qt::white), 3.0}, std::pair{QColor(Qt::black), 1.0}}) {
+        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap));
+        painter.drawLine(line);
+        painter.drawLine(QLineF(line.p1() - tick, line.p1() + tick));
+        painter.drawLine(QLineF(line.p2() - tick, line.p2() + tick));
+    }
+}
+
 void MapSurface::wheelEvent(QWheelEvent *event)
 {
-    // Shift turns the wheel across; a wheel that turns across by itself (a touchpad) scrolls across.
     const QPoint delta = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        // A notch a step, about the mouse; a fine wheel's eighths of a degree add up to notches.
+        m_wheelZoomRest += delta.y() != 0 ? delta.y() : delta.x();
+        const int steps = m_wheelZoomRest / 120;
+        m_wheelZoomRest -= steps * 120;
+        if (steps != 0)
+            zoomBy(steps, event->position());
+        event->accept();
+        return;
+    }
+    // Shift turns the wheel across; a wheel that turns across by itself (a touchpad) scrolls across.
     const bool across = (event->modifiers() & Qt::ShiftModifier) || (delta.y() == 0 && delta.x() != 0);
     const int notches = delta.y() != 0 ? delta.y() : delta.x();
     QScrollBar *bar = across ? horizontalScrollBar() : verticalScrollBar();
@@ -128,10 +208,9 @@ void MapSurface::wheelEvent(QWheelEvent *event)
 
 QPointF MapSurface::unitsAt(const QMouseEvent *event) const
 {
-    // The centre of the pixel under the mouse: the point the circles are drawn around, so that the
-    // ground coordinates shown and exported are the circles' centre too.
-    const QPointF at = event->position() + QPointF(scrollPosition());
-    return units().toUnits(QPointF(std::floor(at.x()) + 0.5, std::floor(at.y()) + 0.5));
+    // The centre of the sheet pixel under the mouse: the point the circles are drawn around, so that
+    // the ground coordinates shown and exported are the circles' centre too.
+    return units().toUnits(QPointF(view().sheetPixelAt(event->position())) + QPointF(0.5, 0.5));
 }
 
 void MapSurface::mousePressEvent(QMouseEvent *event)

@@ -4,6 +4,7 @@
 #include "app/ElementsLayerChoice.h"
 #include "app/MapFileLists.h"
 #include "app/MapSurface.h"
+#include "app/MapViewTools.h"
 #include "app/WindowCapture.h"
 #include "estimate/NumberText.h"
 #include "estimate/OutputFileName.h"
@@ -12,10 +13,12 @@
 #include "gis/DamageAreaExport.h"
 #include "gis/GisErrors.h"
 #include "map/CircleVisibility.h"
+#include "map/DistanceMeasure.h"
 #include "map/GroundRing.h"
 #include "map/MapFiles.h"
 #include "map/MapSource.h"
 #include "map/SavedSheet.h"
+#include "map/TypedCoordinate.h"
 #include "platform/Platform.h"
 #include "platform/SystemFile.h"
 
@@ -45,7 +48,7 @@ const QString kCaption = QStringLiteral("ZEFRO ver. 3.0fe : visualizzazione ragg
 const QString kLengthPrompt = QStringLiteral("Inserire la lunghezza del segmento disegnato in metri");
 // The controls shown beside a drawn map lie right of this line of the surface.
 constexpr int kControlsLeft = 656;
-// How near a feature the mouse must be, in sheet pixels, for its name to show.
+// How near a feature the mouse must be, in screen pixels, for its name to show.
 constexpr double kHoverTolerance = 3.0;
 const QString kCredits = QStringLiteral("ZEFRO ver. 3.0fe \u2013 stima speditiva delle distanze di danno\n"
                                         "incidenti rilevanti, D.Lgs.334/99  e s.m.i.\n"
@@ -158,6 +161,8 @@ MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent
     , m_printer(systemPrinter)
     , m_chooseExportFile([this](const QString &suggested) { return chooseExportFileWithDialog(this, suggested); })
     , m_chooseElementsFile([this](const QString &current) { return chooseElementsLayerWithDialog(this, current); })
+    , m_askCoordinates(
+          [this](const CoordinatesQuestion &question) { return askCoordinatesWithDialog(this, question); })
 {
     setObjectName(QStringLiteral("map"));
     setWindowTitle(kCaption);
@@ -354,6 +359,16 @@ void MapWindow::buildControls()
     connect(m_elementsButton, &QPushButton::clicked, this, &MapWindow::elementsClicked);
     m_elementsButton->hide(); // until a map is shown
 
+    m_viewTools = new MapViewTools(m_surface, this, s);
+    m_viewTools->setMeasureSource([this] { return distanceMeasure(); });
+    connect(m_viewTools, &MapViewTools::coordinatesAsked, this, &MapWindow::placeIncidentAtCoordinates);
+    connect(m_viewTools, &MapViewTools::measureStarted, this, [this] {
+        m_cursorBeforeMeasure = m_surface->cursor().shape();
+        m_surface->setCursor(Qt::CrossCursor);
+    });
+    connect(m_viewTools, &MapViewTools::measureEnded, this, [this] { m_surface->setCursor(m_cursorBeforeMeasure); });
+    m_viewTools->hide(); // until a map is shown
+
     // Start visibility: the file lists, the report, "Salva report su file", "Cambia mappa", "Esci".
     for (QWidget *hidden : std::initializer_list<QWidget *>{
              m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap, m_printerSetup,
@@ -367,6 +382,7 @@ void MapWindow::beginEstimate(const QString &systemFolder, const QString &substa
 {
     // A saved or printed map must never pair the last estimate's circles with the new figures.
     endRescale();
+    m_viewTools->endMeasure();
     m_surface->drawings().clear();
     m_surface->refresh();
     m_incident.reset();
@@ -418,6 +434,11 @@ void MapWindow::setExportFileChooser(std::function<QString(const QString &)> cho
 void MapWindow::setElementsFileChooser(std::function<QString(const QString &)> chooser)
 {
     m_chooseElementsFile = std::move(chooser);
+}
+
+void MapWindow::setCoordinatesAsker(std::function<std::optional<TypedCoordinates>(const CoordinatesQuestion &)> asker)
+{
+    m_askCoordinates = std::move(asker);
 }
 
 void MapWindow::fileChosen()
@@ -598,6 +619,7 @@ bool MapWindow::showMap()
     m_scale.factor = *factor;
     m_scale.shown = m_scaleList->currentText();
     endRescale();
+    m_viewTools->endMeasure();
     for (QWidget *hidden : std::initializer_list<QWidget *>{
              m_print,          m_panels[0],      m_panels[1],      m_panels[2],    m_panels[3],    m_panelLabels[0],
              m_panelLabels[1], m_panelLabels[2], m_panelLabels[3], m_userScale,    m_lengthBox,    m_increase,
@@ -615,6 +637,8 @@ bool MapWindow::showMap()
         m_toldScaleOffTheGround = false; // told once a map
     m_shownMapPath = path;
     m_elementsButton->show();
+    m_viewTools->setGeoreferenced(m_georeference.has_value());
+    m_viewTools->show();
     m_reached.reset();
     // Read afresh: the inventory dialog may have chosen another since.
     if (const QString layer = rememberedElementsLayer(); m_georeference && !layer.isEmpty() && loadElements(layer))
@@ -636,6 +660,8 @@ void MapWindow::dropUnreadableMap()
     // The file turned out damaged where it had not been read yet: the map leaves the surface, with
     // what was drawn on it, and the analyst chooses a map again.
     endRescale();
+    m_viewTools->endMeasure();
+    m_viewTools->hide();
     m_surface->setMap(nullptr);
     m_shownMapPath.clear();
     m_georeference.reset();
@@ -659,6 +685,7 @@ void MapWindow::dropUnreadableMap()
 void MapWindow::changeMap()
 {
     endRescale();
+    m_viewTools->endMeasure();
     m_print->hide();
     m_changeMap->hide();
     m_quit->hide();
@@ -675,8 +702,16 @@ void MapWindow::quit()
 void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
 {
     m_gestureIsIncident = false;
+    m_gestureIsMeasure = false;
     if (!m_surface->hasMap())
         return; // no map yet: nothing to draw on
+    if (m_viewTools->isMeasuring()) {
+        // The measure has the presses while it is on: none draws areas or starts a segment.
+        m_gestureIsMeasure = true;
+        if (button == Qt::LeftButton)
+            m_viewTools->measureFrom(position);
+        return;
+    }
     if (m_rescalePending || button != Qt::LeftButton) {
         // A press that draws no areas starts a segment: the drag shows it as a rubber band.
         m_surface->drawings().startSegment(position);
@@ -695,7 +730,13 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
                                    MessageIcon::Information);
         return;
     }
+    placeIncident(position);
+}
 
+void MapWindow::placeIncident(QPointF position)
+{
+    const map::MapSource &sheet = *m_surface->source();
+    const map::MapUnits &units = sheet.units();
     map::DrawnAreas drawn{position, m_areas, m_scale.factor};
     if (m_shownGroundScale && !scaleOffTheGround()) {
         // At the map's own scale the areas are drawn as they lie on the ground, as they are exported.
@@ -714,21 +755,27 @@ void MapWindow::surfacePressed(QPointF position, Qt::MouseButton button)
     updateElementsReached();
     m_incident = position;
     showGroundPosition(position);
-    m_surface->bringIntoRoom(position, roomBesideControls());
-    m_surface->refresh();
+    // The incident and, as far as they lie on the sheet, its areas; when none of them shows on the
+    // sheet (all around it, or under a pixel), the incident alone.
     const map::CircleVisibility visibility
         = map::circleVisibility(m_areas, m_scale.factor, units, sheet.size(), position);
+    const QPointF incidentPixel = QPointF(units.toPixel(position)) + QPointF(0.5, 0.5);
+    const QRectF shownAreas = visibility == map::CircleVisibility::Seen
+        ? map::areasExtent(drawn, units).intersected(QRectF(sheet.rect()))
+        : QRectF(incidentPixel, QSizeF());
+    m_surface->showArea(shownAreas, incidentPixel, roomBesideControls());
+    m_surface->refresh();
     if (const QString unseen = map::unseenCirclesNotice(visibility, m_scale.factor); !unseen.isEmpty())
         m_platform.messages.notify(unseen, MessageIcon::Information);
     const MessageAnswer answer
         = m_platform.messages.show({QStringLiteral("Done! Do you want to cancel? "), QStringLiteral("Save figure"),
                                     MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::Yes});
     if (answer == MessageAnswer::Yes) {
-        // The map is loaded again without its circles, seen where it was.
-        const QPoint view = m_surface->scrollPosition();
+        // The map is loaded again without its circles, seen as it was.
+        const map::MapView view = m_surface->view();
         const QString drawnOn = m_shownMapPath;
         if (showMap() && m_shownMapPath == drawnOn)
-            m_surface->scrollTo(view);
+            m_surface->setView(view);
     }
     m_surface->unsetCursor();
     showAreasDrawnControls();
@@ -759,9 +806,14 @@ void MapWindow::showAreasDrawnControls()
 void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 {
     showGroundPosition(position);
+    if (m_gestureIsMeasure) {
+        if (buttons & Qt::LeftButton)
+            m_viewTools->measureTo(position);
+        return;
+    }
     if (const std::vector<map::DrawnFeature> &features = m_surface->drawings().features(); !features.empty()) {
-        const std::optional<std::size_t> under
-            = map::featureAt(features, QPointF(m_surface->units().toPixel(position)), kHoverTolerance);
+        const std::optional<std::size_t> under = map::featureAt(
+            features, QPointF(m_surface->units().toPixel(position)), kHoverTolerance / m_surface->zoom());
         // The scroll area answers its viewport's tool-tip events.
         const QString name = under ? features[*under].name : QString();
         m_surface->setToolTip(name);
@@ -775,13 +827,14 @@ void MapWindow::surfaceMoved(QPointF position, Qt::MouseButtons buttons)
 
 void MapWindow::surfaceReleased()
 {
-    if (m_gestureIsIncident || !m_surface->hasMap())
+    if (m_gestureIsIncident || m_gestureIsMeasure || !m_surface->hasMap())
         return;
     m_lengthBox->show();
 }
 
 void MapWindow::startRescale()
 {
+    m_viewTools->endMeasure(); // the next press starts the segment
     m_rescalePending = true;
 }
 
@@ -818,6 +871,61 @@ void MapWindow::applyRescale()
     endRescale();
     m_surface->setCursor(Qt::CrossCursor);
     showScaleInUse();
+}
+
+std::optional<map::DistanceMeasure> MapWindow::distanceMeasure()
+{
+    // As the areas are drawn: on the ground at the georeference's scale, else at the scale in use.
+    if (!m_georeference || scaleOffTheGround() || !m_shownGroundScale)
+        return map::DistanceMeasure::atScale(m_scale.factor);
+    Outcome<map::DistanceMeasure> ground = map::DistanceMeasure::onGround(*m_georeference, m_surface->units());
+    if (ground.ok())
+        return ground.value();
+    m_platform.messages.show({ground.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
+                              MessageIcon::Warning, MessageAnswer::Ok});
+    return std::nullopt;
+}
+
+void MapWindow::placeIncidentAtCoordinates()
+{
+    const map::MapSource *sheet = m_surface->source();
+    if (!m_georeference || !sheet)
+        return;
+    const bool geographic = m_georeference->system.geographic;
+    const std::optional<TypedCoordinates> typed = m_askCoordinates(
+        {m_georeference->system.label(), geographic, m_typedCoordinates.first, m_typedCoordinates.second});
+    if (!typed)
+        return; // cancelled
+    m_typedCoordinates = *typed;
+    const std::optional<double> x = map::typedCoordinate(typed->first);
+    const std::optional<double> y = map::typedCoordinate(typed->second);
+    if (!x || !y) {
+        const QString name = !x ? (geographic ? QStringLiteral("La longitudine") : QStringLiteral("La coordinata E"))
+                                : (geographic ? QStringLiteral("La latitudine") : QStringLiteral("La coordinata N"));
+        m_platform.messages.show({QStringLiteral("%1 \"%2\" non è un numero: scrivere le cifre con la virgola o il "
+                                                 "punto per i decimali, senza separatori delle migliaia.")
+                                      .arg(name, !x ? typed->first : typed->second),
+                                  kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok});
+        return;
+    }
+    // The pixel holding the point, and its centre, as a press on it gives.
+    const QPointF pixel = m_georeference->pixelAt(QPointF(*x, *y));
+    const bool onSheet = std::isfinite(pixel.x()) && std::isfinite(pixel.y())
+        && QRectF(sheet->rect()).contains(pixel) && pixel.x() < sheet->size().width()
+        && pixel.y() < sheet->size().height();
+    if (!onSheet) {
+        const QPointF first = m_georeference->groundAt(QPointF(0, 0));
+        const QPointF last = m_georeference->groundAt(QPointF(sheet->size().width(), sheet->size().height()));
+        const auto ground = [this](QPointF at) { return groundText(*m_georeference, at); };
+        m_platform.messages.notify(QStringLiteral("Il punto %1 è fuori dalla mappa, che va da %2 a %3: scrivere le "
+                                                  "coordinate di un punto della mappa.")
+                                       .arg(ground(QPointF(*x, *y)), ground(first), ground(last)),
+                                   MessageIcon::Information);
+        return;
+    }
+    m_viewTools->endMeasure();
+    const QPoint whole(int(std::floor(pixel.x())), int(std::floor(pixel.y())));
+    placeIncident(sheet->units().toUnits(QPointF(whole) + QPointF(0.5, 0.5)));
 }
 
 bool MapWindow::scaleOffTheGround() const
@@ -1042,9 +1150,14 @@ map::Picture MapWindow::grabWindow()
 {
     // The saved and printed window is the one it has always been, whether a layer is chosen or not.
     const bool shown = m_elementsButton->isVisible();
+    const bool toolsShown = m_viewTools->isVisible();
     m_elementsButton->hide();
+    m_viewTools->hide();
+    m_viewTools->hideMeasureShown(true);
     map::Picture picture = GrabFormImage(*this);
     m_elementsButton->setVisible(shown);
+    m_viewTools->setVisible(toolsShown);
+    m_viewTools->hideMeasureShown(false);
     return picture;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/CoordinatesDialog.h"
 #include "elements/MapElements.h"
 #include "estimate/Estimate.h"
 #include "map/DamageCircles.h"
+#include "map/DistanceMeasure.h"
 #include "map/MapPicture.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
@@ -17,6 +19,7 @@
 class ElementsDialog;
 class MapFileLists;
 class MapSurface;
+class MapViewTools;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -51,6 +54,12 @@ struct Platform;
 // under the mouse and of the incident, and "Esporta aree di danno (GIS)" writes the drawn areas to a
 // GeoPackage, GeoJSON or KML file. While a map is shown `Label7` says the scale the areas are drawn
 // at, so that a saved or printed window says it too.
+//
+// The view tools (MapViewTools, at the top right) zoom the view, measure distances and, on a
+// georeferenced map, place the incident at typed coordinates exactly as a press on that pixel does;
+// zooming changes the view only. After a press draws, the view shows the incident and its areas.
+// The tools are left out of the saved and printed window, which at the natural size is the one it
+// has always been, with a small cross marking the incident.
 //
 // "Elementi vulnerabili…" (`elementsButton`, made after every other control) chooses a planner's
 // layer of vulnerable elements, remembered in the user's settings from one run to the next and
@@ -89,6 +98,9 @@ public:
     // Where "Elementi vulnerabili…" takes a layer from: a local path, the one used before given (empty
     // at first), empty when the analyst cancels. The default asks with a file dialog.
     void setElementsFileChooser(std::function<QString(const QString &current)> chooser);
+    // What "Incidente alle coordinate…" is told; nothing when the analyst cancels. The default asks
+    // with a dialog.
+    void setCoordinatesAsker(std::function<std::optional<TypedCoordinates>(const CoordinatesQuestion &)> asker);
 
 private:
     void buildControls();
@@ -106,6 +118,10 @@ private:
     void dropUnreadableMap();
     void quit();
     void surfacePressed(QPointF position, Qt::MouseButton button);
+    // Draws the areas around a point of the sheet (drawing units, on the sheet), as a left press there does.
+    void placeIncident(QPointF position);
+    void placeIncidentAtCoordinates();
+    [[nodiscard]] std::optional<map::DistanceMeasure> distanceMeasure();
     void surfaceMoved(QPointF position, Qt::MouseButtons buttons);
     void surfaceReleased();
     void startRescale();
@@ -142,6 +158,8 @@ private:
     std::function<std::unique_ptr<QPrinter>()> m_printer;
     std::function<QString(const QString &)> m_chooseExportFile;
     std::function<QString(const QString &)> m_chooseElementsFile;
+    std::function<std::optional<TypedCoordinates>(const CoordinatesQuestion &)> m_askCoordinates;
+    TypedCoordinates m_typedCoordinates; // offered at the next question
     QString m_outputPrefix;
     QString m_substanceName; // for the names of saved maps and pages
     std::optional<Estimate> m_estimate; // the estimate whose report is shown, for the report file
@@ -176,6 +194,8 @@ private:
     // The press that started the present gesture placed the incident (drawn, or refused off the
     // sheet): its drag and release belong to it and neither draw a rubber band nor show the length box.
     bool m_gestureIsIncident = false;
+    bool m_gestureIsMeasure = false; // the press measures: its drag and release too
+    Qt::CursorShape m_cursorBeforeMeasure = Qt::ArrowCursor;
     bool m_rescalePending = false;
     QString m_shownMapPath; // local path of the map on the surface
     std::optional<map::Georeference> m_georeference; // of the map on the surface
@@ -196,6 +216,7 @@ private:
     std::optional<map::ShownScale> m_shownGroundScale;
     bool m_toldScaleOffTheGround = false;
 
+    MapViewTools *m_viewTools = nullptr;
     QPushButton *m_elementsButton = nullptr;
     ElementsDialog *m_elementsDialog = nullptr; // made at first use
     std::optional<elements::MapElements> m_elements; // read for the map shown last

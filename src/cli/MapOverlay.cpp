@@ -99,6 +99,9 @@ MapOverlay drawMapOverlay(const DrivePaths &drives, const EstimateRequest::MapDr
     if (drawing.outFile.isEmpty())
         return overlay;
     map::DrawnAreas drawn{point, areas, overlay.scaleFactor};
+    // The picture without a legend stays the one it has always been; with one, the incident is
+    // marked as in the map window.
+    drawn.marked = drawing.legend;
     if (overlay.onGround) {
         // At the georeference's own scale the areas are drawn as they lie on the ground.
         Outcome<map::AreaRings> rings = map::sheetRings(*georeference, *overlay.ground, areas);

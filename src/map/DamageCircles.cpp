@@ -1,5 +1,6 @@
 #include "map/DamageCircles.h"
 
+#include <QLineF>
 #include <QPainter>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 namespace map {
 
 namespace {
+
+constexpr int kCrossArm = 6; // pixels from the incident to each end of the cross
 
 // Lights the pixels of `region` that hold the points of a segment (whole-sheet pixel positions), each
 // pixel the segment runs through: points half a pixel apart along the whole segment, wherever the
@@ -46,6 +49,12 @@ void lightSegment(SheetRegion region, QPointF from, QPointF to, const QColor &co
 }
 
 } // namespace
+
+QPoint SheetRegion::pixelOf(QPoint sheetPixel) const
+{
+    const QPointF centre = (QPointF(sheetPixel) + QPointF(0.5, 0.5)) * zoom;
+    return QPoint(int(std::floor(centre.x())), int(std::floor(centre.y()))) - origin;
+}
 
 const std::array<QColor, kDistanceSlots> &damageAreaColours()
 {
@@ -95,7 +104,7 @@ int drawDamageCircles(SheetRegion region, const MapUnits &units, QPointF centre,
         pen.setWidth(1);
         pen.setCosmetic(true);
         painter.setPen(pen);
-        painter.drawEllipse(QPointF(centrePixel - region.origin), rx, ry);
+        painter.drawEllipse(region.centreOf(centrePixel), rx * region.zoom, ry * region.zoom);
     }
     return drawn;
 }
@@ -108,10 +117,30 @@ int drawDamageRings(SheetRegion region, const AreaRings &rings)
     for (std::size_t slot = 0; slot < kDistanceSlots; ++slot) {
         const std::vector<QPointF> &ring = rings[slot];
         for (std::size_t vertex = 0; vertex + 1 < ring.size(); ++vertex)
-            lightSegment(region, ring[vertex], ring[vertex + 1], damageAreaColours()[slot]);
+            lightSegment(region, ring[vertex] * region.zoom, ring[vertex + 1] * region.zoom,
+                         damageAreaColours()[slot]);
         drawn += ring.empty() ? 0 : 1;
     }
     return drawn;
+}
+
+void drawIncidentCross(SheetRegion region, QPoint centrePixel)
+{
+    if (region.pixels.isNull())
+        return;
+    const QPointF centre = region.centreOf(centrePixel);
+    const QLineF across(centre - QPointF(kCrossArm, 0), centre + QPointF(kCrossArm, 0));
+    const QLineF down(centre - QPointF(0, kCrossArm), centre + QPointF(0, kCrossArm));
+    QPainter painter(&region.pixels);
+    if (!region.clip.isNull())
+        painter.setClipRect(region.clip);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::white, 3.0, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLine(across);
+    painter.drawLine(down);
+    painter.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLine(across);
+    painter.drawLine(down);
 }
 
 } // namespace map

@@ -27,15 +27,31 @@ namespace map {
 // Pixels of a region of a map sheet: `pixels` hold the sheet from pixel `origin` on; `sheet` is the
 // size of the whole sheet. Drawings go only on the pixels of `clip` (of `pixels`; all of them when
 // null), and are exactly those the whole of `pixels` would get there: a painter clips a line at the
-// edge of its image, and would light other pixels along it in an image that ends at the clip.
+// edge of its image, and would light other pixels along it in an image that ends at the clip. A region
+// of the sheet shown zoomed (the map surface's view) holds it at `zoom` pixels a sheet pixel, from
+// pixel `origin` of the zoomed sheet on; the drawings keep their lines one pixel wide and their
+// symbols their size at any zoom.
 struct SheetRegion
 {
     QImage &pixels;
     QPoint origin;
     QSize sheet;
     QRect clip{};
+    double zoom = 1.0;
 
     [[nodiscard]] QRect drawable() const { return clip.isNull() ? pixels.rect() : clip.intersected(pixels.rect()); }
+
+    // A position of the sheet (sheet pixels from its top-left corner) in `pixels`.
+    [[nodiscard]] QPointF at(QPointF sheetPosition) const { return sheetPosition * zoom - QPointF(origin); }
+    // The centre of a sheet pixel for a painter without antialiasing, which draws a point in the pixel
+    // whose square holds it: its pixel's own position at zoom 1, as the sheet has always been drawn.
+    [[nodiscard]] QPointF centreOf(QPoint sheetPixel) const
+    {
+        return zoom == 1.0 ? QPointF(sheetPixel - origin)
+                           : (QPointF(sheetPixel) + QPointF(0.5, 0.5)) * zoom - QPointF(origin);
+    }
+    // The pixel that shows the centre of a sheet pixel.
+    [[nodiscard]] QPoint pixelOf(QPoint sheetPixel) const;
 };
 
 // Draws the eight damage areas, in slot order, as one-pixel outlines centred on a point of the sheet
@@ -50,6 +66,10 @@ inline int drawDamageCircles(QImage &sheet, const MapUnits &units, QPointF centr
 {
     return drawDamageCircles(SheetRegion{sheet, QPoint(0, 0), sheet.size()}, units, centre, areas, scaleFactor);
 }
+
+// The small cross that marks the incident at the centre of its damage areas, over them: a black cross
+// of one-pixel lines edged in white, so that it shows on dark and light maps alike.
+void drawIncidentCross(SheetRegion region, QPoint centrePixel);
 
 // Draws the damage areas of a georeferenced sheet as they lie on the ground: each ring (in sheet
 // pixels, see sheetRings()) as a one-pixel outline through its vertices, in slot order and colour.

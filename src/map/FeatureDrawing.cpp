@@ -14,12 +14,12 @@ namespace {
 
 constexpr double kSymbolHalf = 4.0; // a point's square: 9 pixels a side
 
-QPolygonF polygonOf(const std::vector<QPointF> &points, QPointF offset)
+QPolygonF polygonOf(const std::vector<QPointF> &points, const SheetRegion &region)
 {
     QPolygonF polygon;
     polygon.reserve(qsizetype(points.size()));
     for (const QPointF point : points)
-        polygon << point - offset;
+        polygon << region.at(point);
     return polygon;
 }
 
@@ -45,8 +45,7 @@ void drawFeatures(SheetRegion region, const std::vector<DrawnFeature> &features)
     QPainter painter(&region.pixels);
     if (!region.clip.isNull())
         painter.setClipRect(region.clip);
-    const QPointF origin(region.origin);
-    painter.setBrushOrigin(-origin); // hatching lies where the whole sheet has it
+    painter.setBrushOrigin(-QPointF(region.origin)); // hatching lies where the whole sheet has it
     for (const DrawnFeature &feature : features) {
         const QColor outline = feature.marked ? feature.marked->darker(160) : unmarkedFeatureColour();
         switch (feature.shape) {
@@ -54,23 +53,24 @@ void drawFeatures(SheetRegion region, const std::vector<DrawnFeature> &features)
             painter.setPen(QPen(outline, 1.0));
             painter.setBrush(feature.marked ? QBrush(*feature.marked) : QBrush(Qt::white));
             for (const std::vector<QPointF> &part : feature.parts)
-                for (const QPointF point : part)
-                    painter.drawRect(QRectF(std::floor(point.x() - origin.x()) - kSymbolHalf,
-                                            std::floor(point.y() - origin.y()) - kSymbolHalf, 2 * kSymbolHalf,
-                                            2 * kSymbolHalf));
+                for (const QPointF point : part) {
+                    const QPointF at = region.at(point);
+                    painter.drawRect(QRectF(std::floor(at.x()) - kSymbolHalf, std::floor(at.y()) - kSymbolHalf,
+                                            2 * kSymbolHalf, 2 * kSymbolHalf));
+                }
             break;
         case DrawnFeature::Shape::Line:
             painter.setBrush(Qt::NoBrush);
             painter.setPen(QPen(feature.marked ? *feature.marked : outline, feature.marked ? 3.0 : 2.0, Qt::SolidLine,
                                 Qt::FlatCap, Qt::RoundJoin));
             for (const std::vector<QPointF> &part : feature.parts)
-                painter.drawPolyline(polygonOf(part, origin));
+                painter.drawPolyline(polygonOf(part, region));
             break;
         case DrawnFeature::Shape::Area: {
             QPainterPath path;
             path.setFillRule(Qt::OddEvenFill); // holes stay open
             for (const std::vector<QPointF> &part : feature.parts)
-                path.addPolygon(polygonOf(part, origin));
+                path.addPolygon(polygonOf(part, region));
             // An unmarked area is hatched, so that it stands apart from the map's own buildings.
             QColor fill = feature.marked ? *feature.marked : unmarkedFeatureColour();
             fill.setAlpha(feature.marked ? 110 : 255);
@@ -100,7 +100,7 @@ std::optional<std::size_t> featureAt(const std::vector<DrawnFeature> &features, 
                 if (distanceToSegment(pixel, part[vertex], part[vertex + 1]) <= tolerance)
                     return i;
             if (feature.shape == DrawnFeature::Shape::Area)
-                area.addPolygon(polygonOf(part, QPointF()));
+                area.addPolygon(QPolygonF(QList<QPointF>(part.begin(), part.end())));
         }
         if (feature.shape == DrawnFeature::Shape::Area && area.contains(pixel))
             return i;

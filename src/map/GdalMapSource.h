@@ -8,7 +8,8 @@
 namespace map {
 
 // A raster too large to decode whole, read region by region as the surface shows it: only the blocks
-// of the asked region are read (through GDAL's block cache, whose size startGdal() caps).
+// of the asked region (of an overview, for a sheet shown smaller) are read (through GDAL's block
+// cache, whose size startGdal() caps).
 class GdalMapSource final : public MapSource
 {
 public:
@@ -18,6 +19,9 @@ public:
     [[nodiscard]] const MapUnits &units() const override { return m_units; }
     // A region the file cannot give (damaged blocks) is an error naming the file, never made-up pixels.
     [[nodiscard]] Outcome<QImage> region(const QRect &region) const override;
+    // Made smaller, through GDAL, from the raster's overviews when it has them: only what the view
+    // shows is read, never the whole raster.
+    [[nodiscard]] Outcome<QImage> sampled(const QRectF &area, QSize size) const override;
 
 private:
     mutable std::mutex m_reading; // a GDAL dataset reads on one thread at a time

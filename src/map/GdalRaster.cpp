@@ -23,9 +23,34 @@ GDALRasterBandH band(GDALDatasetH dataset, int number)
     return GDALGetRasterBand(dataset, number);
 }
 
+// A window of the raster read into a buffer of `size` pixels: the raster's pixels when `size` is the
+// window's, else each buffer pixel the one under its centre in `area` (GDAL then reads an overview
+// when the raster has one fine enough).
+struct RasterWindow
+{
+    QRect pixels; // the whole pixels holding the area
+    QRectF area;
+    QSize size;
+
+    [[nodiscard]] GDALRasterIOExtraArg extraArgument() const
+    {
+        GDALRasterIOExtraArg extra;
+        INIT_RASTERIO_EXTRA_ARG(extra);
+        extra.eResampleAlg = GRIORA_NearestNeighbour;
+        if (area != QRectF(pixels)) {
+            extra.bFloatingPointWindowValidity = TRUE;
+            extra.dfXOff = area.x();
+            extra.dfYOff = area.y();
+            extra.dfXSize = area.width();
+            extra.dfYSize = area.height();
+        }
+        return extra;
+    }
+};
+
 // Reads the 8-bit red, green, blue (and alpha) bands straight into the bytes of 32-bit pixels
 // (0xAARRGGBB): the bands are asked in the order their bytes lie in memory.
-bool readChannels(GDALDatasetH dataset, const QRect &region, QImage &image, bool alpha)
+bool readChannels(GDALDatasetH dataset, const RasterWindow &window, QImage &image, bool alpha)
 {
     std::array<int, 4> bands{3, 2, 1, 4}; // blue, green, red, alpha
     int first = 0;
@@ -33,17 +58,21 @@ bool readChannels(GDALDatasetH dataset, const QRect &region, QImage &image, bool
         bands = alpha ? std::array{4, 1, 2, 3} : std::array{1, 2, 3, 0};
         first = alpha ? 0 : 1;
     }
-    return GDALDatasetRasterIO(dataset, GF_Read, region.x(), region.y(), region.width(), region.height(),
-                               image.bits() + first, region.width(), region.height(), GDT_Byte, alpha ? 4 : 3,
-                               bands.data(), 4, int(image.bytesPerLine()), 1)
+    GDALRasterIOExtraArg extra = window.extraArgument();
+    const QRect &from = window.pixels;
+    return GDALDatasetRasterIOEx(dataset, GF_Read, from.x(), from.y(), from.width(), from.height(),
+                                 image.bits() + first, window.size.width(), window.size.height(), GDT_Byte,
+                                 alpha ? 4 : 3, bands.data(), 4, image.bytesPerLine(), 1, &extra)
         == CE_None;
 }
 
 // One 8-bit band into an 8-bit image (gray levels or palette indexes).
-bool readIndexes(GDALDatasetH dataset, const QRect &region, QImage &image)
+bool readIndexes(GDALDatasetH dataset, const RasterWindow &window, QImage &image)
 {
-    return GDALRasterIO(band(dataset, 1), GF_Read, region.x(), region.y(), region.width(), region.height(),
-                        image.bits(), region.width(), region.height(), GDT_Byte, 1, int(image.bytesPerLine()))
+    GDALRasterIOExtraArg extra = window.extraArgument();
+    const QRect &from = window.pixels;
+    return GDALRasterIOEx(band(dataset, 1), GF_Read, from.x(), from.y(), from.width(), from.height(), image.bits(),
+                          window.size.width(), window.size.height(), GDT_Byte, 1, image.bytesPerLine(), &extra)
         == CE_None;
 }
 
@@ -140,13 +169,13 @@ BlockPlaces gridPlaces(const BlockGrid &grid, qint64 fileSize, const GdalErrors 
 }
 
 // Null when memory runs out (`allocated` false) or the file cannot give the pixels.
-QImage pixelsOf(GDALDatasetH dataset, BandLayout layout, const QRect &region, bool &allocated)
+QImage pixelsOf(GDALDatasetH dataset, BandLayout layout, const RasterWindow &region, bool &allocated)
 {
     allocated = false;
     switch (layout) {
     case BandLayout::Gray:
     case BandLayout::Palette: {
-        QImage indexes(region.size(), layout == BandLayout::Gray ? QImage::Format_Grayscale8 : QImage::Format_Indexed8);
+        QImage indexes(region.size, layout == BandLayout::Gray ? QImage::Format_Grayscale8 : QImage::Format_Indexed8);
         allocated = !indexes.isNull();
         if (!allocated || !readIndexes(dataset, region, indexes))
             return {};
@@ -157,7 +186,7 @@ QImage pixelsOf(GDALDatasetH dataset, BandLayout layout, const QRect &region, bo
         return pixels;
     }
     case BandLayout::Rgb: {
-        QImage image(region.size(), QImage::Format_RGB32);
+        QImage image(region.size, QImage::Format_RGB32);
         allocated = !image.isNull();
         if (!allocated)
             return {};
@@ -165,7 +194,7 @@ QImage pixelsOf(GDALDatasetH dataset, BandLayout layout, const QRect &region, bo
         return readChannels(dataset, region, image, false) ? image : QImage();
     }
     case BandLayout::Rgba: {
-        QImage image(region.size(), QImage::Format_ARGB32);
+        QImage image(region.size, QImage::Format_ARGB32);
         allocated = !image.isNull();
         if (!allocated || !readChannels(dataset, region, image, true))
             return {};
@@ -231,8 +260,16 @@ std::optional<BandLayout> bandLayout(GDALDatasetH dataset, QString *problem)
 QImage readGdalRegion(GDALDatasetH dataset, BandLayout layout, const QRect &region, const GdalErrors &errors,
                       QString *problem)
 {
+    return readGdalArea(dataset, layout, QRectF(region), region.size(), errors, problem);
+}
+
+QImage readGdalArea(GDALDatasetH dataset, BandLayout layout, const QRectF &area, QSize size, const GdalErrors &errors,
+                    QString *problem)
+{
+    const QRect raster(0, 0, GDALGetRasterXSize(dataset), GDALGetRasterYSize(dataset));
+    const RasterWindow window{area.toAlignedRect().intersected(raster), area, size};
     bool allocated = false;
-    QImage pixels = pixelsOf(dataset, layout, region, allocated);
+    QImage pixels = pixelsOf(dataset, layout, window, allocated);
     if (!pixels.isNull() && !errors.failed())
         return pixels;
     *problem = allocated ? errors.withReason(QStringLiteral("dati dell'immagine non validi o incompleti"))

@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRectF>
 #include <QString>
 
 #include <memory>
@@ -48,6 +49,10 @@ enum class BandLayout { Gray, Palette, Rgb, Rgba };
 // or decode) or memory runs out.
 [[nodiscard]] QImage readGdalRegion(GDALDatasetH dataset, BandLayout layout, const QRect &region,
                                     const GdalErrors &errors, QString *problem);
+// The same for an area of the raster (pixel positions, inside it) shown at `size` pixels, each the
+// raster's pixel under its centre, read from the raster's overviews where they are fine enough.
+[[nodiscard]] QImage readGdalArea(GDALDatasetH dataset, BandLayout layout, const QRectF &area, QSize size,
+                                  const GdalErrors &errors, QString *problem);
 
 // Reads and decodes every block of every band once, keeping nothing but what GDAL's block cache
 // keeps: whether the whole raster can be read.

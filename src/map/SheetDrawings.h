@@ -24,6 +24,7 @@ struct DrawnAreas
     DamageAreas areas{};
     double scaleFactor = 0.0;
     std::optional<AreaRings> rings{}; // none: circles of the scale factor's radius
+    bool marked = true; // the incident's cross drawn at the centre
 };
 
 // A segment of the manual rescale, shown with the colours of its pixels inverted.
@@ -53,7 +54,8 @@ public:
     // The damage areas drawn since the sheet was shown, in the order they were drawn.
     [[nodiscard]] std::vector<DrawnAreas> areas() const;
 
-    // Paints the drawings over `region.pixels`.
+    // Paints the drawings over `region.pixels`, each press's areas marked by the incident's cross unless
+    // told otherwise.
     void paintOver(SheetRegion region, const MapUnits &units) const;
 
 private:
@@ -65,8 +67,18 @@ private:
 // centres); a null box when none are drawn.
 [[nodiscard]] QRectF areasBox(const std::vector<DrawnAreas> &drawn, const MapUnits &units);
 
+// The part of the sheet (sheet pixels) the damage areas of one press cover, with the incident's pixel;
+// the areas may reach beyond the sheet.
+[[nodiscard]] QRectF areasExtent(const DrawnAreas &areas, const MapUnits &units);
+
 // A region of a sheet (clipped to it) with the drawings painted over it; the source's error when its
 // file cannot give the region.
 [[nodiscard]] Outcome<QImage> drawnRegion(const MapSource &source, const SheetDrawings &drawings, const QRect &region);
+
+// The same for a region of the sheet shown at a zoom (pixels of the zoomed sheet, clipped to it): what
+// the map surface paints. The drawings are painted at the view's resolution, one-pixel lines staying
+// one pixel wide; at zoom 1 it is drawnRegion().
+[[nodiscard]] Outcome<QImage> drawnView(const MapSource &source, const SheetDrawings &drawings, double zoom,
+                                        const QRect &region);
 
 } // namespace map

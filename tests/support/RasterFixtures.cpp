@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -52,6 +53,27 @@ bool writeGeoTiffWithDamagedTile(const QString &path, QSize size, QPoint tile)
     QFile file(path);
     return offset > 0 && file.open(QIODevice::ReadWrite) && file.seek(offset)
         && file.write(QByteArray(16, '\xFF')) == 16;
+}
+
+bool writeGeoTiffWithMarkedOverviews(const QString &path, QSize size)
+{
+    Dataset dataset = createGray(path, size, {480000, 1, 0, 5030000, 0, -1});
+    if (!dataset)
+        return false;
+    const GDALRasterBandH band = GDALGetRasterBand(dataset.get(), 1);
+    std::vector<GByte> row(std::size_t(size.width()));
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x)
+            row[std::size_t(x)] = GByte((7 * x + 13 * y) % 256);
+        if (GDALRasterIO(band, GF_Write, 0, y, size.width(), 1, row.data(), size.width(), 1, GDT_Byte, 0, 0) != CE_None)
+            return false;
+    }
+    int levels[] = {2, 4};
+    if (GDALBuildOverviews(dataset.get(), "NEAREST", 2, levels, 0, nullptr, nullptr, nullptr) != CE_None
+        || GDALGetOverviewCount(band) != 2)
+        return false;
+    return GDALFillRaster(GDALGetOverview(band, 0), 150, 0) == CE_None
+        && GDALFillRaster(GDALGetOverview(band, 1), 210, 0) == CE_None;
 }
 
 bool writeGeoTiffPlacedBy(const QString &path, const std::array<double, 6> &terms)
