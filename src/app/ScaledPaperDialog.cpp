@@ -13,8 +13,11 @@ std::optional<ScaledPaper> askScaledPaper(QWidget *parent)
     dialog.setObjectName(QStringLiteral("scaledPaper"));
     dialog.setWindowTitle(QStringLiteral("Stampa in scala"));
     auto *form = new QFormLayout(&dialog);
-    form->addRow(new QLabel(QStringLiteral("La mappa intorno all'incidente, alla scala indicata, con scala grafica, "
-                                           "legenda e, su una mappa georiferita, reticolo e nord.")));
+    auto *what = new QLabel(QStringLiteral("La mappa intorno all'incidente, alla scala indicata, con scala grafica, "
+                                           "legenda e, su una mappa georiferita, reticolo e nord."));
+    what->setWordWrap(true);
+    what->setMinimumWidth(320);
+    form->addRow(what);
     auto *size = new QComboBox(&dialog);
     size->setObjectName(QStringLiteral("paperSize"));
     size->addItem(QStringLiteral("A4"), int(QPageSize::A4));
