@@ -111,21 +111,32 @@ private slots:
     }
 
     // Printed to PDF on A4 landscape at 1:5000, a sheet with a line every 2 cm (100 m of ground) shows
-    // them 20 mm apart on paper, and the scale bar's 200 m are 40 mm; A3 portrait is A3 portrait.
+    // them 20 mm apart on paper, and the scale bar's 200 m are 40 mm; A3 portrait is A3 portrait. A
+    // sheet scanned finer than 300 dpi is printed at 300 dpi, to the same measure.
+    void pagesMeasureOneToN_data()
+    {
+        QTest::addColumn<double>("pixelsPerCentimetre");
+        QTest::newRow("254 dpi, as read") << 100.0;
+        QTest::newRow("508 dpi, at 300 dpi") << 200.0;
+    }
     void pagesMeasureOneToN()
     {
+        QFETCH(double, pixelsPerCentimetre);
         const QTemporaryDir dir;
+        const MapUnits units(100 * pixelsPerCentimetre, 100 * pixelsPerCentimetre);
+        const int lineEvery = int(2 * pixelsPerCentimetre);
         QImage sheet(4000, 3000, QImage::Format_RGB32);
         sheet.fill(Qt::white);
-        for (int x = 0; x < sheet.width(); x += 200)
+        for (int x = 0; x < sheet.width(); x += lineEvery)
             for (int y = 0; y < sheet.height(); ++y)
-                sheet.setPixel(x, y, qRgb(0, 0, 0)), sheet.setPixel(x + 1, y, qRgb(0, 0, 0));
-        const DecodedMapSource source({sheet, kUnits});
+                for (int across = 0; across < lineEvery / 100; ++across) // 0.2 mm of paper
+                    sheet.setPixel(x + across, y, qRgb(0, 0, 0));
+        const DecodedMapSource source({sheet, units});
         SheetDrawings drawings;
         DamageAreas areas{};
         for (std::size_t slot = 0; slot < areas.size(); ++slot)
             areas[slot] = sample::kFlammable.distances[slot];
-        const QPointF incident(20.5, 15.5);
+        const QPointF incident(2050 / pixelsPerCentimetre, 1550 / pixelsPerCentimetre);
         drawings.addAreas({incident, areas, 1.0 / 5000});
 
         const auto print = [&](const QString &name, QPageSize::PageSizeId size, QPageLayout::Orientation orientation) {
@@ -135,7 +146,7 @@ private slots:
             pdf.setPageLayout(QPageLayout(QPageSize(size), orientation, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
             QPainter painter(&pdf);
             painter.scale(1200 / 25.4, 1200 / 25.4);
-            const ScaledLayout layout = scaledLayout(pdf.pageLayout().paintRect(QPageLayout::Millimeter).size(), kUnits,
+            const ScaledLayout layout = scaledLayout(pdf.pageLayout().paintRect(QPageLayout::Millimeter).size(), units,
                                                      source.size(), incident, 1.0 / 5000);
             const Status painted = paintScaledPage(painter, layout, source, drawings,
                                                    {QStringLiteral("Prova in scala"), 1.0 / 5000, std::nullopt,
