@@ -26,6 +26,7 @@
 #include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
 #include "support/RasterFixtures.h"
+#include "support/ToolOutput.h"
 #include "xls/XlsWorkbookOpener.h"
 
 #include <QLabel>
@@ -1169,6 +1170,53 @@ private slots:
 
         QVERIFY(act(*run, {"map:Command7", "file " + kMap, "scale scala 1:5000", "map:Command3"}));
         QVERIFY(!button->isVisibleTo(window));
+    }
+
+    // "Stampa in scala" comes and goes with "Stampa mappa" and stays out of the saved window; it asks for
+    // the paper (a cancel prints nothing) and with no printer writes the page as a PDF of that paper,
+    // which on a georeferenced map carries the scale, the legend and the grid's coordinates.
+    void printInScale()
+    {
+        const auto run = propaneEstimate();
+        const QString georeferenced = QStringLiteral("esempio georiferito 1-5000.tif");
+        QFile tif(QStringLiteral(ZEFRO_BUNDLED_TREE "/c/revisione metodo speditivo/dati/cartografia/raster/")
+                  + georeferenced);
+        run->drive().writeFile(kRaster + georeferenced, tif.open(QIODevice::ReadOnly) ? tif.readAll() : QByteArray());
+        auto *window = qobject_cast<MapWindow *>(run->map());
+        std::optional<ScaledPaper> paper;
+        window->setScaledPaperChooser([&paper] { return paper; });
+        QVERIFY(act(*run, {"folder raster", "file " + georeferenced, "map:Command3", "answer=No", "press 600,560"}));
+        const auto *inScale = run->onMap<QPushButton>("Command15");
+        QVERIFY(inScale->isVisibleTo(window) && run->onMap<QPushButton>("Command4")->isVisibleTo(window));
+        // The saved window is the window without the button (nor the elements' one).
+        QVERIFY(act(*run, {"map:Command12"}));
+        const QImage saved(run->drive().local(kTestOutputFolder)
+                           + MapFileName(QString(), run->fake.platform.now(), QStringLiteral("Propano")));
+        QVERIFY(inScale->isVisibleTo(window));
+        for (const char *name : {"Command15", "elementsButton", "mapViewTools"})
+            run->onMap<QWidget>(name)->hide();
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), GrabFormImage(*window).bitmap);
+        run->onMap<QPushButton>("Command15")->show();
+
+        const qsizetype said = run->fake.messages.texts().size();
+        QVERIFY(act(*run, {"map:Command15"}));
+        QCOMPARE(run->fake.messages.texts().size(), said);
+        paper = ScaledPaper{QPageSize::A3, QPageLayout::Portrait};
+        QVERIFY(act(*run, {"answer=Yes", "map:Command15"}));
+        const QString pdf = outputFileName(QString(), QStringLiteral("mappa in scala"), run->fake.platform.now(),
+                                           QStringLiteral("Propano"), QStringLiteral(".pdf"));
+        QCOMPARE(run->fake.messages.texts().last(), "Done! I've saved " + kTestOutputFolder + pdf);
+        const QString local = run->drive().local(kTestOutputFolder + pdf);
+        const QRegularExpressionMatch page = QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+) pts \(A3\))")
+                                                 .match(QString::fromUtf8(testing::toolOutput("pdfinfo", {local})));
+        QVERIFY(page.hasMatch() && page.captured(1).toDouble() < page.captured(2).toDouble());
+        const QString text = QString::fromUtf8(testing::toolOutput("pdftotext", {local, "-"})).simplified();
+        for (const char *shown : {"ZEFRO – Propano – scala 1:5002", "Soglia 1 D5: 50 m",
+                                  "Incidente: E 480600.5 N 5029439.5", "E 480600", "N 5029400"})
+            QVERIFY2(text.contains(QString::fromUtf8(shown)), shown);
+
+        QVERIFY(act(*run, {"map:Command7"}));
+        QVERIFY(!inScale->isVisibleTo(window));
     }
 
     // A raster read as it is shown, over 16 M pixels: one whose first view does not read is refused and

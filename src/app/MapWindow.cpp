@@ -6,6 +6,7 @@
 #include "app/MapSurface.h"
 #include "app/MapViewTools.h"
 #include "app/WindowCapture.h"
+#include "app/WrappingButton.h"
 #include "estimate/NumberText.h"
 #include "estimate/OutputFileName.h"
 #include "estimate/Report.h"
@@ -19,6 +20,7 @@
 #include "map/MapSource.h"
 #include "map/SavedSheet.h"
 #include "map/TypedCoordinate.h"
+#include "map/ScaledPrint.h"
 #include "platform/Platform.h"
 #include "platform/SystemFile.h"
 
@@ -31,6 +33,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -159,6 +162,7 @@ MapWindow::MapWindow(Platform &platform, map::ScaleState &scale, QWidget *parent
     , m_platform(platform)
     , m_scale(scale)
     , m_printer(systemPrinter)
+    , m_choosePaper([this] { return askScaledPaper(this); })
     , m_chooseExportFile([this](const QString &suggested) { return chooseExportFileWithDialog(this, suggested); })
     , m_chooseElementsFile([this](const QString &current) { return chooseElementsLayerWithDialog(this, current); })
     , m_askCoordinates(
@@ -308,6 +312,14 @@ void MapWindow::buildControls()
     m_print = makeButton(s, "Command4", QStringLiteral("Stampa mappa"),
                          QStringLiteral("Stampa la mappa con i cerchi di danno su stampante"), {728, 368, 81, 25});
     connect(m_print, &QPushButton::clicked, this, &MapWindow::printMap);
+    // In free room left of "Stampa mappa", above the legend panel.
+    m_printInScale = new WrappingButton(QStringLiteral("Stampa in scala"), s);
+    m_printInScale->setObjectName(QStringLiteral("Command15"));
+    m_printInScale->setToolTip(QStringLiteral("Stampa la mappa intorno all'incidente alla scala indicata (1:N sulla "
+                                              "carta), con scala grafica, legenda e, su una mappa georiferita, "
+                                              "reticolo di coordinate e nord"));
+    m_printInScale->setGeometry(656, 368, 65, 41);
+    connect(m_printInScale, &QPushButton::clicked, this, &MapWindow::printInScale);
     m_changeMap = makeButton(s, "Command7", QStringLiteral("Cambia mappa"),
                              QStringLiteral("Permette di cambiare la mappa"), {824, 368, 81, 25});
     connect(m_changeMap, &QPushButton::clicked, this, &MapWindow::changeMap);
@@ -373,7 +385,7 @@ void MapWindow::buildControls()
     for (QWidget *hidden : std::initializer_list<QWidget *>{
              m_scaleList, m_userScale, m_increase, m_decrease, m_shapeList, m_instructions, m_showMap, m_printerSetup,
              m_lengthBox, m_startRescale, m_applyRescale, m_saveMap, m_saveWholeMap, m_exportAreas, m_groundPosition,
-             m_scaleInUse, m_print})
+             m_scaleInUse, m_print, m_printInScale})
         hidden->hide();
     m_files->setVisible(true);
 }
@@ -390,7 +402,7 @@ void MapWindow::beginEstimate(const QString &systemFolder, const QString &substa
     updateElementsReached();
     for (QWidget *hidden :
          std::initializer_list<QWidget *>{m_showMap, m_saveReport, m_changeMap, m_quit, m_panelLabels[3], m_print,
-                                          m_saveMap, m_saveWholeMap, m_exportAreas})
+                                          m_printInScale, m_saveMap, m_saveWholeMap, m_exportAreas})
         hidden->hide();
     raise();
     activateWindow();
@@ -424,6 +436,11 @@ void MapWindow::setOutputPrefix(const QString &prefix)
 void MapWindow::setPrinterSource(std::function<std::unique_ptr<QPrinter>()> source)
 {
     m_printer = std::move(source);
+}
+
+void MapWindow::setScaledPaperChooser(std::function<std::optional<ScaledPaper>()> chooser)
+{
+    m_choosePaper = std::move(chooser);
 }
 
 void MapWindow::setExportFileChooser(std::function<QString(const QString &)> chooser)
@@ -624,7 +641,8 @@ bool MapWindow::showMap()
              m_print,          m_panels[0],      m_panels[1],      m_panels[2],    m_panels[3],    m_panelLabels[0],
              m_panelLabels[1], m_panelLabels[2], m_panelLabels[3], m_userScale,    m_lengthBox,    m_increase,
              m_decrease,       m_showMap,        m_saveReport,     m_startRescale, m_applyRescale, m_saveMap,
-             m_saveWholeMap,   m_exportAreas,    m_instructions,   m_shapeList,    m_scaleList,    m_report})
+             m_saveWholeMap,   m_exportAreas,    m_instructions,   m_shapeList,    m_scaleList,    m_report,
+             m_printInScale})
         hidden->hide();
     m_files->setVisible(false);
     m_georeference = loaded.value().georeference;
@@ -687,6 +705,7 @@ void MapWindow::changeMap()
     endRescale();
     m_viewTools->endMeasure();
     m_print->hide();
+    m_printInScale->hide();
     m_changeMap->hide();
     m_quit->hide();
     m_files->refresh();
@@ -792,8 +811,8 @@ QRect MapWindow::roomBesideControls() const
 
 void MapWindow::showAreasDrawnControls()
 {
-    for (QWidget *shown : std::initializer_list<QWidget *>{m_print, m_changeMap, m_quit, m_startRescale, m_applyRescale,
-                                                           m_saveMap, m_saveWholeMap, m_exportAreas})
+    for (QWidget *shown : std::initializer_list<QWidget *>{m_print, m_printInScale, m_changeMap, m_quit, m_startRescale,
+                                                           m_applyRescale, m_saveMap, m_saveWholeMap, m_exportAreas})
         shown->show();
     // Only a georeferenced map places the areas on the ground.
     m_exportAreas->setEnabled(m_georeference.has_value());
@@ -1004,16 +1023,8 @@ void MapWindow::saveWholeMap()
         return;
     }
     map::SheetPicture picture{part, {}, {}, m_georeference};
-    if (m_estimate && !drawn.empty()) {
-        std::vector<QPointF> incidents;
-        for (const map::DrawnAreas &areas : drawn)
-            if (m_georeference)
-                incidents.push_back(map::groundAtUnits(*m_georeference, source->units(), areas.centre));
-        const map::DrawnAreas &last = drawn.back();
-        const map::SheetLegend legend = map::sheetLegend(
-            {*m_estimate, last.areas, last.scaleFactor, last.rings.has_value(), now, incidents,
-             m_georeference ? std::optional(m_georeference->system) : std::nullopt});
-        map::PlacedLegend placed = map::placedLegend(legend, source->units(), part, box);
+    if (const std::optional<map::SheetLegend> legend = drawnLegend(now)) {
+        map::PlacedLegend placed = map::placedLegend(*legend, source->units(), part, box);
         picture.legend = std::move(placed.image);
         picture.legendAt = placed.at;
     }
@@ -1033,6 +1044,21 @@ void MapWindow::saveWholeMap()
     }
     m_platform.messages.notify(QStringLiteral("Done! I've saved ") + systemName
                                + whereOnThisComputer(systemName, localPath));
+}
+
+std::optional<map::SheetLegend> MapWindow::drawnLegend(const QDateTime &when) const
+{
+    const map::MapSource *source = m_surface->source();
+    const std::vector<map::DrawnAreas> drawn = m_surface->drawings().areas();
+    if (!source || !m_estimate || drawn.empty())
+        return std::nullopt;
+    std::vector<QPointF> incidents;
+    for (const map::DrawnAreas &areas : drawn)
+        if (m_georeference)
+            incidents.push_back(map::groundAtUnits(*m_georeference, source->units(), areas.centre));
+    const map::DrawnAreas &last = drawn.back();
+    return map::sheetLegend({*m_estimate, last.areas, last.scaleFactor, last.rings.has_value(), when, incidents,
+                             m_georeference ? std::optional(m_georeference->system) : std::nullopt});
 }
 
 void MapWindow::savePicture(const map::Picture &picture, const QString &systemName)
@@ -1058,32 +1084,96 @@ void MapWindow::printMap()
     if (m_surface->unreadable())
         return; // the picture lacks what the file could not give; the window is being told
 
-    std::unique_ptr<QPrinter> printer = m_printer ? m_printer() : nullptr;
     QString savedPage;
-    if (!printer) {
-        const MessageAnswer answer = m_platform.messages.show(
-            {QStringLiteral("Nessuna stampante installata: impossibile stampare la mappa. Salvare la pagina come "
-                            "file PDF?"),
-             QStringLiteral("Stampa mappa"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
-        if (answer != MessageAnswer::Yes)
-            return;
-        savedPage = map::mapPageFileName(m_outputPrefix, m_platform.now(), m_substanceName);
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(m_platform.drives.toLocal(savedPage));
-    }
-    if (!PrintPictureFitted(*printer, picture)) {
-        const QString text = savedPage.isEmpty()
-            ? QStringLiteral("Impossibile stampare la mappa sulla stampante \"%1\".").arg(printer->printerName())
+    std::unique_ptr<QPrinter> printer = printerOrPdf(
+        QStringLiteral("Stampa mappa"), map::mapPageFileName(m_outputPrefix, m_platform.now(), m_substanceName),
+        savedPage);
+    if (printer)
+        sayPrinted(*printer, savedPage, PrintPictureFitted(*printer, picture).has_value());
+}
+
+std::unique_ptr<QPrinter> MapWindow::printerOrPdf(const QString &title, const QString &pdfName, QString &pageName)
+{
+    std::unique_ptr<QPrinter> printer = m_printer ? m_printer() : nullptr;
+    pageName.clear();
+    if (printer)
+        return printer;
+    const MessageAnswer answer = m_platform.messages.show(
+        {QStringLiteral("Nessuna stampante installata: impossibile stampare la mappa. Salvare la pagina come "
+                        "file PDF?"),
+         title, MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
+    if (answer != MessageAnswer::Yes)
+        return nullptr;
+    pageName = pdfName;
+    printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(m_platform.drives.toLocal(pageName));
+    return printer;
+}
+
+void MapWindow::sayPrinted(const QPrinter &printer, const QString &pageName, bool printed)
+{
+    if (!printed) {
+        const QString text = pageName.isEmpty()
+            ? QStringLiteral("Impossibile stampare la mappa sulla stampante \"%1\".").arg(printer.printerName())
             : QStringLiteral("Impossibile salvare la pagina nel file \"%1\": controllare che la cartella di uscita "
                              "esista e sia scrivibile.")
-                  .arg(savedPage);
+                  .arg(pageName);
         m_platform.messages.show(
             {text, kDefaultMessageTitle, MessageButtons::Ok, MessageIcon::Critical, MessageAnswer::Ok});
         return;
     }
-    m_platform.messages.notify(savedPage.isEmpty() ? QStringLiteral("Done! ")
-                                                   : QStringLiteral("Done! I've saved ") + savedPage);
+    m_platform.messages.notify(pageName.isEmpty() ? QStringLiteral("Done! ")
+                                                  : QStringLiteral("Done! I've saved ") + pageName);
+}
+
+void MapWindow::printInScale()
+{
+    const map::MapSource *source = m_surface->source();
+    const std::vector<map::DrawnAreas> drawn = m_surface->drawings().areas();
+    if (!source || drawn.empty())
+        return;
+    const std::optional<ScaledPaper> paper = m_choosePaper ? m_choosePaper() : std::nullopt;
+    if (!paper)
+        return; // cancelled
+    const QDateTime now = m_platform.now();
+    QString savedPage;
+    std::unique_ptr<QPrinter> printer
+        = printerOrPdf(QStringLiteral("Stampa in scala"),
+                       outputFileName(m_outputPrefix, QStringLiteral("mappa in scala"), now, m_substanceName,
+                                      QStringLiteral(".pdf")),
+                       savedPage);
+    if (!printer)
+        return;
+    printer->setPageSize(QPageSize(paper->size));
+    printer->setPageOrientation(paper->orientation);
+    if (!savedPage.isEmpty())
+        printer->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    QPainter painter;
+    if (!painter.begin(printer.get())) {
+        sayPrinted(*printer, savedPage, false);
+        return;
+    }
+    // The painter's unit is a millimetre of paper from the printable area's corner.
+    painter.scale(printer->resolution() / 25.4, printer->resolution() / 25.4);
+    const QSizeF printable = printer->pageLayout().paintRect(QPageLayout::Millimeter).size();
+    const map::ScaledLayout layout
+        = map::scaledLayout(printable, source->units(), source->size(), drawn.back().centre, m_scale.factor);
+    const map::ScaledPageContent content{
+        QStringLiteral("ZEFRO \u2013 %1 \u2013 scala %2 \u2013 %3")
+            .arg(m_substanceName, map::scaleText(m_scale.factor),
+                 now.toString(QStringLiteral("dd/MM/yyyy 'ore' hh:mm"))),
+        m_scale.factor, drawnLegend(now), m_georeference};
+    const Status painted = map::paintScaledPage(painter, layout, *source, m_surface->drawings(), content);
+    if (!painted.ok())
+        printer->abort(); // no half-printed sheet
+    painter.end();
+    if (!painted.ok()) {
+        m_platform.messages.show({painted.error().message(), kDefaultMessageTitle, MessageButtons::Ok,
+                                  MessageIcon::Critical, MessageAnswer::Ok});
+        return;
+    }
+    sayPrinted(*printer, savedPage, true);
 }
 
 void MapWindow::showGroundPosition(std::optional<QPointF> cursor)
@@ -1149,13 +1239,15 @@ void MapWindow::exportAreas()
 map::Picture MapWindow::grabWindow()
 {
     // The saved and printed window is the one it has always been, whether a layer is chosen or not.
-    const bool shown = m_elementsButton->isVisible();
+    const bool shown = m_elementsButton->isVisible(), inScale = m_printInScale->isVisible();
     const bool toolsShown = m_viewTools->isVisible();
     m_elementsButton->hide();
+    m_printInScale->hide();
     m_viewTools->hide();
     m_viewTools->hideMeasureShown(true);
     map::Picture picture = GrabFormImage(*this);
     m_elementsButton->setVisible(shown);
+    m_printInScale->setVisible(inScale);
     m_viewTools->setVisible(toolsShown);
     m_viewTools->hideMeasureShown(false);
     return picture;

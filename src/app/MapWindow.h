@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CoordinatesDialog.h"
+#include "app/ScaledPaperDialog.h"
 #include "elements/MapElements.h"
 #include "estimate/Estimate.h"
 #include "map/DamageCircles.h"
@@ -8,6 +9,7 @@
 #include "map/MapPicture.h"
 #include "map/MapOpening.h"
 #include "map/MapScale.h"
+#include "map/SheetLegend.h"
 
 #include <QPointF>
 #include <QWidget>
@@ -68,6 +70,10 @@ struct Platform;
 // elements the areas drawn on the ground reach take their zone's colour, and the dialog
 // "Elementi vulnerabili" lists them. A map without georeference cannot place the layer: the
 // button says so. The button is left out of the saved and printed window.
+//
+// "Stampa in scala" (`Command15`, beside "Stampa mappa" and shown with it) prints the sheet around the
+// incident at the scale shown, 1:N on paper, on A4 or A3 (ScaledPage.h, ScaledPrint.h); it too is left
+// out of the saved and printed window.
 class MapWindow : public QWidget
 {
     Q_OBJECT
@@ -92,6 +98,8 @@ public:
 
     // The current printer; the default asks the system and gives nothing when none is installed.
     void setPrinterSource(std::function<std::unique_ptr<QPrinter>()> source);
+    // The paper of "Stampa in scala"; nothing when the analyst cancels. The default asks in a dialog.
+    void setScaledPaperChooser(std::function<std::optional<ScaledPaper>()> chooser);
     // Where "Esporta aree di danno (GIS)" writes: the local path chosen for a suggested one, empty when
     // the analyst cancels. The default asks with a file dialog.
     void setExportFileChooser(std::function<QString(const QString &suggested)> chooser);
@@ -133,6 +141,14 @@ private:
     void endRescale();
     [[nodiscard]] QRect roomBesideControls() const;
     void printMap();
+    void printInScale();
+    // The printer for a print, or a PDF page in the output folder when none is installed and the
+    // analyst wants one (`pageName` then says its system name); nothing when there is no page.
+    [[nodiscard]] std::unique_ptr<QPrinter> printerOrPdf(const QString &title, const QString &pdfName,
+                                                         QString &pageName);
+    void sayPrinted(const QPrinter &printer, const QString &pageName, bool printed);
+    // The legend of the areas drawn last, as the saved sheet and the print in scale carry it.
+    [[nodiscard]] std::optional<map::SheetLegend> drawnLegend(const QDateTime &when) const;
     void exportAreas();
     // Label6: the map's system, the ground under the cursor (when given) and under the incident.
     void showGroundPosition(std::optional<QPointF> cursor);
@@ -156,6 +172,7 @@ private:
     Platform &m_platform;
     map::ScaleState &m_scale;
     std::function<std::unique_ptr<QPrinter>()> m_printer;
+    std::function<std::optional<ScaledPaper>()> m_choosePaper;
     std::function<QString(const QString &)> m_chooseExportFile;
     std::function<QString(const QString &)> m_chooseElementsFile;
     std::function<std::optional<TypedCoordinates>(const CoordinatesQuestion &)> m_askCoordinates;
@@ -177,6 +194,7 @@ private:
     QPushButton *m_decrease = nullptr; // Command2
     QPushButton *m_showMap = nullptr; // Command3
     QPushButton *m_print = nullptr; // Command4
+    QPushButton *m_printInScale = nullptr; // Command15, shown with Command4
     QPushButton *m_saveReport = nullptr; // Command5
     QPushButton *m_printerSetup = nullptr; // Command6
     QPushButton *m_changeMap = nullptr; // Command7
