@@ -59,22 +59,7 @@ public:
             ::close(m_fd);
     }
     [[nodiscard]] bool opened() const { return m_fd >= 0; }
-    [[nodiscard]] bool write(const char *data, qint64 size)
-    {
-        while (size > 0) {
-            const ssize_t written = ::write(m_fd, data, size_t(size));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0) {
-                if (written == 0)
-                    errno = EIO;
-                return false;
-            }
-            data += written;
-            size -= written;
-        }
-        return true;
-    }
+    [[nodiscard]] bool write(const char *data, qint64 size) { return SystemFile::writeAll(m_fd, data, size); }
     [[nodiscard]] bool close()
     {
         const int fd = m_fd;

@@ -86,21 +86,7 @@ QString megabytes(qint64 bytes)
 
 bool writeEverything(int fd, const QByteArray &bytes)
 {
-    const char *data = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
+    return writeAll(fd, bytes.constData(), bytes.size());
 }
 
 mode_t newFileMode()
@@ -111,6 +97,23 @@ mode_t newFileMode()
 }
 
 } // namespace
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
 
 void failWritesBeyondTheSizeLimit()
 {
@@ -332,9 +335,19 @@ bool sameFile(const QString &a, const QString &b)
     return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
-Outcome<std::shared_ptr<Replacement>> Replacement::prepare(const QString &localPath, const QByteArray &bytes)
+namespace {
+
+// A temporary file beside `localPath`, with the mode the file has or a new file gets; removed with the
+// replacement unless it is committed.
+struct TemporaryBeside
 {
-    const auto unwritable = [&](const QString &why) { return failure(Error::Kind::FileUnwritable, localPath, why); };
+    std::shared_ptr<Replacement> replacement;
+    QByteArray path;
+    int fd = -1; // owned by the caller
+};
+
+Outcome<TemporaryBeside> temporaryBeside(const QString &localPath)
+{
     if (const Status target = checkTarget(localPath); !target.ok())
         return target.error();
     const QFileInfo info(localPath);
@@ -342,7 +355,7 @@ Outcome<std::shared_ptr<Replacement>> Replacement::prepare(const QString &localP
         = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.valid())
-        return unwritable(reason(errno));
+        return failure(Error::Kind::FileUnwritable, localPath, reason(errno));
     // From here on the temporary file goes away unless it is committed.
     auto replacement = std::make_shared<Replacement>(localPath, temporary);
     struct stat existing
@@ -350,37 +363,39 @@ Outcome<std::shared_ptr<Replacement>> Replacement::prepare(const QString &localP
     };
     const mode_t mode
         = ::stat(QFile::encodeName(localPath).constData(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
-    if (::fchmod(fd.get(), mode) != 0 || !writeEverything(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.close())
-        return unwritable(reason(errno));
-    return replacement;
+    if (::fchmod(fd.get(), mode) != 0)
+        return failure(Error::Kind::FileUnwritable, localPath, reason(errno));
+    return TemporaryBeside{std::move(replacement), std::move(temporary), fd.release()};
+}
+
+} // namespace
+
+Outcome<std::shared_ptr<Replacement>> Replacement::prepare(const QString &localPath, const QByteArray &bytes)
+{
+    Outcome<TemporaryBeside> beside = temporaryBeside(localPath);
+    if (!beside.ok())
+        return beside.error();
+    Descriptor fd(beside.value().fd);
+    if (!writeEverything(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.close())
+        return failure(Error::Kind::FileUnwritable, localPath, reason(errno));
+    return beside.value().replacement;
 }
 
 Outcome<std::shared_ptr<Replacement>> Replacement::prepareWritten(const QString &localPath, const Writer &write)
 {
-    const auto unwritable = [&](const QString &why) { return failure(Error::Kind::FileUnwritable, localPath, why); };
-    if (const Status target = checkTarget(localPath); !target.ok())
-        return target.error();
-    const QFileInfo info(localPath);
-    QByteArray temporary
-        = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
-    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!fd.valid())
-        return unwritable(reason(errno));
-    auto replacement = std::make_shared<Replacement>(localPath, temporary);
-    struct stat existing
-    {
-    };
-    const mode_t mode
-        = ::stat(QFile::encodeName(localPath).constData(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
-    if (::fchmod(fd.get(), mode) != 0 || !fd.close())
-        return unwritable(reason(errno));
+    Outcome<TemporaryBeside> beside = temporaryBeside(localPath);
+    if (!beside.ok())
+        return beside.error();
+    if (Descriptor fd(beside.value().fd); !fd.close())
+        return failure(Error::Kind::FileUnwritable, localPath, reason(errno));
+    const QByteArray &temporary = beside.value().path;
     if (const Status written = write(QFile::decodeName(temporary)); !written.ok())
         return written.error();
     // What the writer closed may still be in the system's buffers: to the disk before it counts.
     Descriptor reopened(::open(temporary.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!reopened.valid() || ::fsync(reopened.get()) != 0 || !reopened.close())
-        return unwritable(reason(errno));
-    return replacement;
+        return failure(Error::Kind::FileUnwritable, localPath, reason(errno));
+    return beside.value().replacement;
 }
 
 Replacement::Replacement(QString target, QByteArray temporary)

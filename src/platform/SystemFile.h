@@ -18,6 +18,10 @@ namespace SystemFile {
 // such a write fails with an error instead, so that the program can take it back and say so.
 void failWritesBeyondTheSizeLimit();
 
+// Writes every byte to a file descriptor, through interrupted and partial writes; false with errno set
+// when the system refuses.
+[[nodiscard]] bool writeAll(int fd, const char *data, qint64 size);
+
 // Italian words for a system error number ("permesso negato", "spazio esaurito sul disco", ...).
 [[nodiscard]] QString reason(int errorNumber);
 
