@@ -11,6 +11,7 @@
 #include "map/MapOpening.h"
 #include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
+#include "support/MapWindowActions.h"
 
 #include <QListWidget>
 #include <QPointer>
@@ -30,41 +31,6 @@ const QStringList kEstimate{"Combo1=Propano", "Combo9=" + entryOf("2_1_2"), "Com
                             "Combo6= 10 -  50", "Command1"};
 // E 480420, N 5029480 on the georeferenced sheet (1 m a pixel from E 480000, N 5030000).
 const QPoint kIncident(420, 520);
-
-MapSurface *surface(const QWidget *window)
-{
-    return window->findChild<MapSurface *>();
-}
-
-// Actions on the map window besides MainWindowDriver::act: "file NAME" chosen in the file list,
-// "scale ENTRY" chosen in the scale list, "press X,Y" with the left button on the map's viewport, "close".
-bool act(MainWindowDriver &run, const QStringList &actions)
-{
-    for (const QString &action : actions) {
-        QWidget *window = run.map();
-        const QString verb = action.section(QLatin1Char(' '), 0, 0), what = action.section(QLatin1Char(' '), 1);
-        if (verb == QStringLiteral("file")) {
-            auto *files = window->findChild<QListWidget *>(QStringLiteral("File1"));
-            const QList<QListWidgetItem *> items = files->findItems(what, Qt::MatchExactly);
-            if (items.size() != 1)
-                return false;
-            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
-        } else if (verb == QStringLiteral("scale")) {
-            auto *scales = window->findChild<QComboBox *>(QStringLiteral("Combo2"));
-            if (!chooseEntry(scales, scales->findText(what)))
-                return false;
-        } else if (verb == QStringLiteral("press")) {
-            QTest::mouseClick(surface(window)->viewport(), Qt::LeftButton, {},
-                              QPoint(what.section(QLatin1Char(','), 0, 0).toInt(), what.section(QLatin1Char(','), 1).toInt()));
-        } else if (verb == QStringLiteral("close")) {
-            window->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        } else if (!run.act({action})) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // What the areas drawn reach, worked out from the layer and the areas without the window.
 std::vector<elements::ReachedRow> expectedRows(const MapSurface &sheet)

@@ -25,6 +25,7 @@
 #include "platform/Configuration.h"
 #include "support/ListEntries.h"
 #include "support/MainWindowDriver.h"
+#include "support/MapWindowActions.h"
 #include "support/RasterFixtures.h"
 #include "support/ToolOutput.h"
 #include "xls/XlsWorkbookOpener.h"
@@ -104,11 +105,6 @@ const QString kRaster = QStringLiteral("c:\\revisione metodo speditivo\\dati\\ca
 const QString kMap = QStringLiteral("esempio 1-5000.bmp");
 const QString kGeoreferenced = QStringLiteral("esempio georiferito 1-5000.tif");
 
-MapSurface *surface(const QWidget *window)
-{
-    return window->findChild<MapSurface *>();
-}
-
 // The controls shown, of those whose visibility makes up the window's state.
 QString shown(const QWidget *window)
 {
@@ -139,66 +135,6 @@ std::unique_ptr<MainWindowDriver> propaneEstimate()
     return run;
 }
 
-// Actions on the map window besides those of MainWindowDriver::act ("map:BUTTON" clicks a button):
-// "file NAME", "drive ENTRY", "scale ENTRY", "field NAME=TEXT" (typed), "press X,Y" or "drag X,Y X,Y ..." with the
-// left button (a press, moves, a release) on the sheet's pixels X,Y wherever the view shows them, "vpress X,Y"
-// on the viewport's, "rpress X,Y" with the right one, "folder NAME", "close", "scaletext TEXT" (typed into the
-// scale list, then Enter).
-bool act(MainWindowDriver &run, const QStringList &actions)
-{
-    for (const QString &action : actions) {
-        QWidget *window = run.map();
-        const QString verb = action.section(QLatin1Char(' '), 0, 0), what = action.section(QLatin1Char(' '), 1);
-        if (verb == QStringLiteral("file")) {
-            auto *files = window->findChild<QListWidget *>(QStringLiteral("File1"));
-            const QList<QListWidgetItem *> items = files->findItems(what, Qt::MatchExactly);
-            if (items.size() != 1)
-                return false;
-            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
-        } else if (verb == QStringLiteral("drive")) {
-            auto *drives = window->findChild<QComboBox *>(QStringLiteral("Drive1"));
-            if (!chooseEntry(drives, drives->findText(what)))
-                return false;
-        } else if (verb == QStringLiteral("scale")) {
-            auto *scales = window->findChild<QComboBox *>(QStringLiteral("Combo2"));
-            if (!chooseEntry(scales, scales->findText(what)))
-                return false;
-        } else if (verb == QStringLiteral("field")) {
-            typeInto(window->findChild<QLineEdit *>(what.section(QLatin1Char('='), 0, 0)),
-                     what.section(QLatin1Char('='), 1));
-        } else if (verb == QStringLiteral("scaletext")) {
-            QLineEdit *typed = window->findChild<QComboBox *>(QStringLiteral("Combo2"))->lineEdit();
-            typeInto(typed, what);
-            QTest::keyClick(typed, Qt::Key_Return);
-        } else if (verb == QStringLiteral("folder")) { // opened with Enter, as with a double click
-            auto *folders = window->findChild<QListWidget *>(QStringLiteral("Dir1"));
-            folders->setCurrentItem(folders->findItems(what, Qt::MatchEndsWith).value(0));
-            QTest::keyClick(folders, Qt::Key_Return);
-        } else if (verb == QStringLiteral("close")) {
-            window->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        } else if (verb.endsWith(QStringLiteral("press")) || verb == QStringLiteral("drag")) {
-            const Qt::MouseButton button = verb == QStringLiteral("rpress") ? Qt::RightButton : Qt::LeftButton;
-            QList<QPoint> path;
-            for (const QString &point : what.split(QLatin1Char(' ')))
-                path << QPoint(point.section(QLatin1Char(','), 0, 0).toInt(),
-                               point.section(QLatin1Char(','), 1).toInt());
-            QWidget *sheet = surface(window)->viewport();
-            if (verb != QStringLiteral("vpress")) {
-                const map::MapView view = surface(window)->view();
-                for (QPoint &at : path)
-                    at = QPoint(int(std::ceil(at.x() * view.zoom)), int(std::ceil(at.y() * view.zoom))) - view.scroll;
-            }
-            QTest::mousePress(sheet, button, {}, path.first());
-            for (const QPoint at : path.mid(1))
-                QTest::mouseMove(sheet, at);
-            QTest::mouseRelease(sheet, button, {}, path.last());
-        } else if (!run.act({action})) {
-            return false;
-        }
-    }
-    return true;
-}
 // A bundled map copied into the test drive's raster folder.
 void copyBundledMap(MainWindowDriver &run, const QString &name)
 {
